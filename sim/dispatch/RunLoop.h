@@ -1,0 +1,109 @@
+#pragma once
+// RunLoop: the event loop of one thread (NSRunLoop / CFRunLoop).
+//
+// A loop runs, in each turn: the functions posted to it (from any thread, in
+// the order posted), the timers that are due (by deadline; equal deadlines in
+// the order scheduled), and the callbacks of file descriptors that became
+// ready. It sleeps in poll() on an eventfd plus the watched descriptors.
+//
+// Time comes from the loop's clock. On a manual clock the loop never sleeps
+// for time: runFor() steps the clock from deadline to deadline, and
+// runUntilIdle() does what is due now without time passing. Timers are kept
+// in a binary heap that records each timer's index, so cancelling is O(log n).
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "sim/dispatch/Clock.h"
+#include "sim/dispatch/Timer.h"
+#include "sim/runtime/Runtime.h"
+
+namespace dsp {
+
+class RunLoop {
+public:
+    explicit RunLoop(std::shared_ptr<Clock> clock = nullptr);
+    RunLoop(const RunLoop&) = delete;
+    RunLoop& operator=(const RunLoop&) = delete;
+    ~RunLoop();
+
+    // The loop of the calling thread, made on first use.
+    static RunLoop& current();
+    // The process's main loop: the one that main-thread work (notification
+    // delivery, the main queue, the user interface) goes to. Null until set.
+    static RunLoop* main();
+    static void setMain(RunLoop* loop);
+
+    Clock& clock() const { return *m_clock; }
+    TimePoint now() const { return m_clock->now(); }
+
+    // Thread-safe.
+    void post(std::function<void()> fn);
+
+    std::shared_ptr<Timer> scheduleTimer(Duration interval, bool repeats,
+                                         std::function<void(Timer&)> fire);
+    // A timer that sends `sel` ("v@:") to `target`, which it keeps alive until
+    // it is invalidated (as performSelector:afterDelay: and NSTimer do).
+    std::shared_ptr<Timer> scheduleTimer(Duration interval, bool repeats, rt::Ref<rt::Object> target,
+                                         rt::Sel sel);
+    std::size_t timerCount() const;
+
+    // Watches a descriptor for poll() events; the callback gets the returned
+    // events. Returns an id for removeWatch. Thread-safe.
+    int addWatch(int fd, short events, std::function<void(short)> callback);
+    void removeWatch(int id);
+
+    // Runs turns until stop() (from any thread, or from inside the loop).
+    void run();
+    void stop();
+    // One turn. With `mayBlock`, sleeps until something is to do. Returns
+    // whether any work was done.
+    bool runOnce(bool mayBlock);
+    // Does everything that is due now, until nothing is left.
+    void runUntilIdle();
+    // Lets `d` of loop time pass while running: on a manual clock by stepping
+    // it from deadline to deadline, else in real time.
+    void runFor(Duration d);
+    // Runs until `done` answers true or `realTimeout` of real time passes;
+    // returns `done()`. For waiting on other threads and processes.
+    bool runUntil(const std::function<bool()>& done, Duration realTimeout);
+
+private:
+    friend class Timer;
+    struct Watch {
+        int id;
+        int fd;
+        short events;
+        std::shared_ptr<std::function<void(short)>> callback;
+    };
+
+    void wake();
+    void cancel(Timer& t);
+    bool runPosted();
+    bool fireDueTimers();
+    bool pollOnce(Duration timeout, bool block);
+    std::optional<TimePoint> nextDeadlineLocked() const;
+
+    void heapPushLocked(const std::shared_ptr<Timer>& t);
+    void heapRemoveLocked(std::size_t index);
+    void siftUpLocked(std::size_t i);
+    void siftDownLocked(std::size_t i);
+    bool lessLocked(std::size_t a, std::size_t b) const;
+    void swapLocked(std::size_t a, std::size_t b);
+
+    std::shared_ptr<Clock> m_clock;
+    int m_wakeFd;
+    mutable std::mutex m_lock;
+    std::deque<std::function<void()>> m_posted;
+    std::vector<std::shared_ptr<Timer>> m_heap;
+    std::uint64_t m_nextSequence = 0;
+    std::vector<Watch> m_watches;
+    int m_nextWatchId = 1;
+    bool m_stopped = false;
+};
+
+} // namespace dsp

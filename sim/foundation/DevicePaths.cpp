@@ -1,0 +1,92 @@
+#include "sim/foundation/DevicePaths.h"
+
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#include "sim/runtime/Runtime.h"
+
+namespace fnd {
+
+namespace {
+std::mutex g_rootLock;
+std::filesystem::path* g_root = nullptr; // written at process start, read-mostly
+
+std::vector<std::string_view> components(std::string_view path) {
+    std::vector<std::string_view> out;
+    std::size_t i = 0;
+    while (i < path.size()) {
+        while (i < path.size() && path[i] == '/') ++i;
+        std::size_t j = i;
+        while (j < path.size() && path[j] != '/') ++j;
+        if (j > i) {
+            std::string_view c = path.substr(i, j - i);
+            if (c == "..") {
+                if (!out.empty()) out.pop_back();
+            } else if (c != ".") out.push_back(c);
+        }
+        i = j;
+    }
+    return out;
+}
+} // namespace
+
+void setDeviceRoot(const std::filesystem::path& root) {
+    std::lock_guard guard(g_rootLock);
+    delete g_root;
+    g_root = new std::filesystem::path(std::filesystem::absolute(root));
+}
+
+bool hasDeviceRoot() {
+    std::lock_guard guard(g_rootLock);
+    return g_root || std::getenv("LUMI_DEVICE_ROOT");
+}
+
+const std::filesystem::path& deviceRoot() {
+    std::lock_guard guard(g_rootLock);
+    if (!g_root) {
+        const char* env = std::getenv("LUMI_DEVICE_ROOT");
+        if (!env || !*env) rt::fatal("no device root: set LUMI_DEVICE_ROOT or call setDeviceRoot()");
+        g_root = new std::filesystem::path(std::filesystem::absolute(env));
+    }
+    return *g_root;
+}
+
+std::string normalizeDevicePath(std::string_view devicePath) {
+    auto parts = components(devicePath);
+    if (parts.size() >= 2 && parts[0] == "private" && parts[1] == "var")
+        parts.erase(parts.begin());
+    std::string out;
+    for (auto p : parts) {
+        out += '/';
+        out += p;
+    }
+    return out.empty() ? "/" : out;
+}
+
+std::filesystem::path hostPath(std::string_view devicePath) {
+    std::filesystem::path p = deviceRoot();
+    for (auto c : components(devicePath)) p /= std::string(c);
+    return p;
+}
+
+bool prepareDeviceRoot(const std::filesystem::path& root) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (const char* dir :
+         {"private/var/mobile/Library/Preferences", "private/var/mobile/Media",
+          "private/var/mobile/Containers", "private/var/log", "Library/Application Support",
+          "Library/PreferenceBundles", "Library/MobileSubstrate/DynamicLibraries",
+          "System/Library", "usr/bin", "tmp"}) {
+        fs::create_directories(root / dir, ec);
+        if (ec) return false;
+    }
+    fs::path link = root / "var";
+    if (!fs::is_symlink(link, ec)) {
+        fs::create_directory_symlink("private/var", link, ec);
+        if (ec) return false;
+    }
+    return true;
+}
+
+} // namespace fnd

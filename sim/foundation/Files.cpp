@@ -1,0 +1,163 @@
+#include "sim/foundation/Files.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/ProcessIdentity.h"
+
+namespace fnd {
+
+namespace fs = std::filesystem;
+
+namespace {
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+void syncFolder(const fs::path& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+} // namespace
+
+bool mayWrite(std::string_view devicePath) {
+    const ProcessIdentity& id = processIdentity();
+    if (!id.sandboxed) return true;
+    std::string path = normalizeDevicePath(devicePath);
+    std::string container = normalizeDevicePath(id.container);
+    return path.size() > container.size() && path.compare(0, container.size(), container) == 0 &&
+           path[container.size()] == '/';
+}
+
+std::optional<std::string> readFile(std::string_view devicePath, std::size_t maxBytes) {
+    int fd = ::open(hostPath(devicePath).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::size_t>(st.st_size) > maxBytes) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::string out;
+    out.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        if (out.size() + static_cast<std::size_t>(n) > maxBytes) { // grew while we read
+            ::close(fd);
+            return std::nullopt;
+        }
+        out.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return out;
+}
+
+bool writeFileAtomically(std::string_view devicePath, std::string_view bytes) {
+    if (!mayWrite(devicePath)) return false;
+    fs::path target = hostPath(devicePath);
+    fs::path folder = target.parent_path();
+    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    int fd = ::mkstemp(pattern.data());
+    if (fd < 0) return false;
+    bool ok = writeAll(fd, bytes) && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = ::rename(pattern.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(pattern.c_str());
+        return false;
+    }
+    syncFolder(folder);
+    return true;
+}
+
+bool isValidUtf8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        auto c = static_cast<unsigned char>(s[i]);
+        std::size_t len;
+        std::uint32_t cp;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            len = 2;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            len = 3;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            len = 4;
+            cp = c & 0x07;
+        } else return false;
+        if (i + len > s.size()) return false;
+        for (std::size_t k = 1; k < len; ++k) {
+            auto cc = static_cast<unsigned char>(s[i + k]);
+            if ((cc & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        static constexpr std::uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += len;
+    }
+    return true;
+}
+
+std::optional<std::string> readTextFile(std::string_view devicePath) {
+    auto bytes = readFile(devicePath);
+    if (!bytes || !isValidUtf8(*bytes)) return std::nullopt;
+    return bytes;
+}
+
+bool writeTextFileAtomically(std::string_view devicePath, std::string_view text) {
+    return isValidUtf8(text) && writeFileAtomically(devicePath, text);
+}
+
+bool fileExists(std::string_view devicePath) {
+    std::error_code ec;
+    return fs::exists(hostPath(devicePath), ec);
+}
+
+bool isDirectory(std::string_view devicePath) {
+    std::error_code ec;
+    return fs::is_directory(hostPath(devicePath), ec);
+}
+
+bool createDirectory(std::string_view devicePath, bool withIntermediates) {
+    if (!mayWrite(devicePath)) return false;
+    std::error_code ec;
+    fs::path p = hostPath(devicePath);
+    if (withIntermediates) {
+        fs::create_directories(p, ec);
+        return !ec && fs::is_directory(p, ec);
+    }
+    return fs::create_directory(p, ec) && !ec;
+}
+
+bool removeFile(std::string_view devicePath) {
+    if (!mayWrite(devicePath)) return false;
+    std::error_code ec;
+    return fs::remove(hostPath(devicePath), ec);
+}
+
+} // namespace fnd

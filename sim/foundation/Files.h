@@ -1,0 +1,43 @@
+#pragma once
+// The file layer (NSFileManager, NSData/NSString file reads and atomic writes)
+// over device paths.
+//
+// Writes are atomic: the bytes go to a temporary file in the same folder,
+// which is synced and then renamed over the target, and the folder is synced,
+// so a reader in any process sees the old file or the new one, never a torn
+// one, even when the writer dies half-way. A sandboxed process may write only
+// inside its data container; elsewhere the write is refused and fails.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace fnd {
+
+// Files larger than this are treated as unreadable by the readers here: no
+// state or preference file comes near it, and a reader must not be made to
+// swallow an arbitrarily large file.
+inline constexpr std::size_t kMaxReadBytes = 64u << 20;
+
+std::optional<std::string> readFile(std::string_view devicePath,
+                                    std::size_t maxBytes = kMaxReadBytes);
+bool writeFileAtomically(std::string_view devicePath, std::string_view bytes);
+
+// NSString initWithContentsOfFile:encoding:NSUTF8StringEncoding: none for an
+// absent file or one that is not valid UTF-8.
+std::optional<std::string> readTextFile(std::string_view devicePath);
+bool writeTextFileAtomically(std::string_view devicePath, std::string_view text);
+
+bool fileExists(std::string_view devicePath);
+bool isDirectory(std::string_view devicePath);
+// createDirectoryAtPath:withIntermediateDirectories:attributes:error:
+bool createDirectory(std::string_view devicePath, bool withIntermediates);
+bool removeFile(std::string_view devicePath);
+
+// Whether this process may write at the device path (the sandbox's rule).
+bool mayWrite(std::string_view devicePath);
+
+bool isValidUtf8(std::string_view s);
+
+} // namespace fnd

@@ -1,0 +1,40 @@
+#pragma once
+// Selectors: method names interned once per process and compared by pointer.
+//
+// sel("name") interns at run time (a hash lookup under a lock); "name"_sel
+// interns once per distinct literal and then costs a guard check, which is what
+// every hot call site uses. Each selector gets a dense index that the method
+// caches hash on.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rt {
+
+struct SelectorInfo {
+    std::string name;
+    uint32_t index;
+};
+using Sel = const SelectorInfo*;
+
+Sel sel(std::string_view name);
+inline const std::string& selName(Sel s) { return s->name; }
+
+template <std::size_t N> struct FixedString {
+    char data[N]{};
+    constexpr FixedString(const char (&s)[N]) {
+        for (std::size_t i = 0; i < N; ++i) data[i] = s[i];
+    }
+    constexpr std::string_view view() const { return {data, N - 1}; }
+};
+
+namespace literals {
+template <FixedString S> Sel operator""_sel() {
+    static const Sel s = sel(S.view());
+    return s;
+}
+} // namespace literals
+
+} // namespace rt
