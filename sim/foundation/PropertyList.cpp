@@ -7,6 +7,7 @@
 #include <memory>
 #include <plist/plist.h>
 
+#include "sim/foundation/BinaryPlistShape.h"
 #include "sim/foundation/Files.h"
 
 namespace fnd {
@@ -18,11 +19,26 @@ struct PlistDeleter {
 };
 using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 
+// A character reference to NUL ("&#0;", "&#x00;"): libplist would decode it
+// into a string and then abort on it.
+bool nulReferenceAt(std::string_view s, std::size_t i) {
+    if (s.substr(i, 2) != "&#") return false;
+    std::size_t j = i + 2;
+    if (j < s.size() && (s[j] == 'x' || s[j] == 'X')) ++j;
+    std::size_t zeros = j;
+    while (j < s.size() && s[j] == '0') ++j;
+    return j > zeros && j < s.size() && s[j] == ';';
+}
+
 // libplist builds and frees its trees recursively, so an XML document nested
 // past our limit is refused before libplist sees it. Counting opening and
 // closing container tags is enough: anything it miscounts is malformed XML
-// that libplist refuses anyway.
-bool xmlNestingWithinLimit(std::string_view s) {
+// that libplist refuses anyway. NUL characters, raw or referenced, are
+// refused too: libplist aborts on a string that holds one.
+bool xmlSafeToParse(std::string_view s) {
+    if (s.find('\0') != std::string_view::npos) return false;
+    for (std::size_t i = s.find("&#"); i != std::string_view::npos; i = s.find("&#", i + 1))
+        if (nulReferenceAt(s, i)) return false;
     int depth = 0;
     for (std::size_t i = 0; i + 1 < s.size(); ++i) {
         if (s[i] != '<') continue;
@@ -177,7 +193,8 @@ plist_t fromValue(const Value& v, int depth) {
 std::optional<Value> parsePlist(std::string_view bytes) {
     if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max()) return std::nullopt;
     bool binary = plist_is_binary(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    if (!binary && !xmlNestingWithinLimit(bytes)) return std::nullopt;
+    if (binary ? !binaryPlistSafeToParse(bytes, kMaxPlistDepth) : !xmlSafeToParse(bytes))
+        return std::nullopt;
     plist_t root = nullptr;
     if (binary) plist_from_bin(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     else plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);

@@ -1,0 +1,17 @@
+#pragma once
+// A structural pre-check of binary property lists.
+//
+// libplist parses and frees binary plists recursively, so a small file whose
+// containers nest tens of thousands deep overflows the stack. Before a binary
+// plist goes to libplist, this walks its object graph from the trailer and
+// offset table without recursion and answers whether every reference is in
+// bounds, no chain of containers nests deeper than the limit, and no string
+// holds a NUL character (on which libplist asserts and aborts the process).
+
+#include <string_view>
+
+namespace fnd {
+
+bool binaryPlistSafeToParse(std::string_view bytes, int maxDepth);
+
+} // namespace fnd

@@ -1,0 +1,122 @@
+// The file layer: device paths, atomic writes that no reader sees torn, text
+// files, folders and the sandbox.
+
+#include <csignal>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/Files.h"
+#include "sim/foundation/ProcessIdentity.h"
+#include "sim/foundation/PropertyList.h"
+#include "tests/support/TempDeviceRoot.h"
+
+using namespace fnd;
+
+TEST(DevicePaths, ResolveUnderTheRootAndNeverAboveIt) {
+    testsupport::TempDeviceRoot root;
+    EXPECT_EQ(hostPath("/var/mobile/Library/x"), root.path() / "var/mobile/Library/x");
+    EXPECT_EQ(hostPath("/../../etc/passwd"), root.path() / "etc/passwd");
+    EXPECT_EQ(hostPath("/var/mobile/../../../../x"), root.path() / "x");
+    EXPECT_EQ(normalizeDevicePath("/private/var//mobile/./Library/"), "/var/mobile/Library");
+    EXPECT_EQ(normalizeDevicePath("/var/mobile/Library/lumicrate/../x"), "/var/mobile/Library/x");
+    EXPECT_EQ(normalizeDevicePath(""), "/");
+}
+
+TEST(Files, VarAndPrivateVarAreOneFolder) {
+    testsupport::TempDeviceRoot root;
+    ASSERT_TRUE(createDirectory("/var/mobile/Library/lumicrate/", true));
+    ASSERT_TRUE(writeTextFileAtomically("/private/var/mobile/Library/lumicrate/settings.tct", "p"));
+    EXPECT_EQ(readTextFile("/var/mobile/Library/lumicrate/settings.tct"), "p");
+    EXPECT_TRUE(isDirectory("/private/var/mobile/Library/lumicrate"));
+}
+
+TEST(Files, TextFilesAreExactAndInvalidUtf8ReadsAsNone) {
+    testsupport::TempDeviceRoot root;
+    ASSERT_TRUE(writeTextFileAtomically("/var/mobile/Library/pw", "x"));
+    EXPECT_EQ(readFile("/var/mobile/Library/pw"), "x"); // one character, no line end
+    EXPECT_FALSE(writeTextFileAtomically("/var/mobile/Library/pw", "\xff\xfe"));
+    EXPECT_EQ(readTextFile("/var/mobile/Library/pw"), "x"); // the failed write changed nothing
+    std::ofstream(root.host("/var/mobile/Library/bad")) << "ok\xc3";
+    EXPECT_FALSE(readTextFile("/var/mobile/Library/bad"));
+    EXPECT_FALSE(readTextFile("/var/mobile/Library/absent"));
+    EXPECT_TRUE(isValidUtf8("Trips ü 😀"));
+    EXPECT_FALSE(isValidUtf8("\xed\xa0\x80")); // a surrogate
+    EXPECT_FALSE(isValidUtf8("\xc0\xaf"));     // overlong
+}
+
+TEST(Files, AFolderOrAnOversizedFileIsNotReadAsAFile) {
+    testsupport::TempDeviceRoot root;
+    EXPECT_FALSE(readFile("/var/mobile/Library"));
+    ASSERT_TRUE(writeFileAtomically("/var/mobile/Library/f", std::string(100, 'a')));
+    EXPECT_FALSE(readFile("/var/mobile/Library/f", 99));
+    EXPECT_TRUE(readFile("/var/mobile/Library/f", 100));
+}
+
+TEST(Files, AWriteIntoAMissingFolderFailsAndLeavesNothing) {
+    testsupport::TempDeviceRoot root;
+    EXPECT_FALSE(writeFileAtomically("/var/mobile/Library/nofolder/x.plist", "a"));
+    EXPECT_FALSE(fileExists("/var/mobile/Library/nofolder"));
+}
+
+TEST(Files, ASandboxedProcessWritesOnlyInsideItsContainer) {
+    testsupport::TempDeviceRoot root;
+    ASSERT_TRUE(createDirectory("/var/mobile/Containers/Data/camera", true));
+    ASSERT_TRUE(createDirectory("/var/mobile/Library/lumicrate", true));
+    setProcessIdentity({"com.apple.camera", true, "/var/mobile/Containers/Data/camera"});
+    EXPECT_TRUE(writeFileAtomically("/var/mobile/Containers/Data/camera/x", "1"));
+    EXPECT_FALSE(writeFileAtomically("/var/mobile/Library/lumicrate/album.tct", "1"));
+    EXPECT_FALSE(writeFileAtomically("/var/mobile/Containers/Data/camera/../../x", "1"));
+    EXPECT_FALSE(writeFileAtomically("/var/mobile/Containers/Data/camera2/x", "1"));
+    EXPECT_FALSE(createDirectory("/var/mobile/Library/other", true));
+    EXPECT_FALSE(fileExists("/var/mobile/Library/lumicrate/album.tct"));
+    setProcessIdentity({"com.apple.springboard", false, ""});
+    EXPECT_TRUE(writeFileAtomically("/var/mobile/Library/lumicrate/album.tct", "1"));
+}
+
+// A writer in another process rewrites a large plist over and over and is
+// killed in the middle; the reader must only ever see one whole version.
+TEST(Files, AReaderInAnotherProcessNeverSeesATornFileEvenWhenTheWriterIsKilled) {
+    testsupport::TempDeviceRoot root;
+    const char* path = "/var/mobile/Library/lockedAlbums.plist";
+    auto version = [](int v) {
+        Array a;
+        for (int i = 0; i < 30000; ++i) a.push_back(Value("v" + std::to_string(v)));
+        return Value(a);
+    };
+    const Value a = version(1), b = version(2);
+    ASSERT_TRUE(writePlistFile(path, a));
+
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        ::close(ready[0]);
+        for (int i = 0;; ++i) {
+            writePlistFile(path, i % 2 ? a : b);
+            if (i == 2) {
+                char c = 1;
+                [[maybe_unused]] ssize_t n = ::write(ready[1], &c, 1);
+            }
+        }
+    }
+    ::close(ready[1]);
+    char c;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1); // the writer is in its loop
+    int reads = 0;
+    for (; reads < 60; ++reads) {
+        auto v = readPlistFile(path);
+        ASSERT_TRUE(v) << "read " << reads << " saw a torn or missing file";
+        ASSERT_TRUE(*v == a || *v == b);
+    }
+    ::kill(writer, SIGKILL);
+    int status = 0;
+    ::waitpid(writer, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    auto last = readPlistFile(path);
+    ASSERT_TRUE(last);
+    EXPECT_TRUE(*last == a || *last == b);
+}

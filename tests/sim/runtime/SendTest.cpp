@@ -1,0 +1,157 @@
+// Typed sends: nil receivers, argument conversions, super sends, blocks,
+// the fatal errors of a wrong send, and sends from several threads at once.
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
+
+#include "sim/runtime/Runtime.h"
+
+using namespace rt;
+using namespace rt::literals;
+
+namespace {
+
+struct Album : Object {
+    using Object::Object;
+    std::string title;
+};
+
+Ref<Album> makeAlbum(Class* cls, const std::string& title) {
+    auto a = createInstance<Album>(cls);
+    a->title = title;
+    return a;
+}
+
+std::string titleOf(Album* self, Sel) { return self->title; }
+std::string describeAlbum(Id, Sel, Ref<Album> album) { return album ? "album " + album->title : "none"; }
+Ref<Album> echoAlbum(Id, Sel, Ref<Album> album) { return album; }
+int answer(Id, Sel) { return 42; }
+int childAnswer(Id self, Sel cmd);
+Class* g_child = nullptr;
+int childAnswer(Id self, Sel cmd) { return 1 + sendSuper<int>(g_child, self, cmd); }
+
+void callWithYes(Id, Sel, Block<void(bool)> completion) { completion(true); }
+int addAll(Id, Sel, int a, long long b, double c) { return a + static_cast<int>(b) + static_cast<int>(c); }
+
+} // namespace
+
+TEST(Send, MessagesToNilAnswerZeroFalseNilOrEmpty) {
+    Id nil = nullptr;
+    EXPECT_EQ(send<int>(nil, "count"_sel), 0);
+    EXPECT_FALSE(send<bool>(nil, "isHidden"_sel));
+    EXPECT_EQ(send<double>(nil, "alpha"_sel), 0.0);
+    EXPECT_EQ(send<std::string>(nil, "title"_sel), "");
+    EXPECT_EQ(send<Ref<Object>>(nil, "firstObject"_sel), nullptr);
+    EXPECT_TRUE(send<std::vector<Ref<Object>>>(nil, "fetchedObjects"_sel).empty());
+    send(nil, "doSomething:"_sel, 3); // goes nowhere
+    Ref<Object> none;
+    EXPECT_EQ(send<int>(none, "count"_sel), 0);
+}
+
+TEST(Send, ObjectArgumentsAndResultsKeepTheirTypesAcrossTheBoundary) {
+    Class* cls = defineClass("LCAlbum", nullptr, &factoryOf<Album>);
+    addMethod<&titleOf>(cls, "title"_sel);
+    addMethod<&describeAlbum>(cls, "describe:"_sel);
+    addMethod<&echoAlbum>(cls, "echo:"_sel);
+    Ref<Album> trips = makeAlbum(cls, "Trips");
+    EXPECT_EQ(send<std::string>(trips, "title"_sel), "Trips");
+    // Ref<Album>, Ref<Object>, a raw pointer and nil all travel as "@".
+    EXPECT_EQ(send<std::string>(trips, "describe:"_sel, trips), "album Trips");
+    EXPECT_EQ(send<std::string>(trips, "describe:"_sel, Ref<Object>(trips)), "album Trips");
+    EXPECT_EQ(send<std::string>(trips, "describe:"_sel, trips.get()), "album Trips");
+    EXPECT_EQ(send<std::string>(trips, "describe:"_sel, nullptr), "none");
+    Ref<Album> back = send<Ref<Album>>(trips, "echo:"_sel, trips);
+    EXPECT_EQ(back.get(), trips.get());
+    EXPECT_EQ(trips->retainCount(), 2); // no reference leaked by the conversions
+}
+
+TEST(Send, FundamentalArgumentsConvertOnlyWithinTheirEncoding) {
+    Class* cls = defineClass("LCMath");
+    addMethod<&addAll>(cls, "add:to:and:"_sel);
+    auto obj = createInstance(cls);
+    EXPECT_EQ(send<int>(obj, "add:to:and:"_sel, 1, 2LL, 3.0), 6);
+    EXPECT_EQ(send<int>(obj, "add:to:and:"_sel, 1, 2L, 3.5), 6); // long and long long are both "q"
+}
+
+TEST(Send, SuperSendsReachTheSuperclassImplementation) {
+    Class* parent = defineClass("LCParent");
+    g_child = defineClass("LCChild", parent);
+    addMethod<&answer>(parent, "answer"_sel);
+    addMethod<&childAnswer>(g_child, "answer"_sel);
+    EXPECT_EQ(send<int>(createInstance(g_child), "answer"_sel), 43);
+    EXPECT_EQ(send<int>(createInstance(parent), "answer"_sel), 42);
+}
+
+TEST(Send, BlocksCrossTheBoundaryAndAnEmptyBlockDoesNothing) {
+    Class* cls = defineClass("LCBlocks");
+    addMethod<&callWithYes>(cls, "performWithCompletion:"_sel);
+    auto obj = createInstance(cls);
+    int calls = 0;
+    bool got = false;
+    send(obj, "performWithCompletion:"_sel, Block<void(bool)>([&](bool b) {
+             ++calls;
+             got = b;
+         }));
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(got);
+    send(obj, "performWithCompletion:"_sel, Block<void(bool)>());
+}
+
+TEST(SendDeathTest, AnUnknownSelectorNamesTheClassTheSelectorAndTheEncoding) {
+    Class* cls = defineClass("LCUnknown");
+    auto obj = createInstance(cls);
+    EXPECT_DEATH(send<int>(obj, "frobnicate:"_sel, 1),
+                 "unrecognized selector: -\\[LCUnknown frobnicate:\\] sent to instance .*i@:i");
+    EXPECT_DEATH(sendClass(cls, "frobnicate"_sel),
+                 "unrecognized selector: \\+\\[LCUnknown frobnicate\\] sent to class");
+}
+
+TEST(SendDeathTest, AWrongSignatureNamesBothEncodingsInsteadOfCorruptingMemory) {
+    Class* cls = defineClass("LCWrongSend", nullptr, &factoryOf<Album>);
+    addMethod<&titleOf>(cls, "title"_sel);
+    auto obj = createInstance(cls);
+    EXPECT_DEATH(send<int>(obj, "title"_sel),
+                 "signature mismatch: -\\[LCWrongSend title\\].*has @\"NSString\"@:, the call "
+                 "site sends i@:");
+    // A string where an album is expected.
+    addMethod<&describeAlbum>(cls, "describe:"_sel);
+    EXPECT_DEATH(send<std::string>(obj, "describe:"_sel, "Trips"), "call site sends "
+                                                                    "@\"NSString\"@:@\"NSString\"");
+}
+
+namespace {
+int readCount(Id, Sel, int x) { return x * 2; }
+}
+
+TEST(SendConcurrency, SendsFromManyThreadsWhileCachesFill) {
+    Class* base = defineClass("LCThreadBase");
+    // Many selectors, so that caches grow and are replaced while other threads probe them.
+    std::vector<Sel> sels;
+    for (int i = 0; i < 64; ++i) {
+        sels.push_back(sel("m" + std::to_string(i) + ":"));
+        addMethod<&readCount>(base, sels.back());
+    }
+    std::vector<Class*> subs;
+    for (int i = 0; i < 4; ++i) subs.push_back(defineClass("LCThreadSub" + std::to_string(i), base));
+
+    std::atomic<long> total{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            long sum = 0;
+            for (int round = 0; round < 50; ++round) {
+                for (Class* c : subs) {
+                    auto obj = createInstance(c);
+                    for (std::size_t i = 0; i < sels.size(); ++i)
+                        sum += send<int>(obj, sels[(i + t) % sels.size()], 1);
+                    sum += respondsTo(obj, "absent"_sel) ? 1000 : 0;
+                }
+            }
+            total += sum;
+        });
+    }
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(total.load(), 4L * 50 * 4 * 64 * 2);
+}
