@@ -1,12 +1,16 @@
 #include "sim/foundation/ProcessIdentity.h"
 
 #include <cstdlib>
+#include <deque>
 #include <mutex>
 
 namespace fnd {
 
 namespace {
 std::mutex g_lock;
+// Every identity ever set stays alive: a caller may still hold a reference to
+// an earlier one. Only tests set it more than once.
+std::deque<ProcessIdentity> g_identities;
 ProcessIdentity* g_identity = nullptr;
 
 ProcessIdentity fromEnvironment() {
@@ -22,14 +26,13 @@ ProcessIdentity fromEnvironment() {
 
 const ProcessIdentity& processIdentity() {
     std::lock_guard guard(g_lock);
-    if (!g_identity) g_identity = new ProcessIdentity(fromEnvironment());
+    if (!g_identity) g_identity = &g_identities.emplace_back(fromEnvironment());
     return *g_identity;
 }
 
 void setProcessIdentity(ProcessIdentity identity) {
     std::lock_guard guard(g_lock);
-    // The old identity is kept alive: a caller may still hold a reference to it.
-    g_identity = new ProcessIdentity(std::move(identity));
+    g_identity = &g_identities.emplace_back(std::move(identity));
 }
 
 } // namespace fnd

@@ -31,22 +31,29 @@ struct Method {
     Class* owner;
 };
 
+// A class's method cache: an open-addressed table from selector to what a
+// send needs (the implementation and its signature), filled on misses under
+// the runtime lock and read without a lock. An entry is written once, before
+// its selector is published with release; it never changes afterwards. Any
+// change to any method (an add, a hook) drops every cache, so a cached
+// implementation is never stale for long and the probe needs no generation
+// check. Dropped caches are kept, never freed: a reader may still be probing.
 struct MethodCache {
     struct Entry {
         std::atomic<Sel> sel{nullptr};
-        std::atomic<Method*> method{nullptr}; // null with a selector set: known absent
+        // The class whose cache holds the entry; cleared when the cache is
+        // dropped, which is how inline caches at call sites learn of it.
+        std::atomic<Class*> owner{nullptr};
+        ErasedImp imp = nullptr;
+        const Signature* signature = nullptr;
+        Method* method = nullptr; // null with a selector set: known to be absent
     };
-    MethodCache(uint64_t gen, uint32_t size)
-        : generation(gen), mask(size - 1), entries(new Entry[size]) {}
-    uint64_t generation;
+    static MethodCache* create(uint32_t size);
+    static void destroy(MethodCache* c);
+    Entry* entries() { return reinterpret_cast<Entry*>(this + 1); }
     uint32_t mask;
     uint32_t used = 0;
-    std::unique_ptr<Entry[]> entries;
 };
-
-namespace detail {
-extern std::atomic<uint64_t> g_cacheGeneration;
-}
 
 class Class final : public Object {
 public:
@@ -62,24 +69,25 @@ public:
     // make (none, once NSObject's is set).
     Factory factory() const;
 
-    // Cached lookup along the superclass chain; null when no class in the
-    // chain implements the selector. Safe from any thread.
-    Method* lookup(Sel sel) {
-        MethodCache* c = m_cache.load(std::memory_order_acquire);
-        if (c && c->generation == detail::g_cacheGeneration.load(std::memory_order_acquire)) {
+    // Cached lookup along the superclass chain. The entry's method is null
+    // when no class in the chain implements the selector. Safe from any thread.
+    [[gnu::always_inline]] const MethodCache::Entry* lookupEntry(Sel sel) {
+        if (MethodCache* c = m_cache.load(std::memory_order_acquire)) {
+            MethodCache::Entry* e = c->entries();
             for (uint32_t i = sel->index & c->mask;; i = (i + 1) & c->mask) {
-                Sel s = c->entries[i].sel.load(std::memory_order_acquire);
-                if (s == sel) return c->entries[i].method.load(std::memory_order_relaxed);
+                Sel s = e[i].sel.load(std::memory_order_acquire);
+                if (s == sel) return &e[i];
                 if (!s) break;
             }
         }
         return lookupSlow(sel);
     }
+    Method* lookup(Sel sel) { return lookupEntry(sel)->method; }
 
 private:
     friend class RuntimeImpl;
     Class(Class* isa, std::string name, Class* superclass, bool isMeta, Factory factory);
-    Method* lookupSlow(Sel sel);
+    const MethodCache::Entry* lookupSlow(Sel sel);
 
     std::string m_name;
     Class* m_superclass;

@@ -9,8 +9,18 @@
 
 namespace rt {
 
-namespace detail {
-std::atomic<uint64_t> g_cacheGeneration{1};
+MethodCache* MethodCache::create(uint32_t size) {
+    void* mem = ::operator new(sizeof(MethodCache) + size * sizeof(Entry));
+    auto* c = new (mem) MethodCache;
+    c->mask = size - 1;
+    for (uint32_t i = 0; i < size; ++i) new (&c->entries()[i]) Entry;
+    return c;
+}
+
+void MethodCache::destroy(MethodCache* c) {
+    for (uint32_t i = 0; i <= c->mask; ++i) c->entries()[i].~Entry();
+    c->~MethodCache();
+    ::operator delete(c);
 }
 
 void registerRootClass(Class* root); // RootClass.cpp
@@ -75,6 +85,7 @@ public:
             // caller that already sees the hook always finds its original.
             slot->m_imp.store(own->imp.load(std::memory_order_relaxed), std::memory_order_release);
             own->imp.store(replacement, std::memory_order_release);
+            dropAllCachesLocked();
             return true;
         }
         Method* inherited = cls->superclass() ? findInChainLocked(cls->superclass(), sel) : nullptr;
@@ -86,11 +97,9 @@ public:
         return true;
     }
 
-    Method* lookupSlow(Class* cls, Sel sel) {
+    const MethodCache::Entry* lookupSlow(Class* cls, Sel sel) {
         std::lock_guard guard(m_lock);
-        Method* m = findInChainLocked(cls, sel);
-        cacheInsertLocked(cls, sel, m);
-        return m;
+        return cacheInsertLocked(cls, sel, findInChainLocked(cls, sel));
     }
 
     // Lookup from a forwarding slot: always walks from the given class, so the
@@ -116,8 +125,16 @@ private:
         cls->m_methods.emplace(sel, m.get());
         cls->m_methodStorage.push_back(std::move(m));
         // The new method may shadow an inherited one that subclasses cached, or
-        // fill an entry cached as absent: every cache is now stale.
-        detail::g_cacheGeneration.fetch_add(1, std::memory_order_acq_rel);
+        // fill an entry cached as absent.
+        dropAllCachesLocked();
+    }
+
+    void dropAllCachesLocked() {
+        std::shared_lock registry(m_registryLock);
+        for (auto& [name, cls] : m_classes) {
+            for (Class* c : {cls, cls->metaclass()})
+                retire(c->m_cache.exchange(nullptr, std::memory_order_acq_rel));
+        }
     }
 
     static void checkHookSignatureLocked(Class* cls, Sel sel, Method* existing,
@@ -128,43 +145,48 @@ private:
               " differs from the method's " + existing->signature->full);
     }
 
-    void cacheInsertLocked(Class* cls, Sel sel, Method* m) {
-        uint64_t gen = detail::g_cacheGeneration.load(std::memory_order_acquire);
+    const MethodCache::Entry* cacheInsertLocked(Class* cls, Sel sel, Method* m) {
         MethodCache* c = cls->m_cache.load(std::memory_order_relaxed);
-        if (!c || c->generation != gen) {
-            retire(c);
-            c = new MethodCache(gen, 16);
+        if (!c) {
+            c = MethodCache::create(16);
             cls->m_cache.store(c, std::memory_order_release);
         } else if ((c->used + 1) * 2 > c->mask + 1) {
-            auto* bigger = new MethodCache(gen, (c->mask + 1) * 2);
+            MethodCache* bigger = MethodCache::create((c->mask + 1) * 2);
             for (uint32_t i = 0; i <= c->mask; ++i) {
-                Sel s = c->entries[i].sel.load(std::memory_order_relaxed);
-                if (s) insertEntry(bigger, s, c->entries[i].method.load(std::memory_order_relaxed));
+                MethodCache::Entry& e = c->entries()[i];
+                if (Sel s = e.sel.load(std::memory_order_relaxed)) insertEntry(cls, bigger, s, e.method);
             }
             cls->m_cache.store(bigger, std::memory_order_release);
             retire(c);
             c = bigger;
         }
-        insertEntry(c, sel, m);
+        return insertEntry(cls, c, sel, m);
     }
 
-    static void insertEntry(MethodCache* c, Sel sel, Method* m) {
+    static const MethodCache::Entry* insertEntry(Class* cls, MethodCache* c, Sel sel, Method* m) {
+        MethodCache::Entry* e = c->entries();
         for (uint32_t i = sel->index & c->mask;; i = (i + 1) & c->mask) {
-            Sel s = c->entries[i].sel.load(std::memory_order_relaxed);
-            if (s == sel) return;
+            Sel s = e[i].sel.load(std::memory_order_relaxed);
+            if (s == sel) return &e[i];
             if (!s) {
-                // The method is published before the selector that makes it visible.
-                c->entries[i].method.store(m, std::memory_order_relaxed);
-                c->entries[i].sel.store(sel, std::memory_order_release);
+                // Everything is written before the selector that publishes it.
+                e[i].method = m;
+                e[i].imp = m ? m->imp.load(std::memory_order_relaxed) : nullptr;
+                e[i].signature = m ? m->signature : nullptr;
+                e[i].owner.store(cls, std::memory_order_relaxed);
+                e[i].sel.store(sel, std::memory_order_release);
                 ++c->used;
-                return;
+                return &e[i];
             }
         }
     }
 
     // A probing reader may still hold a replaced cache, so none is freed.
     void retire(MethodCache* c) {
-        if (c) m_retired.emplace_back(c);
+        if (!c) return;
+        for (uint32_t i = 0; i <= c->mask; ++i)
+            c->entries()[i].owner.store(nullptr, std::memory_order_release);
+        m_retired.push_back(c);
     }
 
     std::shared_mutex m_registryLock;
@@ -172,7 +194,7 @@ private:
     Class* m_root = nullptr;
     std::once_flag m_rootOnce;
     std::mutex m_lock;
-    std::vector<std::unique_ptr<MethodCache>> m_retired;
+    std::vector<MethodCache*> m_retired; // never freed: see MethodCache
 };
 
 Class::Class(Class* isa, std::string name, Class* superclass, bool isMeta, Factory factory)
@@ -190,12 +212,12 @@ Class::Factory Class::factory() const {
     return nullptr;
 }
 
-Method* Class::lookupSlow(Sel sel) { return RuntimeImpl::shared().lookupSlow(this, sel); }
+const MethodCache::Entry* Class::lookupSlow(Sel sel) {
+    return RuntimeImpl::shared().lookupSlow(this, sel);
+}
 
-ErasedImp OrigSlot::resolve() const {
-    if (ErasedImp imp = m_imp.load(std::memory_order_acquire)) return imp;
-    if (m_forwardTo) return RuntimeImpl::shared().resolveForward(m_forwardTo, m_sel);
-    return nullptr;
+ErasedImp OrigSlot::resolveForward() const {
+    return m_forwardTo ? RuntimeImpl::shared().resolveForward(m_forwardTo, m_sel) : nullptr;
 }
 
 Class* getClass(std::string_view name) {

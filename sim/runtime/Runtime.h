@@ -84,7 +84,11 @@ public:
     }
 
 protected:
-    ErasedImp resolve() const;
+    [[gnu::always_inline]] ErasedImp resolve() const {
+        if (ErasedImp imp = m_imp.load(std::memory_order_acquire)) return imp;
+        return resolveForward();
+    }
+    ErasedImp resolveForward() const;
 
 private:
     friend class RuntimeImpl;
@@ -152,9 +156,9 @@ template <class T> decltype(auto) toCall(T&& v) {
     else return C(std::forward<T>(v));
 }
 
-template <class R, class... A> R invoke(Method* m, Id self, Sel sel, A&&... args) {
-    auto fn = reinterpret_cast<AbiOf<R> (*)(Id, Sel, AbiOf<CallType<A>>...)>(
-        m->imp.load(std::memory_order_acquire));
+template <class R, class... A>
+[[gnu::always_inline]] inline R invoke(ErasedImp imp, Id self, Sel sel, A&&... args) {
+    auto fn = reinterpret_cast<AbiOf<R> (*)(Id, Sel, AbiOf<CallType<A>>...)>(imp);
     if constexpr (std::is_void_v<R>)
         fn(self, sel, AbiMap<CallType<A>>::to(toCall(std::forward<A>(args)))...);
     else return AbiMap<R>::from(fn(self, sel, AbiMap<CallType<A>>::to(toCall(std::forward<A>(args)))...));
@@ -165,16 +169,48 @@ template <class R> R nilResult() {
 }
 } // namespace detail
 
-template <class R = void, class... A> R send(Id self, Sel sel, A&&... args) {
-    if (!self) return detail::nilResult<R>();
-    const Signature* sig = signatureOf<R, CallType<A>...>();
-    Class* cls = self->isa();
-    Method* m = cls->lookup(sel);
-    if (!m) detail::unknownSelector(self, cls, sel, sig);
-    if (m->signature != sig) detail::signatureMismatch(self, m, sel, sig);
-    return detail::invoke<R>(m, self, sel, std::forward<A>(args)...);
+namespace detail {
+// The checked entry for a send of `sig`: fatal when the class has no such
+// method or the method has another signature.
+[[gnu::always_inline]] inline const MethodCache::Entry* entryForSend(Id self, Class* cls, Sel sel,
+                                                                    const Signature* sig) {
+    const MethodCache::Entry* e = cls->lookupEntry(sel);
+    if (e->signature != sig) [[unlikely]] {
+        if (!e->method) unknownSelector(self, cls, sel, sig);
+        signatureMismatch(self, e->method, sel, sig);
+    }
+    return e;
 }
-template <class R = void, class T, class... A> R send(const Ref<T>& self, Sel sel, A&&... args) {
+} // namespace detail
+
+template <class R = void, class... A>
+[[gnu::always_inline]] inline R send(Id self, Sel sel, A&&... args) {
+    if (!self) return detail::nilResult<R>();
+    const MethodCache::Entry* e =
+        detail::entryForSend(self, self->isa(), sel, signatureOf<R, CallType<A>...>());
+    return detail::invoke<R>(e->imp, self, sel, std::forward<A>(args)...);
+}
+
+// A send to a selector literal keeps a one-entry inline cache for the literal
+// and signature: a hit costs one compare against the receiver's class. The
+// cached entry was checked when it was stored; it goes stale (owner cleared)
+// when the runtime drops the class caches after an add or a hook.
+template <class R = void, FixedString S, class... A>
+[[gnu::always_inline]] inline R send(Id self, SelLiteral<S> literal, A&&... args) {
+    if (!self) return detail::nilResult<R>();
+    static std::atomic<const MethodCache::Entry*> site{nullptr};
+    Class* cls = self->isa();
+    const MethodCache::Entry* e = site.load(std::memory_order_acquire);
+    if (!e || e->owner.load(std::memory_order_acquire) != cls) [[unlikely]] {
+        e = detail::entryForSend(self, cls, literal, signatureOf<R, CallType<A>...>());
+        site.store(e, std::memory_order_release);
+    }
+    return detail::invoke<R>(e->imp, self, e->sel.load(std::memory_order_relaxed),
+                             std::forward<A>(args)...);
+}
+
+template <class R = void, class T, class S, class... A>
+[[gnu::always_inline]] inline R send(const Ref<T>& self, S sel, A&&... args) {
     return send<R>(static_cast<Id>(self.get()), sel, std::forward<A>(args)...);
 }
 
@@ -183,10 +219,9 @@ template <class R = void, class... A> R sendSuper(Class* cls, Id self, Sel sel, 
     if (!self) return detail::nilResult<R>();
     const Signature* sig = signatureOf<R, CallType<A>...>();
     Class* super = cls->superclass();
-    Method* m = super ? super->lookup(sel) : nullptr;
-    if (!m) detail::unknownSelector(self, super ? super : cls, sel, sig);
-    if (m->signature != sig) detail::signatureMismatch(self, m, sel, sig);
-    return detail::invoke<R>(m, self, sel, std::forward<A>(args)...);
+    if (!super) detail::unknownSelector(self, cls, sel, sig);
+    const MethodCache::Entry* e = detail::entryForSend(self, super, sel, sig);
+    return detail::invoke<R>(e->imp, self, sel, std::forward<A>(args)...);
 }
 
 // A class message: [Cls sel ...].

@@ -30,11 +30,17 @@ template <std::size_t N> struct FixedString {
     constexpr std::string_view view() const { return {data, N - 1}; }
 };
 
+// A selector written as a literal. It converts to Sel wherever one is
+// wanted, and lets a send keep an inline cache per literal (Runtime.h).
+template <FixedString S> struct SelLiteral {
+    [[gnu::always_inline]] operator Sel() const {
+        static const Sel s = sel(S.view());
+        return s;
+    }
+};
+
 namespace literals {
-template <FixedString S> Sel operator""_sel() {
-    static const Sel s = sel(S.view());
-    return s;
-}
+template <FixedString S> constexpr SelLiteral<S> operator""_sel() { return {}; }
 } // namespace literals
 
 } // namespace rt

@@ -27,7 +27,7 @@ template <class R, class... A> std::string methodEncoding() {
 }
 
 // The signature of a method R (self, _cmd, A...), computed once per type list.
-template <class R, class... A> const Signature* signatureOf() {
+template <class R, class... A> [[gnu::always_inline]] inline const Signature* signatureOf() {
     static const Signature* s = internSignature(methodEncoding<R, A...>());
     return s;
 }
