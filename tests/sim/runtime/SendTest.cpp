@@ -155,3 +155,23 @@ TEST(SendConcurrency, SendsFromManyThreadsWhileCachesFill) {
     for (auto& th : threads) th.join();
     EXPECT_EQ(total.load(), 4L * 50 * 4 * 64 * 2);
 }
+
+namespace {
+std::string nameA(Id, Sel) { return "A"; }
+std::string nameB(Id, Sel) { return "B"; }
+} // namespace
+
+TEST(Send, OneLiteralSentToObjectsOfManyClassesReachesEachClassesMethod) {
+    Class* a = defineClass("LCPolyA");
+    Class* b = defineClass("LCPolyB");
+    Class* c = defineClass("LCPolyC", a); // inherits A's
+    addMethod<&nameA>(a, "polyName"_sel);
+    addMethod<&nameB>(b, "polyName"_sel);
+    std::vector<Ref<Object>> objs{createInstance(a), createInstance(b), createInstance(c)};
+    std::string seen;
+    for (int round = 0; round < 3; ++round)
+        for (auto& o : objs) seen += send<std::string>(o, "polyName"_sel); // one call site, three classes
+    EXPECT_EQ(seen, "ABAABAABA");
+    // The same literal through the Sel overload agrees.
+    EXPECT_EQ(send<std::string>(objs[1].get(), sel("polyName")), "B");
+}
