@@ -270,7 +270,10 @@ bool RunLoop::runUntil(const std::function<bool()>& done, Duration realTimeout) 
         bool did = runPosted();
         did = fireDueTimers() || did;
         if (done()) return true;
-        Duration wait = std::chrono::duration_cast<Duration>(left);
+        // The condition may change on another thread without waking this
+        // loop, so it is looked at again at least every 10 ms.
+        Duration wait = std::min(std::chrono::duration_cast<Duration>(left),
+                                 Duration(std::chrono::milliseconds(10)));
         {
             std::lock_guard guard(m_lock);
             if (!m_posted.empty()) wait = Duration::zero();

@@ -69,7 +69,8 @@ public:
     // it from deadline to deadline, else in real time.
     void runFor(Duration d);
     // Runs until `done` answers true or `realTimeout` of real time passes;
-    // returns `done()`. For waiting on other threads and processes.
+    // returns `done()`. For waiting on other threads and processes: `done` is
+    // asked after every turn and at least every 10 ms.
     bool runUntil(const std::function<bool()>& done, Duration realTimeout);
 
 private:

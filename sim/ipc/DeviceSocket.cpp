@@ -1,0 +1,111 @@
+#include "sim/ipc/DeviceSocket.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "sim/foundation/DevicePaths.h"
+
+namespace ipc {
+
+std::string deviceSocketPath() {
+    if (const char* p = std::getenv("LUMI_DEVICED_SOCKET"); p && *p) return p;
+    return fnd::hostPath("/private/var/run/deviced.sock").string();
+}
+
+std::unique_ptr<DeviceSocket> DeviceSocket::connect(const std::string& path) {
+    sockaddr_un addr{};
+    if (path.size() >= sizeof addr.sun_path) return nullptr;
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return nullptr;
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<DeviceSocket>(new DeviceSocket(fd));
+}
+
+DeviceSocket::~DeviceSocket() {
+    if (m_loop && m_watch) m_loop->removeWatch(m_watch);
+    ::close(m_fd);
+}
+
+bool DeviceSocket::send(const fnd::Dictionary& op) {
+    auto frame = encodeFrame(op);
+    if (!frame) return false;
+    std::lock_guard guard(m_writeLock);
+    if (m_broken) return false;
+    std::string_view rest = *frame;
+    while (!rest.empty()) {
+        ssize_t n = ::send(m_fd, rest.data(), rest.size(), MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            m_broken = true;
+            return false;
+        }
+        rest.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+void DeviceSocket::attach(dsp::RunLoop& loop, std::function<void(fnd::Dictionary)> onFrame,
+                          std::function<void()> onClose) {
+    m_loop = &loop;
+    m_onFrame = std::move(onFrame);
+    m_onClose = std::move(onClose);
+    m_watch = loop.addWatch(m_fd, POLLIN, [this](short) { onReadable(); });
+}
+
+void DeviceSocket::onReadable() {
+    char buf[65536];
+    ssize_t n = ::recv(m_fd, buf, sizeof buf, MSG_DONTWAIT);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
+    bool ok = n > 0 && m_reader.append(std::string_view(buf, static_cast<std::size_t>(n)));
+    while (auto frame = m_reader.next()) m_onFrame(std::move(*frame));
+    if (!ok) {
+        m_loop->removeWatch(m_watch);
+        m_watch = 0;
+        if (auto close = std::move(m_onClose)) close();
+    }
+}
+
+std::optional<fnd::Dictionary> DeviceSocket::readFrame(dsp::Duration timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (auto f = m_reader.next()) return f;
+        if (m_reader.failed()) return std::nullopt;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return std::nullopt;
+        pollfd p{m_fd, POLLIN, 0};
+        int r = ::poll(&p, 1, static_cast<int>(left.count()));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return std::nullopt;
+        char buf[65536];
+        ssize_t n = ::recv(m_fd, buf, sizeof buf, 0);
+        if (n <= 0 || !m_reader.append(std::string_view(buf, static_cast<std::size_t>(n))))
+            return m_reader.next();
+    }
+}
+
+std::optional<fnd::Dictionary> DeviceSocket::request(const fnd::Dictionary& op,
+                                                     dsp::Duration timeout) {
+    if (!send(op)) return std::nullopt;
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= dsp::Duration::zero()) return std::nullopt;
+        auto f = readFrame(std::chrono::duration_cast<dsp::Duration>(left));
+        if (!f) return std::nullopt;
+        const std::string* kind = fnd::valueForKey(*f, "op").string();
+        if (kind && *kind == "reply") return f;
+    }
+}
+
+} // namespace ipc

@@ -1,0 +1,52 @@
+#pragma once
+// The client end of the device socket: a connection to the device daemon
+// that sends frames (from any thread, each frame written whole under a lock)
+// and reads them on a run loop.
+
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "sim/dispatch/RunLoop.h"
+#include "sim/ipc/Frame.h"
+
+namespace ipc {
+
+// The socket of the device at `root`: LUMI_DEVICED_SOCKET when set, else
+// <root>/private/var/run/deviced.sock.
+std::string deviceSocketPath();
+
+class DeviceSocket {
+public:
+    ~DeviceSocket();
+    // Null when nothing listens at `path`.
+    static std::unique_ptr<DeviceSocket> connect(const std::string& path);
+
+    // False once the connection is gone.
+    bool send(const fnd::Dictionary& op);
+    // Reads on `loop`: every frame goes to onFrame; the end of the stream or
+    // a malformed one to onClose, once.
+    void attach(dsp::RunLoop& loop, std::function<void(fnd::Dictionary)> onFrame,
+                std::function<void()> onClose);
+    // For command-line requests: sends `op` and waits for the first frame
+    // whose "op" is "reply", up to `timeout`.
+    std::optional<fnd::Dictionary> request(const fnd::Dictionary& op, dsp::Duration timeout);
+    // Blocks for the next frame of any kind, up to `timeout`.
+    std::optional<fnd::Dictionary> readFrame(dsp::Duration timeout);
+    int fd() const { return m_fd; }
+
+private:
+    explicit DeviceSocket(int fd) : m_fd(fd) {}
+    void onReadable();
+    int m_fd;
+    std::mutex m_writeLock;
+    bool m_broken = false;
+    FrameReader m_reader;
+    dsp::RunLoop* m_loop = nullptr;
+    int m_watch = 0;
+    std::function<void(fnd::Dictionary)> m_onFrame;
+    std::function<void()> m_onClose;
+};
+
+} // namespace ipc

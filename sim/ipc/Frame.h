@@ -1,0 +1,38 @@
+#pragma once
+// Frames on the device socket: a 4-byte big-endian length, then a binary
+// property list whose root is a dictionary (one hub operation).
+//
+// FrameReader takes bytes as they arrive: a partial frame waits for the next
+// read, and a frame that is too large, not a property list, or not a
+// dictionary makes the reader fail for good, so that the connection is dropped.
+
+#include <cstddef>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "sim/foundation/Value.h"
+
+namespace ipc {
+
+inline constexpr std::size_t kMaxFrameBytes = 16u << 20;
+
+std::optional<std::string> encodeFrame(const fnd::Dictionary& op);
+
+class FrameReader {
+public:
+    // False once the stream is malformed; nothing more is read after that.
+    bool append(std::string_view bytes);
+    std::optional<fnd::Dictionary> next();
+    bool failed() const { return m_failed; }
+
+private:
+    void parse();
+    std::string m_buffer;
+    std::size_t m_offset = 0;
+    std::deque<fnd::Dictionary> m_ready;
+    bool m_failed = false;
+};
+
+} // namespace ipc

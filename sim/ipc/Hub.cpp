@@ -1,0 +1,180 @@
+#include "sim/ipc/Hub.h"
+
+#include <algorithm>
+
+namespace ipc {
+
+using fnd::Dictionary;
+using fnd::Value;
+
+const char* suspensionName(Suspension s) {
+    switch (s) {
+    case Suspension::Drop:
+        return "drop";
+    case Suspension::Coalesce:
+        return "coalesce";
+    case Suspension::Hold:
+        return "hold";
+    case Suspension::DeliverImmediately:
+        return "immediate";
+    }
+    return "?";
+}
+
+std::optional<Suspension> suspensionFromName(const std::string& s) {
+    for (Suspension x : {Suspension::Drop, Suspension::Coalesce, Suspension::Hold,
+                         Suspension::DeliverImmediately})
+        if (s == suspensionName(x)) return x;
+    return std::nullopt;
+}
+
+namespace {
+const std::string* stringField(const Dictionary& op, const char* key) {
+    const std::string* s = fnd::valueForKey(op, key).string();
+    return s && !s->empty() ? s : nullptr;
+}
+} // namespace
+
+Hub::PeerId Hub::addPeer(PeerIdentity identity, Sink sink) {
+    std::lock_guard guard(m_lock);
+    PeerId id = m_nextPeer++;
+    m_peers.emplace(id, Peer{std::move(identity), std::move(sink), false, {}, {}, {}});
+    return id;
+}
+
+void Hub::removePeer(PeerId peer) {
+    std::lock_guard guard(m_lock);
+    m_peers.erase(peer);
+    std::erase_if(m_centres, [peer](const auto& kv) { return kv.second == peer; });
+}
+
+bool Hub::handle(PeerId from, const Dictionary& op) {
+    std::lock_guard guard(m_lock);
+    auto it = m_peers.find(from);
+    if (it == m_peers.end()) return false;
+    Peer& sender = it->second;
+    const std::string* kind = fnd::valueForKey(op, "op").string();
+    if (!kind) return false;
+
+    if (*kind == "post") {
+        const std::string* name = stringField(op, "name");
+        return name && postLocked(*name);
+    }
+    if (*kind == "observe" || *kind == "unobserve") {
+        const std::string* name = stringField(op, "name");
+        const std::string* behavior = fnd::valueForKey(op, "behavior").string();
+        auto s = behavior ? suspensionFromName(*behavior) : std::nullopt;
+        if (!name || !s) return false;
+        auto& counts = sender.observing[*name];
+        if (*kind == "observe") ++counts[*s];
+        else if (counts[*s] > 0 && --counts[*s] == 0) counts.erase(*s);
+        if (counts.empty()) sender.observing.erase(*name);
+        return true;
+    }
+    if (*kind == "register") {
+        const std::string* center = stringField(op, "center");
+        if (!center) return false;
+        bool allowed = sender.identity.system && !sender.identity.sandboxed;
+        auto owner = m_centres.find(*center);
+        bool ok = allowed && (owner == m_centres.end() || owner->second == from);
+        if (ok) m_centres[*center] = from;
+        sender.sink(Dictionary{{"op", Value("registered")}, {"center", Value(*center)},
+                               {"ok", Value(ok)}});
+        return true;
+    }
+    if (*kind == "send") {
+        const std::string* center = stringField(op, "center");
+        const std::string* message = stringField(op, "message");
+        const Value& info = fnd::valueForKey(op, "userInfo");
+        if (!center || !message || !(info.isNone() || info.dictionary())) return false;
+        auto owner = m_centres.find(*center);
+        if (owner == m_centres.end()) return true; // no server: lost, silently
+        auto peer = m_peers.find(owner->second);
+        if (peer == m_peers.end()) return true;
+        peer->second.sink(Dictionary{
+            {"op", Value("message")},
+            {"center", Value(*center)},
+            {"message", Value(*message)},
+            {"userInfo", info.isNone() ? Value(Dictionary{}) : info},
+            {"sender", Value(sender.identity.toDictionary())},
+        });
+        return true;
+    }
+    return false;
+}
+
+bool Hub::postLocked(const std::string& name) {
+    for (auto& [id, p] : m_peers) {
+        auto obs = p.observing.find(name);
+        if (obs == p.observing.end()) continue;
+        const auto& counts = obs->second;
+        if (!p.suspended) {
+            deliverLocked(p, name, "all");
+            continue;
+        }
+        if (counts.count(Suspension::DeliverImmediately)) deliverLocked(p, name, "immediate");
+        if (counts.count(Suspension::Coalesce) &&
+            std::find(p.owedCoalesced.begin(), p.owedCoalesced.end(), name) == p.owedCoalesced.end())
+            p.owedCoalesced.push_back(name);
+        if (counts.count(Suspension::Hold)) p.owedHeld.push_back(name);
+    }
+    return true;
+}
+
+void Hub::deliverLocked(Peer& p, const std::string& name, const char* scope) {
+    p.sink(Dictionary{{"op", Value("notify")}, {"name", Value(name)}, {"scope", Value(scope)}});
+}
+
+void Hub::setSuspended(PeerId peer, bool suspended) {
+    std::lock_guard guard(m_lock);
+    auto it = m_peers.find(peer);
+    if (it == m_peers.end()) return;
+    Peer& p = it->second;
+    if (p.suspended == suspended) return;
+    p.suspended = suspended;
+    if (suspended) return;
+    for (const auto& name : p.owedHeld) deliverLocked(p, name, "hold");
+    for (const auto& name : p.owedCoalesced) deliverLocked(p, name, "coalesce");
+    p.owedHeld.clear();
+    p.owedCoalesced.clear();
+}
+
+bool Hub::isSuspended(PeerId peer) const {
+    std::lock_guard guard(m_lock);
+    auto it = m_peers.find(peer);
+    return it != m_peers.end() && it->second.suspended;
+}
+
+std::optional<PeerIdentity> Hub::identity(PeerId peer) const {
+    std::lock_guard guard(m_lock);
+    auto it = m_peers.find(peer);
+    if (it == m_peers.end()) return std::nullopt;
+    return it->second.identity;
+}
+
+std::optional<Hub::PeerId> Hub::ownerOf(const std::string& center) const {
+    std::lock_guard guard(m_lock);
+    auto it = m_centres.find(center);
+    if (it == m_centres.end()) return std::nullopt;
+    return it->second;
+}
+
+std::optional<Hub::PeerId> Hub::peerWithPid(pid_t pid) const {
+    std::lock_guard guard(m_lock);
+    for (const auto& [id, p] : m_peers)
+        if (p.identity.pid == pid) return id;
+    return std::nullopt;
+}
+
+bool Hub::observes(PeerId peer, const std::string& name) const {
+    std::lock_guard guard(m_lock);
+    auto it = m_peers.find(peer);
+    return it != m_peers.end() && it->second.observing.count(name) != 0;
+}
+
+std::size_t Hub::peerCount() const {
+    std::lock_guard guard(m_lock);
+    return m_peers.size();
+}
+
+} // namespace ipc

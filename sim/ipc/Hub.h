@@ -1,0 +1,86 @@
+#pragma once
+// Hub: the device's switchboard for Darwin notifications and named messages.
+//
+// Every process is a peer with an identity the hub is given (never one the
+// peer claims). Peers speak to the hub in operations, property-list
+// dictionaries with an "op" key:
+//
+//   up   observe {name, behavior}  unobserve {name, behavior}  post {name}
+//        register {center}         send {center, message, userInfo}
+//   down notify {name, scope}      message {center, message, userInfo, sender}
+//        registered {center, ok}
+//
+// Notifications fan out to every peer that observes the name, once per post.
+// A suspended peer gets "deliver immediately" observations at once; its
+// "coalesce" observations are owed one delivery per name on resume, however
+// many posts came; "hold" ones are owed every post, in order; "drop" ones get
+// nothing. A centre name belongs to the first system, unsandboxed peer that
+// registers it, until that peer leaves. Messages are handed to the owner in
+// the order the hub receives them, stamped with the sender's identity; with
+// no owner they are lost, and the sender is not told.
+//
+// The same hub runs in a test process (the in-process transport) and in the
+// device daemon (the socket transport), so the semantics exist once. It is
+// locked inside and may be called from any thread; sinks are called with the
+// lock held and must only queue what they are given.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "sim/foundation/Value.h"
+#include "sim/ipc/PeerIdentity.h"
+
+namespace ipc {
+
+enum class Suspension { Drop = 1, Coalesce = 2, Hold = 3, DeliverImmediately = 4 };
+const char* suspensionName(Suspension s);
+std::optional<Suspension> suspensionFromName(const std::string& s);
+
+class Hub {
+public:
+    using PeerId = std::uint64_t;
+    using Sink = std::function<void(const fnd::Dictionary& op)>;
+
+    PeerId addPeer(PeerIdentity identity, Sink sink);
+    void removePeer(PeerId peer);
+    // Handles one operation from a peer. False when the operation is
+    // malformed: the caller drops that peer.
+    bool handle(PeerId peer, const fnd::Dictionary& op);
+    // Suspending starts holding back coalesced and held notifications;
+    // resuming delivers what is owed.
+    void setSuspended(PeerId peer, bool suspended);
+    bool isSuspended(PeerId peer) const;
+
+    std::optional<PeerIdentity> identity(PeerId peer) const;
+    std::optional<PeerId> ownerOf(const std::string& center) const;
+    std::optional<PeerId> peerWithPid(pid_t pid) const;
+    // Whether the peer observes the name with any behavior (tests wait on it).
+    bool observes(PeerId peer, const std::string& name) const;
+    std::size_t peerCount() const;
+
+private:
+    struct Peer {
+        PeerIdentity identity;
+        Sink sink;
+        bool suspended = false;
+        std::map<std::string, std::map<Suspension, int>> observing;
+        std::vector<std::string> owedCoalesced; // names, each once, in first-post order
+        std::deque<std::string> owedHeld;
+    };
+
+    bool postLocked(const std::string& name);
+    void deliverLocked(Peer& p, const std::string& name, const char* scope);
+
+    mutable std::mutex m_lock;
+    std::map<PeerId, Peer> m_peers;
+    std::map<std::string, PeerId> m_centres;
+    PeerId m_nextPeer = 1;
+};
+
+} // namespace ipc

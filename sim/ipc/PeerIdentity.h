@@ -1,0 +1,24 @@
+#pragma once
+// Who a process is, as the device knows it: the device daemon spawned it, so
+// the pid, the bundle identifier and the sandbox come from its own records,
+// never from what the process says about itself.
+
+#include <optional>
+#include <string>
+#include <sys/types.h>
+
+#include "sim/foundation/Value.h"
+
+namespace ipc {
+
+struct PeerIdentity {
+    pid_t pid = 0;
+    std::optional<std::string> bundleIdentifier; // none: not an app the device spawned
+    bool sandboxed = true;
+    bool system = false; // a system process (SpringBoard): may serve named centres
+
+    fnd::Dictionary toDictionary() const;
+    static std::optional<PeerIdentity> fromDictionary(const fnd::Dictionary& d);
+};
+
+} // namespace ipc
