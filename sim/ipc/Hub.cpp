@@ -166,6 +166,13 @@ std::optional<Hub::PeerId> Hub::peerWithPid(pid_t pid) const {
     return std::nullopt;
 }
 
+std::vector<std::string> Hub::centres() const {
+    std::lock_guard guard(m_lock);
+    std::vector<std::string> out;
+    for (const auto& [name, owner] : m_centres) out.push_back(name);
+    return out;
+}
+
 bool Hub::observes(PeerId peer, const std::string& name) const {
     std::lock_guard guard(m_lock);
     auto it = m_peers.find(peer);

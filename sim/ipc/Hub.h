@@ -60,6 +60,7 @@ public:
     std::optional<PeerIdentity> identity(PeerId peer) const;
     std::optional<PeerId> ownerOf(const std::string& center) const;
     std::optional<PeerId> peerWithPid(pid_t pid) const;
+    std::vector<std::string> centres() const;
     // Whether the peer observes the name with any behavior (tests wait on it).
     bool observes(PeerId peer, const std::string& name) const;
     std::size_t peerCount() const;

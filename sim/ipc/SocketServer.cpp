@@ -186,3 +186,12 @@ std::optional<pid_t> SocketServer::pidOf(ConnectionId id) const {
 }
 
 } // namespace ipc
+
+namespace ipc {
+std::vector<SocketServer::ConnectionId> SocketServer::connectionsOf(pid_t pid) const {
+    std::vector<ConnectionId> out;
+    for (const auto& [id, c] : m_connections)
+        if (c.pid == pid) out.push_back(id);
+    return out;
+}
+} // namespace ipc

@@ -44,6 +44,7 @@ public:
     void sendTo(ConnectionId id, const fnd::Dictionary& op);
     void drop(ConnectionId id);
     std::optional<pid_t> pidOf(ConnectionId id) const;
+    std::vector<ConnectionId> connectionsOf(pid_t pid) const;
     std::size_t connectionCount() const { return m_connections.size(); }
     std::size_t droppedCount() const { return m_dropped; }
     // Called when a connection ends, whatever the reason.

@@ -1,14 +1,17 @@
 // lumisim: the command line of the simulated device.
 
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <vector>
 
+#include "sim/lumisim/Commands.h"
 #include "sim/lumisim/RuntimeTour.h"
 
 namespace {
 void usage() {
-    std::fprintf(stderr, "usage: lumisim <command>\n"
-                         "  runtime-tour   show the object runtime at work (class, hook, added method)\n");
+    std::fprintf(stderr, "usage: lumisim <command> [arguments]   (lumisim <command> --help)\n");
+    lumisim::printDeviceCommandsUsage();
+    std::fprintf(stderr, "  runtime-tour   show the object runtime at work (class, hook, added method)\n");
 }
 } // namespace
 
@@ -17,8 +20,15 @@ int main(int argc, char** argv) {
         usage();
         return 2;
     }
-    if (std::strcmp(argv[1], "runtime-tour") == 0) return lumisim::runRuntimeTour();
-    std::fprintf(stderr, "lumisim: unknown command '%s'\n", argv[1]);
+    std::string command = argv[1];
+    if (command == "--help" || command == "-h" || command == "help") {
+        usage();
+        return 0;
+    }
+    if (command == "runtime-tour") return lumisim::runRuntimeTour();
+    if (lumisim::isDeviceCommand(command))
+        return lumisim::runDeviceCommand(command, std::vector<std::string>(argv + 2, argv + argc));
+    std::fprintf(stderr, "lumisim: unknown command '%s'\n", command.c_str());
     usage();
     return 2;
 }

@@ -1,0 +1,27 @@
+#include "sim/apps/catalog/AppCatalog.h"
+
+namespace apps {
+
+const std::vector<AppInfo>& installedApps() {
+    static const std::vector<AppInfo> apps{
+        {kSpringBoard, "SpringBoard", "SpringBoard", false, true},
+        {"com.apple.camera", "Camera", "CAMApplication", true, false},
+        {"com.apple.mobileslideshow", "Photos", "PhotosApplication", true, false},
+        {"com.apple.Preferences", "Settings", "PreferencesAppController", false, false},
+        {"com.lumi.gallery", "Gallery", "GalleryApplication", true, false},
+        {"com.apple.store.Jolly", "Apple Store", "JollyApplication", true, false},
+    };
+    return apps;
+}
+
+const AppInfo* findApp(const std::string& bundleIdentifier) {
+    for (const auto& a : installedApps())
+        if (a.bundleIdentifier == bundleIdentifier) return &a;
+    return nullptr;
+}
+
+std::string containerPath(const std::string& bundleIdentifier) {
+    return "/var/mobile/Containers/Data/Application/" + bundleIdentifier;
+}
+
+} // namespace apps

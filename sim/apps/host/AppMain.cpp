@@ -1,0 +1,70 @@
+// lumi_app: the process of one app on the device (UIApplicationMain).
+//
+// The device daemon spawns it with the app's identity in the environment. In
+// order: join the device (the main run loop, the device socket), register
+// the classes of the frameworks and of the app, load the injected libraries
+// whose filter names the app (their constructors run here, before any app
+// code), make the application object, tell it that launching finished, and
+// run the main loop until the app is terminated or the device goes away.
+
+#include <csignal>
+#include <cstdio>
+#include <sys/prctl.h>
+
+#include "sim/apps/catalog/AppCatalog.h"
+#include "sim/apps/host/Application.h"
+#include "sim/apps/host/Injection.h"
+#include "sim/foundation/ProcessIdentity.h"
+#include "sim/foundation/SystemLog.h"
+#include "sim/ipc/SocketTransport.h"
+
+using namespace rt::literals;
+
+namespace {
+void onLifecycle(dsp::RunLoop& loop, const fnd::Dictionary& op) {
+    const std::string* kind = fnd::valueForKey(op, "op").string();
+    const std::string* event = fnd::valueForKey(op, "event").string();
+    if (!kind || *kind != "lifecycle" || !event) return;
+    rt::Ref<rt::Object> app = apps::sharedApplication();
+    if (*event == "background") rt::send(app, "applicationDidEnterBackground:"_sel, app);
+    else if (*event == "foreground") rt::send(app, "applicationWillEnterForeground:"_sel, app);
+    else if (*event == "terminate") {
+        rt::send(app, "applicationWillTerminate:"_sel, app);
+        loop.stop();
+    }
+}
+} // namespace
+
+int main() {
+    // An app does not outlive the device that spawned it.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    const auto& bundle = fnd::mainBundleIdentifier();
+    if (!bundle || !apps::findApp(*bundle)) {
+        std::fprintf(stderr, "lumi_app: no installed app named by LUMI_BUNDLE_ID\n");
+        return 2;
+    }
+    dsp::RunLoop mainLoop;
+    dsp::RunLoop::setMain(&mainLoop);
+    auto transport = ipc::SocketTransport::connect(ipc::deviceSocketPath(), mainLoop,
+                                                   fnd::Dictionary{{"bundle", fnd::Value(*bundle)}});
+    if (!transport) {
+        std::fprintf(stderr, "lumi_app: the device is not running\n");
+        return 1;
+    }
+    ipc::Endpoint::setShared(&transport->endpoint());
+    transport->setOnClose([&mainLoop] { mainLoop.stop(); });
+    transport->endpoint().setExtraHandler(
+        [&mainLoop](const fnd::Dictionary& op) { onLifecycle(mainLoop, op); });
+
+    rt::Class* appClass = apps::registerApplicationClasses(*bundle);
+    for (const auto& name : apps::loadInjectedLibraries(*bundle))
+        fnd::systemLog(fnd::LogLevel::Info, "injection: loaded " + name + " into " + *bundle);
+
+    fnd::systemLog(fnd::LogLevel::Notice, "app: " + *bundle + " starts its own code");
+    apps::setSharedApplication(rt::sendClass<rt::Ref<rt::Object>>(appClass, "new"_sel));
+    rt::Ref<rt::Object> app = apps::sharedApplication();
+    rt::send(app, "applicationDidFinishLaunching:"_sel, app);
+    mainLoop.run();
+    ipc::Endpoint::setShared(nullptr);
+    return 0;
+}

@@ -1,0 +1,40 @@
+#include "sim/apps/host/Application.h"
+
+#include "sim/apps/catalog/AppCatalog.h"
+#include "sim/foundation/ProcessIdentity.h"
+#include "sim/foundation/SystemLog.h"
+
+namespace apps {
+
+using namespace rt::literals;
+
+namespace {
+rt::Ref<rt::Object> g_shared;
+
+void logLifecycle(rt::Id, rt::Sel cmd, rt::Ref<rt::Object>) {
+    const auto& bundle = fnd::mainBundleIdentifier();
+    fnd::systemLog(fnd::LogLevel::Notice,
+                   "app: " + (bundle ? *bundle : std::string("?")) + " " + cmd->name);
+}
+rt::Ref<rt::Object> sharedApplicationImp(rt::Id, rt::Sel) { return g_shared; }
+} // namespace
+
+rt::Class* registerApplicationClasses(const std::string& bundleIdentifier) {
+    rt::Class* base = rt::getClass("UIApplication");
+    if (!base) {
+        base = rt::defineClass("UIApplication");
+        for (const char* s : {"applicationDidFinishLaunching:", "applicationDidEnterBackground:",
+                              "applicationWillEnterForeground:", "applicationWillTerminate:"})
+            rt::addMethod<&logLifecycle>(base, rt::sel(s));
+        rt::addMethod<&sharedApplicationImp>(rt::objectGetClass(base), "sharedApplication"_sel);
+    }
+    const AppInfo* info = findApp(bundleIdentifier);
+    if (!info) return base;
+    rt::Class* cls = rt::getClass(info->applicationClass);
+    return cls ? cls : rt::defineClass(info->applicationClass, base);
+}
+
+rt::Ref<rt::Object> sharedApplication() { return g_shared; }
+void setSharedApplication(rt::Ref<rt::Object> app) { g_shared = std::move(app); }
+
+} // namespace apps

@@ -1,0 +1,298 @@
+#include "sim/deviced/Daemon.h"
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/signalfd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "sim/apps/catalog/AppCatalog.h"
+#include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/Files.h"
+#include "sim/foundation/PropertyList.h"
+#include "sim/foundation/SystemLog.h"
+#include "sim/ipc/DeviceSocket.h"
+
+extern char** environ;
+
+namespace deviced {
+
+using fnd::Dictionary;
+using fnd::Value;
+namespace fs = std::filesystem;
+
+bool isKnownModel(const std::string& model) {
+    return model == "iphone8" || model == "iphone8plus" || model == "iphonexs" || model == "ipad";
+}
+
+Daemon::Daemon(Options options) : m_options(std::move(options)) {
+    m_clock = m_options.timeScale != 1.0
+                  ? std::shared_ptr<dsp::Clock>(new dsp::ScaledClock(m_options.timeScale))
+                  : std::shared_ptr<dsp::Clock>(new dsp::SystemClock);
+    m_loop = std::make_unique<dsp::RunLoop>(m_clock);
+}
+
+Daemon::~Daemon() {
+    m_server.reset();
+    if (m_signalFd >= 0) ::close(m_signalFd);
+}
+
+bool Daemon::boot() {
+    if (!fnd::prepareDeviceRoot(m_options.root)) return false;
+    fnd::setDeviceRoot(m_options.root);
+    fnd::createDirectory("/private/var/run", true);
+    fnd::createDirectory("/var/mobile/Containers/Data/Application", true);
+    fnd::writePlistFile("/System/Library/device.plist",
+                        Value(Dictionary{{"model", Value(m_options.model)},
+                                         {"timeScale", Value(m_options.timeScale)}}));
+    // The device's own programs: /usr/bin/killall is the device tool.
+    std::error_code ec;
+    fs::path killall = fnd::hostPath("/usr/bin/killall");
+    fs::remove(killall, ec);
+    fs::create_symlink(fs::path(m_options.binFolder) / "lumi_killall", killall, ec);
+
+    // Children are reaped through a signalfd on the loop.
+    sigset_t mask;
+    sigemptyset(&mask);
+    sigaddset(&mask, SIGCHLD);
+    sigaddset(&mask, SIGTERM);
+    sigaddset(&mask, SIGINT);
+    ::sigprocmask(SIG_BLOCK, &mask, nullptr);
+    m_signalFd = ::signalfd(-1, &mask, SFD_CLOEXEC | SFD_NONBLOCK);
+    m_loop->addWatch(m_signalFd, POLLIN, [this](short) {
+        signalfd_siginfo info;
+        bool stop = false;
+        while (::read(m_signalFd, &info, sizeof info) == sizeof info)
+            if (info.ssi_signo == SIGTERM || info.ssi_signo == SIGINT) stop = true;
+        onChildrenExited();
+        if (stop && !m_shuttingDown) {
+            m_shuttingDown = true;
+            for (const auto& [pid, app] : m_apps) terminate(pid, 2.0);
+            if (m_apps.empty()) m_loop->stop();
+        }
+    });
+
+    m_server = std::make_unique<ipc::SocketServer>(
+        *m_loop, ipc::deviceSocketPath(), m_hub,
+        [this](pid_t pid, const Dictionary&) { return resolve(pid); },
+        [this](ipc::SocketServer::ConnectionId from, const ipc::PeerIdentity&, const Dictionary& op) {
+            return control(from, op);
+        });
+    if (!m_server->listen()) {
+        std::fprintf(stderr, "deviced: cannot listen on %s\n", ipc::deviceSocketPath().c_str());
+        return false;
+    }
+    fnd::writeTextFileAtomically("/private/var/run/deviced.pid", std::to_string(::getpid()));
+    return spawn(apps::kSpringBoard).has_value();
+}
+
+int Daemon::run() {
+    if (!boot()) return 1;
+    fnd::systemLog(fnd::LogLevel::Notice, "deviced: booted (" + m_options.model + ")");
+    m_loop->run();
+    fnd::removeFile("/private/var/run/deviced.pid");
+    fnd::systemLog(fnd::LogLevel::Notice, "deviced: shut down");
+    return 0;
+}
+
+ipc::PeerIdentity Daemon::resolve(pid_t pid) const {
+    auto it = m_apps.find(pid);
+    if (it == m_apps.end()) return ipc::PeerIdentity{pid, std::nullopt, true, false};
+    return ipc::PeerIdentity{pid, it->second.bundle, it->second.sandboxed, it->second.system};
+}
+
+std::optional<pid_t> Daemon::spawn(const std::string& bundle) {
+    const apps::AppInfo* info = apps::findApp(bundle);
+    if (!info) return std::nullopt;
+    if (info->sandboxed) fnd::createDirectory(apps::containerPath(bundle), true);
+
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        std::string_view v(*e);
+        if (!v.starts_with("LUMI_")) env.emplace_back(v);
+    }
+    env.push_back("LUMI_DEVICE_ROOT=" + fnd::deviceRoot().string());
+    env.push_back("LUMI_BUNDLE_ID=" + bundle);
+    env.push_back("LUMI_DEVICED_SOCKET=" + ipc::deviceSocketPath());
+    env.push_back("LUMI_TIME_SCALE=" + std::to_string(m_options.timeScale));
+    env.push_back("LUMI_DEVICE_MODEL=" + m_options.model);
+    if (info->sandboxed) env.push_back("LUMI_CONTAINER=" + apps::containerPath(bundle));
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    std::string exe = m_options.binFolder + "/lumi_app";
+    std::string log = fnd::hostPath("/var/log/" + bundle + ".log").string();
+    char* argv[] = {const_cast<char*>("lumi_app"), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attr, &none); // the daemon blocks SIGCHLD; the app must not
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK);
+    pid_t pid = 0;
+    int rc = ::posix_spawn(&pid, exe.c_str(), &actions, &attr, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (rc != 0) {
+        fnd::systemLog(fnd::LogLevel::Error, "deviced: cannot spawn " + exe);
+        return std::nullopt;
+    }
+    m_apps[pid] = App{pid, bundle, info->sandboxed, info->system};
+    fnd::systemLog(fnd::LogLevel::Notice, "deviced: launched " + bundle + " pid " + std::to_string(pid));
+    return pid;
+}
+
+std::optional<pid_t> Daemon::pidOf(const std::string& bundle) const {
+    for (const auto& [pid, app] : m_apps)
+        if (app.bundle == bundle) return pid;
+    return std::nullopt;
+}
+
+void Daemon::sendLifecycle(pid_t pid, const char* event) {
+    for (auto conn : m_server->connectionsOf(pid))
+        m_server->sendTo(conn, Dictionary{{"op", Value("lifecycle")}, {"event", Value(event)}});
+}
+
+void Daemon::terminate(pid_t pid, double graceSeconds) {
+    sendLifecycle(pid, "terminate");
+    m_loop->scheduleTimer(dsp::seconds(graceSeconds), false, [this, pid](dsp::Timer&) {
+        if (m_apps.count(pid)) ::kill(pid, SIGKILL);
+    });
+}
+
+void Daemon::scheduleSpringBoard(double delaySeconds) {
+    if (m_springboardPending) return;
+    m_springboardPending = true;
+    m_loop->scheduleTimer(dsp::seconds(delaySeconds), false, [this](dsp::Timer&) {
+        m_springboardPending = false;
+        if (!m_shuttingDown && !pidOf(apps::kSpringBoard)) spawn(apps::kSpringBoard);
+    });
+}
+
+void Daemon::onChildrenExited() {
+    for (;;) {
+        int status = 0;
+        pid_t pid = ::waitpid(-1, &status, WNOHANG);
+        if (pid <= 0) break;
+        auto it = m_apps.find(pid);
+        if (it == m_apps.end()) continue;
+        std::string bundle = it->second.bundle;
+        m_apps.erase(it);
+        fnd::systemLog(fnd::LogLevel::Notice, "deviced: " + bundle + " pid " + std::to_string(pid) + " exited");
+        if (m_shuttingDown) continue;
+        if (m_restartingUI) {
+            if (m_apps.empty()) {
+                m_restartingUI = false;
+                spawn(apps::kSpringBoard);
+            }
+        } else if (bundle == apps::kSpringBoard) {
+            scheduleSpringBoard(m_options.springboardRelaunchDelay);
+        }
+    }
+    if (m_shuttingDown && m_apps.empty()) m_loop->stop();
+}
+
+fnd::Dictionary Daemon::status() const {
+    fnd::Array list;
+    for (const auto& [pid, app] : m_apps) {
+        auto peer = m_hub.peerWithPid(pid);
+        list.push_back(Value(Dictionary{{"pid", Value(static_cast<int64_t>(pid))},
+                                        {"bundle", Value(app.bundle)},
+                                        {"state", Value(app.state)},
+                                        {"connected", Value(peer.has_value())},
+                                        {"sandboxed", Value(app.sandboxed)}}));
+    }
+    fnd::Array centres;
+    for (const auto& c : m_hub.centres()) centres.push_back(Value(c));
+    return Dictionary{{"apps", Value(list)},
+                      {"centres", Value(centres)},
+                      {"model", Value(m_options.model)},
+                      {"dropped", Value(static_cast<int64_t>(m_server->droppedCount()))}};
+}
+
+void Daemon::reply(ipc::SocketServer::ConnectionId to, bool ok, Dictionary body) {
+    body["op"] = Value("reply");
+    body["ok"] = Value(ok);
+    m_server->sendTo(to, body);
+}
+
+bool Daemon::control(ipc::SocketServer::ConnectionId from, const Dictionary& op) {
+    const std::string& kind = *fnd::valueForKey(op, "op").string();
+    const std::string* bundle = fnd::valueForKey(op, "bundle").string();
+    auto needApp = [&]() -> std::optional<pid_t> {
+        if (!bundle || !apps::findApp(*bundle)) {
+            reply(from, false, {{"error", Value("no app named " + (bundle ? *bundle : std::string("''")))}});
+            return std::nullopt;
+        }
+        auto pid = pidOf(*bundle);
+        if (!pid) reply(from, false, {{"error", Value(*bundle + " is not running")}});
+        return pid;
+    };
+    if (kind == "status") {
+        reply(from, true, status());
+    } else if (kind == "launch") {
+        if (!bundle || !apps::findApp(*bundle)) {
+            reply(from, false, {{"error", Value("no app named " + (bundle ? *bundle : std::string("''")))}});
+            return true;
+        }
+        auto pid = pidOf(*bundle);
+        if (pid) { // already running: bring it to the foreground
+            m_apps[*pid].state = "foreground";
+            if (auto peer = m_hub.peerWithPid(*pid)) m_hub.setSuspended(*peer, false);
+        } else pid = spawn(*bundle);
+        if (pid) reply(from, true, {{"pid", Value(static_cast<int64_t>(*pid))}});
+        else reply(from, false, {{"error", Value("cannot spawn " + *bundle)}});
+    } else if (kind == "terminate") {
+        if (auto pid = needApp()) {
+            terminate(*pid, 2.0);
+            reply(from, true, {{"pid", Value(static_cast<int64_t>(*pid))}});
+        }
+    } else if (kind == "background" || kind == "foreground") {
+        if (auto pid = needApp()) {
+            bool back = kind == "background";
+            App& app = m_apps[*pid];
+            if (app.state != kind) {
+                app.state = kind;
+                auto peer = m_hub.peerWithPid(*pid);
+                // Going to the background, the app hears of it first, then is
+                // suspended; coming back, what it was owed arrives before the event.
+                if (back) {
+                    sendLifecycle(*pid, "background");
+                    if (peer) m_hub.setSuspended(*peer, true);
+                } else {
+                    if (peer) m_hub.setSuspended(*peer, false);
+                    sendLifecycle(*pid, "foreground");
+                }
+            }
+            reply(from, true, {{"pid", Value(static_cast<int64_t>(*pid))}});
+        }
+    } else if (kind == "killall") {
+        const std::string* name = fnd::valueForKey(op, "name").string();
+        if (name && (*name == "backboardd" || *name == "SpringBoard")) {
+            m_restartingUI = !m_apps.empty();
+            for (const auto& [pid, app] : m_apps) ::kill(pid, SIGKILL);
+            if (m_apps.empty()) spawn(apps::kSpringBoard);
+            reply(from, true);
+        } else {
+            reply(from, false, {{"error", Value("No matching processes")}});
+        }
+    } else if (kind == "shutdown") {
+        m_shuttingDown = true;
+        reply(from, true);
+        for (const auto& [pid, app] : m_apps) terminate(pid, 2.0);
+        if (m_apps.empty()) m_loop->post([this] { m_loop->stop(); });
+    } else {
+        return false; // unknown operation: the peer is dropped
+    }
+    return true;
+}
+
+} // namespace deviced

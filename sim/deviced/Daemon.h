@@ -1,0 +1,77 @@
+#pragma once
+// Daemon: the device. One event loop that owns the device socket, the hub,
+// and every app process, which it spawns itself and so knows for sure.
+//
+// Identity: a connection's pid (from the kernel) is looked up among the
+// processes the daemon spawned; anything else is an outside process with no
+// bundle, sandboxed and not a system process, whatever its hello says.
+//
+// Control operations (each answered with a "reply"): status, launch,
+// terminate, background, foreground, killall, shutdown. SpringBoard is
+// started at boot and started again, after a short delay, whenever it dies;
+// "killall backboardd" ends SpringBoard and every app and starts SpringBoard
+// again, as a user-interface restart does on the phone.
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "sim/ipc/Hub.h"
+#include "sim/ipc/SocketServer.h"
+
+namespace deviced {
+
+struct Options {
+    std::filesystem::path root;
+    std::string model = "iphone8";
+    double timeScale = 1.0;
+    std::string binFolder;        // where lumi_app and the device tools are
+    double springboardRelaunchDelay = 1.0; // seconds of device time
+};
+
+bool isKnownModel(const std::string& model);
+
+class Daemon {
+public:
+    explicit Daemon(Options options);
+    ~Daemon();
+    // Boots the device and serves until shutdown. The exit status.
+    int run();
+
+private:
+    struct App {
+        pid_t pid;
+        std::string bundle;
+        bool sandboxed;
+        bool system;
+        std::string state = "foreground";
+    };
+
+    bool boot();
+    ipc::PeerIdentity resolve(pid_t pid) const;
+    bool control(ipc::SocketServer::ConnectionId from, const fnd::Dictionary& op);
+    void reply(ipc::SocketServer::ConnectionId to, bool ok, fnd::Dictionary body = {});
+    fnd::Dictionary status() const;
+
+    std::optional<pid_t> spawn(const std::string& bundle);
+    std::optional<pid_t> pidOf(const std::string& bundle) const;
+    void sendLifecycle(pid_t pid, const char* event);
+    void terminate(pid_t pid, double graceSeconds);
+    void onChildrenExited();
+    void scheduleSpringBoard(double delaySeconds);
+
+    Options m_options;
+    std::shared_ptr<dsp::Clock> m_clock;
+    std::unique_ptr<dsp::RunLoop> m_loop;
+    ipc::Hub m_hub;
+    std::unique_ptr<ipc::SocketServer> m_server;
+    std::map<pid_t, App> m_apps;
+    int m_signalFd = -1;
+    bool m_restartingUI = false;
+    bool m_shuttingDown = false;
+    bool m_springboardPending = false;
+};
+
+} // namespace deviced

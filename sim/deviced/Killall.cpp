@@ -1,0 +1,27 @@
+// /usr/bin/killall on the device: asks the device to end processes by name.
+// "killall backboardd" restarts the user interface: SpringBoard and every app
+// end, and SpringBoard starts again.
+
+#include <cstdio>
+
+#include "sim/ipc/DeviceSocket.h"
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: killall name\n");
+        return 2;
+    }
+    auto socket = ipc::DeviceSocket::connect(ipc::deviceSocketPath());
+    if (!socket || !socket->send({{"op", fnd::Value("hello")}})) {
+        std::fprintf(stderr, "killall: the device is not running\n");
+        return 1;
+    }
+    auto r = socket->request({{"op", fnd::Value("killall")}, {"name", fnd::Value(argv[1])}},
+                             std::chrono::seconds(10));
+    const bool* ok = r ? fnd::valueForKey(*r, "ok").boolean() : nullptr;
+    if (!ok || !*ok) {
+        std::fprintf(stderr, "No matching processes were found\n");
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,262 @@
+#include "sim/lumisim/Commands.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "sim/deviced/Daemon.h"
+#include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/Files.h"
+#include "sim/foundation/Spawn.h"
+#include "sim/ipc/DeviceSocket.h"
+
+namespace lumisim {
+
+namespace fs = std::filesystem;
+using fnd::Dictionary;
+using fnd::Value;
+
+namespace {
+
+struct Parsed {
+    std::string root;
+    std::map<std::string, std::string> options;
+    std::vector<std::string> positional;
+    bool help = false;
+};
+
+struct CommandSpec {
+    const char* usage;
+    std::vector<std::string> options; // options that take a value, besides --root
+    std::size_t positional;           // how many positional arguments
+    std::function<int(const Parsed&)> run;
+};
+
+[[noreturn]] void fail(const std::string& message, int status = 1) {
+    std::fprintf(stderr, "lumisim: %s\n", message.c_str());
+    std::exit(status);
+}
+
+std::unique_ptr<ipc::DeviceSocket> connectOrFail(const Parsed& p) {
+    fnd::setDeviceRoot(p.root);
+    auto s = ipc::DeviceSocket::connect(fnd::hostPath("/private/var/run/deviced.sock").string());
+    if (!s || !s->send({{"op", Value("hello")}})) fail("no device is booted at " + p.root);
+    return s;
+}
+
+Dictionary requestOrFail(ipc::DeviceSocket& s, Dictionary op) {
+    auto r = s.request(op, std::chrono::seconds(15));
+    if (!r) fail("the device did not answer");
+    const bool* ok = fnd::valueForKey(*r, "ok").boolean();
+    if (!ok || !*ok) {
+        const std::string* err = fnd::valueForKey(*r, "error").string();
+        fail(err ? *err : "the device refused the request");
+    }
+    return *r;
+}
+
+std::optional<Dictionary> tryStatus(const std::string& root) {
+    fnd::setDeviceRoot(root);
+    auto s = ipc::DeviceSocket::connect(fnd::hostPath("/private/var/run/deviced.sock").string());
+    if (!s || !s->send({{"op", Value("hello")}})) return std::nullopt;
+    return s->request({{"op", Value("status")}}, std::chrono::seconds(5));
+}
+
+bool springboardServing(const Dictionary& status) {
+    const fnd::Array* apps = fnd::valueForKey(status, "apps").array();
+    if (!apps) return false;
+    for (const Value& a : *apps) {
+        const Dictionary* d = a.dictionary();
+        if (d && fnd::valueForKey(*d, "bundle") == Value("com.apple.springboard") &&
+            fnd::valueForKey(*d, "connected") == Value(true))
+            return true;
+    }
+    return false;
+}
+
+int boot(const Parsed& p) {
+    std::string model = p.options.count("--model") ? p.options.at("--model") : "iphone8";
+    double scale = p.options.count("--time-scale") ? std::atof(p.options.at("--time-scale").c_str()) : 1.0;
+    if (!deviced::isKnownModel(model)) fail("unknown model '" + model + "' (iphone8, iphone8plus, iphonexs, ipad)", 2);
+    if (scale <= 0) fail("--time-scale must be a positive number", 2);
+    fs::create_directories(p.root);
+    std::string root = fs::canonical(p.root).string();
+    if (tryStatus(root)) fail("a device is already booted at " + root);
+    if (root.size() + 40 > 100) fail("the device folder's path is too long for its socket: " + root, 2);
+    if (!fnd::prepareDeviceRoot(root)) fail("cannot prepare the device folder " + root);
+
+    std::string deviced = fnd::executableFolder() + "/deviced";
+    std::string scaleText = std::to_string(scale);
+    std::string log = root + "/private/var/log/deviced.log";
+    pid_t child = ::fork();
+    if (child < 0) fail("cannot fork");
+    if (child == 0) {
+        // Detach twice, so that the daemon outlives this command and is not its child.
+        ::setsid();
+        if (::fork() != 0) ::_exit(0);
+        int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        int null = ::open("/dev/null", O_RDONLY);
+        if (fd >= 0) {
+            ::dup2(fd, 1);
+            ::dup2(fd, 2);
+        }
+        if (null >= 0) ::dup2(null, 0);
+        for (const char* v : {"LUMI_DEVICED_SOCKET", "LUMI_BUNDLE_ID", "LUMI_CONTAINER", "LUMI_DEVICE_ROOT"})
+            ::unsetenv(v);
+        ::execl(deviced.c_str(), "deviced", "--root", root.c_str(), "--model", model.c_str(),
+                "--time-scale", scaleText.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::waitpid(child, nullptr, 0);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (auto st = tryStatus(root); st && springboardServing(*st)) {
+            std::printf("booted %s (%s, time scale %g)\n", root.c_str(), model.c_str(), scale);
+            return 0;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    fail("the device did not come up; see " + log);
+}
+
+int shutdown(const Parsed& p) {
+    auto s = connectOrFail(p);
+    auto pidText = fnd::readTextFile("/private/var/run/deviced.pid");
+    requestOrFail(*s, {{"op", Value("shutdown")}});
+    pid_t pid = pidText ? static_cast<pid_t>(std::atoi(pidText->c_str())) : 0;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (pid > 0 && ::kill(pid, 0) == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (pid > 0 && ::kill(pid, 0) == 0) fail("the device did not shut down in time");
+    std::printf("shut down %s\n", p.root.c_str());
+    return 0;
+}
+
+int appCommand(const char* op, const Parsed& p) {
+    auto s = connectOrFail(p);
+    auto r = requestOrFail(*s, {{"op", Value(op)}, {"bundle", Value(p.positional[0])}});
+    const int64_t* pid = fnd::valueForKey(r, "pid").integer();
+    std::printf("%s %s%s\n", op, p.positional[0].c_str(),
+                pid ? (" (pid " + std::to_string(*pid) + ")").c_str() : "");
+    return 0;
+}
+
+int ps(const Parsed& p) {
+    auto s = connectOrFail(p);
+    auto r = requestOrFail(*s, {{"op", Value("status")}});
+    std::printf("%-8s %-28s %-11s %s\n", "PID", "BUNDLE", "STATE", "SANDBOX");
+    if (const fnd::Array* apps = fnd::valueForKey(r, "apps").array()) {
+        for (const Value& a : *apps) {
+            const Dictionary& d = *a.dictionary();
+            std::printf("%-8lld %-28s %-11s %s\n",
+                        static_cast<long long>(*fnd::valueForKey(d, "pid").integer()),
+                        fnd::valueForKey(d, "bundle").string()->c_str(),
+                        fnd::valueForKey(d, "state").string()->c_str(),
+                        fnd::valueForKey(d, "sandboxed").boolValue() ? "yes" : "no");
+        }
+    }
+    return 0;
+}
+
+int notify(const Parsed& p) {
+    if (p.positional[0] != "post") fail("notify: the only action is 'post'", 2);
+    auto s = connectOrFail(p);
+    if (!s->send({{"op", Value("post")}, {"name", Value(p.positional[1])}})) fail("the device went away");
+    // A status round trip on the same connection: the post has been handled.
+    requestOrFail(*s, {{"op", Value("status")}});
+    std::printf("posted %s\n", p.positional[1].c_str());
+    return 0;
+}
+
+volatile std::sig_atomic_t g_stop = 0;
+
+int log(const Parsed& p) {
+    fnd::setDeviceRoot(p.root);
+    std::string path = fnd::hostPath("/var/log/system.log").string();
+    std::ifstream in(path);
+    if (!in && !fnd::fileExists("/private/var/run/deviced.pid")) fail("no device at " + p.root);
+    std::string line;
+    while (std::getline(in, line)) std::printf("%s\n", line.c_str());
+    if (!p.options.count("--follow")) return 0;
+    std::signal(SIGINT, [](int) { g_stop = 1; });
+    std::fflush(stdout);
+    while (!g_stop) {
+        in.clear();
+        while (std::getline(in, line)) {
+            std::printf("%s\n", line.c_str());
+            std::fflush(stdout);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return 0;
+}
+
+const std::map<std::string, CommandSpec>& commands() {
+    static const std::map<std::string, CommandSpec> c{
+        {"boot", {"boot [--root DIR] [--model iphone8|iphone8plus|iphonexs|ipad] [--time-scale N]",
+                  {"--model", "--time-scale"}, 0, boot}},
+        {"shutdown", {"shutdown [--root DIR]", {}, 0, shutdown}},
+        {"launch", {"launch BUNDLE [--root DIR]", {}, 1, [](const Parsed& p) { return appCommand("launch", p); }}},
+        {"terminate", {"terminate BUNDLE [--root DIR]", {}, 1, [](const Parsed& p) { return appCommand("terminate", p); }}},
+        {"background", {"background BUNDLE [--root DIR]", {}, 1, [](const Parsed& p) { return appCommand("background", p); }}},
+        {"foreground", {"foreground BUNDLE [--root DIR]", {}, 1, [](const Parsed& p) { return appCommand("foreground", p); }}},
+        {"ps", {"ps [--root DIR]", {}, 0, ps}},
+        {"notify", {"notify post NAME [--root DIR]", {}, 2, notify}},
+        {"log", {"log [--follow] [--root DIR]", {}, 0, log}},
+    };
+    return c;
+}
+
+} // namespace
+
+bool isDeviceCommand(const std::string& command) { return commands().count(command) != 0; }
+
+void printDeviceCommandsUsage() {
+    for (const auto& [name, spec] : commands()) std::fprintf(stderr, "  %s\n", spec.usage);
+}
+
+int runDeviceCommand(const std::string& command, const std::vector<std::string>& args) {
+    const CommandSpec& spec = commands().at(command);
+    Parsed p;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        bool takesValue = a == "--root" ||
+                          std::find(spec.options.begin(), spec.options.end(), a) != spec.options.end();
+        if (a == "--help" || a == "-h") p.help = true;
+        else if (a == "--follow" && command == "log") p.options[a] = "1";
+        else if (takesValue) {
+            if (i + 1 >= args.size()) fail(command + ": " + a + " needs a value", 2);
+            (a == "--root" ? p.root : p.options[a]) = args[++i];
+        } else if (a.starts_with("--")) fail(command + ": unknown option " + a, 2);
+        else p.positional.push_back(a);
+    }
+    if (p.help) {
+        std::printf("usage: lumisim %s\n", spec.usage);
+        return 0;
+    }
+    if (p.positional.size() != spec.positional)
+        fail("usage: lumisim " + std::string(spec.usage), 2);
+    if (p.root.empty()) {
+        const char* def = std::getenv("LUMI_DEFAULT_DEVICE");
+        if (!def || !*def) fail("no device named: give --root DIR", 2);
+        p.root = def;
+    }
+    if (command != "boot") {
+        std::error_code ec;
+        fs::path canonical = fs::canonical(p.root, ec);
+        if (ec) fail("no device is booted at " + p.root);
+        p.root = canonical.string();
+    }
+    return spec.run(p);
+}
+
+} // namespace lumisim
