@@ -128,15 +128,25 @@ int boot(const Parsed& p) {
     fail("the device did not come up; see " + log);
 }
 
+// Alive, and not a zombie waiting for its new parent to reap it.
+bool processRunning(pid_t pid) {
+    if (pid <= 0 || ::kill(pid, 0) != 0) return false;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    auto close = line.rfind(')');
+    return close == std::string::npos || close + 2 >= line.size() || line[close + 2] != 'Z';
+}
+
 int shutdown(const Parsed& p) {
     auto s = connectOrFail(p);
     auto pidText = fnd::readTextFile("/private/var/run/deviced.pid");
     requestOrFail(*s, {{"op", Value("shutdown")}});
     pid_t pid = pidText ? static_cast<pid_t>(std::atoi(pidText->c_str())) : 0;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (pid > 0 && ::kill(pid, 0) == 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    if (pid > 0 && ::kill(pid, 0) == 0) fail("the device did not shut down in time");
+    while (processRunning(pid) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (processRunning(pid)) fail("the device did not shut down in time");
     std::printf("shut down %s\n", p.root.c_str());
     return 0;
 }

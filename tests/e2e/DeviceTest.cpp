@@ -1,0 +1,191 @@
+// The device with real processes: deviced, SpringBoard and apps, each its own
+// OS process, driven from outside as lumisim and the tests do.
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "sim/foundation/PropertyList.h"
+#include "tests/e2e/E2EDevice.h"
+
+using e2e::Device;
+using fnd::Dictionary;
+using fnd::Value;
+
+namespace {
+std::optional<fnd::Array> records() { return fnd::readArrayFile("/var/mobile/Library/probe-seq.plist"); }
+} // namespace
+
+TEST(E2E, InjectedLibraryRunsOnceBeforeAppCodeAndOnlyWhereItsFilterSays) {
+    Device d;
+    d.launch("com.apple.camera");
+    d.launch("com.apple.mobileslideshow");
+    d.launch("com.apple.Preferences");
+    ASSERT_TRUE(d.waitFor([&] { return d.countLog("starts its own code") == 4; }));
+    for (const std::string bundle :
+         {"com.apple.springboard", "com.apple.camera", "com.apple.mobileslideshow"}) {
+        auto lines = d.logLines();
+        int constructorAt = -1, appCodeAt = -1, constructors = 0;
+        for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+            if (lines[i].find("probe: constructor") != std::string::npos &&
+                lines[i].find(" in " + bundle + " ") != std::string::npos) {
+                ++constructors;
+                constructorAt = i;
+                EXPECT_NE(lines[i].find("constructor 1 "), std::string::npos) << lines[i];
+                EXPECT_NE(lines[i].find("app-object none"), std::string::npos) << lines[i];
+            }
+            if (lines[i].find("app: " + bundle + " starts its own code") != std::string::npos)
+                appCodeAt = i;
+        }
+        EXPECT_EQ(constructors, 1) << bundle;
+        EXPECT_LT(constructorAt, appCodeAt) << bundle << ": the library loaded after the app's code";
+    }
+    EXPECT_EQ(d.countLog("in com.apple.Preferences pid"), 0u) << "the filter does not name Settings";
+}
+
+TEST(E2E, ANotificationFansOutToEveryProcessThatObservesIt) {
+    Device d;
+    d.launch("com.apple.camera");
+    d.launch("com.apple.mobileslideshow");
+    d.post("com.lumi.probe.hello");
+    ASSERT_TRUE(d.waitFor([&] {
+        return d.countLog("probe: seen com.apple.camera") == 1 &&
+               d.countLog("probe: seen com.apple.mobileslideshow") == 1 &&
+               d.countLog("probe: seen com.apple.springboard") == 1;
+    }));
+}
+
+TEST(E2E, TenThousandMessagesFromTwoSendersArriveInEachSendersOrder) {
+    Device d;
+    auto a = d.connect();
+    auto b = d.connect();
+    d.send("expect", {{"count", Value(10000)}});
+    ASSERT_TRUE(d.waitFor([&] { return d.serves("com.lumi.probe"); })); // the expect is in
+    for (int i = 0; i < 5000; ++i) {
+        for (auto* s : {a.get(), b.get()}) {
+            s->send({{"op", Value("send")}, {"center", Value("com.lumi.probe")}, {"message", Value("seq")},
+                     {"userInfo", Value(Dictionary{{"lane", Value(s == a.get() ? "A" : "B")},
+                                                   {"n", Value(i)}})}});
+        }
+    }
+    ASSERT_TRUE(d.waitFor([&] { return records().has_value(); }));
+    auto recs = *records();
+    ASSERT_EQ(recs.size(), 10000u);
+    int nextA = 0, nextB = 0;
+    for (const Value& r : recs) {
+        const Dictionary& rec = *r.dictionary();
+        int n = fnd::valueForKey(rec, "n").intValue();
+        if (fnd::valueForKey(rec, "lane") == Value("A")) ASSERT_EQ(n, nextA++);
+        else ASSERT_EQ(n, nextB++);
+        // Stamped by the device: this test process is no app of the device.
+        EXPECT_EQ(fnd::valueForKey(rec, "sender"), Value("-"));
+        EXPECT_EQ(fnd::valueForKey(rec, "pid"), Value(static_cast<int64_t>(::getpid())));
+    }
+    EXPECT_EQ(nextA, 5000);
+    EXPECT_EQ(nextB, 5000);
+}
+
+TEST(E2E, AProcessThatClaimsToBeSpringBoardIsNotBelieved) {
+    Device d;
+    auto liar = d.connect({{"bundle", Value("com.apple.springboard")},
+                           {"claim", Value(Dictionary{{"pid", Value(1)},
+                                                      {"bundle", Value("com.apple.springboard")},
+                                                      {"sandboxed", Value(false)},
+                                                      {"system", Value(true)}})}});
+    liar->send({{"op", Value("register")}, {"center", Value("com.zel.lumicrate12")}});
+    std::optional<Dictionary> answer;
+    while ((answer = liar->readFrame(std::chrono::seconds(10))))
+        if (fnd::valueForKey(*answer, "op") == Value("registered")) break;
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(fnd::valueForKey(*answer, "ok"), Value(false));
+    EXPECT_FALSE(d.serves("com.zel.lumicrate12"));
+
+    liar->send({{"op", Value("send")}, {"center", Value("com.lumi.probe")}, {"message", Value("expect")},
+                {"userInfo", Value(Dictionary{{"count", Value(1)}})}});
+    liar->send({{"op", Value("send")}, {"center", Value("com.lumi.probe")}, {"message", Value("seq")},
+                {"userInfo", Value(Dictionary{{"lane", Value("liar")}, {"n", Value(0)}})}});
+    ASSERT_TRUE(d.waitFor([&] { return records().has_value(); }));
+    EXPECT_EQ(fnd::valueForKey(*(*records())[0].dictionary(), "sender"), Value("-"));
+}
+
+TEST(E2E, MessagesWhileSpringBoardIsDownAreLostAndLaterOnesServed) {
+    Device d;
+    auto old = d.pidOf("com.apple.springboard");
+    ASSERT_TRUE(old);
+    ::kill(*old, SIGKILL);
+    ASSERT_TRUE(d.waitFor([&] { return !d.serves("com.lumi.probe"); }));
+    d.send("expect", {{"count", Value(1)}}); // lost, with the seq after it
+    d.send("seq", {{"lane", Value("L")}, {"n", Value(1)}});
+    ASSERT_TRUE(d.waitFor([&] { return d.serves("com.lumi.probe"); })); // SpringBoard is back
+    auto now = d.pidOf("com.apple.springboard");
+    ASSERT_TRUE(now);
+    EXPECT_NE(*now, *old);
+    d.send("expect", {{"count", Value(1)}});
+    d.send("seq", {{"lane", Value("L")}, {"n", Value(2)}});
+    ASSERT_TRUE(d.waitFor([&] { return records().has_value(); }));
+    auto recs = *records();
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(fnd::valueForKey(*recs[0].dictionary(), "n"), Value(2));
+}
+
+TEST(E2E, APeerSendingGarbageIsDroppedWhileTheOthersCarryOn) {
+    Device d;
+    d.launch("com.apple.camera");
+    auto bad = d.connect();
+    const char garbage[] = "\x00\x00\x00\x10not a plist at all";
+    ::send(bad->fd(), garbage, sizeof garbage - 1, MSG_NOSIGNAL);
+    ASSERT_TRUE(d.waitFor([&] { return fnd::valueForKey(d.status(), "dropped").intValue() == 1; }));
+    d.post("com.lumi.probe.hello");
+    ASSERT_TRUE(d.waitFor([&] {
+        return d.countLog("probe: seen com.apple.camera") == 1 &&
+               d.countLog("probe: seen com.apple.springboard") == 1;
+    }));
+}
+
+TEST(E2E, ASuspendedAppGetsCoalescedPostsAsOneWhenItComesBack) {
+    Device d;
+    d.launch("com.apple.mobileslideshow");
+    ASSERT_EQ(e2e::lumisim({"background", "com.apple.mobileslideshow", "--root", d.root()}).status, 0);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(e2e::lumisim({"notify", "post", "com.lumi.probe.coalesced", "--root", d.root()}).status, 0);
+    ASSERT_TRUE(d.waitFor([&] { return d.countLog("probe: coalesced in com.apple.springboard") == 3; }));
+    EXPECT_EQ(d.countLog("probe: coalesced in com.apple.mobileslideshow"), 0u);
+    ASSERT_EQ(e2e::lumisim({"foreground", "com.apple.mobileslideshow", "--root", d.root()}).status, 0);
+    d.post("com.lumi.probe.hello"); // arrives after what was owed on resume
+    ASSERT_TRUE(d.waitFor([&] { return d.countLog("probe: seen com.apple.mobileslideshow") == 1; }));
+    EXPECT_EQ(d.countLog("probe: coalesced in com.apple.mobileslideshow"), 1u);
+    EXPECT_EQ(d.countLog("app: com.apple.mobileslideshow applicationDidEnterBackground:"), 1u);
+}
+
+TEST(E2E, KillallBackboarddFromAnAppRestartsSpringBoardAndEndsTheApps) {
+    Device d;
+    d.launch("com.apple.camera");
+    d.launch("com.apple.mobileslideshow");
+    auto oldSpringBoard = d.pidOf("com.apple.springboard");
+    d.post("com.lumi.probe.respring"); // the Camera app spawns /usr/bin/killall backboardd
+    ASSERT_TRUE(d.waitFor([&] {
+        auto sb = d.pidOf("com.apple.springboard");
+        return sb && *sb != *oldSpringBoard && !d.pidOf("com.apple.camera") &&
+               !d.pidOf("com.apple.mobileslideshow") && d.serves("com.lumi.probe");
+    }));
+    EXPECT_EQ(d.countLog("probe: spawned killall: 0"), 1u);
+}
+
+TEST(E2E, TheCommandLineRefusesBadArgumentsAndAMissingDevice) {
+    auto r = e2e::lumisim({"ps", "--root", "/tmp/lumi-no-such-device"});
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("no device is booted"), std::string::npos) << r.output;
+    EXPECT_EQ(e2e::lumisim({"launch", "--root", "/tmp/x"}).status, 2);
+    r = e2e::lumisim({"boot", "--root", "/tmp/lumi-e2e-badmodel", "--model", "nokia"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("unknown model"), std::string::npos) << r.output;
+    EXPECT_EQ(e2e::lumisim({"frobnicate"}).status, 2);
+    EXPECT_EQ(e2e::lumisim({"boot", "--help"}).status, 0);
+    Device d;
+    r = e2e::lumisim({"boot", "--root", d.root()});
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("already booted"), std::string::npos) << r.output;
+    r = e2e::lumisim({"launch", "com.nobody.app", "--root", d.root()});
+    EXPECT_NE(r.output.find("no app named com.nobody.app"), std::string::npos) << r.output;
+}

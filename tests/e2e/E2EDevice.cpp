@@ -1,0 +1,133 @@
+#include "tests/e2e/E2EDevice.h"
+
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/Files.h"
+#include "sim/foundation/PropertyList.h"
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+using fnd::Dictionary;
+using fnd::Value;
+
+CommandResult lumisim(const std::vector<std::string>& args) {
+    std::string cmd = std::string(LUMI_BIN_DIR) + "/lumisim";
+    for (const auto& a : args) cmd += " '" + a + "'";
+    cmd += " 2>&1";
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p) return {-1, ""};
+    std::string out;
+    char buf[4096];
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+    int status = ::pclose(p);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+Device::Device() {
+    char tmpl[] = "/tmp/lumi-e2e-XXXXXX";
+    if (!::mkdtemp(tmpl)) throw std::runtime_error("mkdtemp");
+    m_root = tmpl;
+    fnd::prepareDeviceRoot(m_root);
+    fnd::setDeviceRoot(m_root);
+    const std::string dir = "/Library/MobileSubstrate/DynamicLibraries";
+    fs::copy_file(LUMI_PROBE_PATH, fnd::hostPath(dir + "/LumiProbe.dylib"));
+    fnd::writePlistFile(dir + "/LumiProbe.plist",
+                        Value(Dictionary{{"Filter", Value(Dictionary{{"Bundles",
+                            Value(fnd::Array{Value("com.apple.springboard"), Value("com.apple.camera"),
+                                             Value("com.apple.mobileslideshow")})}})}}));
+    auto r = lumisim({"boot", "--root", m_root});
+    if (r.status != 0) throw std::runtime_error("boot failed: " + r.output);
+    m_control = connect();
+    // The probe in SpringBoard serves its centre once SpringBoard has started.
+    if (!waitFor([&] { return serves("com.lumi.probe"); }))
+        throw std::runtime_error("SpringBoard's probe never served its centre");
+}
+
+Device::~Device() {
+    m_control.reset();
+    auto pidText = fnd::readTextFile("/private/var/run/deviced.pid");
+    lumisim({"shutdown", "--root", m_root});
+    // Whatever happened above, nothing this test started survives it.
+    if (pidText) {
+        pid_t pid = static_cast<pid_t>(std::atoi(pidText->c_str()));
+        if (pid > 0 && ::kill(pid, 0) == 0) ::kill(pid, SIGKILL);
+    }
+    std::error_code ec;
+    fs::remove_all(m_root, ec);
+}
+
+std::unique_ptr<ipc::DeviceSocket> Device::connect(Dictionary hello) {
+    auto s = ipc::DeviceSocket::connect(fnd::hostPath("/private/var/run/deviced.sock").string());
+    if (!s) throw std::runtime_error("cannot connect to the device");
+    hello["op"] = Value("hello");
+    s->send(hello);
+    return s;
+}
+
+Dictionary Device::status() {
+    auto r = m_control->request({{"op", Value("status")}}, std::chrono::seconds(10));
+    if (!r) throw std::runtime_error("the device did not answer status");
+    return *r;
+}
+
+std::optional<pid_t> Device::pidOf(const std::string& bundle) {
+    auto st = status();
+    for (const Value& a : *fnd::valueForKey(st, "apps").array()) {
+        const Dictionary& d = *a.dictionary();
+        if (fnd::valueForKey(d, "bundle") == Value(bundle) &&
+            fnd::valueForKey(d, "connected") == Value(true))
+            return static_cast<pid_t>(*fnd::valueForKey(d, "pid").integer());
+    }
+    return std::nullopt;
+}
+
+bool Device::serves(const std::string& centre) {
+    auto st = status();
+    for (const Value& c : *fnd::valueForKey(st, "centres").array())
+        if (c == Value(centre)) return true;
+    return false;
+}
+
+void Device::launch(const std::string& bundle) {
+    auto r = m_control->request({{"op", Value("launch")}, {"bundle", Value(bundle)}},
+                                std::chrono::seconds(10));
+    if (!r || !fnd::valueForKey(*r, "ok").boolValue()) throw std::runtime_error("launch failed");
+    if (!waitFor([&] { return pidOf(bundle).has_value(); }))
+        throw std::runtime_error(bundle + " never joined the device");
+}
+
+void Device::post(const std::string& name) {
+    m_control->send({{"op", Value("post")}, {"name", Value(name)}});
+}
+
+void Device::send(const std::string& message, Dictionary info) {
+    m_control->send({{"op", Value("send")}, {"center", Value("com.lumi.probe")},
+                     {"message", Value(message)}, {"userInfo", Value(std::move(info))}});
+}
+
+std::vector<std::string> Device::logLines() {
+    std::ifstream in(fnd::hostPath("/var/log/system.log"));
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    return lines;
+}
+
+std::size_t Device::countLog(const std::string& needle) {
+    std::size_t n = 0;
+    for (const auto& l : logLines())
+        if (l.find(needle) != std::string::npos) ++n;
+    return n;
+}
+
+bool Device::waitFor(const std::function<bool()>& done) {
+    return m_loop.runUntil(done, std::chrono::seconds(20));
+}
+
+} // namespace e2e

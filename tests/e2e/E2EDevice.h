@@ -1,0 +1,52 @@
+#pragma once
+// A real device for end-to-end tests: a fresh device folder with the probe
+// library injected, booted with the lumisim binary, and shut down (every
+// process it started ended) when the test ends.
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/dispatch/RunLoop.h"
+#include "sim/ipc/DeviceSocket.h"
+
+namespace e2e {
+
+struct CommandResult {
+    int status;
+    std::string output; // stdout and stderr
+};
+
+// Runs the lumisim binary of this build.
+CommandResult lumisim(const std::vector<std::string>& args);
+
+class Device {
+public:
+    Device();
+    ~Device();
+    const std::string& root() const { return m_root; }
+
+    // A connection to the device from outside it (this test process).
+    std::unique_ptr<ipc::DeviceSocket> connect(fnd::Dictionary hello = {});
+    fnd::Dictionary status();
+    std::optional<pid_t> pidOf(const std::string& bundle);
+    bool serves(const std::string& centre);
+    void launch(const std::string& bundle);
+    void post(const std::string& name);
+    void send(const std::string& message, fnd::Dictionary info);
+
+    std::vector<std::string> logLines();
+    std::size_t countLog(const std::string& needle);
+    // Waits (on a run loop, up to 20 s of real time) until `done`.
+    bool waitFor(const std::function<bool()>& done);
+
+private:
+    std::string m_root;
+    dsp::RunLoop m_loop;
+    std::unique_ptr<ipc::DeviceSocket> m_control;
+};
+
+} // namespace e2e

@@ -1,0 +1,113 @@
+// LumiProbe: a library the end-to-end tests inject into app processes, as the
+// code-injection framework injects the tweak. It reports through the system
+// log and, in SpringBoard, serves the centre "com.lumi.probe":
+//
+//   seen {}            logs "probe: seen <sender bundle>"
+//   expect {count}     the number of "seq" records after which to write them
+//   seq {lane, n}      records (sender bundle, sender pid, lane, n)
+//
+// Every process it is in answers the notifications "com.lumi.probe.hello"
+// (sends "seen"), "com.lumi.probe.coalesced" (coalesce: logs) and, in the
+// Camera app, "com.lumi.probe.respring" (spawns /usr/bin/killall backboardd).
+
+#include <unistd.h>
+
+#include "sim/apps/host/Application.h"
+#include "sim/foundation/ProcessIdentity.h"
+#include "sim/foundation/PropertyList.h"
+#include "sim/foundation/Spawn.h"
+#include "sim/foundation/SystemLog.h"
+#include "sim/ipc/Endpoint.h"
+#include "sim/ipc/MessagingCenter.h"
+#include "sim/ipc/Notify.h"
+
+using namespace rt::literals;
+
+namespace {
+
+std::string g_bundle;
+fnd::Array g_records;
+std::size_t g_expected = 0;
+
+void log(const std::string& line) { fnd::systemLog(fnd::LogLevel::Notice, "probe: " + line); }
+
+std::string senderBundle() {
+    const auto& s = ipc::Endpoint::shared()->currentSender();
+    return s && s->bundleIdentifier ? *s->bundleIdentifier : std::string("-");
+}
+
+void flushIfComplete() {
+    if (g_expected == 0 || g_records.size() < g_expected) return;
+    fnd::writePlistFile("/var/mobile/Library/probe-seq.plist", fnd::Value(g_records));
+    log("wrote " + std::to_string(g_records.size()) + " records");
+    g_records.clear();
+    g_expected = 0;
+}
+
+void handleMessage(rt::Id, rt::Sel, std::string name, fnd::Dictionary info) {
+    if (name == "seen") {
+        log("seen " + senderBundle());
+    } else if (name == "expect") {
+        g_expected = static_cast<std::size_t>(fnd::valueForKey(info, "count").intValue());
+        flushIfComplete();
+    } else if (name == "seq") {
+        const auto& s = ipc::Endpoint::shared()->currentSender();
+        g_records.push_back(fnd::Value(fnd::Dictionary{
+            {"sender", fnd::Value(senderBundle())},
+            {"pid", fnd::Value(static_cast<int64_t>(s ? s->pid : 0))},
+            {"lane", fnd::valueForKey(info, "lane")},
+            {"n", fnd::valueForKey(info, "n")},
+        }));
+        flushIfComplete();
+    }
+}
+
+void onHello(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) {
+    auto center = ipc::MessagingCenter::centerNamed("com.lumi.probe");
+    ipc::rocketbootstrap_distributedmessagingcenter_apply(center.get());
+    center->sendMessageName("seen", {});
+}
+
+void onCoalesced(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) {
+    log("coalesced in " + g_bundle);
+}
+
+void onRespring(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) {
+    pid_t pid = 0;
+    int rc = fnd::posixSpawn(&pid, "/usr/bin/killall", {"killall", "backboardd"});
+    log("spawned killall: " + std::to_string(rc));
+}
+
+void probeLoaded() {
+    static int runs = 0;
+    ++runs;
+    const auto& bundle = fnd::mainBundleIdentifier();
+    g_bundle = bundle ? *bundle : "-";
+    log("constructor " + std::to_string(runs) + " in " + g_bundle + " pid " +
+        std::to_string(::getpid()) + " app-object " + (apps::sharedApplication() ? "yes" : "none"));
+
+    auto darwin = CFNotificationCenterGetDarwinNotifyCenter();
+    CFNotificationCenterAddObserver(darwin, nullptr, onHello, "com.lumi.probe.hello", nullptr,
+                                    CFNotificationSuspensionBehaviorDeliverImmediately);
+    CFNotificationCenterAddObserver(darwin, nullptr, onCoalesced, "com.lumi.probe.coalesced",
+                                    nullptr, CFNotificationSuspensionBehaviorCoalesce);
+    if (g_bundle == "com.apple.camera")
+        CFNotificationCenterAddObserver(darwin, nullptr, onRespring, "com.lumi.probe.respring",
+                                        nullptr, CFNotificationSuspensionBehaviorDeliverImmediately);
+    if (g_bundle == "com.apple.springboard") {
+        rt::Class* cls = rt::defineClass("LumiProbeHandler");
+        rt::addMethod<&handleMessage>(cls, "handleMessageNamed:withUserInfo:"_sel, "v@:@@");
+        auto center = ipc::MessagingCenter::centerNamed("com.lumi.probe");
+        center->runServerOnCurrentThread();
+        auto target = rt::createInstance(cls);
+        for (const char* m : {"seen", "expect", "seq"})
+            center->registerForMessageName(m, target, "handleMessageNamed:withUserInfo:"_sel);
+    }
+}
+
+// Run at load by the library's static initialisation, after the globals
+// above are initialised (an __attribute__((constructor)) function may run
+// before them, and they would then be reset over what it stored).
+const bool g_loaded = (probeLoaded(), true);
+
+} // namespace
