@@ -16,6 +16,7 @@
 #include "sim/deviced/Daemon.h"
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/Files.h"
+#include "sim/foundation/PropertyList.h"
 #include "sim/foundation/Spawn.h"
 #include "sim/ipc/DeviceSocket.h"
 
@@ -187,6 +188,38 @@ int notify(const Parsed& p) {
     return 0;
 }
 
+// Installs a library into the injection folder with a filter naming the
+// bundles, as a package of the code-injection framework does. Takes effect
+// for processes launched afterwards.
+int inject(const Parsed& p) {
+    if (!p.options.count("--bundles")) fail("inject: --bundles A,B,... is required", 2);
+    fs::path library = p.positional[0];
+    std::error_code ec;
+    if (!fs::is_regular_file(library, ec)) fail("inject: no library at " + library.string(), 2);
+    fs::create_directories(p.root);
+    fnd::prepareDeviceRoot(p.root);
+    fnd::setDeviceRoot(p.root);
+    fnd::Array bundles;
+    std::string list = p.options.at("--bundles");
+    for (std::size_t start = 0; start <= list.size();) {
+        std::size_t comma = list.find(',', start);
+        std::string b = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (!b.empty()) bundles.push_back(Value(b));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    if (bundles.empty()) fail("inject: --bundles names no bundle", 2);
+    std::string name = library.stem().string();
+    if (name.starts_with("lib")) name = name.substr(3);
+    std::string base = "/Library/MobileSubstrate/DynamicLibraries/" + name;
+    fs::copy_file(library, fnd::hostPath(base + ".dylib"), fs::copy_options::overwrite_existing, ec);
+    if (ec) fail("inject: cannot copy " + library.string() + ": " + ec.message());
+    Dictionary filter{{"Filter", Value(Dictionary{{"Bundles", Value(bundles)}})}};
+    if (!fnd::writePlistFile(base + ".plist", Value(filter))) fail("inject: cannot write the filter");
+    std::printf("injected %s into %s\n", name.c_str(), list.c_str());
+    return 0;
+}
+
 volatile std::sig_atomic_t g_stop = 0;
 
 int log(const Parsed& p) {
@@ -222,6 +255,7 @@ const std::map<std::string, CommandSpec>& commands() {
         {"ps", {"ps [--root DIR]", {}, 0, ps}},
         {"notify", {"notify post NAME [--root DIR]", {}, 2, notify}},
         {"log", {"log [--follow] [--root DIR]", {}, 0, log}},
+        {"inject", {"inject LIBRARY --bundles A,B,... [--root DIR]", {"--bundles"}, 1, inject}},
     };
     return c;
 }
@@ -260,7 +294,7 @@ int runDeviceCommand(const std::string& command, const std::vector<std::string>&
         if (!def || !*def) fail("no device named: give --root DIR", 2);
         p.root = def;
     }
-    if (command != "boot") {
+    if (command != "boot" && command != "inject") {
         std::error_code ec;
         fs::path canonical = fs::canonical(p.root, ec);
         if (ec) fail("no device is booted at " + p.root);

@@ -37,8 +37,8 @@ void lockAlbum(Id, Sel, int actionCode, std::string title) {
 } // namespace
 
 int runRuntimeTour() {
-    std::printf("lumisim runtime tour: the device does not boot yet, so this shows the object\n"
-                "runtime that the tweak relies on, in this one process.\n\n");
+    std::printf("lumisim runtime tour: the object runtime that the tweak relies on, in this\n"
+                "one process: a class, a hook that calls the original, an added method.\n\n");
 
     rt::Class* stock = rt::defineClass("PUGreeter");
     rt::addMethod<&greeting>(stock, "greetingFor:"_sel);

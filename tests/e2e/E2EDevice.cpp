@@ -34,15 +34,11 @@ Device::Device() {
     char tmpl[] = "/tmp/lumi-e2e-XXXXXX";
     if (!::mkdtemp(tmpl)) throw std::runtime_error("mkdtemp");
     m_root = tmpl;
-    fnd::prepareDeviceRoot(m_root);
     fnd::setDeviceRoot(m_root);
-    const std::string dir = "/Library/MobileSubstrate/DynamicLibraries";
-    fs::copy_file(LUMI_PROBE_PATH, fnd::hostPath(dir + "/LumiProbe.dylib"));
-    fnd::writePlistFile(dir + "/LumiProbe.plist",
-                        Value(Dictionary{{"Filter", Value(Dictionary{{"Bundles",
-                            Value(fnd::Array{Value("com.apple.springboard"), Value("com.apple.camera"),
-                                             Value("com.apple.mobileslideshow")})}})}}));
-    auto r = lumisim({"boot", "--root", m_root});
+    auto r = lumisim({"inject", LUMI_PROBE_PATH, "--root", m_root, "--bundles",
+                      "com.apple.springboard,com.apple.camera,com.apple.mobileslideshow"});
+    if (r.status != 0) throw std::runtime_error("inject failed: " + r.output);
+    r = lumisim({"boot", "--root", m_root});
     if (r.status != 0) throw std::runtime_error("boot failed: " + r.output);
     m_control = connect();
     // The probe in SpringBoard serves its centre once SpringBoard has started.

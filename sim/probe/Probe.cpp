@@ -1,6 +1,8 @@
-// LumiProbe: a library the end-to-end tests inject into app processes, as the
-// code-injection framework injects the tweak. It reports through the system
-// log and, in SpringBoard, serves the centre "com.lumi.probe":
+// LumiProbe: the device's diagnostic library. Injected into app processes as
+// the code-injection framework injects a tweak (`lumisim inject`), it shows
+// that injection, notifications and named messages work, for the demo and
+// the end-to-end tests. It reports through the system log and, in
+// SpringBoard, serves the centre "com.lumi.probe":
 //
 //   seen {}            logs "probe: seen <sender bundle>"
 //   expect {count}     the number of "seq" records after which to write them
@@ -62,7 +64,8 @@ void handleMessage(rt::Id, rt::Sel, std::string name, fnd::Dictionary info) {
     }
 }
 
-void onHello(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) {
+void onHello(CFNotificationCenterRef, void*, CFStringRef name, const void*, CFDictionaryRef) {
+    log(g_bundle + " heard " + name);
     auto center = ipc::MessagingCenter::centerNamed("com.lumi.probe");
     ipc::rocketbootstrap_distributedmessagingcenter_apply(center.get());
     center->sendMessageName("seen", {});
