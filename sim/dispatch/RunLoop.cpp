@@ -21,6 +21,7 @@ int toPollTimeoutMs(Duration d) {
 
 RunLoop::RunLoop(std::shared_ptr<Clock> clock)
     : m_clock(clock ? std::move(clock) : processClock())
+    , m_owner(std::this_thread::get_id())
     , m_wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
     if (m_wakeFd < 0) rt::fatal("run loop: eventfd failed");
 }
@@ -58,7 +59,7 @@ void RunLoop::post(std::function<void()> fn) {
         std::lock_guard guard(m_lock);
         m_posted.push_back(std::move(fn));
     }
-    wake();
+    if (std::this_thread::get_id() != m_owner) wake();
 }
 
 std::shared_ptr<Timer> RunLoop::scheduleTimer(Duration interval, bool repeats,

@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "sim/dispatch/Clock.h"
@@ -41,7 +42,8 @@ public:
     Clock& clock() const { return *m_clock; }
     TimePoint now() const { return m_clock->now(); }
 
-    // Thread-safe.
+    // Thread-safe. From the loop's own thread no wake-up is needed: the loop
+    // runs what was posted before it sleeps again.
     void post(std::function<void()> fn);
 
     std::shared_ptr<Timer> scheduleTimer(Duration interval, bool repeats,
@@ -97,6 +99,7 @@ private:
     void swapLocked(std::size_t a, std::size_t b);
 
     std::shared_ptr<Clock> m_clock;
+    std::thread::id m_owner; // the thread that made the loop, and runs it
     int m_wakeFd;
     mutable std::mutex m_lock;
     std::deque<std::function<void()>> m_posted;
