@@ -290,9 +290,13 @@ int runDeviceCommand(const std::string& command, const std::vector<std::string>&
     if (p.positional.size() != spec.positional)
         fail("usage: lumisim " + std::string(spec.usage), 2);
     if (p.root.empty()) {
+        // The default device: LUMI_DEFAULT_DEVICE, else out/device in the
+        // checkout this lumisim was built in (<checkout>/build/<preset>/bin).
         const char* def = std::getenv("LUMI_DEFAULT_DEVICE");
-        if (!def || !*def) fail("no device named: give --root DIR", 2);
-        p.root = def;
+        fs::path checkout = fs::path(fnd::executableFolder()).parent_path().parent_path().parent_path();
+        if (def && *def) p.root = def;
+        else if (fs::exists(checkout / "lumi")) p.root = (checkout / "out" / "device").string();
+        else fail("no device named: give --root DIR", 2);
     }
     if (command != "boot" && command != "inject") {
         std::error_code ec;
