@@ -1,0 +1,108 @@
+#include "sim/photos/Sqlite.h"
+
+#include <sqlite3.h>
+#include <utility>
+
+namespace photos {
+
+Statement::Statement(Statement&& o) noexcept
+    : m_stmt(std::exchange(o.m_stmt, nullptr))
+    , m_failed(o.m_failed) {}
+
+Statement& Statement::operator=(Statement&& o) noexcept {
+    std::swap(m_stmt, o.m_stmt);
+    std::swap(m_failed, o.m_failed);
+    return *this;
+}
+
+Statement::~Statement() { sqlite3_finalize(m_stmt); }
+
+Statement& Statement::bind(int index, int64_t v) {
+    if (m_stmt && sqlite3_bind_int64(m_stmt, index, v) != SQLITE_OK) m_failed = true;
+    return *this;
+}
+Statement& Statement::bind(int index, double v) {
+    if (m_stmt && sqlite3_bind_double(m_stmt, index, v) != SQLITE_OK) m_failed = true;
+    return *this;
+}
+Statement& Statement::bind(int index, std::string_view v) {
+    if (m_stmt && sqlite3_bind_text(m_stmt, index, v.data(), static_cast<int>(v.size()),
+                                    SQLITE_TRANSIENT) != SQLITE_OK)
+        m_failed = true;
+    return *this;
+}
+Statement& Statement::bindNull(int index) {
+    if (m_stmt && sqlite3_bind_null(m_stmt, index) != SQLITE_OK) m_failed = true;
+    return *this;
+}
+
+bool Statement::step() {
+    if (!m_stmt || m_failed) return false;
+    int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) return true;
+    if (rc != SQLITE_DONE) m_failed = true;
+    return false;
+}
+
+bool Statement::run() {
+    while (step()) {
+    }
+    return m_stmt && !m_failed;
+}
+
+void Statement::reset() {
+    if (!m_stmt) return;
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+    m_failed = false;
+}
+
+int64_t Statement::integer(int c) const { return sqlite3_column_int64(m_stmt, c); }
+double Statement::real(int c) const { return sqlite3_column_double(m_stmt, c); }
+std::string Statement::text(int c) const {
+    const auto* p = sqlite3_column_text(m_stmt, c);
+    return p ? std::string(reinterpret_cast<const char*>(p),
+                           static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, c)))
+             : std::string();
+}
+bool Statement::isNull(int c) const { return sqlite3_column_type(m_stmt, c) == SQLITE_NULL; }
+
+std::optional<Database> Database::open(const std::string& hostPath) {
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(hostPath.c_str(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close(db);
+        return std::nullopt;
+    }
+    // Writers in other processes hold the lock briefly; wait rather than fail.
+    sqlite3_busy_timeout(db, 5000);
+    return Database(db);
+}
+
+Database::Database(Database&& o) noexcept : m_db(std::exchange(o.m_db, nullptr)) {}
+Database& Database::operator=(Database&& o) noexcept {
+    std::swap(m_db, o.m_db);
+    return *this;
+}
+Database::~Database() { sqlite3_close(m_db); }
+
+Statement Database::prepare(std::string_view sql) {
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.data(), static_cast<int>(sql.size()), &s, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(s);
+        return Statement();
+    }
+    return Statement(s);
+}
+
+bool Database::exec(std::string_view sql) {
+    std::string text(sql);
+    return sqlite3_exec(m_db, text.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+int64_t Database::lastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
+int Database::changes() const { return sqlite3_changes(m_db); }
+std::string Database::lastError() const { return sqlite3_errmsg(m_db); }
+
+} // namespace photos

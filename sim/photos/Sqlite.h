@@ -1,0 +1,69 @@
+#pragma once
+// A thin RAII face over the SQLite C API: a connection and prepared
+// statements with typed binds and columns. Errors are values (false, none),
+// never exceptions; the store decides what a failure means.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace photos {
+
+class Statement {
+public:
+    Statement() = default;
+    Statement(Statement&& o) noexcept;
+    Statement& operator=(Statement&& o) noexcept;
+    Statement(const Statement&) = delete;
+    ~Statement();
+
+    explicit operator bool() const { return m_stmt != nullptr; }
+    Statement& bind(int index, int64_t v);
+    Statement& bind(int index, double v);
+    Statement& bind(int index, std::string_view v);
+    Statement& bindNull(int index);
+    // One step: true while a row is available.
+    bool step();
+    // Runs to completion; false on an error.
+    bool run();
+    void reset();
+
+    int64_t integer(int column) const;
+    double real(int column) const;
+    std::string text(int column) const;
+    bool isNull(int column) const;
+
+private:
+    friend class Database;
+    explicit Statement(sqlite3_stmt* s) : m_stmt(s) {}
+    sqlite3_stmt* m_stmt = nullptr;
+    bool m_failed = false;
+};
+
+class Database {
+public:
+    // Opens (creating) the file; none when SQLite cannot open it.
+    static std::optional<Database> open(const std::string& hostPath);
+    Database(Database&& o) noexcept;
+    Database& operator=(Database&& o) noexcept;
+    Database(const Database&) = delete;
+    ~Database();
+
+    // An invalid statement (false) when the SQL does not compile.
+    Statement prepare(std::string_view sql);
+    bool exec(std::string_view sql);
+    int64_t lastInsertId() const;
+    int changes() const;
+    std::string lastError() const;
+    sqlite3* handle() const { return m_db; }
+
+private:
+    explicit Database(sqlite3* db) : m_db(db) {}
+    sqlite3* m_db = nullptr;
+};
+
+} // namespace photos

@@ -1,0 +1,189 @@
+// The photo library's SQLite store: opening whatever is on disk without
+// losing it, exact titles, hidden assets, transactions, and a change made in
+// another process seen at the next read.
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "sim/foundation/SystemLog.h"
+#include "sim/photos/PhotoStore.h"
+#include "tests/support/TempDeviceRoot.h"
+
+using namespace photos;
+
+namespace {
+AssetRecord photoAt(double date, bool hidden = false) {
+    AssetRecord a;
+    a.creationDate = date;
+    a.hidden = hidden;
+    return a;
+}
+
+std::vector<int64_t> ids(const std::vector<AssetRecord>& v) {
+    std::vector<int64_t> out;
+    for (const auto& a : v) out.push_back(a.id);
+    return out;
+}
+
+struct LogCapture {
+    std::vector<std::string> lines;
+    LogCapture() {
+        fnd::setLogSink([this](fnd::LogLevel, const std::string& l) { lines.push_back(l); });
+    }
+    ~LogCapture() { fnd::setLogSink(nullptr); }
+};
+} // namespace
+
+TEST(PhotoStore, AMissingLibraryStartsFreshInWalModeAndReopensWithItsContent) {
+    testsupport::TempDeviceRoot root;
+    {
+        auto store = PhotoStore::open();
+        ASSERT_TRUE(store);
+        EXPECT_EQ(store->schemaVersion(), kSchemaVersion);
+        EXPECT_EQ(store->read([](Database& db) {
+            Statement s = db.prepare("PRAGMA journal_mode");
+            return s.step() ? s.text(0) : std::string();
+        }), "wal");
+        ASSERT_TRUE(store->createAlbum("Trips"));
+        EXPECT_FALSE(store->setAside());
+    }
+    auto again = PhotoStore::open();
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->albumsWithTitle("Trips").size(), 1u);
+}
+
+TEST(PhotoStore, AnUnreadableLibraryIsMovedAsideNeverDeletedAndAFreshOneStarts) {
+    testsupport::TempDeviceRoot root;
+    auto host = root.host(kLibraryPath);
+    std::filesystem::create_directories(host.parent_path());
+    const std::string garbage = "this is not a database, but somebody's photos may be in it";
+    std::ofstream(host) << garbage;
+    LogCapture log;
+    auto store = PhotoStore::open();
+    ASSERT_TRUE(store);
+    ASSERT_TRUE(store->setAside());
+    std::ifstream kept(*store->setAside());
+    std::string content((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, garbage) << "the damaged file was changed or lost";
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_NE(log.lines[0].find("moved aside"), std::string::npos) << log.lines[0];
+    EXPECT_TRUE(store->createAlbum("Fresh"));
+    EXPECT_TRUE(store->cameraRoll().empty());
+}
+
+TEST(PhotoStore, ALibraryFromANewerBuildIsSetAsideRatherThanMisread) {
+    testsupport::TempDeviceRoot root;
+    {
+        auto store = PhotoStore::open();
+        store->read([](Database& db) { return db.exec("PRAGMA user_version = 99"); });
+    }
+    LogCapture log;
+    auto store = PhotoStore::open();
+    ASSERT_TRUE(store);
+    EXPECT_TRUE(store->setAside());
+    EXPECT_EQ(store->schemaVersion(), kSchemaVersion);
+}
+
+TEST(PhotoStore, TitlesMatchExactlyAndCaseSensitivelyInCreationOrder) {
+    testsupport::TempDeviceRoot root;
+    auto store = PhotoStore::open();
+    auto first = store->createAlbum("Trips");
+    store->createAlbum("trips");
+    auto second = store->createAlbum("Trips");
+    store->createAlbum("Trips / 2019 ü");
+    auto found = store->albumsWithTitle("Trips");
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].uuid, first->uuid);
+    EXPECT_EQ(found[1].uuid, second->uuid);
+    EXPECT_EQ(store->albumsWithTitle("trips").size(), 1u);
+    EXPECT_TRUE(store->albumsWithTitle("Trip").empty());
+    EXPECT_EQ(store->albumsWithTitle("Trips / 2019 ü").size(), 1u);
+}
+
+TEST(PhotoStore, HiddenAssetsLeaveTheCameraRollButStayInTheirAlbums) {
+    testsupport::TempDeviceRoot root;
+    auto store = PhotoStore::open();
+    auto a = store->insertAsset(photoAt(30));
+    auto b = store->insertAsset(photoAt(10));
+    auto c = store->insertAsset(photoAt(20));
+    auto album = store->createAlbum("Trips");
+    ASSERT_TRUE(store->addMembers(album->id, {a->id, b->id}));
+    ASSERT_TRUE(store->addMembers(album->id, {a->id})); // already a member: no change
+    EXPECT_EQ(ids(store->cameraRoll()), (std::vector<int64_t>{b->id, c->id, a->id})); // by date
+    ASSERT_TRUE(store->setHidden({a->id, b->id}, true));
+    EXPECT_EQ(ids(store->cameraRoll()), (std::vector<int64_t>{c->id}));
+    EXPECT_TRUE(store->assetsInAlbum(album->id, false).empty());
+    EXPECT_EQ(ids(store->assetsInAlbum(album->id, true)), (std::vector<int64_t>{b->id, a->id}));
+    ASSERT_TRUE(store->setHidden({a->id}, false));
+    EXPECT_EQ(ids(store->cameraRoll()), (std::vector<int64_t>{c->id, a->id}));
+    ASSERT_TRUE(store->removeMembers(album->id, {a->id}));
+    EXPECT_EQ(ids(store->assetsInAlbum(album->id, true)), (std::vector<int64_t>{b->id}));
+}
+
+TEST(PhotoStore, AFailedTransactionCommitsNothing) {
+    testsupport::TempDeviceRoot root;
+    auto store = PhotoStore::open();
+    auto asset = store->insertAsset(photoAt(1));
+    EXPECT_FALSE(store->transaction([](Database& db) {
+        return db.exec("INSERT INTO albums (uuid, title) VALUES ('u1', 'Half')") && false;
+    }));
+    EXPECT_TRUE(store->albumsWithTitle("Half").empty());
+    // A membership naming an album that does not exist breaks a foreign key:
+    // the whole batch is refused.
+    auto album = store->createAlbum("Real");
+    EXPECT_FALSE(store->addMembers(9999, {asset->id}));
+    EXPECT_TRUE(store->addMembers(album->id, {asset->id}));
+    EXPECT_FALSE(store->transaction([&](Database& db) {
+        Statement s = db.prepare("DELETE FROM memberships WHERE album = ?");
+        s.bind(1, album->id);
+        return s.run() && db.exec("INSERT INTO nowhere VALUES (1)");
+    }));
+    EXPECT_EQ(store->assetsInAlbum(album->id, true).size(), 1u);
+}
+
+TEST(PhotoStore, AChangeCommittedInAnotherProcessIsSeenAtTheNextRead) {
+    testsupport::TempDeviceRoot root;
+    auto store = PhotoStore::open();
+    auto album = store->createAlbum("Shared");
+    EXPECT_TRUE(store->assetsInAlbum(album->id, true).empty());
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        auto other = PhotoStore::open();
+        bool ok = other != nullptr;
+        for (int i = 0; ok && i < 50; ++i) {
+            auto a = other->insertAsset(photoAt(i));
+            ok = a && other->addMembers(album->id, {a->id});
+        }
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(store->assetsInAlbum(album->id, true).size(), 50u);
+    EXPECT_EQ(store->cameraRoll().size(), 50u);
+}
+
+TEST(PhotoStore, ThreadsWritingAndReadingAtOnceLoseNothing) {
+    testsupport::TempDeviceRoot root;
+    auto store = PhotoStore::open();
+    auto second = PhotoStore::open(); // another connection to the same file
+    auto album = store->createAlbum("Busy");
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        PhotoStore* s = t % 2 ? second.get() : store.get();
+        threads.emplace_back([s, t, id = album->id] {
+            for (int i = 0; i < 25; ++i) {
+                auto a = s->insertAsset(photoAt(t * 100 + i));
+                if (a) s->addMembers(id, {a->id});
+                (void)s->cameraRoll();
+            }
+        });
+    }
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(store->assetsInAlbum(album->id, true).size(), 100u);
+    EXPECT_EQ(second->cameraRoll().size(), 100u);
+}
