@@ -195,40 +195,28 @@ std::vector<CollectionRecord> PhotoStore::albumsWithTitle(const std::string& tit
     });
 }
 
-bool PhotoStore::addMembers(int64_t collection, const std::vector<int64_t>& assets) {
+bool PhotoStore::perAsset(const char* sql, int64_t first, const std::vector<int64_t>& assets) {
     return transaction([&](Database& db) {
-        Statement s = db.prepare("INSERT OR IGNORE INTO memberships (album, asset) VALUES (?, ?)");
+        Statement s = db.prepare(sql);
         for (int64_t a : assets) {
             s.reset();
-            s.bind(1, collection).bind(2, a);
+            s.bind(1, first).bind(2, a);
             if (!s.run()) return false;
         }
         return true;
     });
+}
+
+bool PhotoStore::addMembers(int64_t collection, const std::vector<int64_t>& assets) {
+    return perAsset("INSERT OR IGNORE INTO memberships (album, asset) VALUES (?, ?)", collection, assets);
 }
 
 bool PhotoStore::removeMembers(int64_t collection, const std::vector<int64_t>& assets) {
-    return transaction([&](Database& db) {
-        Statement s = db.prepare("DELETE FROM memberships WHERE album = ? AND asset = ?");
-        for (int64_t a : assets) {
-            s.reset();
-            s.bind(1, collection).bind(2, a);
-            if (!s.run()) return false;
-        }
-        return true;
-    });
+    return perAsset("DELETE FROM memberships WHERE album = ? AND asset = ?", collection, assets);
 }
 
 bool PhotoStore::setHidden(const std::vector<int64_t>& assets, bool hidden) {
-    return transaction([&](Database& db) {
-        Statement s = db.prepare("UPDATE assets SET hidden = ? WHERE id = ?");
-        for (int64_t a : assets) {
-            s.reset();
-            s.bind(1, int64_t{hidden}).bind(2, a);
-            if (!s.run()) return false;
-        }
-        return true;
-    });
+    return perAsset("UPDATE assets SET hidden = ? WHERE id = ?", int64_t{hidden}, assets);
 }
 
 namespace {

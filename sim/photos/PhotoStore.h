@@ -86,6 +86,8 @@ public:
 private:
     explicit PhotoStore(Database db) : m_db(std::move(db)) {}
     static bool migrate(Database& db);
+    // Runs `sql` once per asset, bound to (first, asset), in one transaction.
+    bool perAsset(const char* sql, int64_t first, const std::vector<int64_t>& assets);
     std::vector<AssetRecord> assets(Statement& s);
 
     std::mutex m_lock; // one statement or transaction at a time on this connection
