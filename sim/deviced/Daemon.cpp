@@ -204,7 +204,11 @@ fnd::Dictionary Daemon::status() const {
     fnd::Array list;
     for (const auto& [pid, app] : m_apps) {
         auto peer = m_hub.peerWithPid(pid);
+        fnd::Array observing;
+        if (peer)
+            for (const auto& name : m_hub.observedNames(*peer)) observing.push_back(Value(name));
         list.push_back(Value(Dictionary{{"pid", Value(static_cast<int64_t>(pid))},
+                                        {"observing", Value(observing)},
                                         {"bundle", Value(app.bundle)},
                                         {"state", Value(app.state)},
                                         {"connected", Value(peer.has_value())},

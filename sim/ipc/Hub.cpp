@@ -179,6 +179,15 @@ bool Hub::observes(PeerId peer, const std::string& name) const {
     return it != m_peers.end() && it->second.observing.count(name) != 0;
 }
 
+std::vector<std::string> Hub::observedNames(PeerId peer) const {
+    std::lock_guard guard(m_lock);
+    std::vector<std::string> out;
+    auto it = m_peers.find(peer);
+    if (it == m_peers.end()) return out;
+    for (const auto& [name, behaviour] : it->second.observing) out.push_back(name);
+    return out;
+}
+
 std::size_t Hub::peerCount() const {
     std::lock_guard guard(m_lock);
     return m_peers.size();

@@ -63,6 +63,8 @@ public:
     std::vector<std::string> centres() const;
     // Whether the peer observes the name with any behavior (tests wait on it).
     bool observes(PeerId peer, const std::string& name) const;
+    // The names the peer observes, sorted (the device's status lists them).
+    std::vector<std::string> observedNames(PeerId peer) const;
     std::size_t peerCount() const;
 
 private:

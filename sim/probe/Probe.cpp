@@ -76,9 +76,11 @@ void onCoalesced(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDic
 }
 
 void onRespring(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) {
+    // Logged first: the killall ends this process, maybe before spawn returns.
+    log("spawning killall backboardd");
     pid_t pid = 0;
     int rc = fnd::posixSpawn(&pid, "/usr/bin/killall", {"killall", "backboardd"});
-    log("spawned killall: " + std::to_string(rc));
+    if (rc != 0) log("spawning killall failed: " + std::to_string(rc));
 }
 
 void probeLoaded() {

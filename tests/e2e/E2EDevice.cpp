@@ -84,6 +84,26 @@ std::optional<pid_t> Device::pidOf(const std::string& bundle) {
     return std::nullopt;
 }
 
+bool Device::observes(const std::string& bundle, const std::string& name) {
+    auto st = status();
+    for (const Value& a : *fnd::valueForKey(st, "apps").array()) {
+        const Dictionary& d = *a.dictionary();
+        if (fnd::valueForKey(d, "bundle") != Value(bundle)) continue;
+        for (const Value& n : *fnd::valueForKey(d, "observing").array())
+            if (n == Value(name)) return true;
+    }
+    return false;
+}
+
+void Device::awaitObservers(const std::vector<std::string>& bundles, const std::string& name) {
+    if (!waitFor([&] {
+            for (const auto& b : bundles)
+                if (!observes(b, name)) return false;
+            return true;
+        }))
+        throw std::runtime_error("not every app came to observe " + name);
+}
+
 bool Device::serves(const std::string& centre) {
     auto st = status();
     for (const Value& c : *fnd::valueForKey(st, "centres").array())

@@ -34,6 +34,10 @@ public:
     fnd::Dictionary status();
     std::optional<pid_t> pidOf(const std::string& bundle);
     bool serves(const std::string& centre);
+    // Whether the app's process has told the device it observes `name`. A post
+    // made before that may rightly miss it, so tests that post wait on this.
+    bool observes(const std::string& bundle, const std::string& name);
+    void awaitObservers(const std::vector<std::string>& bundles, const std::string& name);
     void launch(const std::string& bundle);
     void post(const std::string& name);
     void send(const std::string& message, fnd::Dictionary info);
