@@ -1,6 +1,8 @@
 #include "sim/photos/PhotoStore.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <random>
 
@@ -50,6 +52,14 @@ const char* const kMigrations[] = {
     ) WITHOUT ROWID;
     CREATE INDEX memberships_by_asset ON memberships (asset, album);
     )",
+    R"(
+    ALTER TABLE assets ADD COLUMN pixel_width INTEGER NOT NULL DEFAULT 0;
+    ALTER TABLE assets ADD COLUMN pixel_height INTEGER NOT NULL DEFAULT 0;
+    ALTER TABLE assets ADD COLUMN filename TEXT NOT NULL DEFAULT '';
+    CREATE INDEX assets_hidden ON assets (hidden, id);
+    CREATE INDEX albums_by_folder ON albums (folder, id);
+    CREATE INDEX folders_by_parent ON folders (parent, id);
+    )",
 };
 static_assert(std::size(kMigrations) == kSchemaVersion);
 
@@ -85,6 +95,10 @@ std::string moveAside(const std::string& host) {
 }
 
 } // namespace
+
+int64_t dayOf(double d) {
+    return static_cast<int64_t>(std::floor(d / 86400.0));
+}
 
 std::string newUuid() {
     static thread_local std::mt19937_64 rng{std::random_device{}()};
@@ -134,10 +148,11 @@ std::unique_ptr<PhotoStore> PhotoStore::open(const std::string& devicePath) {
     return store;
 }
 
-bool PhotoStore::transaction(const std::function<bool(Database&)>& body) {
+bool PhotoStore::transaction(const std::function<bool(Writer&)>& body) {
     std::lock_guard guard(m_lock);
     if (!m_db.exec("BEGIN IMMEDIATE")) return false;
-    bool ok = body(m_db);
+    Writer w(m_db);
+    bool ok = body(w);
     if (ok && m_db.exec("COMMIT")) return true;
     m_db.exec("ROLLBACK");
     return false;
@@ -147,111 +162,341 @@ int PhotoStore::schemaVersion() {
     return read([](Database& db) { return userVersion(db).value_or(0); });
 }
 
-std::optional<AssetRecord> PhotoStore::insertAsset(AssetRecord a) {
+// ---- writes ------------------------------------------------------------------------------
+
+std::optional<AssetRecord> Writer::insertAsset(AssetRecord a) {
     if (a.uuid.empty()) a.uuid = newUuid();
-    bool ok = transaction([&](Database& db) {
-        Statement s = db.prepare(
-            "INSERT INTO assets (uuid, media_type, creation_date, hidden, trashed, favorite, traits, "
-            "has_location, image_path) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
-        s.bind(1, a.uuid).bind(2, int64_t{a.mediaType}).bind(3, a.creationDate).bind(4, int64_t{a.hidden})
-            .bind(5, int64_t{a.trashed}).bind(6, int64_t{a.favorite}).bind(7, a.traits)
-            .bind(8, int64_t{a.hasLocation}).bind(9, a.imagePath);
-        if (!s.run()) return false;
-        a.id = db.lastInsertId();
-        return true;
-    });
-    if (!ok) return std::nullopt;
+    Statement s = m_db.prepare(
+        "INSERT INTO assets (uuid, media_type, creation_date, hidden, trashed, favorite, traits, "
+        "has_location, image_path, pixel_width, pixel_height, filename) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    s.bind(1, a.uuid).bind(2, int64_t{a.mediaType}).bind(3, a.creationDate).bind(4, int64_t{a.hidden})
+        .bind(5, int64_t{a.trashed}).bind(6, int64_t{a.favorite}).bind(7, a.traits)
+        .bind(8, int64_t{a.hasLocation}).bind(9, a.imagePath).bind(10, int64_t{a.pixelWidth})
+        .bind(11, int64_t{a.pixelHeight}).bind(12, a.filename);
+    if (!s.run()) return std::nullopt;
+    a.id = m_db.lastInsertId();
     return a;
 }
 
-std::optional<CollectionRecord> PhotoStore::createAlbum(const std::string& title,
-                                                        std::optional<int64_t> folder) {
-    CollectionRecord c{0, newUuid(), title, folder};
-    bool ok = transaction([&](Database& db) {
-        Statement s = db.prepare("INSERT INTO albums (uuid, title, folder) VALUES (?, ?, ?)");
-        s.bind(1, c.uuid).bind(2, title);
-        if (folder) s.bind(3, *folder);
-        else s.bindNull(3);
-        if (!s.run()) return false;
-        c.id = db.lastInsertId();
-        return true;
-    });
-    if (!ok) return std::nullopt;
+std::optional<AlbumRecord> Writer::createAlbum(const std::string& title, std::optional<int64_t> folder,
+                                               std::string uuid) {
+    AlbumRecord c{0, uuid.empty() ? newUuid() : std::move(uuid), title, folder};
+    Statement s = m_db.prepare("INSERT INTO albums (uuid, title, folder) VALUES (?, ?, ?)");
+    s.bind(1, c.uuid).bind(2, title);
+    if (folder) s.bind(3, *folder);
+    else s.bindNull(3);
+    if (!s.run()) return std::nullopt;
+    c.id = m_db.lastInsertId();
     return c;
 }
 
-std::vector<CollectionRecord> PhotoStore::albumsWithTitle(const std::string& title) {
+std::optional<FolderRecord> Writer::createFolder(const std::string& title, std::optional<int64_t> parent) {
+    FolderRecord f{0, newUuid(), title, parent};
+    Statement s = m_db.prepare("INSERT INTO folders (uuid, title, parent) VALUES (?, ?, ?)");
+    s.bind(1, f.uuid).bind(2, title);
+    if (parent) s.bind(3, *parent);
+    else s.bindNull(3);
+    if (!s.run()) return std::nullopt;
+    f.id = m_db.lastInsertId();
+    return f;
+}
+
+bool Writer::perAsset(const char* sql, int64_t first, const std::vector<int64_t>& assets) {
+    Statement s = m_db.prepare(sql);
+    for (int64_t a : assets) {
+        s.reset();
+        s.bind(1, first).bind(2, a);
+        if (!s.run()) return false;
+    }
+    return true;
+}
+
+bool Writer::addMembers(int64_t album, const std::vector<int64_t>& assets) {
+    return perAsset("INSERT OR IGNORE INTO memberships (album, asset) VALUES (?, ?)", album, assets);
+}
+
+bool Writer::removeMembers(int64_t album, const std::vector<int64_t>& assets) {
+    return perAsset("DELETE FROM memberships WHERE album = ? AND asset = ?", album, assets);
+}
+
+bool Writer::setHidden(const std::vector<int64_t>& assets, bool hidden) {
+    return perAsset("UPDATE assets SET hidden = ? WHERE id = ?", int64_t{hidden}, assets);
+}
+
+bool Writer::setFavorite(const std::vector<int64_t>& assets, bool favorite) {
+    return perAsset("UPDATE assets SET favorite = ? WHERE id = ?", int64_t{favorite}, assets);
+}
+
+bool Writer::setTrashed(const std::vector<int64_t>& assets, bool trashed) {
+    return perAsset("UPDATE assets SET trashed = ? WHERE id = ?", int64_t{trashed}, assets);
+}
+
+bool Writer::renameAlbum(int64_t album, const std::string& title) {
+    Statement s = m_db.prepare("UPDATE albums SET title = ? WHERE id = ?");
+    s.bind(1, title).bind(2, album);
+    return s.run() && m_db.changes() == 1;
+}
+
+bool Writer::deleteAlbum(int64_t album) {
+    Statement s = m_db.prepare("DELETE FROM albums WHERE id = ?");
+    s.bind(1, album);
+    return s.run() && m_db.changes() == 1;
+}
+
+bool Writer::deleteAssets(const std::vector<int64_t>& assets) {
+    Statement s = m_db.prepare("DELETE FROM assets WHERE id = ?");
+    for (int64_t a : assets) {
+        s.reset();
+        s.bind(1, a);
+        if (!s.run()) return false;
+    }
+    return true;
+}
+
+std::optional<AssetRecord> PhotoStore::insertAsset(AssetRecord a) {
+    std::optional<AssetRecord> out;
+    transaction([&](Writer& w) { return (out = w.insertAsset(std::move(a))).has_value(); });
+    return out;
+}
+
+std::optional<AlbumRecord> PhotoStore::createAlbum(const std::string& title, std::optional<int64_t> folder) {
+    std::optional<AlbumRecord> out;
+    transaction([&](Writer& w) { return (out = w.createAlbum(title, folder)).has_value(); });
+    return out;
+}
+
+std::optional<FolderRecord> PhotoStore::createFolder(const std::string& title, std::optional<int64_t> parent) {
+    std::optional<FolderRecord> out;
+    transaction([&](Writer& w) { return (out = w.createFolder(title, parent)).has_value(); });
+    return out;
+}
+
+bool PhotoStore::addMembers(int64_t album, const std::vector<int64_t>& assets) {
+    return transaction([&](Writer& w) { return w.addMembers(album, assets); });
+}
+
+bool PhotoStore::removeMembers(int64_t album, const std::vector<int64_t>& assets) {
+    return transaction([&](Writer& w) { return w.removeMembers(album, assets); });
+}
+
+bool PhotoStore::setHidden(const std::vector<int64_t>& assets, bool hidden) {
+    return transaction([&](Writer& w) { return w.setHidden(assets, hidden); });
+}
+
+// ---- queries -----------------------------------------------------------------------------
+
+namespace {
+
+const char* kAssetColumns =
+    "a.id, a.uuid, a.media_type, a.creation_date, a.hidden, a.trashed, a.favorite, a.traits, "
+    "a.has_location, a.image_path, a.pixel_width, a.pixel_height, a.filename";
+
+// The day of a.creation_date, rounded down also before the reference date.
+const char* kDaySql =
+    "(CAST(a.creation_date / 86400 AS INTEGER) - (a.creation_date < 0 AND "
+    "a.creation_date != CAST(a.creation_date / 86400 AS INTEGER) * 86400))";
+
+AssetRecord assetRow(const Statement& s) {
+    return AssetRecord{s.integer(0),      s.text(1),          static_cast<int>(s.integer(2)),
+                       s.real(3),         s.integer(4) != 0,  s.integer(5) != 0,
+                       s.integer(6) != 0, s.integer(7),       s.integer(8) != 0,
+                       s.text(9),         static_cast<int>(s.integer(10)), static_cast<int>(s.integer(11)),
+                       s.text(12)};
+}
+
+std::optional<int64_t> nullableInteger(const Statement& s, int column) {
+    if (s.isNull(column)) return std::nullopt;
+    return s.integer(column);
+}
+
+std::vector<AlbumRecord> albumRows(Statement& s) {
+    std::vector<AlbumRecord> out;
+    while (s.step()) out.push_back(AlbumRecord{s.integer(0), s.text(1), s.text(2), nullableInteger(s, 3)});
+    return out;
+}
+
+std::vector<FolderRecord> folderRows(Statement& s) {
+    std::vector<FolderRecord> out;
+    while (s.step()) out.push_back(FolderRecord{s.integer(0), s.text(1), s.text(2), nullableInteger(s, 3)});
+    return out;
+}
+
+// "?, ?, ?" for n values.
+std::string placeholders(std::size_t n) {
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i) out += i ? ", ?" : "?";
+    return out;
+}
+
+// The FROM and WHERE of an asset query, and a binder for its values.
+struct AssetSql {
+    std::string fromWhere;
+    std::function<void(Statement&)> bind;
+};
+
+AssetSql assetSql(const AssetQuery& q) {
+    std::string from = q.source == AssetQuery::Source::Album
+                           ? " FROM memberships m JOIN assets a ON a.id = m.asset WHERE m.album = ?"
+                           : " FROM assets a WHERE 1";
+    if (q.source == AssetQuery::Source::Sql) from += " AND (" + q.condition + ")";
+    if (!q.includeHidden) from += " AND a.hidden = 0";
+    if (!q.includeTrashed) from += " AND a.trashed = 0";
+    if (q.mediaType) from += " AND a.media_type = " + std::to_string(*q.mediaType);
+    return {from, [q](Statement& s) {
+                int n = 1;
+                if (q.source == AssetQuery::Source::Album) s.bind(n++, q.album);
+                if (q.source == AssetQuery::Source::Sql)
+                    for (char c : q.condition)
+                        if (c == '?') s.bind(n++, q.conditionArg);
+            }};
+}
+
+} // namespace
+
+std::vector<AlbumRecord> PhotoStore::albums(const std::optional<std::string>& title) {
     return read([&](Database& db) {
-        std::vector<CollectionRecord> out;
         // = on TEXT compares bytes: exact and case-sensitive.
-        Statement s = db.prepare("SELECT id, uuid, title, folder FROM albums WHERE title = ? ORDER BY id");
-        s.bind(1, title);
-        while (s.step()) {
-            CollectionRecord c{s.integer(0), s.text(1), s.text(2), std::nullopt};
-            if (!s.isNull(3)) c.folder = s.integer(3);
-            out.push_back(std::move(c));
-        }
+        Statement s = db.prepare(title ? "SELECT id, uuid, title, folder FROM albums WHERE title = ? ORDER BY id"
+                                       : "SELECT id, uuid, title, folder FROM albums ORDER BY id");
+        if (title) s.bind(1, *title);
+        return albumRows(s);
+    });
+}
+
+std::vector<AlbumRecord> PhotoStore::albumsInFolder(std::optional<int64_t> folder) {
+    return read([&](Database& db) {
+        Statement s = db.prepare(folder ? "SELECT id, uuid, title, folder FROM albums WHERE folder = ? ORDER BY id"
+                                        : "SELECT id, uuid, title, folder FROM albums WHERE folder IS NULL ORDER BY id");
+        if (folder) s.bind(1, *folder);
+        return albumRows(s);
+    });
+}
+
+std::vector<AlbumRecord> PhotoStore::albumsWithUuids(const std::vector<std::string>& uuids) {
+    return read([&](Database& db) {
+        Statement s = db.prepare("SELECT id, uuid, title, folder FROM albums WHERE uuid IN (" +
+                                 placeholders(uuids.size()) + ") ORDER BY id");
+        for (std::size_t i = 0; i < uuids.size(); ++i) s.bind(static_cast<int>(i + 1), uuids[i]);
+        return albumRows(s);
+    });
+}
+
+std::vector<AlbumRecord> PhotoStore::albumsContaining(int64_t asset) {
+    return read([&](Database& db) {
+        Statement s = db.prepare(
+            "SELECT c.id, c.uuid, c.title, c.folder FROM memberships m JOIN albums c ON c.id = m.album "
+            "WHERE m.asset = ? ORDER BY c.id");
+        s.bind(1, asset);
+        return albumRows(s);
+    });
+}
+
+std::vector<FolderRecord> PhotoStore::folders() {
+    return read([&](Database& db) {
+        Statement s = db.prepare("SELECT id, uuid, title, parent FROM folders ORDER BY id");
+        return folderRows(s);
+    });
+}
+
+std::vector<FolderRecord> PhotoStore::foldersIn(std::optional<int64_t> parent) {
+    return read([&](Database& db) {
+        Statement s = db.prepare(parent ? "SELECT id, uuid, title, parent FROM folders WHERE parent = ? ORDER BY id"
+                                        : "SELECT id, uuid, title, parent FROM folders WHERE parent IS NULL ORDER BY id");
+        if (parent) s.bind(1, *parent);
+        return folderRows(s);
+    });
+}
+
+std::vector<FolderRecord> PhotoStore::foldersWithUuids(const std::vector<std::string>& uuids) {
+    return read([&](Database& db) {
+        Statement s = db.prepare("SELECT id, uuid, title, parent FROM folders WHERE uuid IN (" +
+                                 placeholders(uuids.size()) + ") ORDER BY id");
+        for (std::size_t i = 0; i < uuids.size(); ++i) s.bind(static_cast<int>(i + 1), uuids[i]);
+        return folderRows(s);
+    });
+}
+
+std::vector<int64_t> PhotoStore::assetIds(const AssetQuery& q) {
+    AssetSql sql = assetSql(q);
+    std::string order = q.descending ? " ORDER BY a.creation_date DESC, a.id DESC" : " ORDER BY a.creation_date, a.id";
+    std::string limit = q.limit ? " LIMIT " + std::to_string(*q.limit) : "";
+    return read([&](Database& db) {
+        Statement s = db.prepare("SELECT a.id" + sql.fromWhere + order + limit);
+        sql.bind(s);
+        std::vector<int64_t> out;
+        while (s.step()) out.push_back(s.integer(0));
         return out;
     });
 }
 
-bool PhotoStore::perAsset(const char* sql, int64_t first, const std::vector<int64_t>& assets) {
-    return transaction([&](Database& db) {
-        Statement s = db.prepare(sql);
-        for (int64_t a : assets) {
-            s.reset();
-            s.bind(1, first).bind(2, a);
-            if (!s.run()) return false;
-        }
-        return true;
+int64_t PhotoStore::countAssets(const AssetQuery& q) {
+    AssetSql sql = assetSql(q);
+    return read([&](Database& db) {
+        Statement s = db.prepare("SELECT count(*)" + sql.fromWhere);
+        sql.bind(s);
+        return s.step() ? s.integer(0) : 0;
     });
 }
 
-bool PhotoStore::addMembers(int64_t collection, const std::vector<int64_t>& assets) {
-    return perAsset("INSERT OR IGNORE INTO memberships (album, asset) VALUES (?, ?)", collection, assets);
-}
-
-bool PhotoStore::removeMembers(int64_t collection, const std::vector<int64_t>& assets) {
-    return perAsset("DELETE FROM memberships WHERE album = ? AND asset = ?", collection, assets);
-}
-
-bool PhotoStore::setHidden(const std::vector<int64_t>& assets, bool hidden) {
-    return perAsset("UPDATE assets SET hidden = ? WHERE id = ?", int64_t{hidden}, assets);
-}
-
-namespace {
-const char* kAssetColumns =
-    "a.id, a.uuid, a.media_type, a.creation_date, a.hidden, a.trashed, a.favorite, a.traits, "
-    "a.has_location, a.image_path";
-}
-
-std::vector<AssetRecord> PhotoStore::assets(Statement& s) {
+std::vector<AssetRecord> PhotoStore::assetsWithIds(const std::vector<int64_t>& ids) {
     std::vector<AssetRecord> out;
-    while (s.step())
-        out.push_back(AssetRecord{s.integer(0), s.text(1), static_cast<int>(s.integer(2)), s.real(3),
-                                  s.integer(4) != 0, s.integer(5) != 0, s.integer(6) != 0, s.integer(7),
-                                  s.integer(8) != 0, s.text(9)});
+    out.reserve(ids.size());
+    // SQLite takes at most 32766 values in one statement; chunks stay well below.
+    constexpr std::size_t kChunk = 500;
+    for (std::size_t from = 0; from < ids.size(); from += kChunk) {
+        std::size_t n = std::min(kChunk, ids.size() - from);
+        std::vector<AssetRecord> rows = read([&](Database& db) {
+            Statement s = db.prepare(std::string("SELECT ") + kAssetColumns + " FROM assets a WHERE a.id IN (" +
+                                     placeholders(n) + ")");
+            for (std::size_t i = 0; i < n; ++i) s.bind(static_cast<int>(i + 1), ids[from + i]);
+            std::vector<AssetRecord> r;
+            while (s.step()) r.push_back(assetRow(s));
+            return r;
+        });
+        std::sort(rows.begin(), rows.end(), [](const AssetRecord& x, const AssetRecord& y) { return x.id < y.id; });
+        for (std::size_t i = 0; i < n; ++i) {
+            auto it = std::lower_bound(rows.begin(), rows.end(), ids[from + i],
+                                       [](const AssetRecord& r, int64_t id) { return r.id < id; });
+            if (it != rows.end() && it->id == ids[from + i]) out.push_back(*it);
+        }
+    }
     return out;
 }
 
-std::vector<AssetRecord> PhotoStore::assetsInAlbum(int64_t collection, bool includeHidden) {
+std::vector<AssetRecord> PhotoStore::assetsWithUuids(const std::vector<std::string>& uuids) {
     return read([&](Database& db) {
-        Statement s = db.prepare(std::string("SELECT ") + kAssetColumns +
-                                 " FROM memberships m JOIN assets a ON a.id = m.asset WHERE m.album = ?" +
-                                 (includeHidden ? "" : " AND a.hidden = 0") +
-                                 " ORDER BY a.creation_date, a.id");
-        s.bind(1, collection);
-        return assets(s);
+        Statement s = db.prepare(std::string("SELECT ") + kAssetColumns + " FROM assets a WHERE a.uuid IN (" +
+                                 placeholders(uuids.size()) + ") ORDER BY a.creation_date, a.id");
+        for (std::size_t i = 0; i < uuids.size(); ++i) s.bind(static_cast<int>(i + 1), uuids[i]);
+        std::vector<AssetRecord> r;
+        while (s.step()) r.push_back(assetRow(s));
+        return r;
     });
 }
 
-std::vector<AssetRecord> PhotoStore::cameraRoll() {
+std::vector<MomentRecord> PhotoStore::moments(bool includeHidden) {
     return read([&](Database& db) {
-        Statement s = db.prepare(std::string("SELECT ") + kAssetColumns +
-                                 " FROM assets a WHERE a.hidden = 0 AND a.trashed = 0"
-                                 " ORDER BY a.creation_date, a.id");
-        return assets(s);
+        Statement s = db.prepare(std::string("SELECT ") + kDaySql +
+                                 " AS day, count(*), min(a.creation_date), max(a.creation_date) FROM assets a "
+                                 "WHERE a.trashed = 0" + (includeHidden ? "" : " AND a.hidden = 0") +
+                                 " GROUP BY day ORDER BY day");
+        std::vector<MomentRecord> out;
+        while (s.step()) out.push_back(MomentRecord{s.integer(0), s.integer(1), s.real(2), s.real(3)});
+        return out;
     });
 }
+
+std::vector<AssetRecord> PhotoStore::assetsInAlbum(int64_t album, bool includeHidden) {
+    AssetQuery q;
+    q.source = AssetQuery::Source::Album;
+    q.album = album;
+    q.includeHidden = includeHidden;
+    return assets(q);
+}
+
+std::vector<AssetRecord> PhotoStore::cameraRoll() { return assets(AssetQuery{}); }
+
+std::string momentCondition() { return std::string(kDaySql) + " = ?"; }
 
 } // namespace photos

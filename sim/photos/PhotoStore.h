@@ -12,10 +12,10 @@
 // Writes go through transaction(): BEGIN IMMEDIATE, so that a writer in
 // another process waits for the lock instead of failing; a reader in another
 // process sees a committed change at its next query, and never half of one.
+// Each query here is one statement, so it reads one committed state.
 //
-// One PhotoStore is one connection; SQLite serialises its use across
-// threads (full mutex), and each call here is one statement or one
-// transaction.
+// One PhotoStore is one connection; its lock serialises the threads of a
+// process that use it.
 
 #include <functional>
 #include <memory>
@@ -29,26 +29,102 @@
 namespace photos {
 
 inline constexpr const char* kLibraryPath = "/var/mobile/Media/PhotoData/Photos.sqlite";
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
+
+// What an asset is, besides its media type and flags: the traits by which the
+// smart albums gather assets.
+enum AssetTrait : int64_t {
+    kTraitPanorama = 1 << 0,
+    kTraitTimelapse = 1 << 1,
+    kTraitBurst = 1 << 2,
+    kTraitSlowMotion = 1 << 3,
+    kTraitSelfie = 1 << 4,
+    kTraitScreenshot = 1 << 5,
+    kTraitDepthEffect = 1 << 6,
+    kTraitLivePhoto = 1 << 7,
+    kTraitAnimated = 1 << 8,
+    kTraitLongExposure = 1 << 9,
+    kTraitScreenRecording = 1 << 10,
+};
+
+inline constexpr int kMediaImage = 1;
+inline constexpr int kMediaVideo = 2;
 
 struct AssetRecord {
     int64_t id = 0;
     std::string uuid;
-    int mediaType = 1;       // 1 image, 2 video, 3 audio
-    double creationDate = 0; // seconds since the reference date
+    int mediaType = kMediaImage;
+    double creationDate = 0; // seconds since the reference date (2001-01-01 UTC)
     bool hidden = false;
     bool trashed = false;
     bool favorite = false;
-    int64_t traits = 0;      // bit set of AssetTrait
+    int64_t traits = 0; // AssetTrait bits
     bool hasLocation = false;
-    std::string imagePath;   // device path of the image file
+    std::string imagePath; // device path of the image file
+    int pixelWidth = 0;
+    int pixelHeight = 0;
+    std::string filename; // the original file name, as imported
 };
 
-struct CollectionRecord {
+struct AlbumRecord {
     int64_t id = 0;
     std::string uuid;
     std::string title;
     std::optional<int64_t> folder;
+};
+
+struct FolderRecord {
+    int64_t id = 0;
+    std::string uuid;
+    std::string title;
+    std::optional<int64_t> parent;
+};
+
+// One moment: the assets of one day (UTC).
+struct MomentRecord {
+    int64_t day = 0; // days since the reference date
+    int64_t count = 0;
+    double startDate = 0;
+    double endDate = 0;
+};
+
+// Which assets a query lists. The default order is by creation date, then
+// by the order of import.
+struct AssetQuery {
+    enum class Source { All, Album, Sql } source = Source::All;
+    int64_t album = 0;        // Source::Album
+    std::string condition;    // Source::Sql: a condition on the assets table, alias a
+    int64_t conditionArg = 0; // bound to each '?' of the condition, if any
+    bool includeHidden = false;
+    bool includeTrashed = false;
+    std::optional<int> mediaType;
+    bool descending = false;
+    std::optional<int64_t> limit;
+};
+
+// The writes of one transaction. Each answers false when its statement
+// failed; the transaction then commits nothing.
+class Writer {
+public:
+    explicit Writer(Database& db) : m_db(db) {}
+    std::optional<AssetRecord> insertAsset(AssetRecord a);
+    std::optional<AlbumRecord> createAlbum(const std::string& title, std::optional<int64_t> folder = std::nullopt,
+                                           std::string uuid = {});
+    std::optional<FolderRecord> createFolder(const std::string& title, std::optional<int64_t> parent = std::nullopt);
+    bool addMembers(int64_t album, const std::vector<int64_t>& assets);
+    bool removeMembers(int64_t album, const std::vector<int64_t>& assets);
+    bool setHidden(const std::vector<int64_t>& assets, bool hidden);
+    bool setFavorite(const std::vector<int64_t>& assets, bool favorite);
+    bool setTrashed(const std::vector<int64_t>& assets, bool trashed);
+    bool renameAlbum(int64_t album, const std::string& title);
+    bool deleteAlbum(int64_t album);
+    bool deleteAssets(const std::vector<int64_t>& assets);
+    Database& db() { return m_db; }
+
+private:
+    // Runs `sql` once per asset, bound to (first, asset).
+    bool perAsset(const char* sql, int64_t first, const std::vector<int64_t>& assets);
+    Database& m_db;
 };
 
 class PhotoStore {
@@ -57,25 +133,46 @@ public:
     static std::unique_ptr<PhotoStore> open(const std::string& devicePath = kLibraryPath);
 
     // Runs `body` in one write transaction; commits when it answers true,
-    // rolls back otherwise or when a statement failed. False when nothing was committed.
-    bool transaction(const std::function<bool(Database&)>& body);
+    // rolls back otherwise. False when nothing was committed.
+    bool transaction(const std::function<bool(Writer&)>& body);
     // Runs a read under the connection's lock.
     template <class F> auto read(F&& f) {
         std::lock_guard guard(m_lock);
         return f(m_db);
     }
 
-    // ---- records --------------------------------------------------------------------
+    // ---- single writes, each its own transaction ---------------------------------------
     std::optional<AssetRecord> insertAsset(AssetRecord a);
-    std::optional<CollectionRecord> createAlbum(const std::string& title,
-                                                std::optional<int64_t> folder = std::nullopt);
-    // Albums with exactly this title (case-sensitive), in a stable order: creation order.
-    std::vector<CollectionRecord> albumsWithTitle(const std::string& title);
-    bool addMembers(int64_t collection, const std::vector<int64_t>& assets);
-    bool removeMembers(int64_t collection, const std::vector<int64_t>& assets);
+    std::optional<AlbumRecord> createAlbum(const std::string& title, std::optional<int64_t> folder = std::nullopt);
+    std::optional<FolderRecord> createFolder(const std::string& title, std::optional<int64_t> parent = std::nullopt);
+    bool addMembers(int64_t album, const std::vector<int64_t>& assets);
+    bool removeMembers(int64_t album, const std::vector<int64_t>& assets);
     bool setHidden(const std::vector<int64_t>& assets, bool hidden);
-    // An album's assets by creation date (ascending), hidden ones only when asked.
-    std::vector<AssetRecord> assetsInAlbum(int64_t collection, bool includeHidden);
+
+    // ---- queries ---------------------------------------------------------------------------
+    // Every album in creation order; with a title, only the albums with exactly
+    // that title (case-sensitive).
+    std::vector<AlbumRecord> albums(const std::optional<std::string>& title = std::nullopt);
+    std::vector<AlbumRecord> albumsWithTitle(const std::string& title) { return albums(title); }
+    std::vector<AlbumRecord> albumsInFolder(std::optional<int64_t> folder);
+    std::vector<AlbumRecord> albumsWithUuids(const std::vector<std::string>& uuids);
+    std::vector<AlbumRecord> albumsContaining(int64_t asset);
+    std::vector<FolderRecord> folders(); // every folder, in creation order
+    std::vector<FolderRecord> foldersIn(std::optional<int64_t> parent);
+    std::vector<FolderRecord> foldersWithUuids(const std::vector<std::string>& uuids);
+
+    std::vector<int64_t> assetIds(const AssetQuery& q);
+    int64_t countAssets(const AssetQuery& q);
+    // The records of these ids, in the order given; ids no longer in the
+    // library are left out.
+    std::vector<AssetRecord> assetsWithIds(const std::vector<int64_t>& ids);
+    std::vector<AssetRecord> assetsWithUuids(const std::vector<std::string>& uuids);
+    std::vector<AssetRecord> assets(const AssetQuery& q) { return assetsWithIds(assetIds(q)); }
+    // The days that have assets (not in the trash; hidden ones when asked).
+    std::vector<MomentRecord> moments(bool includeHidden);
+
+    // An album's assets by creation date, hidden ones only when asked.
+    std::vector<AssetRecord> assetsInAlbum(int64_t album, bool includeHidden);
     // The camera roll: visible assets not in the trash, by creation date.
     std::vector<AssetRecord> cameraRoll();
 
@@ -86,15 +183,16 @@ public:
 private:
     explicit PhotoStore(Database db) : m_db(std::move(db)) {}
     static bool migrate(Database& db);
-    // Runs `sql` once per asset, bound to (first, asset), in one transaction.
-    bool perAsset(const char* sql, int64_t first, const std::vector<int64_t>& assets);
-    std::vector<AssetRecord> assets(Statement& s);
-
+    std::optional<std::string> m_setAside;
     std::mutex m_lock; // one statement or transaction at a time on this connection
     Database m_db;
-    std::optional<std::string> m_setAside;
 };
 
 std::string newUuid();
+// The day of a date, in days since the reference date (UTC).
+int64_t dayOf(double sinceReferenceDate);
+// A condition for AssetQuery::Source::Sql that holds for the assets of the
+// day given as its conditionArg.
+std::string momentCondition();
 
 } // namespace photos

@@ -127,19 +127,15 @@ TEST(PhotoStore, AFailedTransactionCommitsNothing) {
     testsupport::TempDeviceRoot root;
     auto store = PhotoStore::open();
     auto asset = store->insertAsset(photoAt(1));
-    EXPECT_FALSE(store->transaction([](Database& db) {
-        return db.exec("INSERT INTO albums (uuid, title) VALUES ('u1', 'Half')") && false;
-    }));
+    EXPECT_FALSE(store->transaction([](Writer& w) { return w.createAlbum("Half") && false; }));
     EXPECT_TRUE(store->albumsWithTitle("Half").empty());
     // A membership naming an album that does not exist breaks a foreign key:
     // the whole batch is refused.
     auto album = store->createAlbum("Real");
     EXPECT_FALSE(store->addMembers(9999, {asset->id}));
     EXPECT_TRUE(store->addMembers(album->id, {asset->id}));
-    EXPECT_FALSE(store->transaction([&](Database& db) {
-        Statement s = db.prepare("DELETE FROM memberships WHERE album = ?");
-        s.bind(1, album->id);
-        return s.run() && db.exec("INSERT INTO nowhere VALUES (1)");
+    EXPECT_FALSE(store->transaction([&](Writer& w) {
+        return w.removeMembers(album->id, {asset->id}) && w.db().exec("INSERT INTO nowhere VALUES (1)");
     }));
     EXPECT_EQ(store->assetsInAlbum(album->id, true).size(), 1u);
 }
