@@ -74,7 +74,10 @@ std::optional<std::string> readFile(std::string_view devicePath, std::size_t max
 }
 
 bool writeFileAtomically(std::string_view devicePath, std::string_view bytes) {
-    if (!mayWrite(devicePath)) return false;
+    return mayWrite(devicePath) && writeFileAtomicallyAsSystem(devicePath, bytes);
+}
+
+bool writeFileAtomicallyAsSystem(std::string_view devicePath, std::string_view bytes) {
     fs::path target = hostPath(devicePath);
     fs::path folder = target.parent_path();
     std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();

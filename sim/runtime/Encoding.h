@@ -57,6 +57,8 @@ RT_ENCODE_AS(double, "d");
 RT_ENCODE_AS(Sel, ":");
 RT_ENCODE_AS(Class*, "#");
 RT_ENCODE_AS(std::string, "@\"NSString\"");
+RT_ENCODE_AS(bool*, "^B"); // a block's BOOL *stop
+RT_ENCODE_AS(std::vector<std::string>, "@\"NSArray<NSString>\"");
 
 template <class T> struct Encode<Ref<T>> {
     static_assert(std::is_base_of_v<Object, T>);

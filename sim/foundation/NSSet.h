@@ -1,0 +1,23 @@
+#pragma once
+// NSSet of strings as a runtime class: the set of object identifiers a
+// fetch result answers.
+//
+//   -count, -containsObject: (NSString), -allObjects (sorted)
+
+#include <set>
+#include <string>
+
+#include "sim/runtime/Runtime.h"
+
+namespace fnd {
+
+class StringSetObject : public rt::Object {
+public:
+    using Object::Object;
+    std::set<std::string> members;
+};
+
+void registerNSSet();
+rt::Ref<rt::Object> makeStringSet(std::set<std::string> members);
+
+} // namespace fnd

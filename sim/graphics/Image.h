@@ -1,0 +1,50 @@
+#pragma once
+// Image: a bitmap in memory (a cairo image surface, 32-bit ARGB), read from
+// and written to PNG and JPEG files on the device.
+//
+// Reading tolerates anything: a missing, empty, truncated or foreign file
+// gives no image, never a crash. Images are immutable once made and may be
+// shared between threads.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+typedef struct _cairo_surface cairo_surface_t;
+
+namespace gfx {
+
+class Image {
+public:
+    // A blank (transparent) image; none for a size that is not positive or is
+    // larger than 16384 on a side.
+    static std::optional<Image> blank(int width, int height);
+    // PNG or JPEG, told by the file's first bytes. Device path.
+    static std::optional<Image> load(const std::string& devicePath);
+    static std::optional<Image> decode(const std::vector<std::uint8_t>& bytes);
+
+    int width() const;
+    int height() const;
+    // The pixel at (x, y) as 0xAARRGGBB (premultiplied, as cairo keeps it).
+    std::uint32_t pixel(int x, int y) const;
+
+    // Scaled to fit inside the box, keeping the aspect ratio; each side is
+    // rounded to whole pixels and at least 1. An image that already fits is
+    // scaled up only when `exact` is asked for.
+    Image scaledToFit(int boxWidth, int boxHeight, bool exact = true) const;
+    // Scaled to fill the box, keeping the aspect ratio, then cropped to it.
+    Image scaledToFill(int boxWidth, int boxHeight) const;
+
+    bool writePng(const std::string& devicePath) const;
+    bool writeJpeg(const std::string& devicePath, int quality = 90) const;
+
+    cairo_surface_t* surface() const { return m_surface.get(); }
+
+private:
+    explicit Image(cairo_surface_t* s);
+    std::shared_ptr<cairo_surface_t> m_surface;
+};
+
+} // namespace gfx

@@ -1,0 +1,30 @@
+#pragma once
+// UIImage: the runtime class that carries an Image between frameworks (the
+// photo library's image manager answers one; UIKit's image views show one).
+// It lives beside Image, below UIKit, so that the photo library needs no UI.
+//
+//   +imageWithContentsOfFile:  (NSString) -> UIImage, nil when the file is
+//                              missing or not an image
+//   -size                      CGSize in points (pixels / scale)
+//   -scale                     double
+
+#include "sim/graphics/Geometry.h"
+#include "sim/graphics/Image.h"
+#include "sim/runtime/Runtime.h"
+
+namespace gfx {
+
+class UIImageObject : public rt::Object {
+public:
+    using Object::Object;
+    std::optional<Image> image;
+    double scale = 1;
+};
+
+// Defines the class once per process; later calls do nothing.
+void registerUIImage();
+rt::Ref<rt::Object> makeUIImage(Image image, double scale = 1);
+// The bitmap of a UIImage; null for nil or another kind of object.
+const Image* imageOf(rt::Id uiImage);
+
+} // namespace gfx

@@ -1,0 +1,126 @@
+// PHImageManager: an asset's picture, scaled to the size asked for.
+//
+// Aspect fit scales the image to fit inside the target size (exactly with
+// the exact resize mode; with the fast mode only ever down; at full size
+// with no resize). Aspect fill scales it to cover the target and, when exact,
+// crops it to the target. A synchronous request has called its handler when
+// it returns, on the calling thread; otherwise the image is made on the
+// global queue and the handler runs on the main queue. A missing or
+// unreadable file gives a nil image and an error in the info.
+
+#include <atomic>
+#include <cmath>
+
+#include "sim/graphics/Geometry.h"
+#include "sim/graphics/UIImage.h"
+#include "sim/photos/kit/Classes.h"
+
+namespace photos {
+
+using rt::Ref;
+using namespace rt::literals;
+
+namespace {
+
+class RequestOptionsObject : public rt::Object {
+public:
+    using Object::Object;
+    long resizeMode = kResizeModeNone;
+    long deliveryMode = 0;
+    bool synchronous = false;
+};
+
+long resizeMode(RequestOptionsObject* self, rt::Sel) { return self->resizeMode; }
+void setResizeMode(RequestOptionsObject* self, rt::Sel, long v) { self->resizeMode = v; }
+long deliveryMode(RequestOptionsObject* self, rt::Sel) { return self->deliveryMode; }
+void setDeliveryMode(RequestOptionsObject* self, rt::Sel, long v) { self->deliveryMode = v; }
+bool isSynchronous(RequestOptionsObject* self, rt::Sel) { return self->synchronous; }
+void setSynchronous(RequestOptionsObject* self, rt::Sel, bool v) { self->synchronous = v; }
+
+using Handler = rt::Block<void(Ref<rt::Object>, fnd::Dictionary)>;
+
+struct Request {
+    std::string imagePath;
+    gfx::CGSize target;
+    long contentMode;
+    long resizeMode;
+    int id;
+};
+
+void deliver(const Request& r, const Handler& handler) {
+    auto image = gfx::Image::load(r.imagePath);
+    fnd::Dictionary info{{"PHImageResultIsDegradedKey", fnd::Value(false)},
+                         {"PHImageResultRequestIDKey", fnd::Value(int64_t{r.id})}};
+    if (!image) {
+        info["PHImageErrorKey"] = fnd::Value("The image file " + r.imagePath + " is missing or unreadable");
+        handler(nullptr, info);
+        return;
+    }
+    bool full = r.target.width <= 0 || r.target.height <= 0 || r.resizeMode == kResizeModeNone;
+    if (!full) {
+        int w = static_cast<int>(std::lround(r.target.width)), h = static_cast<int>(std::lround(r.target.height));
+        bool exact = r.resizeMode == kResizeModeExact;
+        if (r.contentMode == kImageContentModeAspectFill) {
+            if (exact) image = image->scaledToFill(w, h);
+            else {
+                double scale = std::max(r.target.width / image->width(), r.target.height / image->height());
+                if (scale < 1)
+                    image = image->scaledToFit(static_cast<int>(std::lround(image->width() * scale)),
+                                               static_cast<int>(std::lround(image->height() * scale)));
+            }
+        } else {
+            image = image->scaledToFit(w, h, exact);
+        }
+    }
+    handler(gfx::makeUIImage(std::move(*image)), info);
+}
+
+int requestImage(rt::Id, rt::Sel, Ref<rt::Object> asset, gfx::CGSize target, long contentMode, Ref<rt::Object> options,
+                 Handler handler) {
+    static std::atomic<int> nextId{1};
+    const AssetRecord* a = assetRecordOf(asset.get());
+    auto* o = options && rt::isKindOf(options.get(), kit::classes().imageRequestOptions)
+                  ? static_cast<RequestOptionsObject*>(options.get())
+                  : nullptr;
+    Request r{a ? a->imagePath : std::string(), target, contentMode, o ? o->resizeMode : kResizeModeFast,
+              nextId.fetch_add(1)};
+    if (o && o->synchronous) {
+        deliver(r, handler);
+    } else {
+        dsp::globalQueue().async([r, handler] {
+            Handler onMain = [handler](Ref<rt::Object> image, fnd::Dictionary info) {
+                dsp::mainQueue().async([handler, image, info] { handler(image, info); });
+            };
+            deliver(r, onMain);
+        });
+    }
+    return r.id;
+}
+
+Ref<rt::Object> defaultManager(rt::Id, rt::Sel) {
+    static Ref<rt::Object> shared = rt::createInstance(kit::classes().imageManager);
+    return shared;
+}
+
+} // namespace
+
+namespace kit {
+
+void defineImageManager(Classes& c) {
+    gfx::registerUIImage();
+    c.imageRequestOptions = rt::defineClass("PHImageRequestOptions", nullptr, rt::factoryOf<RequestOptionsObject>);
+    rt::addMethod<&resizeMode>(c.imageRequestOptions, "resizeMode"_sel);
+    rt::addMethod<&setResizeMode>(c.imageRequestOptions, "setResizeMode:"_sel);
+    rt::addMethod<&deliveryMode>(c.imageRequestOptions, "deliveryMode"_sel);
+    rt::addMethod<&setDeliveryMode>(c.imageRequestOptions, "setDeliveryMode:"_sel);
+    rt::addMethod<&isSynchronous>(c.imageRequestOptions, "isSynchronous"_sel);
+    rt::addMethod<&setSynchronous>(c.imageRequestOptions, "setSynchronous:"_sel);
+
+    c.imageManager = rt::defineClass("PHImageManager");
+    rt::addMethod<&defaultManager>(rt::objectGetClass(c.imageManager), "defaultManager"_sel);
+    rt::addMethod<&requestImage>(c.imageManager,
+                                 "requestImageForAsset:targetSize:contentMode:options:resultHandler:"_sel);
+}
+
+} // namespace kit
+} // namespace photos
