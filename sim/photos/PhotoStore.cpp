@@ -52,13 +52,58 @@ const char* const kMigrations[] = {
     ) WITHOUT ROWID;
     CREATE INDEX memberships_by_asset ON memberships (asset, album);
     )",
+    // Version 2: row ids are never reused (AUTOINCREMENT), so that an object
+    // fetched before a delete can never name a row created after it; assets
+    // gain their pixel size and original name. SQLite cannot add
+    // AUTOINCREMENT to a table, so each table is rebuilt and its rows copied
+    // with their ids (foreign keys are off while migrations run).
     R"(
-    ALTER TABLE assets ADD COLUMN pixel_width INTEGER NOT NULL DEFAULT 0;
-    ALTER TABLE assets ADD COLUMN pixel_height INTEGER NOT NULL DEFAULT 0;
-    ALTER TABLE assets ADD COLUMN filename TEXT NOT NULL DEFAULT '';
-    CREATE INDEX assets_hidden ON assets (hidden, id);
-    CREATE INDEX albums_by_folder ON albums (folder, id);
+    CREATE TABLE assets2 (
+        id INTEGER PRIMARY KEY AUTOINCREMENT,
+        uuid TEXT NOT NULL UNIQUE,
+        media_type INTEGER NOT NULL,
+        creation_date REAL NOT NULL,
+        hidden INTEGER NOT NULL DEFAULT 0,
+        trashed INTEGER NOT NULL DEFAULT 0,
+        favorite INTEGER NOT NULL DEFAULT 0,
+        traits INTEGER NOT NULL DEFAULT 0,
+        has_location INTEGER NOT NULL DEFAULT 0,
+        image_path TEXT NOT NULL DEFAULT '',
+        pixel_width INTEGER NOT NULL DEFAULT 0,
+        pixel_height INTEGER NOT NULL DEFAULT 0,
+        filename TEXT NOT NULL DEFAULT ''
+    );
+    INSERT INTO assets2 (id, uuid, media_type, creation_date, hidden, trashed, favorite, traits, has_location,
+                         image_path)
+        SELECT id, uuid, media_type, creation_date, hidden, trashed, favorite, traits, has_location, image_path
+        FROM assets;
+    DROP TABLE assets;
+    ALTER TABLE assets2 RENAME TO assets;
+    CREATE INDEX assets_by_date ON assets (creation_date, id);
+    CREATE INDEX assets_visible_by_date ON assets (hidden, trashed, creation_date, id);
+
+    CREATE TABLE folders2 (
+        id INTEGER PRIMARY KEY AUTOINCREMENT,
+        uuid TEXT NOT NULL UNIQUE,
+        title TEXT NOT NULL,
+        parent INTEGER REFERENCES folders (id) ON DELETE SET NULL
+    );
+    INSERT INTO folders2 (id, uuid, title, parent) SELECT id, uuid, title, parent FROM folders;
+    DROP TABLE folders;
+    ALTER TABLE folders2 RENAME TO folders;
     CREATE INDEX folders_by_parent ON folders (parent, id);
+
+    CREATE TABLE albums2 (
+        id INTEGER PRIMARY KEY AUTOINCREMENT,
+        uuid TEXT NOT NULL UNIQUE,
+        title TEXT NOT NULL,
+        folder INTEGER REFERENCES folders (id) ON DELETE SET NULL
+    );
+    INSERT INTO albums2 (id, uuid, title, folder) SELECT id, uuid, title, folder FROM albums;
+    DROP TABLE albums;
+    ALTER TABLE albums2 RENAME TO albums;
+    CREATE INDEX albums_by_title ON albums (title, id);
+    CREATE INDEX albums_by_folder ON albums (folder, id);
     )",
 };
 static_assert(std::size(kMigrations) == kSchemaVersion);
@@ -67,6 +112,11 @@ std::optional<int> userVersion(Database& db) {
     Statement s = db.prepare("PRAGMA user_version");
     if (!s || !s.step()) return std::nullopt;
     return static_cast<int>(s.integer(0));
+}
+
+bool foreignKeysHold(Database& db) {
+    Statement s = db.prepare("PRAGMA foreign_key_check");
+    return s && !s.step();
 }
 
 // Opens and checks a library file: none when SQLite cannot read it as one.
@@ -114,12 +164,17 @@ std::string newUuid() {
 bool PhotoStore::migrate(Database& db) {
     auto version = userVersion(db);
     if (!version) return false;
-    for (int v = *version; v < kSchemaVersion; ++v) {
+    if (*version == kSchemaVersion) return true;
+    // Tables are rebuilt under references to them; the check at the end of
+    // each migration makes sure no reference was left dangling.
+    if (!db.exec("PRAGMA foreign_keys=OFF")) return false;
+    bool ok = true;
+    for (int v = *version; ok && v < kSchemaVersion; ++v) {
         if (!db.exec("BEGIN IMMEDIATE")) return false;
-        bool ok = db.exec(kMigrations[v]) && db.exec("PRAGMA user_version = " + std::to_string(v + 1));
-        if (!db.exec(ok ? "COMMIT" : "ROLLBACK") || !ok) return false;
+        ok = db.exec(kMigrations[v]) && foreignKeysHold(db) && db.exec("PRAGMA user_version = " + std::to_string(v + 1));
+        ok = db.exec(ok ? "COMMIT" : "ROLLBACK") && ok;
     }
-    return true;
+    return db.exec("PRAGMA foreign_keys=ON") && ok;
 }
 
 std::unique_ptr<PhotoStore> PhotoStore::open(const std::string& devicePath) {

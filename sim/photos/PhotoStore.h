@@ -52,7 +52,7 @@ inline constexpr int kMediaVideo = 2;
 
 struct AssetRecord {
     int64_t id = 0;
-    std::string uuid;
+    std::string uuid{};
     int mediaType = kMediaImage;
     double creationDate = 0; // seconds since the reference date (2001-01-01 UTC)
     bool hidden = false;
@@ -60,22 +60,22 @@ struct AssetRecord {
     bool favorite = false;
     int64_t traits = 0; // AssetTrait bits
     bool hasLocation = false;
-    std::string imagePath; // device path of the image file
+    std::string imagePath{}; // device path of the image file
     int pixelWidth = 0;
     int pixelHeight = 0;
-    std::string filename; // the original file name, as imported
+    std::string filename{}; // the original file name, as imported
 };
 
 struct AlbumRecord {
     int64_t id = 0;
-    std::string uuid;
+    std::string uuid{};
     std::string title;
     std::optional<int64_t> folder;
 };
 
 struct FolderRecord {
     int64_t id = 0;
-    std::string uuid;
+    std::string uuid{};
     std::string title;
     std::optional<int64_t> parent;
 };

@@ -87,6 +87,48 @@ TEST(PhotoStore, ALibraryFromANewerBuildIsSetAsideRatherThanMisread) {
     EXPECT_EQ(store->schemaVersion(), kSchemaVersion);
 }
 
+TEST(PhotoStore, AnOlderLibraryIsMigratedWithEveryRowAndRowIdsAreNeverReused) {
+    testsupport::TempDeviceRoot root;
+    auto host = root.host(kLibraryPath);
+    std::filesystem::create_directories(host.parent_path());
+    {
+        // A library as the first schema wrote it.
+        auto db = Database::open(host.string());
+        ASSERT_TRUE(db->exec(R"(
+            CREATE TABLE assets (id INTEGER PRIMARY KEY, uuid TEXT NOT NULL UNIQUE, media_type INTEGER NOT NULL,
+                creation_date REAL NOT NULL, hidden INTEGER NOT NULL DEFAULT 0, trashed INTEGER NOT NULL DEFAULT 0,
+                favorite INTEGER NOT NULL DEFAULT 0, traits INTEGER NOT NULL DEFAULT 0,
+                has_location INTEGER NOT NULL DEFAULT 0, image_path TEXT NOT NULL DEFAULT '');
+            CREATE TABLE folders (id INTEGER PRIMARY KEY, uuid TEXT NOT NULL UNIQUE, title TEXT NOT NULL,
+                parent INTEGER REFERENCES folders (id));
+            CREATE TABLE albums (id INTEGER PRIMARY KEY, uuid TEXT NOT NULL UNIQUE, title TEXT NOT NULL,
+                folder INTEGER REFERENCES folders (id));
+            CREATE TABLE memberships (album INTEGER NOT NULL REFERENCES albums (id) ON DELETE CASCADE,
+                asset INTEGER NOT NULL REFERENCES assets (id) ON DELETE CASCADE, PRIMARY KEY (album, asset))
+                WITHOUT ROWID;
+            INSERT INTO assets (id, uuid, media_type, creation_date, hidden) VALUES (1, 'A1', 1, 5, 1), (2, 'A2', 1, 6, 0);
+            INSERT INTO folders (id, uuid, title) VALUES (1, 'F1', 'Trips');
+            INSERT INTO albums (id, uuid, title, folder) VALUES (1, 'B1', 'Rome', 1);
+            INSERT INTO memberships VALUES (1, 1), (1, 2);
+            PRAGMA user_version = 1;
+        )"));
+    }
+    auto store = PhotoStore::open();
+    ASSERT_TRUE(store);
+    EXPECT_FALSE(store->setAside());
+    EXPECT_EQ(store->schemaVersion(), kSchemaVersion);
+    auto rome = store->albumsWithTitle("Rome");
+    ASSERT_EQ(rome.size(), 1u);
+    EXPECT_EQ(rome[0].folder, std::optional<int64_t>(1));
+    EXPECT_EQ(ids(store->assetsInAlbum(rome[0].id, true)), (std::vector<int64_t>{1, 2}));
+    EXPECT_EQ(ids(store->cameraRoll()), (std::vector<int64_t>{2}));
+    // A deleted album's id is not given to the next one: a stale handle can
+    // never name a newer album.
+    ASSERT_TRUE(store->transaction([&](Writer& w) { return w.deleteAlbum(rome[0].id); }));
+    EXPECT_NE(store->createAlbum("Paris")->id, rome[0].id);
+    EXPECT_EQ(store->assetsWithIds({1, 2}).size(), 2u) << "deleting an album keeps its assets";
+}
+
 TEST(PhotoStore, TitlesMatchExactlyAndCaseSensitivelyInCreationOrder) {
     testsupport::TempDeviceRoot root;
     auto store = PhotoStore::open();

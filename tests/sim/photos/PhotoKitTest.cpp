@@ -1,0 +1,304 @@
+// The photo library through PhotoKit's classes: the properties its callers
+// rely on, each shown on a small library.
+
+#include <set>
+
+#include "sim/runtime/Runtime.h"
+#include "tests/sim/photos/LibraryFixture.h"
+
+using namespace phtest;
+using photos::kSubtypeAny;
+using photos::kTypeAlbum;
+using photos::kTypeSmartAlbum;
+
+using PhotoKit = LibraryTest;
+
+TEST_F(PhotoKit, TitleLookupIsExactAndCaseSensitiveAndTheFirstCreatedComesFirst) {
+    auto first = addAlbum("Trips");
+    addAlbum("trips");
+    auto second = addAlbum("Trips");
+    addAlbum("Trips ");
+    auto found = collections(kTypeAlbum, kSubtypeAny, titled("Trips"));
+    EXPECT_EQ(rt::send<std::string>(found, "fetchType"_sel), "PHAlbum");
+    ASSERT_EQ(count(found), 2u);
+    auto firstFound = rt::send<Ref<rt::Object>>(found, "firstObject"_sel);
+    EXPECT_EQ(photos::collectionOf(firstFound.get())->key, first.id);
+    EXPECT_EQ(photos::collectionOf(rt::send<Ref<rt::Object>>(found, "lastObject"_sel).get())->key, second.id);
+    EXPECT_EQ(rt::send<std::string>(firstFound, "title"_sel), "Trips");
+    EXPECT_EQ(rt::send<long>(firstFound, "assetCollectionType"_sel), kTypeAlbum);
+    EXPECT_EQ(rt::send<long>(firstFound, "assetCollectionSubtype"_sel), photos::kSubtypeAlbumRegular);
+    EXPECT_EQ(count(collections(kTypeAlbum, kSubtypeAny, titled("TRIPS"))), 0u);
+    EXPECT_EQ(count(collections(kTypeAlbum, photos::kSubtypeAlbumRegular)), 4u);
+    // Subtypes the library has no albums of find nothing.
+    EXPECT_EQ(count(collections(kTypeAlbum, 100)), 0u);
+}
+
+TEST_F(PhotoKit, HiddenAssetsStayInTheirAlbumsButLeaveTheCameraRollAndDefaultFetches) {
+    auto visible = addPhoto(10, 1);
+    auto hidden = addPhoto(20, 2, photos::AssetRecord{.hidden = true});
+    auto elsewhere = addPhoto(30, 3);
+    addAlbum("Trips", {visible, hidden});
+    auto trips = rt::send<Ref<rt::Object>>(collections(kTypeAlbum, kSubtypeAny, titled("Trips")), "firstObject"_sel);
+
+    EXPECT_EQ(ids(assetsIn(trips)), (std::vector<int64_t>{visible.id}));
+    EXPECT_EQ(ids(assetsIn(trips, options(true))), (std::vector<int64_t>{visible.id, hidden.id}));
+    auto cameraRoll = smartAlbum(209);
+    EXPECT_EQ(rt::send<std::string>(cameraRoll, "localizedTitle"_sel), "Camera Roll");
+    EXPECT_EQ(ids(assetsIn(cameraRoll)), (std::vector<int64_t>{visible.id, elsewhere.id}));
+    EXPECT_EQ(ids(assetsIn(smartAlbum(205))), (std::vector<int64_t>{hidden.id})) << "Hidden lists hidden assets";
+
+    // Hiding through the Photos UI helper: one completion, then out of the
+    // camera roll, still in the album.
+    auto helper = rt::sendClass<Ref<rt::Object>>(cls("PUAssetHidingHelper"), "new"_sel);
+    auto toHide = rt::send<Objects>(assetsIn(cameraRoll), "fetchedObjects"_sel);
+    rt::send(helper, "setAssets:"_sel, toHide);
+    EXPECT_EQ(rt::send<Objects>(helper, "assets"_sel).size(), 2u);
+    auto completions = std::make_shared<int>(0);
+    auto success = std::make_shared<bool>(false);
+    rt::send(helper, "applyHiddenState:completionHandler:"_sel, true,
+             rt::Block<void(bool, Ref<rt::Object>)>([=](bool ok, Ref<rt::Object>) {
+                 ++*completions;
+                 *success = ok;
+             }));
+    photos::Library::shared().waitUntilIdle();
+    EXPECT_EQ(*completions, 1);
+    EXPECT_TRUE(*success);
+    EXPECT_EQ(count(assetsIn(cameraRoll)), 0u);
+    EXPECT_EQ(count(assetsIn(cameraRoll, options(true))), 3u) << "the camera roll with hidden ones asked for";
+    EXPECT_EQ(ids(assetsIn(trips, options(true))), (std::vector<int64_t>{visible.id, hidden.id}));
+    EXPECT_EQ(count(assetsIn(smartAlbum(205))), 3u);
+    EXPECT_TRUE(rt::send<bool>(rt::send<Ref<rt::Object>>(assetsIn(trips, options(true)), "firstObject"_sel),
+                               "isHidden"_sel));
+}
+
+TEST_F(PhotoKit, TheNewestImageIsTheLastVisibleImageByCreationDateAndSortDescriptorsApply) {
+    auto older = addPhoto(100, 1);
+    auto newest = addPhoto(300, 2);
+    addPhoto(400, 3, photos::AssetRecord{.hidden = true});
+    addPhoto(500, 4, photos::AssetRecord{.mediaType = photos::kMediaVideo});
+    auto middle = addPhoto(200, 5);
+    auto ascending = options();
+    rt::send(ascending, "setSortDescriptors:"_sel, Objects{fnd::makeSortDescriptor("creationDate", true)});
+    auto images = rt::sendClass<Ref<rt::Object>>(cls("PHAsset"), "fetchAssetsWithMediaType:options:"_sel, 1L, ascending);
+    EXPECT_EQ(ids(images), (std::vector<int64_t>{older.id, middle.id, newest.id}));
+    EXPECT_EQ(photos::assetRecordOf(rt::send<Ref<rt::Object>>(images, "lastObject"_sel).get())->id, newest.id);
+    auto last = rt::send<Ref<rt::Object>>(images, "lastObject"_sel);
+    EXPECT_EQ(rt::send<fnd::Date>(last, "creationDate"_sel).sinceReferenceDate, 300);
+    EXPECT_EQ(rt::send<long>(last, "mediaType"_sel), 1);
+    EXPECT_EQ(rt::send<unsigned long>(last, "pixelWidth"_sel), 120u);
+
+    auto descending = options();
+    rt::send(descending, "setSortDescriptors:"_sel, Objects{fnd::makeSortDescriptor("creationDate", false)});
+    rt::send(descending, "setFetchLimit:"_sel, 2UL);
+    EXPECT_EQ(ids(rt::sendClass<Ref<rt::Object>>(cls("PHAsset"), "fetchAssetsWithMediaType:options:"_sel, 1L,
+                                                 descending)),
+              (std::vector<int64_t>{newest.id, middle.id}));
+    EXPECT_EQ(count(rt::sendClass<Ref<rt::Object>>(cls("PHAsset"), "fetchAssetsWithMediaType:options:"_sel, 2L,
+                                                  Ref<rt::Object>())),
+              1u);
+}
+
+TEST_F(PhotoKit, ACreatedAlbumIsFoundByItsPlaceholderOnceTheChangeHasSucceeded) {
+    auto photo = addPhoto(10);
+    auto placeholder = std::make_shared<std::string>();
+    Outcome created = perform([placeholder] {
+        auto request = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
+                                                      "creationRequestForAssetCollectionWithTitle:"_sel,
+                                                      std::string("New"));
+        *placeholder = rt::send<std::string>(rt::send<Ref<rt::Object>>(request, "placeholderForCreatedAssetCollection"_sel),
+                                             "localIdentifier"_sel);
+    });
+    EXPECT_EQ(created.completions, 1);
+    EXPECT_TRUE(created.success) << created.error;
+    EXPECT_TRUE(created.onLibraryQueue);
+    auto found = rt::sendClass<Ref<rt::Object>>(cls("PHAssetCollection"),
+                                                "fetchAssetCollectionsWithLocalIdentifiers:options:"_sel,
+                                                std::vector<std::string>{*placeholder}, Ref<rt::Object>());
+    ASSERT_EQ(count(found), 1u);
+    auto album = rt::send<Ref<rt::Object>>(found, "firstObject"_sel);
+    EXPECT_EQ(rt::send<std::string>(album, "title"_sel), "New");
+    EXPECT_EQ(rt::send<std::string>(album, "localIdentifier"_sel), *placeholder);
+
+    // Membership requests change membership and nothing else.
+    auto cameraRoll = smartAlbum(209);
+    Outcome added = perform([&] {
+        auto request = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
+                                                      "changeRequestForAssetCollection:assets:"_sel, album,
+                                                      assetsIn(album));
+        rt::send(request, "addAssets:"_sel, rt::send<Objects>(assetsIn(cameraRoll), "fetchedObjects"_sel));
+    });
+    EXPECT_TRUE(added.success) << added.error;
+    EXPECT_EQ(ids(assetsIn(album)), (std::vector<int64_t>{photo.id}));
+    Outcome removed = perform([&] {
+        auto request = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
+                                                      "changeRequestForAssetCollection:"_sel, album);
+        rt::send(request, "removeAssets:"_sel, rt::send<Objects>(assetsIn(album), "fetchedObjects"_sel));
+    });
+    EXPECT_TRUE(removed.success) << removed.error;
+    EXPECT_EQ(count(assetsIn(album)), 0u);
+    EXPECT_EQ(ids(assetsIn(cameraRoll)), (std::vector<int64_t>{photo.id})) << "the asset stays in the library";
+}
+
+TEST_F(PhotoKit, AFailedChangeCommitsNothingAndItsOneCompletionSaysWhy) {
+    auto photo = addPhoto(10);
+    auto doomed = addAlbum("Doomed");
+    auto handle = rt::send<Ref<rt::Object>>(collections(kTypeAlbum, kSubtypeAny, titled("Doomed")), "firstObject"_sel);
+    store->transaction([&](photos::Writer& w) { return w.deleteAlbum(doomed.id); });
+    Outcome outcome = perform([&] {
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
+                                       "creationRequestForAssetCollectionWithTitle:"_sel, std::string("Half"));
+        auto request = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
+                                                      "changeRequestForAssetCollection:"_sel, handle);
+        rt::send(request, "addAssets:"_sel, rt::send<Objects>(assetsIn(smartAlbum(209)), "fetchedObjects"_sel));
+    });
+    EXPECT_EQ(outcome.completions, 1);
+    EXPECT_FALSE(outcome.success);
+    EXPECT_NE(outcome.error.find("no longer in the library"), std::string::npos) << outcome.error;
+    EXPECT_EQ(count(collections(kTypeAlbum, kSubtypeAny, titled("Half"))), 0u) << "half of the change was kept";
+
+    // A picture that is no image fails its creation, and leaves no file behind.
+    std::string notImage = "/notes.txt";
+    fnd::writeFileAtomically(notImage, "hello");
+    Outcome bad = perform([&] {
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetChangeRequest"),
+                                       "creationRequestForAssetFromImageAtFileURL:"_sel, notImage);
+    });
+    EXPECT_FALSE(bad.success);
+    EXPECT_EQ(count(assetsIn(smartAlbum(209))), 1u);
+    (void)photo;
+}
+
+TEST_F(PhotoKit, AChangeRequestOutsideAChangeBlockIsAProgrammingError) {
+    EXPECT_DEATH(rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
+                                                "creationRequestForAssetCollectionWithTitle:"_sel, std::string("x")),
+                 "only be used inside a change block");
+    EXPECT_DEATH(fnd::makePredicate("title CONTAINS %@", {"x"}), "cannot parse the format");
+}
+
+TEST_F(PhotoKit, SmartAlbumsGatherAssetsByTraitAndTheTrashIsRecentlyDeleted) {
+    auto screenshot = addPhoto(10, 1, photos::AssetRecord{.traits = photos::kTraitScreenshot});
+    auto favourite = addPhoto(20, 2, photos::AssetRecord{.favorite = true});
+    auto placed = addPhoto(30, 3, photos::AssetRecord{.hasLocation = true});
+    auto video = addPhoto(40, 4, photos::AssetRecord{.mediaType = photos::kMediaVideo});
+    EXPECT_EQ(ids(assetsIn(smartAlbum(211))), (std::vector<int64_t>{screenshot.id}));
+    EXPECT_EQ(ids(assetsIn(smartAlbum(203))), (std::vector<int64_t>{favourite.id}));
+    EXPECT_EQ(ids(assetsIn(smartAlbum(1000000203))), (std::vector<int64_t>{placed.id}));
+    EXPECT_EQ(ids(assetsIn(smartAlbum(202))), (std::vector<int64_t>{video.id}));
+    EXPECT_EQ(count(assetsIn(smartAlbum(1000000205))), 4u) << "treated like the camera roll";
+    auto all = collections(kTypeSmartAlbum, kSubtypeAny);
+    EXPECT_EQ(rt::send<std::string>(all, "fetchType"_sel), "PHSmartAlbum");
+    std::set<long> subtypes;
+    Ref<rt::Object> trash;
+    for (auto& c : rt::send<Objects>(all, "fetchedObjects"_sel)) {
+        subtypes.insert(rt::send<long>(c, "assetCollectionSubtype"_sel));
+        if (rt::send<bool>(c, "isTrashBin"_sel)) trash = c;
+    }
+    for (long s : {201L, 202L, 203L, 204L, 205L, 207L, 208L, 209L, 210L, 211L, 212L, 213L, 214L, 215L, 1000000203L,
+                   1000000205L, 1000000207L})
+        EXPECT_EQ(subtypes.count(s), 1u) << s;
+    ASSERT_TRUE(trash);
+    EXPECT_EQ(rt::send<std::string>(trash, "localizedTitle"_sel), "Recently Deleted");
+    EXPECT_FALSE(rt::send<bool>(smartAlbum(209), "isTrashBin"_sel));
+
+    Outcome deleted = perform([&] {
+        rt::sendClass(rt::getClass("PHAssetChangeRequest"), "deleteAssets:"_sel,
+                      rt::send<Objects>(assetsIn(smartAlbum(211)), "fetchedObjects"_sel));
+    });
+    EXPECT_TRUE(deleted.success) << deleted.error;
+    EXPECT_EQ(ids(assetsIn(trash)), (std::vector<int64_t>{screenshot.id}));
+    EXPECT_EQ(count(assetsIn(smartAlbum(211))), 0u);
+    EXPECT_EQ(count(assetsIn(smartAlbum(209))), 3u);
+
+    auto containing = rt::sendClass<Ref<rt::Object>>(cls("PHAssetCollection"),
+                                                     "fetchAssetCollectionsContainingAsset:withType:options:"_sel,
+                                                     rt::send<Ref<rt::Object>>(assetsIn(smartAlbum(203)), "firstObject"_sel),
+                                                     kTypeSmartAlbum, Ref<rt::Object>());
+    EXPECT_EQ(titles(containing), (std::vector<std::string>{"Camera Roll", "All Photos", "Favorites"}));
+}
+
+TEST_F(PhotoKit, MomentsAreDaysAndFoldersHoldAlbumsUnderTheUserCollectionsList) {
+    addPhoto(86400 * 100 + 10, 1);
+    addPhoto(86400 * 100 + 20, 2);
+    auto nextDay = addPhoto(86400 * 101 + 5, 3);
+    auto moments = collections(photos::kTypeMoment, kSubtypeAny);
+    EXPECT_EQ(rt::send<std::string>(moments, "fetchType"_sel), "PHMoment");
+    ASSERT_EQ(count(moments), 2u);
+    EXPECT_EQ(titles(moments), (std::vector<std::string>{"11 April 2001", "12 April 2001"}));
+    auto second = rt::send<Ref<rt::Object>>(moments, "lastObject"_sel);
+    EXPECT_EQ(rt::send<long>(second, "assetCollectionType"_sel), photos::kTypeMoment);
+    EXPECT_EQ(rt::send<std::string>(second, "title"_sel), "") << "a moment has no title";
+    EXPECT_EQ(ids(assetsIn(second)), (std::vector<int64_t>{nextDay.id}));
+
+    auto trips = store->createFolder("Trips");
+    addAlbum("Loose");
+    addAlbum("Rome", {nextDay}, trips->id);
+    auto top = photos::userCollectionsList();
+    EXPECT_EQ(rt::send<std::string>(top, "localizedTitle"_sel), "PXUserCollectionsSectionTitle");
+    EXPECT_EQ(titles(top, "collections"), (std::vector<std::string>{"Loose", "Trips"}));
+    auto folder = rt::send<Objects>(top, "collections"_sel)[1];
+    EXPECT_FALSE(rt::respondsTo(folder.get(), "assetCollectionSubtype"_sel)) << "a folder is no asset collection";
+    EXPECT_FALSE(rt::respondsTo(folder.get(), "isTrashBin"_sel));
+    EXPECT_EQ(titles(folder, "collections"), (std::vector<std::string>{"Rome"}));
+    // Albums in folders are albums all the same.
+    EXPECT_EQ(count(collections(kTypeAlbum, kSubtypeAny)), 2u);
+    auto folders = rt::sendClass<Ref<rt::Object>>(cls("PHCollectionList"), "fetchCollectionListsWithType:subtype:options:"_sel,
+                                                  photos::kCollectionListTypeFolder, kSubtypeAny, Ref<rt::Object>());
+    EXPECT_EQ(titles(folders), (std::vector<std::string>{"Trips"}));
+}
+
+TEST_F(PhotoKit, TransientCollectionsAndFetchResultsBehaveAsLists) {
+    auto a = addPhoto(10, 1, photos::AssetRecord{.hidden = true});
+    auto b = addPhoto(20, 2);
+    Objects both = rt::send<Objects>(assetsIn(smartAlbum(209), options(true)), "fetchedObjects"_sel);
+    auto transient = rt::sendClass<Ref<rt::Object>>(cls("PHAssetCollection"), "transientAssetCollectionWithAssets:title:"_sel,
+                                                    both, std::string("Copy"));
+    EXPECT_EQ(rt::send<std::string>(transient, "title"_sel), "Copy");
+    EXPECT_EQ(ids(assetsIn(transient)), (std::vector<int64_t>{a.id, b.id}));
+
+    auto result = assetsIn(smartAlbum(209), options(true));
+    std::vector<unsigned long> seen;
+    rt::send(result, "enumerateObjectsUsingBlock:"_sel,
+             rt::Block<void(Ref<rt::Object>, unsigned long, bool*)>([&](Ref<rt::Object> o, unsigned long i, bool* stop) {
+                 EXPECT_TRUE(o);
+                 seen.push_back(i);
+                 *stop = true;
+             }));
+    EXPECT_EQ(seen, (std::vector<unsigned long>{0}));
+    auto set = rt::send<Ref<rt::Object>>(result, "fetchedObjectIDsSet"_sel);
+    EXPECT_EQ(rt::send<unsigned long>(set, "count"_sel), 2u);
+    EXPECT_TRUE(rt::send<bool>(set, "containsObject:"_sel, a.uuid + "/L0/001"));
+    // Objects of two fetches are equal when they name the same library object.
+    auto again = rt::send<Ref<rt::Object>>(assetsIn(smartAlbum(209), options(true)), "objectAtIndex:"_sel, 1UL);
+    EXPECT_TRUE(rt::send<bool>(result, "containsObject:"_sel, again));
+    EXPECT_EQ(rt::send<long>(result, "indexOfObject:"_sel, again), 1);
+    EXPECT_DEATH(rt::send<Ref<rt::Object>>(result, "objectAtIndex:"_sel, 2UL), "beyond bounds");
+    // An asset deleted after the fetch reads as nil; the count stays.
+    auto lazy = assetsIn(smartAlbum(209), options(true));
+    store->transaction([&](photos::Writer& w) { return w.deleteAssets({a.id}); });
+    EXPECT_EQ(count(lazy), 2u);
+    EXPECT_FALSE(rt::send<Ref<rt::Object>>(lazy, "firstObject"_sel));
+    EXPECT_EQ(ids(lazy), (std::vector<int64_t>{b.id}));
+}
+
+namespace {
+rt::Orig<Ref<rt::Object>(Ref<rt::Object>, Ref<rt::Object>)> g_origFetch;
+Ref<rt::Object> includeHiddenFetch(rt::Id self, rt::Sel cmd, Ref<rt::Object> collection, Ref<rt::Object> options) {
+    if (!options) options = photos::makeFetchOptions();
+    rt::send(options, "setIncludeHiddenAssets:"_sel, true);
+    return g_origFetch(self, cmd, collection, options);
+}
+} // namespace
+
+TEST_F(PhotoKit, AHookOnAClassMethodReachesEveryCaller) {
+    addPhoto(10, 1, photos::AssetRecord{.hidden = true});
+    auto album = addAlbum("A", {*store->assetsWithIds({1}).begin()});
+    ASSERT_TRUE((rt::hookMessage<&includeHiddenFetch>(rt::objectGetClass(cls("PHAsset")),
+                                                      "fetchAssetsInAssetCollection:options:"_sel, &g_origFetch)));
+    auto handle = rt::send<Ref<rt::Object>>(collections(kTypeAlbum, kSubtypeAny), "firstObject"_sel);
+    EXPECT_EQ(count(assetsIn(handle)), 1u) << "the hook's options reached the stock fetch";
+    // The key-asset fetch is a separate method and stays stock.
+    EXPECT_EQ(count(rt::sendClass<Ref<rt::Object>>(cls("PHAsset"), "fetchKeyAssetsInAssetCollection:options:"_sel,
+                                                   handle, Ref<rt::Object>())),
+              0u);
+    (void)album;
+}
