@@ -26,26 +26,12 @@ namespace fs = std::filesystem;
 using fnd::Dictionary;
 using fnd::Value;
 
-namespace {
-
-struct Parsed {
-    std::string root;
-    std::map<std::string, std::string> options;
-    std::vector<std::string> positional;
-    bool help = false;
-};
-
-struct CommandSpec {
-    const char* usage;
-    std::vector<std::string> options; // options that take a value, besides --root
-    std::size_t positional;           // how many positional arguments
-    std::function<int(const Parsed&)> run;
-};
-
-[[noreturn]] void fail(const std::string& message, int status = 1) {
+void fail(const std::string& message, int status) {
     std::fprintf(stderr, "lumisim: %s\n", message.c_str());
     std::exit(status);
 }
+
+namespace {
 
 std::unique_ptr<ipc::DeviceSocket> connectOrFail(const Parsed& p) {
     fnd::setDeviceRoot(p.root);
@@ -65,12 +51,16 @@ Dictionary requestOrFail(ipc::DeviceSocket& s, Dictionary op) {
     return *r;
 }
 
+} // namespace
+
 std::optional<Dictionary> tryStatus(const std::string& root) {
     fnd::setDeviceRoot(root);
     auto s = ipc::DeviceSocket::connect(fnd::hostPath("/private/var/run/deviced.sock").string());
     if (!s || !s->send({{"op", Value("hello")}})) return std::nullopt;
     return s->request({{"op", Value("status")}}, std::chrono::seconds(5));
 }
+
+namespace {
 
 bool springboardServing(const Dictionary& status) {
     const fnd::Array* apps = fnd::valueForKey(status, "apps").array();
@@ -244,19 +234,26 @@ int log(const Parsed& p) {
 }
 
 const std::map<std::string, CommandSpec>& commands() {
-    static const std::map<std::string, CommandSpec> c{
-        {"boot", {"boot [--root DIR] [--model iphone8|iphone8plus|iphonexs|ipad] [--time-scale N]",
-                  {"--model", "--time-scale"}, 0, boot}},
-        {"shutdown", {"shutdown [--root DIR]", {}, 0, shutdown}},
-        {"launch", {"launch BUNDLE [--root DIR]", {}, 1, [](const Parsed& p) { return appCommand("launch", p); }}},
-        {"terminate", {"terminate BUNDLE [--root DIR]", {}, 1, [](const Parsed& p) { return appCommand("terminate", p); }}},
-        {"background", {"background BUNDLE [--root DIR]", {}, 1, [](const Parsed& p) { return appCommand("background", p); }}},
-        {"foreground", {"foreground BUNDLE [--root DIR]", {}, 1, [](const Parsed& p) { return appCommand("foreground", p); }}},
-        {"ps", {"ps [--root DIR]", {}, 0, ps}},
-        {"notify", {"notify post NAME [--root DIR]", {}, 2, notify}},
-        {"log", {"log [--follow] [--root DIR]", {}, 0, log}},
-        {"inject", {"inject LIBRARY --bundles A,B,... [--root DIR]", {"--bundles"}, 1, inject}},
-    };
+    static const std::map<std::string, CommandSpec> c = [] {
+        std::map<std::string, CommandSpec> m{
+            {"boot", {"boot [--root DIR] [--model iphone8|iphone8plus|iphonexs|ipad] [--time-scale N]",
+                      {"--model", "--time-scale"}, {}, 0, 0, boot}},
+            {"shutdown", {"shutdown [--root DIR]", {}, {}, 0, 0, shutdown}},
+            {"launch", {"launch BUNDLE [--root DIR]", {}, {}, 1, 1, [](const Parsed& p) { return appCommand("launch", p); }}},
+            {"terminate", {"terminate BUNDLE [--root DIR]", {}, {}, 1, 1,
+                           [](const Parsed& p) { return appCommand("terminate", p); }}},
+            {"background", {"background BUNDLE [--root DIR]", {}, {}, 1, 1,
+                            [](const Parsed& p) { return appCommand("background", p); }}},
+            {"foreground", {"foreground BUNDLE [--root DIR]", {}, {}, 1, 1,
+                            [](const Parsed& p) { return appCommand("foreground", p); }}},
+            {"ps", {"ps [--root DIR]", {}, {}, 0, 0, ps}},
+            {"notify", {"notify post NAME [--root DIR]", {}, {}, 2, 2, notify}},
+            {"log", {"log [--follow] [--root DIR]", {}, {"--follow"}, 0, 0, log}},
+            {"inject", {"inject LIBRARY --bundles A,B,... [--root DIR]", {"--bundles"}, {}, 1, 1, inject}},
+        };
+        for (auto& [name, spec] : libraryCommands()) m.emplace(name, spec);
+        return m;
+    }();
     return c;
 }
 
@@ -275,8 +272,9 @@ int runDeviceCommand(const std::string& command, const std::vector<std::string>&
         const std::string& a = args[i];
         bool takesValue = a == "--root" ||
                           std::find(spec.options.begin(), spec.options.end(), a) != spec.options.end();
+        bool isFlag = std::find(spec.flags.begin(), spec.flags.end(), a) != spec.flags.end();
         if (a == "--help" || a == "-h") p.help = true;
-        else if (a == "--follow" && command == "log") p.options[a] = "1";
+        else if (isFlag) p.options[a] = "1";
         else if (takesValue) {
             if (i + 1 >= args.size()) fail(command + ": " + a + " needs a value", 2);
             (a == "--root" ? p.root : p.options[a]) = args[++i];
@@ -287,9 +285,9 @@ int runDeviceCommand(const std::string& command, const std::vector<std::string>&
         std::printf("usage: lumisim %s\n", spec.usage);
         return 0;
     }
-    if (p.positional.size() != spec.positional)
+    if (p.positional.size() < spec.minPositional || p.positional.size() > spec.maxPositional)
         fail("usage: lumisim " + std::string(spec.usage), 2);
-    if (p.root.empty()) {
+    if (p.root.empty() && !spec.needsNoDevice) {
         // The default device: LUMI_DEFAULT_DEVICE, else out/device in the
         // checkout this lumisim was built in (<checkout>/build/<preset>/bin).
         const char* def = std::getenv("LUMI_DEFAULT_DEVICE");
@@ -298,7 +296,7 @@ int runDeviceCommand(const std::string& command, const std::vector<std::string>&
         else if (fs::exists(checkout / "lumi")) p.root = (checkout / "out" / "device").string();
         else fail("no device named: give --root DIR", 2);
     }
-    if (command != "boot" && command != "inject") {
+    if (!spec.needsNoDevice && command != "boot" && command != "inject") {
         std::error_code ec;
         fs::path canonical = fs::canonical(p.root, ec);
         if (ec) fail("no device is booted at " + p.root);

@@ -1,11 +1,42 @@
 #pragma once
 // The commands of lumisim that drive a device: boot, shutdown, launch,
-// terminate, background, foreground, ps, notify, log.
+// terminate, background, foreground, ps, notify, log, inject, and the
+// photo library's addmedia, mkalbum, library and sample-photos.
 
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "sim/foundation/Value.h"
+
 namespace lumisim {
+
+struct Parsed {
+    std::string root;
+    std::map<std::string, std::string> options; // a flag maps to "1"
+    std::vector<std::string> positional;
+    bool help = false;
+};
+
+struct CommandSpec {
+    const char* usage;
+    std::vector<std::string> options; // options that take a value, besides --root
+    std::vector<std::string> flags;   // options without a value
+    std::size_t minPositional;
+    std::size_t maxPositional;
+    std::function<int(const Parsed&)> run;
+    bool needsNoDevice = false; // works on host files only (no --root)
+};
+
+// A one-line error on stderr, then exit with `status`.
+[[noreturn]] void fail(const std::string& message, int status = 1);
+// The booted device's status, or none when no device answers at `root`.
+std::optional<fnd::Dictionary> tryStatus(const std::string& root);
+// The photo library's commands (LibraryCommands.cpp).
+const std::map<std::string, CommandSpec>& libraryCommands();
 
 // Runs `command` with its arguments (after the command name); the exit status.
 // Unknown commands, bad arguments and a device that is not booted give a

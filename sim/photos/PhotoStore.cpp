@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <random>
+#include <thread>
 
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/SystemLog.h"
@@ -119,16 +120,48 @@ bool foreignKeysHold(Database& db) {
     return s && !s.step();
 }
 
-// Opens and checks a library file: none when SQLite cannot read it as one.
-std::optional<Database> openChecked(const std::string& host) {
+// A library file opened and checked: a connection, or why there is none.
+// Only a file that SQLite cannot read as a library (or one of a newer
+// schema) counts as unreadable; a lock held by another process does not.
+struct Checked {
+    std::optional<Database> db;
+    bool unreadable = false;
+    std::string why;
+};
+
+Checked failure(Database& db, const std::string& step) {
+    return Checked{std::nullopt, !db.lastErrorWasBusy(), step + ": " + db.lastError()};
+}
+
+// WAL mode belongs to the file. Switching to it needs a moment with no other
+// connection on the file, and SQLite answers "busy" at once rather than wait
+// for one, so the switch is retried for a while.
+bool ensureWal(Database& db) {
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        Statement mode = db.prepare("PRAGMA journal_mode");
+        if (mode && mode.step() && mode.text(0) == "wal") return true;
+        mode = Statement();
+        if (db.exec("PRAGMA journal_mode=WAL")) continue; // read back above
+        if (!db.lastErrorWasBusy()) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+Checked openChecked(const std::string& host) {
     auto db = Database::open(host);
-    if (!db) return std::nullopt;
+    if (!db) return Checked{std::nullopt, false, "cannot open the file"};
     auto version = userVersion(*db);
-    if (!version || *version > kSchemaVersion) return std::nullopt;
-    if (!db->exec("PRAGMA journal_mode=WAL") || !db->exec("PRAGMA foreign_keys=ON")) return std::nullopt;
+    if (!version) return failure(*db, "reading the schema version");
+    if (*version > kSchemaVersion)
+        return Checked{std::nullopt, true, "its schema " + std::to_string(*version) + " is newer than this build's"};
+    if (!ensureWal(*db)) return failure(*db, "switching to WAL");
+    if (!db->exec("PRAGMA foreign_keys=ON")) return failure(*db, "turning on foreign keys");
     Statement check = db->prepare("PRAGMA quick_check");
-    if (!check || !check.step() || check.text(0) != "ok") return std::nullopt;
-    return db;
+    if (!check || !check.step()) return failure(*db, "checking it");
+    if (check.text(0) != "ok") return Checked{std::nullopt, true, "the check found: " + check.text(0)};
+    check = Statement();
+    return Checked{std::move(db), false, {}};
 }
 
 // Renames the library and its journal files aside; the new name is returned.
@@ -169,10 +202,22 @@ bool PhotoStore::migrate(Database& db) {
     // each migration makes sure no reference was left dangling.
     if (!db.exec("PRAGMA foreign_keys=OFF")) return false;
     bool ok = true;
-    for (int v = *version; ok && v < kSchemaVersion; ++v) {
-        if (!db.exec("BEGIN IMMEDIATE")) return false;
+    for (;;) {
+        if (!db.exec("BEGIN IMMEDIATE")) {
+            ok = false;
+            break;
+        }
+        // Read again under the write lock: another process opening the same
+        // new library may have migrated it meanwhile.
+        version = userVersion(db);
+        if (!version || *version >= kSchemaVersion) {
+            ok = db.exec("COMMIT") && version;
+            break;
+        }
+        int v = *version;
         ok = db.exec(kMigrations[v]) && foreignKeysHold(db) && db.exec("PRAGMA user_version = " + std::to_string(v + 1));
         ok = db.exec(ok ? "COMMIT" : "ROLLBACK") && ok;
+        if (!ok) break;
     }
     return db.exec("PRAGMA foreign_keys=ON") && ok;
 }
@@ -182,23 +227,24 @@ std::unique_ptr<PhotoStore> PhotoStore::open(const std::string& devicePath) {
     std::error_code ec;
     fs::create_directories(host.parent_path(), ec);
     std::optional<std::string> aside;
-    std::optional<Database> db;
+    Checked checked;
     if (fs::exists(host, ec)) {
-        db = openChecked(host.string());
-        if (!db) {
+        checked = openChecked(host.string());
+        if (checked.unreadable) {
             aside = moveAside(host.string());
             fnd::systemLog(fnd::LogLevel::Error,
-                           "photos: the library at " + devicePath +
-                               " cannot be read; it was moved aside to " + aside->substr(aside->rfind('/') + 1) +
+                           "photos: the library at " + devicePath + " cannot be read (" + checked.why +
+                               "); it was moved aside to " + aside->substr(aside->rfind('/') + 1) +
                                " and a new library starts");
         }
     }
-    if (!db) db = openChecked(host.string());
-    if (!db || !migrate(*db)) {
-        fnd::systemLog(fnd::LogLevel::Error, "photos: cannot create a library at " + devicePath);
+    if (!checked.db && (aside || !fs::exists(host, ec))) checked = openChecked(host.string());
+    if (!checked.db || !migrate(*checked.db)) {
+        fnd::systemLog(fnd::LogLevel::Error, "photos: cannot open the library at " + devicePath +
+                                                 (checked.why.empty() ? "" : " (" + checked.why + ")"));
         return nullptr;
     }
-    std::unique_ptr<PhotoStore> store(new PhotoStore(std::move(*db)));
+    std::unique_ptr<PhotoStore> store(new PhotoStore(std::move(*checked.db)));
     store->m_setAside = aside;
     return store;
 }

@@ -104,5 +104,10 @@ bool Database::exec(std::string_view sql) {
 int64_t Database::lastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
 int Database::changes() const { return sqlite3_changes(m_db); }
 std::string Database::lastError() const { return sqlite3_errmsg(m_db); }
+int Database::lastErrorCode() const { return sqlite3_errcode(m_db) & 0xFF; }
+bool Database::lastErrorWasBusy() const {
+    int code = lastErrorCode();
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+}
 
 } // namespace photos

@@ -59,6 +59,10 @@ public:
     int64_t lastInsertId() const;
     int changes() const;
     std::string lastError() const;
+    // The primary result code of the last failed call (SQLITE_BUSY, ...).
+    int lastErrorCode() const;
+    // Whether that failure was another connection holding a lock.
+    bool lastErrorWasBusy() const;
     sqlite3* handle() const { return m_db; }
 
 private:

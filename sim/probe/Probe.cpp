@@ -10,7 +10,10 @@
 //
 // Every process it is in answers the notifications "com.lumi.probe.hello"
 // (sends "seen"), "com.lumi.probe.coalesced" (coalesce: logs) and, in the
-// Camera app, "com.lumi.probe.respring" (spawns /usr/bin/killall backboardd).
+// Camera app, "com.lumi.probe.respring" (spawns /usr/bin/killall backboardd),
+// and "com.lumi.probe.library" (logs what this process's photo library
+// holds: "probe: <bundle> library camera-roll N hidden N albums TITLE=N,...",
+// album counts with hidden assets).
 
 #include <unistd.h>
 
@@ -22,6 +25,7 @@
 #include "sim/ipc/Endpoint.h"
 #include "sim/ipc/MessagingCenter.h"
 #include "sim/ipc/Notify.h"
+#include "sim/photos/kit/PhotoKit.h"
 
 using namespace rt::literals;
 
@@ -71,6 +75,31 @@ void onHello(CFNotificationCenterRef, void*, CFStringRef name, const void*, CFDi
     center->sendMessageName("seen", {});
 }
 
+unsigned long countOf(const rt::Ref<rt::Object>& collection, bool includeHidden) {
+    auto assets = rt::sendClass<rt::Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel,
+                                                     collection, photos::makeFetchOptions(includeHidden));
+    return rt::send<unsigned long>(assets, "count"_sel);
+}
+
+rt::Ref<rt::Object> smartAlbum(long subtype) {
+    auto r = rt::sendClass<rt::Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
+                                                "fetchAssetCollectionsWithType:subtype:options:"_sel,
+                                                photos::kTypeSmartAlbum, subtype, rt::Ref<rt::Object>());
+    return rt::send<rt::Ref<rt::Object>>(r, "firstObject"_sel);
+}
+
+void onLibrary(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) {
+    std::string albums;
+    auto all = rt::sendClass<rt::Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
+                                                  "fetchAssetCollectionsWithType:subtype:options:"_sel,
+                                                  photos::kTypeAlbum, photos::kSubtypeAny, rt::Ref<rt::Object>());
+    for (const auto& a : rt::send<std::vector<rt::Ref<rt::Object>>>(all, "fetchedObjects"_sel))
+        albums += (albums.empty() ? "" : ",") + rt::send<std::string>(a, "title"_sel) + "=" +
+                  std::to_string(countOf(a, true));
+    log(g_bundle + " library camera-roll " + std::to_string(countOf(smartAlbum(209), false)) + " hidden " +
+        std::to_string(countOf(smartAlbum(205), false)) + " albums " + (albums.empty() ? "-" : albums));
+}
+
 void onCoalesced(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) {
     log("coalesced in " + g_bundle);
 }
@@ -93,6 +122,8 @@ void probeLoaded() {
 
     auto darwin = CFNotificationCenterGetDarwinNotifyCenter();
     CFNotificationCenterAddObserver(darwin, nullptr, onHello, "com.lumi.probe.hello", nullptr,
+                                    CFNotificationSuspensionBehaviorDeliverImmediately);
+    CFNotificationCenterAddObserver(darwin, nullptr, onLibrary, "com.lumi.probe.library", nullptr,
                                     CFNotificationSuspensionBehaviorDeliverImmediately);
     CFNotificationCenterAddObserver(darwin, nullptr, onCoalesced, "com.lumi.probe.coalesced",
                                     nullptr, CFNotificationSuspensionBehaviorCoalesce);

@@ -195,3 +195,34 @@ TEST(E2E, TheCommandLineRefusesBadArgumentsAndAMissingDevice) {
     r = e2e::lumisim({"launch", "com.nobody.app", "--root", d.root()});
     EXPECT_NE(r.output.find("no app named com.nobody.app"), std::string::npos) << r.output;
 }
+
+TEST(E2E, MediaAddedFromOutsideIsSeenByARunningAppAtItsNextFetch) {
+    Device d;
+    d.launch("com.apple.mobileslideshow");
+    d.awaitObservers({"com.apple.mobileslideshow"}, "com.lumi.probe.library");
+    d.post("com.lumi.probe.library");
+    ASSERT_TRUE(d.waitFor([&] {
+        return d.countLog("probe: com.apple.mobileslideshow library camera-roll 0 hidden 0 albums -") == 1;
+    }));
+    std::string samples = d.root() + "/samples";
+    ASSERT_EQ(e2e::lumisim({"sample-photos", samples, "--count", "3"}).status, 0);
+    auto r = e2e::lumisim({"addmedia", samples + "/sample-01.jpg", samples + "/sample-02.jpg", "--album", "Trips",
+                           "--root", d.root()});
+    ASSERT_EQ(r.status, 0) << r.output;
+    r = e2e::lumisim({"addmedia", samples + "/sample-03.jpg", "--album", "Trips", "--hidden", "--root", d.root()});
+    ASSERT_EQ(r.status, 0) << r.output;
+    // Something that is no image adds nothing, not even the files before it.
+    r = e2e::lumisim({"addmedia", samples + "/sample-01.jpg", d.root() + "/private/var/run/deviced.pid", "--root", d.root()});
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("not a PNG or JPEG image"), std::string::npos) << r.output;
+
+    d.post("com.lumi.probe.library");
+    ASSERT_TRUE(d.waitFor([&] {
+        return d.countLog("probe: com.apple.mobileslideshow library camera-roll 2 hidden 1 albums Trips=3") == 1;
+    }));
+    r = e2e::lumisim({"library", "--root", d.root()});
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("Trips  3 photos, 1 hidden"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("IMG_0003.JPG"), std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("IMG_0004"), std::string::npos) << "the refused import left an asset behind";
+}

@@ -4,12 +4,12 @@ namespace apps {
 
 const std::vector<AppInfo>& installedApps() {
     static const std::vector<AppInfo> apps{
-        {kSpringBoard, "SpringBoard", "SpringBoard", false, true},
-        {"com.apple.camera", "Camera", "CAMApplication", true, false},
-        {"com.apple.mobileslideshow", "Photos", "PhotosApplication", true, false},
-        {"com.apple.Preferences", "Settings", "PreferencesAppController", false, false},
-        {"com.lumi.gallery", "Gallery", "GalleryApplication", true, false},
-        {"com.apple.store.Jolly", "Apple Store", "JollyApplication", true, false},
+        {kSpringBoard, "SpringBoard", "SpringBoard", false, true, false},
+        {"com.apple.camera", "Camera", "CAMApplication", true, false, true},
+        {"com.apple.mobileslideshow", "Photos", "PhotosApplication", true, false, true},
+        {"com.apple.Preferences", "Settings", "PreferencesAppController", false, false, false},
+        {"com.lumi.gallery", "Gallery", "GalleryApplication", true, false, false},
+        {"com.apple.store.Jolly", "Apple Store", "JollyApplication", true, false, false},
     };
     return apps;
 }

@@ -15,6 +15,7 @@ struct AppInfo {
     std::string applicationClass;
     bool sandboxed;
     bool system; // may serve named message centres
+    bool linksPhotosUI; // has the Photos UI framework's classes (PUAssetHidingHelper)
 };
 
 const std::vector<AppInfo>& installedApps();

@@ -17,6 +17,7 @@
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/SystemLog.h"
 #include "sim/ipc/SocketTransport.h"
+#include "sim/photos/kit/PhotoKit.h"
 
 using namespace rt::literals;
 
@@ -56,6 +57,9 @@ int main() {
     transport->endpoint().setExtraHandler(
         [&mainLoop](const fnd::Dictionary& op) { onLifecycle(mainLoop, op); });
 
+    // The frameworks' classes exist before any injected library looks for them.
+    photos::registerPhotoKit();
+    if (apps::findApp(*bundle)->linksPhotosUI) photos::registerPhotosUI();
     rt::Class* appClass = apps::registerApplicationClasses(*bundle);
     for (const auto& name : apps::loadInjectedLibraries(*bundle))
         fnd::systemLog(fnd::LogLevel::Info, "injection: loaded " + name + " into " + *bundle);

@@ -129,6 +129,28 @@ TEST(PhotoStore, AnOlderLibraryIsMigratedWithEveryRowAndRowIdsAreNeverReused) {
     EXPECT_EQ(store->assetsWithIds({1, 2}).size(), 2u) << "deleting an album keeps its assets";
 }
 
+TEST(PhotoStore, AppsOpeningANewLibraryAtOnceAllGetIt) {
+    testsupport::TempDeviceRoot root;
+    std::vector<pid_t> children;
+    for (int i = 0; i < 4; ++i) {
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            auto store = PhotoStore::open();
+            ::_exit(store && store->createAlbum("From " + std::to_string(i)) ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (pid_t c : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(c, &status, 0), c);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "an app could not open the new library";
+    }
+    auto store = PhotoStore::open();
+    EXPECT_FALSE(store->setAside());
+    EXPECT_EQ(store->albums().size(), 4u);
+}
+
 TEST(PhotoStore, TitlesMatchExactlyAndCaseSensitivelyInCreationOrder) {
     testsupport::TempDeviceRoot root;
     auto store = PhotoStore::open();
