@@ -2,8 +2,13 @@
 // A thin RAII face over the SQLite C API: a connection and prepared
 // statements with typed binds and columns. Errors are values (false, none),
 // never exceptions; the store decides what a failure means.
+//
+// A connection keeps the statements it compiled: when a Statement ends, its
+// compiled form is reset and kept for the next prepare() of the same SQL,
+// so that a query run again costs no compilation.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +17,8 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace photos {
+
+class StatementCache;
 
 class Statement {
 public:
@@ -39,8 +46,9 @@ public:
 
 private:
     friend class Database;
-    explicit Statement(sqlite3_stmt* s) : m_stmt(s) {}
+    Statement(sqlite3_stmt* s, StatementCache* cache) : m_stmt(s), m_cache(cache) {}
     sqlite3_stmt* m_stmt = nullptr;
+    StatementCache* m_cache = nullptr; // where the compiled statement goes back
     bool m_failed = false;
 };
 
@@ -66,8 +74,9 @@ public:
     sqlite3* handle() const { return m_db; }
 
 private:
-    explicit Database(sqlite3* db) : m_db(db) {}
+    explicit Database(sqlite3* db);
     sqlite3* m_db = nullptr;
+    std::unique_ptr<StatementCache> m_cache;
 };
 
 } // namespace photos

@@ -8,61 +8,58 @@ namespace photos {
 using rt::Ref;
 using namespace rt::literals;
 
-namespace {
-constexpr std::size_t kChunk = 64;
-} // namespace
-
 void FetchResultObject::setObjects(std::vector<Ref<rt::Object>> objects) {
     std::lock_guard guard(m_lock);
+    m_lazy = false;
     m_objects = std::move(objects);
-    m_loaded.assign(m_objects.size(), true);
     m_assetIds.clear();
+    m_chunks.clear();
 }
 
 void FetchResultObject::setAssetIds(std::vector<int64_t> ids) {
     std::lock_guard guard(m_lock);
-    m_objects.assign(ids.size(), nullptr);
-    m_loaded.assign(ids.size(), false);
+    m_lazy = true;
+    m_objects.clear();
+    m_chunks.clear();
+    m_chunks.resize((ids.size() + kChunk - 1) / kChunk);
     m_assetIds = std::move(ids);
 }
 
 std::size_t FetchResultObject::size() const {
     std::lock_guard guard(m_lock);
-    return m_objects.size();
+    return m_lazy ? m_assetIds.size() : m_objects.size();
 }
 
-void FetchResultObject::load(std::size_t from, std::size_t to) {
-    std::vector<int64_t> wanted;
-    for (std::size_t i = from; i < to; ++i)
-        if (!m_loaded[i]) wanted.push_back(m_assetIds[i]);
-    if (wanted.empty()) return;
+FetchResultObject::Chunk& FetchResultObject::chunk(std::size_t c) {
+    if (m_chunks[c]) return *m_chunks[c];
+    auto loaded = std::make_unique<Chunk>();
+    std::size_t from = c * kChunk, to = std::min(m_assetIds.size(), from + kChunk);
+    std::vector<int64_t> wanted(m_assetIds.begin() + static_cast<std::ptrdiff_t>(from),
+                                m_assetIds.begin() + static_cast<std::ptrdiff_t>(to));
     std::vector<AssetRecord> records = kit::store() ? kit::store()->assetsWithIds(wanted) : std::vector<AssetRecord>{};
+    // assetsWithIds keeps the order and leaves out deleted rows.
     std::size_t r = 0;
-    for (std::size_t i = from; i < to; ++i) {
-        if (m_loaded[i]) continue;
-        m_loaded[i] = true;
-        // assetsWithIds keeps the order and leaves out deleted rows.
-        if (r < records.size() && records[r].id == m_assetIds[i]) m_objects[i] = makeAsset(records[r++]);
-    }
+    for (std::size_t i = from; i < to; ++i)
+        if (r < records.size() && records[r].id == m_assetIds[i]) loaded->objects[i - from] = makeAsset(records[r++]);
+    m_chunks[c] = std::move(loaded);
+    return *m_chunks[c];
 }
 
 Ref<rt::Object> FetchResultObject::at(std::size_t i) {
     std::lock_guard guard(m_lock);
-    if (i >= m_objects.size()) return nullptr;
-    if (!m_loaded[i]) {
-        std::size_t from = i / kChunk * kChunk;
-        load(from, std::min(m_objects.size(), from + kChunk));
-    }
-    return m_objects[i];
+    if (!m_lazy) return i < m_objects.size() ? m_objects[i] : nullptr;
+    if (i >= m_assetIds.size()) return nullptr;
+    return chunk(i / kChunk).objects[i % kChunk];
 }
 
 std::vector<Ref<rt::Object>> FetchResultObject::all() {
     std::lock_guard guard(m_lock);
-    load(0, m_objects.size());
+    if (!m_lazy) return m_objects;
     std::vector<Ref<rt::Object>> out;
-    out.reserve(m_objects.size());
-    for (auto& o : m_objects)
-        if (o) out.push_back(o);
+    out.reserve(m_assetIds.size());
+    for (std::size_t c = 0; c < m_chunks.size(); ++c)
+        for (auto& o : chunk(c).objects)
+            if (o) out.push_back(o);
     return out;
 }
 

@@ -44,7 +44,9 @@
 // requests applied in one transaction, and one completion follows on that
 // queue with success or an NSError.
 
+#include <array>
 #include <climits>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -147,7 +149,8 @@ public:
 };
 
 // An ordered, immutable list. Asset results keep only row ids and load the
-// assets in chunks when they are first asked for; an asset deleted since the
+// assets in chunks of 64 when they are first asked for, so that a result of
+// every asset costs little more than its ids; an asset deleted since the
 // fetch then reads as nil.
 class FetchResultObject : public rt::Object {
 public:
@@ -160,11 +163,16 @@ public:
     std::vector<rt::Ref<rt::Object>> all();
 
 private:
-    void load(std::size_t from, std::size_t to); // under m_lock
+    static constexpr std::size_t kChunk = 64;
+    struct Chunk {
+        std::array<rt::Ref<rt::Object>, kChunk> objects;
+    };
+    Chunk& chunk(std::size_t c); // loads it when it is not yet; under m_lock
     mutable std::mutex m_lock;
-    std::vector<rt::Ref<rt::Object>> m_objects;
-    std::vector<int64_t> m_assetIds; // when lazy
-    std::vector<bool> m_loaded;
+    bool m_lazy = false;
+    std::vector<rt::Ref<rt::Object>> m_objects; // an eager result
+    std::vector<int64_t> m_assetIds;            // a lazy one
+    std::vector<std::unique_ptr<Chunk>> m_chunks;
 };
 
 // ---- helpers for the stock apps, the tools and the tests -----------------------------------------
