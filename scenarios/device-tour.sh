@@ -2,7 +2,9 @@
 # The device tour: boots a device, injects the diagnostic library LumiProbe
 # into SpringBoard, Camera and Photos, launches the apps, posts a Darwin
 # notification that reaches all three, and shows the named message each app
-# then sends to SpringBoard; then shuts the device down.
+# then sends to SpringBoard; fills the photo library from outside and shows
+# that the running Photos app sees it at its next fetch; then shuts the
+# device down.
 #
 # Usage: scenarios/device-tour.sh BIN_DIR DEVICE_DIR
 set -euo pipefail
@@ -39,13 +41,34 @@ step "send Photos to the background and bring it back"
 sim background com.apple.mobileslideshow
 sim foreground com.apple.mobileslideshow
 
+step "make four sample photos (real JPEG files) and add them to the library"
+SAMPLES="$(dirname "$DEVICE")/samples"
+"$BIN/lumisim" sample-photos "$SAMPLES" --count 4 --label Trip --date 2026-12-01T10:00:00Z | sed 's/^/   /'
+sim addmedia "$SAMPLES/sample-01.jpg" "$SAMPLES/sample-02.jpg" --album Trips --date 2026-12-01T10:00:00Z
+sim addmedia "$SAMPLES/sample-03.jpg" --album Trips --hidden --date 2026-12-02T10:00:00Z
+sim mkalbum Rome --folder Travel
+sim addmedia "$SAMPLES/sample-04.jpg" --album Rome --date 2026-12-03T10:00:00Z
+
+step "the running Photos app fetches again (com.lumi.probe.library) and sees the new photos"
+sim notify post com.lumi.probe.library
+for _ in $(seq 1 200); do
+    sim log | grep -q 'com.apple.mobileslideshow library camera-roll 3' && break
+    sleep 0.01
+done
+sim log | grep 'probe: com.apple.mobileslideshow library' | sed 's/^/   /'
+
+step "the library as lumisim reads it: the hidden photo stays in Trips, out of the camera roll"
+sim library | grep -v ' 0 photos ' | sed 's/^/   /'
+
 step "shut down: every process ends"
 sim shutdown
 heard=$(sim log | grep -c 'heard com.lumi.probe.hello' || true)
 seen=$(sim log | grep -c 'probe: seen' || true)
-if [ "$heard" -eq 3 ] && [ "$seen" -eq 3 ]; then
-    echo "device tour: the notification reached 3 processes and SpringBoard got 3 messages."
+library=$(sim log | grep -c 'com.apple.mobileslideshow library camera-roll 3 hidden 1 albums Trips=3,Rome=1' || true)
+if [ "$heard" -eq 3 ] && [ "$seen" -eq 3 ] && [ "$library" -eq 1 ]; then
+    echo "device tour: the notification reached 3 processes, SpringBoard got 3 messages,"
+    echo "and Photos saw the 4 photos added from outside (1 hidden, out of the camera roll)."
 else
-    echo "device tour: expected 3 deliveries and 3 messages, saw $heard and $seen." >&2
+    echo "device tour: expected 3 deliveries, 3 messages and 1 library report; saw $heard, $seen and $library." >&2
     exit 1
 fi

@@ -2,7 +2,7 @@
 //   addmedia FILE... [--album TITLE] [--hidden] [--screenshot] [--video] [--favourite] [--date ISO]
 //   mkalbum TITLE [--folder NAME]
 //   library
-//   sample-photos DIR [--count N] [--label TEXT]
+//   sample-photos DIR [--count N] [--label TEXT] [--date ISO]   (dated one an hour from ISO)
 //
 // addmedia and mkalbum write the library of a booted device as a sync from
 // a computer would: straight into its store, one transaction per command,
@@ -163,12 +163,11 @@ unsigned long countIn(const Ref<rt::Object>& collection, bool includeHidden) {
     return rt::send<unsigned long>(assets, "count"_sel);
 }
 
-// "3 photos, 1 hidden"
+// "3 photos", or "2 visible, 1 hidden"
 std::string countText(const Ref<rt::Object>& collection) {
     unsigned long all = countIn(collection, true), visible = countIn(collection, false);
-    std::string text = std::to_string(all) + (all == 1 ? " photo" : " photos");
-    if (all != visible) text += ", " + std::to_string(all - visible) + " hidden";
-    return text;
+    if (all == visible) return std::to_string(all) + (all == 1 ? " photo" : " photos");
+    return std::to_string(visible) + " visible, " + std::to_string(all - visible) + " hidden";
 }
 
 void printCollections(const Objects& items, int depth) {
@@ -221,6 +220,12 @@ int samplePhotos(const Parsed& p) {
     int count = p.options.count("--count") ? std::atoi(p.options.at("--count").c_str()) : 6;
     if (count < 1 || count > 1000) fail("sample-photos: --count wants a number from 1 to 1000", 2);
     std::string label = p.options.count("--label") ? p.options.at("--label") : "Sample";
+    double date = photos::nowSinceReferenceDate();
+    if (p.options.count("--date")) {
+        auto parsed = parseIsoDate(p.options.at("--date"));
+        if (!parsed) fail("sample-photos: --date wants an ISO date such as 2026-12-08T09:30:00Z", 2);
+        date = *parsed;
+    }
     fs::path dir = p.positional[0];
     std::error_code ec;
     fs::create_directories(dir, ec);
@@ -230,6 +235,7 @@ int samplePhotos(const Parsed& p) {
         gfx::SamplePhotoSpec spec;
         spec.index = i;
         spec.label = label + " " + std::to_string(i);
+        spec.dateText = formatDate(date + 3600.0 * (i - 1)).substr(0, 16); // one an hour
         spec.width = 1200;
         spec.height = 900;
         char name[32];
@@ -251,7 +257,7 @@ const std::map<std::string, CommandSpec>& libraryCommands() {
                       addmedia}},
         {"mkalbum", {"mkalbum TITLE [--folder NAME] [--root DIR]", {"--folder"}, {}, 1, 1, mkalbum}},
         {"library", {"library [--root DIR]", {}, {}, 0, 0, library}},
-        {"sample-photos", {"sample-photos DIR [--count N] [--label TEXT]", {"--count", "--label"}, {}, 1, 1,
+        {"sample-photos", {"sample-photos DIR [--count N] [--label TEXT] [--date ISO]", {"--count", "--label", "--date"}, {}, 1, 1,
                            samplePhotos, true}},
     };
     return c;
