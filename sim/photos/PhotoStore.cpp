@@ -411,17 +411,14 @@ std::optional<int64_t> nullableInteger(const Statement& s, int column) {
     return s.integer(column);
 }
 
-std::vector<AlbumRecord> albumRows(Statement& s) {
-    std::vector<AlbumRecord> out;
-    while (s.step()) out.push_back(AlbumRecord{s.integer(0), s.text(1), s.text(2), nullableInteger(s, 3)});
+// Rows of (id, uuid, title, containing folder): albums or folders.
+template <class Record> std::vector<Record> shelfRows(Statement& s) {
+    std::vector<Record> out;
+    while (s.step()) out.push_back(Record{s.integer(0), s.text(1), s.text(2), nullableInteger(s, 3)});
     return out;
 }
-
-std::vector<FolderRecord> folderRows(Statement& s) {
-    std::vector<FolderRecord> out;
-    while (s.step()) out.push_back(FolderRecord{s.integer(0), s.text(1), s.text(2), nullableInteger(s, 3)});
-    return out;
-}
+std::vector<AlbumRecord> albumRows(Statement& s) { return shelfRows<AlbumRecord>(s); }
+std::vector<FolderRecord> folderRows(Statement& s) { return shelfRows<FolderRecord>(s); }
 
 // "?, ?, ?" for n values.
 std::string placeholders(std::size_t n) {
@@ -465,22 +462,45 @@ std::vector<AlbumRecord> PhotoStore::albums(const std::optional<std::string>& ti
     });
 }
 
+namespace {
+
+// Albums and folders share a shape: id, uuid, title, and the folder each
+// sits in (an album's "folder", a folder's "parent").
+template <class Record> struct Shelf;
+template <> struct Shelf<AlbumRecord> {
+    static constexpr const char* kSelect = "SELECT id, uuid, title, folder FROM albums";
+    static constexpr const char* kParent = "folder";
+    static std::vector<AlbumRecord> rows(Statement& s) { return albumRows(s); }
+};
+template <> struct Shelf<FolderRecord> {
+    static constexpr const char* kSelect = "SELECT id, uuid, title, parent FROM folders";
+    static constexpr const char* kParent = "parent";
+    static std::vector<FolderRecord> rows(Statement& s) { return folderRows(s); }
+};
+
+template <class Record> std::vector<Record> inFolder(Database& db, std::optional<int64_t> folder) {
+    using S = Shelf<Record>;
+    Statement s = db.prepare(std::string(S::kSelect) + " WHERE " + S::kParent + (folder ? " = ?" : " IS NULL") +
+                             " ORDER BY id");
+    if (folder) s.bind(1, *folder);
+    return S::rows(s);
+}
+
+template <class Record> std::vector<Record> withUuids(Database& db, const std::vector<std::string>& uuids) {
+    using S = Shelf<Record>;
+    Statement s = db.prepare(std::string(S::kSelect) + " WHERE uuid IN (" + placeholders(uuids.size()) + ") ORDER BY id");
+    for (std::size_t i = 0; i < uuids.size(); ++i) s.bind(static_cast<int>(i + 1), uuids[i]);
+    return S::rows(s);
+}
+
+} // namespace
+
 std::vector<AlbumRecord> PhotoStore::albumsInFolder(std::optional<int64_t> folder) {
-    return read([&](Database& db) {
-        Statement s = db.prepare(folder ? "SELECT id, uuid, title, folder FROM albums WHERE folder = ? ORDER BY id"
-                                        : "SELECT id, uuid, title, folder FROM albums WHERE folder IS NULL ORDER BY id");
-        if (folder) s.bind(1, *folder);
-        return albumRows(s);
-    });
+    return read([&](Database& db) { return inFolder<AlbumRecord>(db, folder); });
 }
 
 std::vector<AlbumRecord> PhotoStore::albumsWithUuids(const std::vector<std::string>& uuids) {
-    return read([&](Database& db) {
-        Statement s = db.prepare("SELECT id, uuid, title, folder FROM albums WHERE uuid IN (" +
-                                 placeholders(uuids.size()) + ") ORDER BY id");
-        for (std::size_t i = 0; i < uuids.size(); ++i) s.bind(static_cast<int>(i + 1), uuids[i]);
-        return albumRows(s);
-    });
+    return read([&](Database& db) { return withUuids<AlbumRecord>(db, uuids); });
 }
 
 std::vector<AlbumRecord> PhotoStore::albumsContaining(int64_t asset) {
@@ -501,21 +521,11 @@ std::vector<FolderRecord> PhotoStore::folders() {
 }
 
 std::vector<FolderRecord> PhotoStore::foldersIn(std::optional<int64_t> parent) {
-    return read([&](Database& db) {
-        Statement s = db.prepare(parent ? "SELECT id, uuid, title, parent FROM folders WHERE parent = ? ORDER BY id"
-                                        : "SELECT id, uuid, title, parent FROM folders WHERE parent IS NULL ORDER BY id");
-        if (parent) s.bind(1, *parent);
-        return folderRows(s);
-    });
+    return read([&](Database& db) { return inFolder<FolderRecord>(db, parent); });
 }
 
 std::vector<FolderRecord> PhotoStore::foldersWithUuids(const std::vector<std::string>& uuids) {
-    return read([&](Database& db) {
-        Statement s = db.prepare("SELECT id, uuid, title, parent FROM folders WHERE uuid IN (" +
-                                 placeholders(uuids.size()) + ") ORDER BY id");
-        for (std::size_t i = 0; i < uuids.size(); ++i) s.bind(static_cast<int>(i + 1), uuids[i]);
-        return folderRows(s);
-    });
+    return read([&](Database& db) { return withUuids<FolderRecord>(db, uuids); });
 }
 
 std::vector<int64_t> PhotoStore::assetIds(const AssetQuery& q) {

@@ -73,12 +73,17 @@ Ref<rt::Object> makePlaceholder(const std::string& identifier) {
 
 std::string placeholderIdentifier(PlaceholderObject* self, rt::Sel) { return self->localIdentifier; }
 
-// ---- PHAssetCollectionChangeRequest -----------------------------------------------------------------
-Ref<CollectionRequestObject> newCollectionRequest(const char* what) {
+// A request of the running change block, recorded in the order made.
+template <class Request> Ref<Request> newRequest(rt::Class* cls, const char* what) {
     ChangeContext& ctx = currentChange(what);
-    auto r = rt::createInstance<CollectionRequestObject>(kit::classes().collectionChangeRequest);
+    auto r = rt::createInstance<Request>(cls);
     ctx.requests.push_back(r);
     return r;
+}
+
+// ---- PHAssetCollectionChangeRequest -----------------------------------------------------------------
+Ref<CollectionRequestObject> newCollectionRequest(const char* what) {
+    return newRequest<CollectionRequestObject>(kit::classes().collectionChangeRequest, what);
 }
 
 Ref<rt::Object> creationRequestWithTitle(rt::Id, rt::Sel, std::string title) {
@@ -128,10 +133,7 @@ std::string requestTitle(CollectionRequestObject* self, rt::Sel) { return self->
 
 // ---- PHAssetChangeRequest ----------------------------------------------------------------------------
 Ref<AssetRequestObject> newAssetRequest(const char* what) {
-    ChangeContext& ctx = currentChange(what);
-    auto r = rt::createInstance<AssetRequestObject>(kit::classes().assetChangeRequest);
-    ctx.requests.push_back(r);
-    return r;
+    return newRequest<AssetRequestObject>(kit::classes().assetChangeRequest, what);
 }
 
 Ref<rt::Object> creationRequestFromImage(rt::Id, rt::Sel, std::string path) {
