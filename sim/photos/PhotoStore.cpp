@@ -4,7 +4,11 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <cerrno>
+#include <fcntl.h>
 #include <random>
+#include <sys/file.h>
+#include <unistd.h>
 #include <thread>
 
 #include "sim/foundation/DevicePaths.h"
@@ -137,7 +141,8 @@ Checked failure(Database& db, const std::string& step) {
 // connection on the file, and SQLite answers "busy" at once rather than wait
 // for one, so the switch is retried for a while.
 bool ensureWal(Database& db) {
-    for (int attempt = 0; attempt < 500; ++attempt) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < deadline) {
         Statement mode = db.prepare("PRAGMA journal_mode");
         if (mode && mode.step() && mode.text(0) == "wal") return true;
         mode = Statement();
@@ -194,38 +199,67 @@ std::string newUuid() {
     return s;
 }
 
-bool PhotoStore::migrate(Database& db) {
+std::optional<std::string> PhotoStore::migrate(Database& db) {
     auto version = userVersion(db);
-    if (!version) return false;
-    if (*version == kSchemaVersion) return true;
+    if (!version) return "reading the schema version: " + db.lastError();
+    if (*version == kSchemaVersion) return std::nullopt;
     // Tables are rebuilt under references to them; the check at the end of
     // each migration makes sure no reference was left dangling.
-    if (!db.exec("PRAGMA foreign_keys=OFF")) return false;
-    bool ok = true;
+    if (!db.exec("PRAGMA foreign_keys=OFF")) return "turning off foreign keys: " + db.lastError();
+    std::optional<std::string> failure;
     for (;;) {
         if (!db.exec("BEGIN IMMEDIATE")) {
-            ok = false;
+            failure = "starting a migration: " + db.lastError();
             break;
         }
         // Read again under the write lock: another process opening the same
         // new library may have migrated it meanwhile.
         version = userVersion(db);
         if (!version || *version >= kSchemaVersion) {
-            ok = db.exec("COMMIT") && version;
+            if (!version) failure = "reading the schema version: " + db.lastError();
+            if (!db.exec("COMMIT") && !failure) failure = "ending the migration: " + db.lastError();
             break;
         }
         int v = *version;
-        ok = db.exec(kMigrations[v]) && foreignKeysHold(db) && db.exec("PRAGMA user_version = " + std::to_string(v + 1));
-        ok = db.exec(ok ? "COMMIT" : "ROLLBACK") && ok;
-        if (!ok) break;
+        bool ok = db.exec(kMigrations[v]) && foreignKeysHold(db) &&
+                  db.exec("PRAGMA user_version = " + std::to_string(v + 1));
+        if (!ok) failure = "migrating to schema " + std::to_string(v + 1) + ": " + db.lastError();
+        if (!db.exec(ok ? "COMMIT" : "ROLLBACK") && !failure) failure = "committing schema " + std::to_string(v + 1) + ": " + db.lastError();
+        if (failure) break;
     }
-    return db.exec("PRAGMA foreign_keys=ON") && ok;
+    if (!db.exec("PRAGMA foreign_keys=ON") && !failure) failure = "turning on foreign keys: " + db.lastError();
+    return failure;
 }
+
+namespace {
+// Held while a process opens, checks and migrates the library: apps that
+// start together would otherwise race to create it, switch it to WAL and
+// migrate it. An advisory lock on a file beside the library; the kernel
+// drops it if the process dies.
+class OpenLock {
+public:
+    explicit OpenLock(const fs::path& library) {
+        m_fd = ::open((library.string() + ".openlock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (m_fd >= 0)
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~OpenLock() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    OpenLock(const OpenLock&) = delete;
+    OpenLock& operator=(const OpenLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+} // namespace
 
 std::unique_ptr<PhotoStore> PhotoStore::open(const std::string& devicePath) {
     fs::path host = fnd::hostPath(devicePath);
     std::error_code ec;
     fs::create_directories(host.parent_path(), ec);
+    OpenLock opening(host);
     std::optional<std::string> aside;
     Checked checked;
     if (fs::exists(host, ec)) {
@@ -239,9 +273,9 @@ std::unique_ptr<PhotoStore> PhotoStore::open(const std::string& devicePath) {
         }
     }
     if (!checked.db && (aside || !fs::exists(host, ec))) checked = openChecked(host.string());
-    if (!checked.db || !migrate(*checked.db)) {
-        fnd::systemLog(fnd::LogLevel::Error, "photos: cannot open the library at " + devicePath +
-                                                 (checked.why.empty() ? "" : " (" + checked.why + ")"));
+    std::optional<std::string> failure = checked.db ? migrate(*checked.db) : checked.why;
+    if (failure) {
+        fnd::systemLog(fnd::LogLevel::Error, "photos: cannot open the library at " + devicePath + " (" + *failure + ")");
         return nullptr;
     }
     std::unique_ptr<PhotoStore> store(new PhotoStore(std::move(*checked.db)));

@@ -182,7 +182,8 @@ public:
 
 private:
     explicit PhotoStore(Database db) : m_db(std::move(db)) {}
-    static bool migrate(Database& db);
+    // Brings the schema to kSchemaVersion; what failed, if anything did.
+    static std::optional<std::string> migrate(Database& db);
     std::optional<std::string> m_setAside;
     std::mutex m_lock; // one statement or transaction at a time on this connection
     Database m_db;
