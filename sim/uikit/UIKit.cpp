@@ -1,0 +1,21 @@
+#include "sim/uikit/UIKit.h"
+
+#include <mutex>
+
+#include "sim/graphics/UIImage.h"
+#include "sim/uikit/UIColor.h"
+#include "sim/uikit/UIView.h"
+
+namespace uikit {
+
+void registerUIKit() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        gfx::registerUIImage();
+        defineUIColor();
+        defineUIView();
+        defineAnimations();
+    });
+}
+
+} // namespace uikit
