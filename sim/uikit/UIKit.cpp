@@ -4,6 +4,8 @@
 
 #include "sim/graphics/UIImage.h"
 #include "sim/uikit/UIColor.h"
+#include "sim/uikit/UIFont.h"
+#include "sim/uikit/UILabel.h"
 #include "sim/uikit/UIView.h"
 
 namespace uikit {
@@ -15,6 +17,9 @@ void registerUIKit() {
         defineUIColor();
         defineUIView();
         defineAnimations();
+        defineUIFont();
+        defineUILabel();
+        defineUIImageView();
     });
 }
 

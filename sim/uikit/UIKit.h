@@ -1,6 +1,8 @@
 #pragma once
 // UIKit on the device: its classes as runtime classes. Built so far: UIColor,
-// UIView with CALayer, layout passes, hit-testing and block animations.
+// UIView with CALayer, layout passes, hit-testing and block animations,
+// UIFont with text measured by Pango, UILabel, UIImageView, and the
+// renderer that draws a view tree (Render.h).
 
 namespace uikit {
 
