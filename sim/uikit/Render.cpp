@@ -1,9 +1,11 @@
 #include "sim/uikit/Render.h"
 
 #include <cairo.h>
+#include <algorithm>
 #include <cmath>
 
 #include "sim/graphics/UIImage.h"
+#include "sim/uikit/UIActivityIndicatorView.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UILabel.h"
 
@@ -51,6 +53,35 @@ void drawLabel(cairo_t* cr, const LabelObject& label) {
     drawText(cr, label.text, {{0, 0}, label.frame.size}, style, static_cast<TextAlignment>(label.alignment));
 }
 
+// The blur of an effect view, approximated by a translucent layer of its tint.
+void drawEffect(cairo_t* cr, const EffectViewObject& e, double radius) {
+    long style = blurStyleOf(e.effect.get());
+    if (style < 0) return;
+    Rgba tint = style == 2 ? Rgba{0.11, 0.11, 0.11, 0.73} : style == 1 ? Rgba{1, 1, 1, 0.6} : Rgba{0.97, 0.97, 0.97, 0.8};
+    roundedRect(cr, e.frame.size.width, e.frame.size.height, radius);
+    setColor(cr, tint);
+    cairo_fill(cr);
+}
+
+// Twelve spokes around the centre, fading, as the spinner's one frame.
+void drawSpinner(cairo_t* cr, const SpinnerObject& s) {
+    double w = s.frame.size.width, h = s.frame.size.height;
+    double outer = std::min(w, h) / 2, inner = outer * 0.45;
+    double shade = s.style == 2 ? 0.4 : 1;
+    cairo_save(cr);
+    cairo_translate(cr, w / 2, h / 2);
+    cairo_set_line_width(cr, std::max(1.5, outer * 0.22));
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    for (int i = 0; i < 12; ++i) {
+        double a = i * M_PI / 6;
+        cairo_set_source_rgba(cr, shade, shade, shade, 0.25 + 0.75 * i / 11.0);
+        cairo_move_to(cr, inner * std::cos(a), inner * std::sin(a));
+        cairo_line_to(cr, outer * std::cos(a), outer * std::sin(a));
+        cairo_stroke(cr);
+    }
+    cairo_restore(cr);
+}
+
 void drawView(cairo_t* cr, const ViewObject& v) {
     if (v.hidden || v.alpha <= 0) return;
     double w = v.frame.size.width, h = v.frame.size.height;
@@ -69,6 +100,9 @@ void drawView(cairo_t* cr, const ViewObject& v) {
         roundedRect(cr, w, h, radius);
         cairo_clip(cr);
     }
+    auto* self = const_cast<ViewObject*>(&v);
+    if (const EffectViewObject* e = effectViewOf(self)) drawEffect(cr, *e, radius);
+    if (const SpinnerObject* s = spinnerOf(self)) drawSpinner(cr, *s);
     if (const LabelObject* label = labelOf(const_cast<ViewObject*>(&v))) drawLabel(cr, *label);
     if (const ImageViewObject* iv = imageViewOf(const_cast<ViewObject*>(&v))) drawImage(cr, *iv);
     cairo_translate(cr, -v.boundsOrigin.x, -v.boundsOrigin.y);

@@ -3,10 +3,13 @@
 #include <mutex>
 
 #include "sim/graphics/UIImage.h"
+#include "sim/uikit/UIActivityIndicatorView.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIFont.h"
 #include "sim/uikit/UILabel.h"
+#include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIView.h"
+#include "sim/uikit/UIViewController.h"
 
 namespace uikit {
 
@@ -20,6 +23,11 @@ void registerUIKit() {
         defineUIFont();
         defineUILabel();
         defineUIImageView();
+        defineUIActivityIndicatorView();
+        defineUIVisualEffectView();
+        defineUIScreen();
+        defineUIViewController();
+        defineUIWindow();
     });
 }
 
