@@ -6,6 +6,7 @@
 #include "sim/uikit/UIActivityIndicatorView.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIFont.h"
+#include "sim/uikit/UIGestureRecognizer.h"
 #include "sim/uikit/UILabel.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIView.h"
@@ -28,6 +29,7 @@ void registerUIKit() {
         defineUIScreen();
         defineUIViewController();
         defineUIWindow();
+        defineGestureRecognizers();
     });
 }
 

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "sim/dispatch/RunLoop.h"
+#include "sim/uikit/UIGestureRecognizer.h"
 
 namespace uikit {
 
@@ -122,10 +123,13 @@ void setUserInteractionEnabled(ViewObject* self, rt::Sel, bool e) { self->userIn
 
 Objects gestureRecognizers(ViewObject* self, rt::Sel) { return self->gestureRecognizers; }
 void addGestureRecognizer(ViewObject* self, rt::Sel, Ref<rt::Object> g) {
-    if (g && std::find(self->gestureRecognizers.begin(), self->gestureRecognizers.end(), g) == self->gestureRecognizers.end())
-        self->gestureRecognizers.push_back(std::move(g));
+    if (!g || std::find(self->gestureRecognizers.begin(), self->gestureRecognizers.end(), g) != self->gestureRecognizers.end())
+        return;
+    attachRecognizer(g.get(), self);
+    self->gestureRecognizers.push_back(std::move(g));
 }
 void removeGestureRecognizer(ViewObject* self, rt::Sel, Ref<rt::Object> g) {
+    attachRecognizer(g.get(), nullptr);
     auto& list = self->gestureRecognizers;
     list.erase(std::remove(list.begin(), list.end(), g), list.end());
 }

@@ -1,0 +1,173 @@
+#include "sim/uikit/UIGestureRecognizer.h"
+
+#include <cmath>
+
+#include "sim/dispatch/RunLoop.h"
+#include "sim/uikit/UIView.h"
+
+namespace uikit {
+
+using rt::Ref;
+using namespace rt::literals;
+
+namespace {
+
+rt::Class* g_recognizer = nullptr;
+rt::Class* g_tap = nullptr;
+rt::Class* g_longPress = nullptr;
+
+class RecognizerObject : public rt::Object {
+public:
+    using Object::Object;
+    std::vector<std::pair<Ref<rt::Object>, rt::Sel>> targets;
+    long state = kPossible;
+    ViewObject* view = nullptr; // not retained: the view owns its recognisers
+    Ref<rt::Object> delegate;
+    bool enabled = true;
+    gfx::CGPoint start, last; // window coordinates
+    double minimumPressDuration = 0.5;
+    double allowableMovement = 10;
+    std::shared_ptr<dsp::Timer> pressTimer;
+};
+
+RecognizerObject* recognizerOf(rt::Id o) {
+    return o && g_recognizer && rt::isKindOf(o, g_recognizer) ? static_cast<RecognizerObject*>(o) : nullptr;
+}
+
+Ref<rt::Object> initWithTarget(RecognizerObject* self, rt::Sel, Ref<rt::Object> target, rt::Sel action) {
+    if (target && action) self->targets.emplace_back(std::move(target), action);
+    return Ref<rt::Object>(self);
+}
+void addTarget(RecognizerObject* self, rt::Sel, Ref<rt::Object> target, rt::Sel action) {
+    if (target && action) self->targets.emplace_back(std::move(target), action);
+}
+long state(RecognizerObject* self, rt::Sel) { return self->state; }
+Ref<rt::Object> view(RecognizerObject* self, rt::Sel) { return Ref<rt::Object>(self->view); }
+Ref<rt::Object> delegate(RecognizerObject* self, rt::Sel) { return self->delegate; }
+void setDelegate(RecognizerObject* self, rt::Sel, Ref<rt::Object> d) { self->delegate = std::move(d); }
+bool isEnabled(RecognizerObject* self, rt::Sel) { return self->enabled; }
+void setEnabled(RecognizerObject* self, rt::Sel, bool e) { self->enabled = e; }
+double minimumPressDuration(RecognizerObject* self, rt::Sel) { return self->minimumPressDuration; }
+void setMinimumPressDuration(RecognizerObject* self, rt::Sel, double d) { self->minimumPressDuration = d; }
+double allowableMovement(RecognizerObject* self, rt::Sel) { return self->allowableMovement; }
+
+gfx::CGPoint locationInView(RecognizerObject* self, rt::Sel, Ref<rt::Object> in) {
+    // The last touch, from window coordinates into the view's.
+    ViewObject* target = viewOf(in.get());
+    if (!target) return self->last;
+    gfx::CGPoint origin = rt::send<gfx::CGPoint>(in, "convertPoint:toView:"_sel, gfx::CGPoint{0, 0}, Ref<rt::Object>());
+    return {self->last.x - origin.x, self->last.y - origin.y};
+}
+
+void fire(RecognizerObject* r, long newState) {
+    r->state = newState;
+    Ref<rt::Object> keep(r);
+    for (auto [target, action] : std::vector(r->targets)) rt::send(target, action, keep);
+}
+
+bool shouldBegin(RecognizerObject* r) {
+    if (!r->enabled) return false;
+    if (r->delegate && rt::respondsTo(r->delegate.get(), "gestureRecognizerShouldBegin:"_sel))
+        return rt::send<bool>(r->delegate, "gestureRecognizerShouldBegin:"_sel, Ref<rt::Object>(r));
+    return true;
+}
+
+double distance(gfx::CGPoint a, gfx::CGPoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+// ---- the touch sequence ------------------------------------------------------------------------
+std::vector<Ref<rt::Object>> g_tracking; // the recognisers seeing the current touch
+
+void down(RecognizerObject* r, gfx::CGPoint p) {
+    r->state = kPossible;
+    r->start = r->last = p;
+    if (!rt::isKindOf(r, g_longPress)) return;
+    dsp::RunLoop* main = dsp::RunLoop::main();
+    if (!main) return;
+    Ref<rt::Object> keep(r);
+    r->pressTimer = main->scheduleTimer(dsp::seconds(r->minimumPressDuration), false, [keep](dsp::Timer&) {
+        auto* lp = recognizerOf(keep.get());
+        if (lp->state == kPossible && shouldBegin(lp)) fire(lp, kBegan);
+        else if (lp->state == kPossible) lp->state = kFailed;
+    });
+}
+
+void move(RecognizerObject* r, gfx::CGPoint p) {
+    r->last = p;
+    if (r->state == kFailed) return;
+    bool tooFar = distance(p, r->start) > r->allowableMovement;
+    if (rt::isKindOf(r, g_longPress)) {
+        if (r->state == kBegan || r->state == kChanged) fire(r, kChanged);
+        else if (tooFar) {
+            r->state = kFailed;
+            if (r->pressTimer) r->pressTimer->invalidate();
+        }
+    } else if (tooFar) {
+        r->state = kFailed;
+    }
+}
+
+void up(RecognizerObject* r, gfx::CGPoint p) {
+    r->last = p;
+    if (r->pressTimer) r->pressTimer->invalidate();
+    r->pressTimer.reset();
+    if (rt::isKindOf(r, g_longPress)) {
+        if (r->state == kBegan || r->state == kChanged) fire(r, kEnded);
+        else r->state = kFailed;
+    } else if (r->state == kPossible && distance(p, r->start) <= r->allowableMovement && shouldBegin(r)) {
+        fire(r, kEnded);
+    } else {
+        r->state = kFailed;
+    }
+}
+
+} // namespace
+
+void defineGestureRecognizers() {
+    g_recognizer = rt::defineClass("UIGestureRecognizer", nullptr, rt::factoryOf<RecognizerObject>);
+    rt::Class* c = g_recognizer;
+    rt::addMethod<&initWithTarget>(c, "initWithTarget:action:"_sel);
+    rt::addMethod<&addTarget>(c, "addTarget:action:"_sel);
+    rt::addMethod<&state>(c, "state"_sel);
+    rt::addMethod<&view>(c, "view"_sel);
+    rt::addMethod<&delegate>(c, "delegate"_sel);
+    rt::addMethod<&setDelegate>(c, "setDelegate:"_sel);
+    rt::addMethod<&isEnabled>(c, "isEnabled"_sel);
+    rt::addMethod<&setEnabled>(c, "setEnabled:"_sel);
+    rt::addMethod<&locationInView>(c, "locationInView:"_sel);
+    g_tap = rt::defineClass("UITapGestureRecognizer", c, rt::factoryOf<RecognizerObject>);
+    g_longPress = rt::defineClass("UILongPressGestureRecognizer", c, rt::factoryOf<RecognizerObject>);
+    rt::addMethod<&minimumPressDuration>(g_longPress, "minimumPressDuration"_sel);
+    rt::addMethod<&setMinimumPressDuration>(g_longPress, "setMinimumPressDuration:"_sel);
+    rt::addMethod<&allowableMovement>(g_longPress, "allowableMovement"_sel);
+}
+
+void attachRecognizer(rt::Id recognizer, ViewObject* view) {
+    if (RecognizerObject* r = recognizerOf(recognizer)) r->view = view;
+}
+
+void touchDown(rt::Id window, gfx::CGPoint p) {
+    g_tracking.clear();
+    ViewObject* w = viewOf(window);
+    if (!w) return;
+    gfx::CGPoint local{p.x - w->frame.origin.x, p.y - w->frame.origin.y};
+    auto hit = rt::send<Ref<rt::Object>>(window, "hitTest:withEvent:"_sel, local, Ref<rt::Object>());
+    for (ViewObject* v = viewOf(hit.get()); v; v = v->superview)
+        for (const auto& g : v->gestureRecognizers)
+            if (RecognizerObject* r = recognizerOf(g.get())) {
+                r->view = v;
+                g_tracking.push_back(g);
+                down(r, p);
+            }
+}
+
+void touchMove(gfx::CGPoint p) {
+    for (const auto& g : std::vector(g_tracking)) move(recognizerOf(g.get()), p);
+}
+
+void touchUp(gfx::CGPoint p) {
+    auto tracking = std::move(g_tracking);
+    g_tracking.clear();
+    for (const auto& g : tracking) up(recognizerOf(g.get()), p);
+}
+
+} // namespace uikit

@@ -1,0 +1,39 @@
+#pragma once
+// Gesture recognisers as runtime classes, fed by touch sequences on the main
+// run loop's clock.
+//
+// UIGestureRecognizer: -initWithTarget:action: -addTarget:action: -state
+//   -view -delegate -setDelegate: -isEnabled -setEnabled: -locationInView:
+//   Actions are sent through the runtime as "v@:@" (the recogniser).
+//   A delegate answering gestureRecognizerShouldBegin: with NO stops it.
+// UITapGestureRecognizer: recognised (state 3, ended) when a touch goes down
+//   and up without moving more than 10 points.
+// UILongPressGestureRecognizer: -minimumPressDuration (0.5 s)
+//   -setMinimumPressDuration: -allowableMovement (10): nothing before the
+//   duration; then began (1), changed (2) as the finger moves, ended (3)
+//   when it lifts; lifted or moved too far before that, it fails.
+//
+// States: 0 possible, 1 began, 2 changed, 3 ended (recognised),
+// 4 cancelled, 5 failed.
+
+#include "sim/graphics/Geometry.h"
+#include "sim/runtime/Runtime.h"
+
+namespace uikit {
+
+enum GestureState : long { kPossible = 0, kBegan = 1, kChanged = 2, kEnded = 3, kCancelled = 4, kFailed = 5 };
+
+void defineGestureRecognizers();
+
+class ViewObject;
+// The view a recogniser was added to (null when removed); UIView calls it.
+void attachRecognizer(rt::Id recognizer, ViewObject* view);
+
+// Touches on a window (window coordinates): the view under the point
+// (hit-testing) and its ancestors' recognisers see the sequence. One finger
+// at a time.
+void touchDown(rt::Id window, gfx::CGPoint p);
+void touchMove(gfx::CGPoint p);
+void touchUp(gfx::CGPoint p);
+
+} // namespace uikit
