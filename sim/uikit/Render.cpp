@@ -6,6 +6,7 @@
 
 #include "sim/graphics/UIImage.h"
 #include "sim/uikit/UIActivityIndicatorView.h"
+#include "sim/uikit/UIAlertController.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UILabel.h"
 
@@ -82,6 +83,21 @@ void drawSpinner(cairo_t* cr, const SpinnerObject& s) {
     cairo_restore(cr);
 }
 
+// A text field: its text (bullets when secure) or its grey placeholder.
+void drawTextField(cairo_t* cr, const TextFieldObject& f) {
+    std::string shown = f.text;
+    if (f.secure) {
+        shown.clear();
+        for (std::size_t i = 0; i < f.text.size(); ++i)
+            if ((static_cast<unsigned char>(f.text[i]) & 0xC0) != 0x80) shown += "\u2022";
+    }
+    TextStyle style;
+    style.font.pointSize = 13;
+    setColor(cr, shown.empty() ? Rgba{0.7, 0.7, 0.7, 1} : Rgba{0, 0, 0, 1});
+    drawText(cr, shown.empty() ? f.placeholder : shown, {{6, 0}, {f.frame.size.width - 12, f.frame.size.height}}, style,
+             TextAlignment::Left);
+}
+
 void drawView(cairo_t* cr, const ViewObject& v) {
     if (v.hidden || v.alpha <= 0) return;
     double w = v.frame.size.width, h = v.frame.size.height;
@@ -104,6 +120,7 @@ void drawView(cairo_t* cr, const ViewObject& v) {
     if (const EffectViewObject* e = effectViewOf(self)) drawEffect(cr, *e, radius);
     if (const SpinnerObject* s = spinnerOf(self)) drawSpinner(cr, *s);
     if (const LabelObject* label = labelOf(const_cast<ViewObject*>(&v))) drawLabel(cr, *label);
+    if (const TextFieldObject* f = textFieldOf(self)) drawTextField(cr, *f);
     if (const ImageViewObject* iv = imageViewOf(const_cast<ViewObject*>(&v))) drawImage(cr, *iv);
     cairo_translate(cr, -v.boundsOrigin.x, -v.boundsOrigin.y);
     for (const auto& sub : v.subviews)

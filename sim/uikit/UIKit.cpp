@@ -4,6 +4,7 @@
 
 #include "sim/graphics/UIImage.h"
 #include "sim/uikit/UIActivityIndicatorView.h"
+#include "sim/uikit/UIAlertController.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIFont.h"
 #include "sim/uikit/UIGestureRecognizer.h"
@@ -30,6 +31,7 @@ void registerUIKit() {
         defineUIViewController();
         defineUIWindow();
         defineGestureRecognizers();
+        defineUIAlertController();
     });
 }
 

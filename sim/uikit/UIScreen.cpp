@@ -3,6 +3,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/PropertyList.h"
 #include "sim/foundation/SystemLog.h"
 #include "sim/runtime/Runtime.h"
@@ -57,7 +58,7 @@ void actuateFeedback(rt::Id, rt::Sel, long code) {
 const ScreenModel& screenModel() {
     std::lock_guard guard(g_lock);
     if (!g_model) {
-        auto info = fnd::readDictionaryFile("/System/Library/device.plist");
+        auto info = fnd::hasDeviceRoot() ? fnd::readDictionaryFile("/System/Library/device.plist") : std::nullopt;
         const std::string* name = info ? fnd::valueForKey(*info, "model").string() : nullptr;
         g_model = modelNamed(name ? *name : "iphone8");
     }

@@ -9,7 +9,7 @@
 //
 // Models: iphone8 375 x 667 @2x, iphone8plus 414 x 736 @3x, iphonexs
 // 375 x 812 @3x, ipad 768 x 1024 @2x. Without the file (a test with no
-// booted device), an iPhone 8.
+// booted device, or no device root at all), an iPhone 8.
 
 #include <string>
 

@@ -44,6 +44,7 @@ Ref<rt::Object> presenting(ControllerObject* self, rt::Sel) { return Ref<rt::Obj
 void present(ControllerObject* self, rt::Sel, Ref<rt::Object> other, bool animated, rt::Block<void()> completion) {
     ControllerObject* next = controllerOf(other.get());
     if (!next || self->presented) return; // UIKit warns and presents nothing
+    if (rt::respondsTo(other.get(), "_checkBeforePresentation"_sel)) rt::send(other, "_checkBeforePresentation"_sel);
     Ref<rt::Object> window = windowOf(rt::send<Ref<rt::Object>>(self, "view"_sel).get());
     if (!window) window = keyWindow();
     self->presented = other;

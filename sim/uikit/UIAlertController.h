@@ -1,0 +1,52 @@
+#pragma once
+// UIAlertController, UIAlertAction and UITextField as runtime classes.
+//
+// UIAlertController (a UIViewController):
+//   +alertControllerWithTitle:message:preferredStyle: (0 action sheet, 1 alert)
+//   -title -message -preferredStyle -addAction: -actions
+//   -addTextFieldWithConfigurationHandler: -textFields
+//   -popoverPresentationController (-sourceView -setSourceView:
+//   -sourceRect -setSourceRect:)
+// UIAlertAction: +actionWithTitle:style:handler: (0 default, 1 cancel,
+//   2 destructive) -title -style
+// UITextField (a UIView): -text -setText: -placeholder -setPlaceholder:
+//   -isSecureTextEntry -setSecureTextEntry:
+//
+// Pressing a button closes the alert; its handler runs on the main run loop
+// once the alert has closed, with the action. An action sheet presented on
+// an iPad needs a popover source view, as on the device (without one the
+// process ends with the platform's message).
+//
+// Automation (what a person does with a presented alert) is in C++:
+// pressAlertButton and typeIntoAlertField.
+
+#include <string>
+
+#include "sim/uikit/UIView.h"
+
+namespace uikit {
+
+class TextFieldObject : public ViewObject {
+public:
+    using ViewObject::ViewObject;
+    std::string text, placeholder;
+    bool secure = false;
+};
+TextFieldObject* textFieldOf(rt::Id obj);
+
+inline constexpr long kAlertStyleActionSheet = 0;
+inline constexpr long kAlertStyleAlert = 1;
+inline constexpr long kActionStyleDefault = 0;
+inline constexpr long kActionStyleCancel = 1;
+
+void defineUIAlertController();
+
+// Presses the button titled `title` of a presented alert; false when it has
+// no such button or is not presented.
+bool pressAlertButton(rt::Id alert, const std::string& title);
+// Types into the alert's text field number `index`; false when there is none.
+bool typeIntoAlertField(rt::Id alert, std::size_t index, const std::string& text);
+// Whether the object is an alert controller.
+bool isAlert(rt::Id obj);
+
+} // namespace uikit
