@@ -45,8 +45,10 @@ TEST_F(Alerts, TextEnteredReachesTheHandlerWhichRunsAfterTheAlertHasClosed) {
              }));
     std::vector<std::string> seen;
     rt::send(a, "addAction:"_sel, action("Cancel", uikit::kActionStyleCancel, nullptr));
-    rt::send(a, "addAction:"_sel, action("OK", uikit::kActionStyleDefault, [&, a](Ref<rt::Object> act) {
-                 auto field = rt::send<std::vector<Ref<rt::Object>>>(a, "textFields"_sel)[0];
+    // The handler holds the field, not the alert: an alert holding its own
+    // action's handler would be a cycle that never ends.
+    auto field = rt::send<std::vector<Ref<rt::Object>>>(a, "textFields"_sel)[0];
+    rt::send(a, "addAction:"_sel, action("OK", uikit::kActionStyleDefault, [&, field](Ref<rt::Object> act) {
                  seen.push_back(rt::send<std::string>(act, "title"_sel) + ":" + rt::send<std::string>(field, "text"_sel));
              }));
     rt::send(root, "presentViewController:animated:completion:"_sel, a, true, rt::Block<void()>());
