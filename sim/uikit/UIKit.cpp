@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "sim/dispatch/NSTimer.h"
 #include "sim/graphics/UIImage.h"
 #include "sim/uikit/UIActivityIndicatorView.h"
 #include "sim/uikit/UIAlertController.h"
@@ -19,6 +20,7 @@ void registerUIKit() {
     static std::once_flag once;
     std::call_once(once, [] {
         gfx::registerUIImage();
+        dsp::defineNSTimer();
         defineUIColor();
         defineUIView();
         defineAnimations();

@@ -18,6 +18,7 @@
 #include "sim/foundation/SystemLog.h"
 #include "sim/ipc/SocketTransport.h"
 #include "sim/photos/kit/PhotoKit.h"
+#include "sim/uikit/UIKit.h"
 
 using namespace rt::literals;
 
@@ -58,6 +59,7 @@ int main() {
         [&mainLoop](const fnd::Dictionary& op) { onLifecycle(mainLoop, op); });
 
     // The frameworks' classes exist before any injected library looks for them.
+    uikit::registerUIKit();
     photos::registerPhotoKit();
     if (apps::findApp(*bundle)->linksPhotosUI) photos::registerPhotosUI();
     rt::Class* appClass = apps::registerApplicationClasses(*bundle);

@@ -3,6 +3,7 @@
 #include "sim/apps/catalog/AppCatalog.h"
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/SystemLog.h"
+#include "sim/uikit/UIViewController.h"
 
 namespace apps {
 
@@ -17,6 +18,14 @@ void logLifecycle(rt::Id, rt::Sel cmd, rt::Ref<rt::Object>) {
                    "app: " + (bundle ? *bundle : std::string("?")) + " " + cmd->name);
 }
 rt::Ref<rt::Object> sharedApplicationImp(rt::Id, rt::Sel) { return g_shared; }
+rt::Ref<rt::Object> keyWindowImp(rt::Id, rt::Sel) { return uikit::keyWindow(); }
+// Opening a URL on the device: logged, so that a test or a person sees
+// which app would have opened it.
+bool openURLImp(rt::Id, rt::Sel, std::string url) {
+    const auto& bundle = fnd::mainBundleIdentifier();
+    fnd::systemLog(fnd::LogLevel::Notice, "app: " + (bundle ? *bundle : std::string("?")) + " openURL " + url);
+    return true;
+}
 } // namespace
 
 rt::Class* registerApplicationClasses(const std::string& bundleIdentifier) {
@@ -27,6 +36,8 @@ rt::Class* registerApplicationClasses(const std::string& bundleIdentifier) {
                               "applicationWillEnterForeground:", "applicationWillTerminate:"})
             rt::addMethod<&logLifecycle>(base, rt::sel(s));
         rt::addMethod<&sharedApplicationImp>(rt::objectGetClass(base), "sharedApplication"_sel);
+        rt::addMethod<&keyWindowImp>(base, "keyWindow"_sel);
+        rt::addMethod<&openURLImp>(base, "openURL:"_sel);
     }
     const AppInfo* info = findApp(bundleIdentifier);
     if (!info) return base;

@@ -1,6 +1,7 @@
 #pragma once
-// The application object of an app process (UIApplication), with the
-// lifecycle messages the process sends it. Each installed app has its own
+// The application object of an app process (UIApplication:
+// +sharedApplication, -keyWindow, -openURL:), with the lifecycle messages
+// the process sends it. Each installed app has its own
 // subclass, named in the app catalog (SpringBoard, PhotosApplication, ...);
 // the stock apps override these methods with their own behaviour.
 
