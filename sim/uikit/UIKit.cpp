@@ -10,6 +10,7 @@
 #include "sim/uikit/UIFont.h"
 #include "sim/uikit/UIGestureRecognizer.h"
 #include "sim/uikit/UILabel.h"
+#include "sim/uikit/UINavigationController.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/UIViewController.h"
@@ -34,6 +35,7 @@ void registerUIKit() {
         defineUIWindow();
         defineGestureRecognizers();
         defineUIAlertController();
+        defineContainers();
     });
 }
 
