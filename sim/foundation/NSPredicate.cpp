@@ -87,11 +87,11 @@ rt::Ref<rt::Object> makeSortDescriptor(const std::string& key, bool ascending) {
 }
 
 const PredicateObject* predicateOf(rt::Id obj) {
-    return obj && g_predicate && rt::isKindOf(obj, g_predicate) ? static_cast<PredicateObject*>(obj) : nullptr;
+    return rt::objectAs<PredicateObject>(obj, g_predicate);
 }
 
 const SortDescriptorObject* sortDescriptorOf(rt::Id obj) {
-    return obj && g_sort && rt::isKindOf(obj, g_sort) ? static_cast<SortDescriptorObject*>(obj) : nullptr;
+    return rt::objectAs<SortDescriptorObject>(obj, g_sort);
 }
 
 } // namespace fnd

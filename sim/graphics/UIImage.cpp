@@ -42,9 +42,8 @@ rt::Ref<rt::Object> makeUIImage(Image image, double scale) {
 }
 
 const Image* imageOf(rt::Id uiImage) {
-    if (!uiImage || !g_class || !rt::isKindOf(uiImage, g_class)) return nullptr;
-    auto* o = static_cast<UIImageObject*>(uiImage);
-    return o->image ? &*o->image : nullptr;
+    auto* o = rt::objectAs<UIImageObject>(uiImage, g_class);
+    return o && o->image ? &*o->image : nullptr;
 }
 
 } // namespace gfx

@@ -47,6 +47,11 @@ template <class T = Object> Ref<T> createInstance(Class* cls) {
 
 bool respondsTo(Id obj, Sel sel);
 bool isKindOf(Id obj, Class* cls);
+// The object as the C++ type of its class's instances, when it is of the
+// class (or a subclass); null for nil, another kind, or a class not defined yet.
+template <class T> T* objectAs(Id obj, Class* cls) {
+    return obj && cls && isKindOf(obj, cls) ? static_cast<T*>(obj) : nullptr;
+}
 bool classIsSubclassOf(Class* cls, Class* ancestor);
 const std::string& className(Id obj); // "nil" for nil
 

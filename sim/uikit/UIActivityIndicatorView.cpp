@@ -85,13 +85,14 @@ void defineUIVisualEffectView() {
 }
 
 SpinnerObject* spinnerOf(rt::Id obj) {
-    return obj && g_spinner && rt::isKindOf(obj, g_spinner) ? static_cast<SpinnerObject*>(obj) : nullptr;
+    return rt::objectAs<SpinnerObject>(obj, g_spinner);
 }
 EffectViewObject* effectViewOf(rt::Id obj) {
-    return obj && g_effectView && rt::isKindOf(obj, g_effectView) ? static_cast<EffectViewObject*>(obj) : nullptr;
+    return rt::objectAs<EffectViewObject>(obj, g_effectView);
 }
 long blurStyleOf(rt::Id effect) {
-    return effect && g_effect && rt::isKindOf(effect, g_effect) ? static_cast<BlurEffectObject*>(effect)->style : -1;
+    auto* e = rt::objectAs<BlurEffectObject>(effect, g_effect);
+    return e ? e->style : -1;
 }
 
 } // namespace uikit

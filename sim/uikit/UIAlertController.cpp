@@ -46,7 +46,7 @@ public:
     Ref<rt::Object> popover;
 };
 
-AlertObject* alertOf(rt::Id o) { return o && g_alert && rt::isKindOf(o, g_alert) ? static_cast<AlertObject*>(o) : nullptr; }
+AlertObject* alertOf(rt::Id o) { return rt::objectAs<AlertObject>(o, g_alert); }
 
 // ---- UIAlertAction ----------------------------------------------------------------------------
 Ref<rt::Object> actionWithTitle(rt::Id, rt::Sel, std::string title, long style, rt::Block<void(Ref<rt::Object>)> handler) {
@@ -199,7 +199,7 @@ void defineUIAlertController() {
 bool isAlert(rt::Id obj) { return alertOf(obj) != nullptr; }
 
 TextFieldObject* textFieldOf(rt::Id obj) {
-    return obj && g_textField && rt::isKindOf(obj, g_textField) ? static_cast<TextFieldObject*>(obj) : nullptr;
+    return rt::objectAs<TextFieldObject>(obj, g_textField);
 }
 
 bool pressAlertButton(rt::Id alert, const std::string& title) {

@@ -50,8 +50,8 @@ Ref<rt::Object> makeColor(Rgba c) {
 }
 
 Rgba rgbaOf(rt::Id color) {
-    if (!color || !g_class || !rt::isKindOf(color, g_class)) return {};
-    return static_cast<ColorObject*>(color)->rgba;
+    auto* c = rt::objectAs<ColorObject>(color, g_class);
+    return c ? c->rgba : Rgba{};
 }
 
 } // namespace uikit

@@ -86,8 +86,8 @@ Ref<rt::Object> makeFont(FontSpec spec) {
 }
 
 FontSpec fontOf(rt::Id font) {
-    if (!font || !g_class || !rt::isKindOf(font, g_class)) return {};
-    return static_cast<FontObject*>(font)->spec;
+    auto* f = rt::objectAs<FontObject>(font, g_class);
+    return f ? f->spec : FontSpec{};
 }
 
 gfx::CGRect boundingRect(const std::string& text, gfx::CGSize box, long options, const TextStyle& style) {

@@ -31,7 +31,7 @@ public:
 };
 
 RecognizerObject* recognizerOf(rt::Id o) {
-    return o && g_recognizer && rt::isKindOf(o, g_recognizer) ? static_cast<RecognizerObject*>(o) : nullptr;
+    return rt::objectAs<RecognizerObject>(o, g_recognizer);
 }
 
 Ref<rt::Object> initWithTarget(RecognizerObject* self, rt::Sel, Ref<rt::Object> target, rt::Sel action) {

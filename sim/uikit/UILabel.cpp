@@ -122,11 +122,11 @@ void defineUIImageView() {
 }
 
 LabelObject* labelOf(rt::Id obj) {
-    return obj && g_label && rt::isKindOf(obj, g_label) ? static_cast<LabelObject*>(obj) : nullptr;
+    return rt::objectAs<LabelObject>(obj, g_label);
 }
 
 ImageViewObject* imageViewOf(rt::Id obj) {
-    return obj && g_imageView && rt::isKindOf(obj, g_imageView) ? static_cast<ImageViewObject*>(obj) : nullptr;
+    return rt::objectAs<ImageViewObject>(obj, g_imageView);
 }
 
 } // namespace uikit

@@ -248,11 +248,11 @@ void defineUIView() {
 }
 
 ViewObject* viewOf(rt::Id obj) {
-    return obj && g_view && rt::isKindOf(obj, g_view) ? static_cast<ViewObject*>(obj) : nullptr;
+    return rt::objectAs<ViewObject>(obj, g_view);
 }
 
 LayerObject* layerOf(rt::Id obj) {
-    return obj && g_layer && rt::isKindOf(obj, g_layer) ? static_cast<LayerObject*>(obj) : nullptr;
+    return rt::objectAs<LayerObject>(obj, g_layer);
 }
 
 Ref<rt::Object> makeView(CGRect frame, rt::Class* cls) {

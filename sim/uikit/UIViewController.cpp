@@ -143,7 +143,7 @@ void defineUIWindow() {
 }
 
 ControllerObject* controllerOf(rt::Id obj) {
-    return obj && g_controller && rt::isKindOf(obj, g_controller) ? static_cast<ControllerObject*>(obj) : nullptr;
+    return rt::objectAs<ControllerObject>(obj, g_controller);
 }
 
 Ref<rt::Object> keyWindow() { return g_keyWindow; }

@@ -54,8 +54,7 @@ Ref<rt::Object> makeFetchOptions(bool includeHidden) {
 
 FetchOptionsObject* fetchOptionsOf(rt::Id obj) {
     auto& c = kit::classes();
-    return obj && c.fetchOptions && rt::isKindOf(obj, c.fetchOptions) ? static_cast<FetchOptionsObject*>(obj)
-                                                                       : nullptr;
+    return rt::objectAs<FetchOptionsObject>(obj, c.fetchOptions);
 }
 
 } // namespace photos

@@ -204,24 +204,23 @@ Ref<rt::Object> userCollectionsList() {
 
 const AssetRecord* assetRecordOf(rt::Id obj) {
     auto& c = kit::classes();
-    return obj && c.asset && rt::isKindOf(obj, c.asset) ? &static_cast<AssetObject*>(obj)->record : nullptr;
+    AssetObject* a = rt::objectAs<AssetObject>(obj, c.asset);
+    return a ? &a->record : nullptr;
 }
 
 CollectionObject* collectionOf(rt::Id obj) {
     auto& c = kit::classes();
-    return obj && c.assetCollection && rt::isKindOf(obj, c.assetCollection) ? static_cast<CollectionObject*>(obj)
-                                                                             : nullptr;
+    return rt::objectAs<CollectionObject>(obj, c.assetCollection);
 }
 
 CollectionListObject* collectionListOf(rt::Id obj) {
     auto& c = kit::classes();
-    return obj && c.collectionList && rt::isKindOf(obj, c.collectionList) ? static_cast<CollectionListObject*>(obj)
-                                                                           : nullptr;
+    return rt::objectAs<CollectionListObject>(obj, c.collectionList);
 }
 
 FetchResultObject* fetchResultOf(rt::Id obj) {
     auto& c = kit::classes();
-    return obj && c.fetchResult && rt::isKindOf(obj, c.fetchResult) ? static_cast<FetchResultObject*>(obj) : nullptr;
+    return rt::objectAs<FetchResultObject>(obj, c.fetchResult);
 }
 
 std::string uuidOfIdentifier(const std::string& localIdentifier) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/sim/uikit/MainLoopFixture.h"
+
 #include "sim/dispatch/RunLoop.h"
 #include "sim/uikit/Render.h"
 #include "sim/uikit/UIAlertController.h"
@@ -14,19 +16,15 @@ using rt::Ref;
 using namespace rt::literals;
 
 namespace {
-struct Alerts : ::testing::Test {
-    std::shared_ptr<dsp::ManualClock> clock = std::make_shared<dsp::ManualClock>();
-    dsp::RunLoop loop{clock};
+struct Alerts : uitest::MainLoopTest {
     Ref<rt::Object> window, root;
     void SetUp() override {
-        uikit::registerUIKit();
-        dsp::RunLoop::setMain(&loop);
+        MainLoopTest::SetUp();
         window = uikit::makeView(gfx::CGRectMake(0, 0, 375, 667), rt::getClass("UIWindow"));
         root = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIViewController"), "new"_sel);
         rt::send(window, "setRootViewController:"_sel, root);
         rt::send(window, "makeKeyAndVisible"_sel);
     }
-    void TearDown() override { dsp::RunLoop::setMain(nullptr); }
     static Ref<rt::Object> alert(const std::string& title, const std::string& message, long style) {
         return rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertController"),
                                               "alertControllerWithTitle:message:preferredStyle:"_sel, title, message, style);

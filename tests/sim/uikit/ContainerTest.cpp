@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/sim/uikit/MainLoopFixture.h"
+
 #include "sim/dispatch/RunLoop.h"
 #include "sim/uikit/UIKit.h"
 #include "sim/uikit/UIView.h"
@@ -21,14 +23,7 @@ void hideBarAfterLayout(rt::Id self, rt::Sel cmd) {
     rt::send(self, "setHidden:"_sel, true);
 }
 
-struct Containers : ::testing::Test {
-    std::shared_ptr<dsp::ManualClock> clock = std::make_shared<dsp::ManualClock>();
-    dsp::RunLoop loop{clock};
-    void SetUp() override {
-        uikit::registerUIKit();
-        dsp::RunLoop::setMain(&loop);
-    }
-    void TearDown() override { dsp::RunLoop::setMain(nullptr); }
+struct Containers : uitest::MainLoopTest {
     static Ref<rt::Object> controller(const std::string& title) {
         auto c = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIViewController"), "new"_sel);
         rt::send(c, "setTitle:"_sel, title);

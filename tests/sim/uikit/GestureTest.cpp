@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/sim/uikit/MainLoopFixture.h"
+
 #include "sim/dispatch/RunLoop.h"
 #include "sim/uikit/UIGestureRecognizer.h"
 #include "sim/uikit/UIKit.h"
@@ -17,14 +19,11 @@ std::vector<long> g_states;
 void handle(rt::Id, rt::Sel, Ref<rt::Object> recognizer) { g_states.push_back(rt::send<long>(recognizer, "state"_sel)); }
 bool refuse(rt::Id, rt::Sel, Ref<rt::Object>) { return false; }
 
-struct Gestures : ::testing::Test {
-    std::shared_ptr<dsp::ManualClock> clock = std::make_shared<dsp::ManualClock>();
-    dsp::RunLoop loop{clock};
+struct Gestures : uitest::MainLoopTest {
     Ref<rt::Object> window, tile, sink;
 
     void SetUp() override {
-        uikit::registerUIKit();
-        dsp::RunLoop::setMain(&loop);
+        MainLoopTest::SetUp();
         rt::Class* cls = rt::getClass("GestureSink");
         if (!cls) {
             cls = rt::defineClass("GestureSink");
@@ -35,7 +34,6 @@ struct Gestures : ::testing::Test {
         tile = uikit::makeView(gfx::CGRectMake(100, 100, 100, 100));
         rt::send(window, "addSubview:"_sel, tile);
     }
-    void TearDown() override { dsp::RunLoop::setMain(nullptr); }
 
     Ref<rt::Object> recognizer(const char* cls) {
         auto r = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass(cls), "alloc"_sel),

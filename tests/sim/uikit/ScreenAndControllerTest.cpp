@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/sim/uikit/MainLoopFixture.h"
+
 #include "sim/dispatch/RunLoop.h"
 #include "sim/foundation/PropertyList.h"
 #include "sim/uikit/Render.h"
@@ -17,15 +19,8 @@ using namespace rt::literals;
 
 namespace {
 
-struct Screens : ::testing::Test {
+struct Screens : uitest::MainLoopTest {
     testsupport::TempDeviceRoot root;
-    std::shared_ptr<dsp::ManualClock> clock = std::make_shared<dsp::ManualClock>();
-    dsp::RunLoop loop{clock};
-    void SetUp() override {
-        uikit::registerUIKit();
-        dsp::RunLoop::setMain(&loop);
-    }
-    void TearDown() override { dsp::RunLoop::setMain(nullptr); }
     static Ref<rt::Object> make(const char* cls) { return rt::sendClass<Ref<rt::Object>>(rt::getClass(cls), "new"_sel); }
 };
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/sim/uikit/MainLoopFixture.h"
+
 #include "sim/dispatch/RunLoop.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIKit.h"
@@ -15,14 +17,7 @@ using uikit::CGRect;
 
 namespace {
 
-struct Ui : ::testing::Test {
-    std::shared_ptr<dsp::ManualClock> clock = std::make_shared<dsp::ManualClock>();
-    dsp::RunLoop loop{clock};
-    void SetUp() override {
-        uikit::registerUIKit();
-        dsp::RunLoop::setMain(&loop);
-    }
-    void TearDown() override { dsp::RunLoop::setMain(nullptr); }
+struct Ui : uitest::MainLoopTest {
 
     static Ref<rt::Object> view(double x, double y, double w, double h, long tag = 0) {
         auto v = uikit::makeView(gfx::CGRectMake(x, y, w, h));
