@@ -242,11 +242,16 @@ Image Image::scaledToFill(int boxWidth, int boxHeight) const {
                       (boxHeight - height() * scale) / 2);
 }
 
-bool Image::writePng(const std::string& devicePath) const {
+std::optional<std::string> Image::pngBytes() const {
     std::string bytes;
     if (cairo_surface_write_to_png_stream(m_surface.get(), appendBytes, &bytes) != CAIRO_STATUS_SUCCESS)
-        return false;
-    return fnd::writeFileAtomically(devicePath, bytes);
+        return std::nullopt;
+    return bytes;
+}
+
+bool Image::writePng(const std::string& devicePath) const {
+    auto bytes = pngBytes();
+    return bytes && fnd::writeFileAtomically(devicePath, *bytes);
 }
 
 bool Image::writeJpeg(const std::string& devicePath, int quality) const {

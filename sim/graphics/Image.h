@@ -38,6 +38,8 @@ public:
     Image scaledToFill(int boxWidth, int boxHeight) const;
 
     bool writePng(const std::string& devicePath) const;
+    // The image as a PNG file's bytes (a screenshot sent over the device socket).
+    std::optional<std::string> pngBytes() const;
     bool writeJpeg(const std::string& devicePath, int quality = 90) const;
 
     cairo_surface_t* surface() const { return m_surface.get(); }

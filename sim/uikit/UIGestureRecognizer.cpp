@@ -59,7 +59,21 @@ gfx::CGPoint locationInView(RecognizerObject* self, rt::Sel, Ref<rt::Object> in)
     return {self->last.x - origin.x, self->last.y - origin.y};
 }
 
+std::vector<Ref<rt::Object>> g_tracking; // the recognisers seeing the current touch
+
+// When one recogniser takes the touch (begins, or recognises at once), the
+// others seeing it fail: by default no two recognise the same touch.
+void exclude(RecognizerObject* winner) {
+    for (const auto& g : g_tracking) {
+        auto* other = recognizerOf(g.get());
+        if (other == winner || other->state != kPossible) continue;
+        other->state = kFailed;
+        if (other->pressTimer) other->pressTimer->invalidate();
+    }
+}
+
 void fire(RecognizerObject* r, long newState) {
+    if (r->state == kPossible) exclude(r);
     r->state = newState;
     Ref<rt::Object> keep(r);
     for (auto [target, action] : std::vector(r->targets)) rt::send(target, action, keep);
@@ -75,7 +89,6 @@ bool shouldBegin(RecognizerObject* r) {
 double distance(gfx::CGPoint a, gfx::CGPoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
 // ---- the touch sequence ------------------------------------------------------------------------
-std::vector<Ref<rt::Object>> g_tracking; // the recognisers seeing the current touch
 
 void down(RecognizerObject* r, gfx::CGPoint p) {
     r->state = kPossible;
@@ -165,9 +178,8 @@ void touchMove(gfx::CGPoint p) {
 }
 
 void touchUp(gfx::CGPoint p) {
-    auto tracking = std::move(g_tracking);
+    for (const auto& g : std::vector(g_tracking)) up(recognizerOf(g.get()), p);
     g_tracking.clear();
-    for (const auto& g : tracking) up(recognizerOf(g.get()), p);
 }
 
 } // namespace uikit

@@ -13,6 +13,9 @@
 //   duration; then began (1), changed (2) as the finger moves, ended (3)
 //   when it lifts; lifted or moved too far before that, it fails.
 //
+// When one recogniser takes a touch (begins or recognises), the others that
+// see it fail: no two recognise the same touch.
+//
 // States: 0 possible, 1 began, 2 changed, 3 ended (recognised),
 // 4 cancelled, 5 failed.
 

@@ -141,6 +141,9 @@ void setMasksToBounds(LayerObject* self, rt::Sel, bool m) { self->masksToBounds 
 bool isOpaque(LayerObject* self, rt::Sel) { return self->opaque; }
 void setOpaque(LayerObject* self, rt::Sel, bool o) { self->opaque = o; }
 
+std::string accessibilityLabel(ViewObject* self, rt::Sel) { return self->accessibilityLabel; }
+void setAccessibilityLabel(ViewObject* self, rt::Sel, std::string l) { self->accessibilityLabel = std::move(l); }
+
 // ---- layout ----------------------------------------------------------------------------------------------
 void setNeedsLayout(ViewObject* self, rt::Sel) { requestLayout(self); }
 void layoutSubviews(ViewObject*, rt::Sel) {} // a plain view places nothing
@@ -245,6 +248,8 @@ void defineUIView() {
     rt::addMethod<&pointInside>(v, "pointInside:withEvent:"_sel);
     rt::addMethod<&hitTest>(v, "hitTest:withEvent:"_sel);
     rt::addMethod<&convertPoint>(v, "convertPoint:toView:"_sel);
+    rt::addMethod<&accessibilityLabel>(v, "accessibilityLabel"_sel);
+    rt::addMethod<&setAccessibilityLabel>(v, "setAccessibilityLabel:"_sel);
 }
 
 ViewObject* viewOf(rt::Id obj) {

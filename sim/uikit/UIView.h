@@ -12,6 +12,7 @@
 //   -setUserInteractionEnabled: -gestureRecognizers -addGestureRecognizer:
 //   -removeGestureRecognizer: -setNeedsLayout -layoutIfNeeded -layoutSubviews
 //   -hitTest:withEvent: -pointInside:withEvent: -convertPoint:toView:
+//   -accessibilityLabel -setAccessibilityLabel:
 //   +animateWithDuration:delay:options:animations:completion: (Animation.cpp)
 // CALayer: -cornerRadius -setCornerRadius: -masksToBounds -setMasksToBounds:
 //   -isOpaque -setOpaque:
@@ -22,6 +23,7 @@
 // that need it, parents before children. Adding a subview, and a change of a
 // view's size, mark the view. Views belong to the main thread.
 
+#include <string>
 #include <vector>
 
 #include "sim/graphics/Geometry.h"
@@ -59,6 +61,7 @@ public:
     std::vector<rt::Ref<rt::Object>> subviews; // back to front
     ViewObject* superview = nullptr;           // not retained: the superview owns its subviews
     std::vector<rt::Ref<rt::Object>> gestureRecognizers;
+    std::string accessibilityLabel;
 };
 
 void defineUIView();

@@ -1,0 +1,191 @@
+#include "sim/uikit/Automation.h"
+
+#include "sim/dispatch/RunLoop.h"
+#include "sim/uikit/Render.h"
+#include "sim/uikit/UIAlertController.h"
+#include "sim/uikit/UIGestureRecognizer.h"
+#include "sim/uikit/UILabel.h"
+#include "sim/uikit/UIScreen.h"
+#include "sim/uikit/UIViewController.h"
+
+namespace uikit::automation {
+
+using fnd::Dictionary;
+using fnd::Value;
+using rt::Ref;
+using namespace rt::literals;
+
+namespace {
+
+// A number given as an integer or a real; none otherwise.
+std::optional<double> number(const Value& v) {
+    if (const double* d = v.real()) return *d;
+    if (const int64_t* i = v.integer()) return static_cast<double>(*i);
+    return std::nullopt;
+}
+
+Dictionary failure(const std::string& why) { return {{"ok", Value(false)}, {"error", Value(why)}}; }
+Dictionary success(Dictionary body = {}) {
+    body["ok"] = Value(true);
+    return body;
+}
+
+std::string textOf(rt::Id v) {
+    if (LabelObject* l = labelOf(v)) return l->text;
+    if (TextFieldObject* f = textFieldOf(v)) return f->text;
+    return {};
+}
+
+Value frameValue(const gfx::CGRect& r) {
+    return Value(fnd::Array{Value(r.origin.x), Value(r.origin.y), Value(r.size.width), Value(r.size.height)});
+}
+
+Value treeOf(ViewObject* v) {
+    Dictionary d{{"class", Value(rt::className(v))},
+                 {"frame", frameValue(v->frame)},
+                 {"tag", Value(static_cast<int64_t>(v->tag))},
+                 {"hidden", Value(v->hidden)},
+                 {"alpha", Value(v->alpha)}};
+    if (std::string t = textOf(v); !t.empty()) d["text"] = Value(t);
+    if (!v->accessibilityLabel.empty()) d["label"] = Value(v->accessibilityLabel);
+    fnd::Array subs;
+    for (const auto& s : v->subviews)
+        if (ViewObject* sv = viewOf(s.get())) subs.push_back(treeOf(sv));
+    if (!subs.empty()) d["subviews"] = Value(subs);
+    return Value(d);
+}
+
+// The visible views under `v`, front to back order not needed: in tree order.
+void visibleViews(ViewObject* v, std::vector<ViewObject*>& out) {
+    if (v->hidden || v->alpha <= 0) return;
+    out.push_back(v);
+    for (const auto& s : v->subviews)
+        if (ViewObject* sv = viewOf(s.get())) visibleViews(sv, out);
+}
+
+std::string describe(const Dictionary& q) {
+    std::string out;
+    for (const auto& [k, v] : q) {
+        if (k == "command" || k == "seconds") continue;
+        std::string text = v.string() ? "\"" + *v.string() + "\"" : std::to_string(number(v).value_or(0));
+        out += (out.empty() ? "" : ", ") + k + " " + text;
+    }
+    return out.empty() ? "no criteria" : out;
+}
+
+struct Found {
+    Ref<rt::Object> view;
+    std::string error;
+};
+
+Found findOne(const Ref<rt::Object>& window, const Dictionary& q) {
+    ViewObject* w = viewOf(window.get());
+    if (!w) return {nullptr, "the app has no key window"};
+    std::optional<double> x = number(fnd::valueForKey(q, "x")), y = number(fnd::valueForKey(q, "y"));
+    if (x || y) {
+        if (!x || !y) return {nullptr, "a point needs both x and y"};
+        auto hit = rt::send<Ref<rt::Object>>(window, "hitTest:withEvent:"_sel, gfx::CGPoint{*x, *y}, Ref<rt::Object>());
+        if (!hit) return {nullptr, "nothing takes a touch at (" + std::to_string(*x) + ", " + std::to_string(*y) + ")"};
+        return {hit, {}};
+    }
+    const std::string* label = fnd::valueForKey(q, "label").string();
+    const std::string* text = fnd::valueForKey(q, "text").string();
+    const std::string* cls = fnd::valueForKey(q, "class").string();
+    const int64_t* tag = fnd::valueForKey(q, "tag").integer();
+    if (!label && !text && !cls && !tag) return {nullptr, "a query needs label, text, tag, class or x and y"};
+    std::vector<ViewObject*> all, matches;
+    visibleViews(w, all);
+    for (ViewObject* v : all) {
+        if (label && v->accessibilityLabel != *label) continue;
+        if (text && textOf(v) != *text) continue;
+        if (tag && v->tag != *tag) continue;
+        if (cls && !rt::isKindOf(v, rt::getClass(*cls))) continue;
+        matches.push_back(v);
+    }
+    if (matches.empty()) return {nullptr, "no element matches " + describe(q)};
+    if (matches.size() > 1)
+        return {nullptr, std::to_string(matches.size()) + " elements match " + describe(q) + "; narrow the query"};
+    return {Ref<rt::Object>(matches[0]), {}};
+}
+
+gfx::CGPoint centreInWindow(const Ref<rt::Object>& view) {
+    gfx::CGRect b = rt::send<gfx::CGRect>(view, "bounds"_sel);
+    return rt::send<gfx::CGPoint>(view, "convertPoint:toView:"_sel, gfx::CGPoint{b.midX(), b.midY()}, Ref<rt::Object>());
+}
+
+// The frontmost presented controller of the window's root, or nil.
+Ref<rt::Object> frontmost(const Ref<rt::Object>& window) {
+    Ref<rt::Object> c = rt::send<Ref<rt::Object>>(window, "rootViewController"_sel);
+    Ref<rt::Object> front;
+    while (c) {
+        Ref<rt::Object> next = rt::send<Ref<rt::Object>>(c, "presentedViewController"_sel);
+        if (next) front = next;
+        c = next;
+    }
+    return front;
+}
+
+} // namespace
+
+Dictionary handle(const Dictionary& request) {
+    const std::string* command = fnd::valueForKey(request, "command").string();
+    if (!command) return failure("no command");
+    Ref<rt::Object> window = keyWindow();
+    if (!window && *command != "presented") return failure("the app has no key window");
+    if (*command == "tree") return success({{"tree", treeOf(viewOf(window.get()))}});
+    if (*command == "find" || *command == "tap" || *command == "long-press") {
+        Found f = findOne(window, request);
+        if (!f.view) return failure(f.error);
+        gfx::CGPoint c = centreInWindow(f.view);
+        Dictionary found{{"class", Value(rt::className(f.view.get()))},
+                         {"frame", frameValue(viewOf(f.view.get())->frame)},
+                         {"x", Value(c.x)},
+                         {"y", Value(c.y)}};
+        if (*command == "tap") {
+            touchDown(window.get(), c);
+            touchUp(c);
+        } else if (*command == "long-press") {
+            double seconds = number(fnd::valueForKey(request, "seconds")).value_or(1.0);
+            if (seconds < 0 || seconds > 60) return failure("a long press lasts from 0 to 60 seconds");
+            touchDown(window.get(), c);
+            dsp::RunLoop* main = dsp::RunLoop::main();
+            if (main) main->scheduleTimer(dsp::seconds(seconds), false, [c](dsp::Timer&) { touchUp(c); });
+            else touchUp(c);
+        }
+        return success(found);
+    }
+    if (*command == "type" || *command == "alert") {
+        Ref<rt::Object> front = frontmost(window);
+        if (!front || !isAlert(front.get())) return failure("no alert is presented");
+        if (*command == "type") {
+            const int64_t* index = fnd::valueForKey(request, "index").integer();
+            const std::string* text = fnd::valueForKey(request, "text").string();
+            if (!text) return failure("type needs a text");
+            if (!typeIntoAlertField(front.get(), index ? static_cast<std::size_t>(*index) : 0, *text))
+                return failure("the alert has no text field " + std::to_string(index ? *index : 0));
+            return success();
+        }
+        const std::string* button = fnd::valueForKey(request, "button").string();
+        if (!button || !pressAlertButton(front.get(), *button))
+            return failure("the alert has no button \"" + (button ? *button : std::string()) + "\"");
+        return success();
+    }
+    if (*command == "presented") {
+        fnd::Array list;
+        if (window) {
+            Ref<rt::Object> c = rt::send<Ref<rt::Object>>(window, "rootViewController"_sel);
+            while ((c = c ? rt::send<Ref<rt::Object>>(c, "presentedViewController"_sel) : nullptr))
+                list.push_back(Value(Dictionary{{"class", Value(rt::className(c.get()))},
+                                                {"title", Value(rt::send<std::string>(c, "title"_sel))}}));
+        }
+        return success({{"presented", Value(list)}});
+    }
+    if (*command == "screenshot") {
+        auto png = renderView(window.get(), screenModel().scale).pngBytes();
+        if (!png) return failure("the screenshot could not be encoded");
+        return success({{"png", Value(fnd::Data(png->begin(), png->end()))}});
+    }
+    return failure("unknown command \"" + *command + "\"");
+}
+
+} // namespace uikit::automation

@@ -1,0 +1,33 @@
+#pragma once
+// Automation of an app's user interface, in the spirit of XCUITest: what a
+// person sees and does, as requests and answers in property-list
+// dictionaries, so that the device can carry them between lumisim and the
+// app process.
+//
+// Requests ({"command": ...}), all on the key window:
+//   tree                      the view tree: class, frame, tag, text, label,
+//                             hidden, alpha, subviews
+//   find {query}              the one element that matches, or an error
+//   tap {query}               a tap at the element's centre
+//   long-press {query, seconds}  a press held for that long on the run
+//                             loop's clock (the answer comes at once; the
+//                             finger lifts later)
+//   type {index, text}        text into a text field of the presented alert
+//   alert {button}            presses the presented alert's button
+//   presented                 the presented controllers, front last
+//   screenshot                the window as PNG bytes ("png", data)
+// A query has any of "label" (accessibility label), "text" (a label's or a
+// text field's text), "tag", "class" (of the view or a superclass), and
+// "x"/"y" (the frontmost view that takes a touch at that point). Elements
+// are the visible views (not hidden, alpha above zero, with every ancestor
+// visible). No match, or more than one, is an error that says so.
+// Answers: {"ok": true, ...} or {"ok": false, "error": "..."}.
+
+#include "sim/foundation/Value.h"
+#include "sim/runtime/Runtime.h"
+
+namespace uikit::automation {
+
+fnd::Dictionary handle(const fnd::Dictionary& request);
+
+} // namespace uikit::automation
