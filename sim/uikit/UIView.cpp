@@ -24,9 +24,10 @@ bool g_passScheduled = false;
 
 void requestLayout(ViewObject* v) {
     v->needsLayout = true;
-    if (std::find_if(g_needLayout.begin(), g_needLayout.end(), [&](const Ref<rt::Object>& o) { return o.get() == v; }) ==
-        g_needLayout.end())
+    if (!v->queuedForLayout) {
+        v->queuedForLayout = true;
         g_needLayout.push_back(Ref<rt::Object>(v));
+    }
     if (g_passScheduled) return;
     if (dsp::RunLoop* main = dsp::RunLoop::main()) {
         g_passScheduled = true;
@@ -269,6 +270,7 @@ void runLayoutPass() {
     g_passScheduled = false;
     Objects marked;
     marked.swap(g_needLayout);
+    for (const auto& v : marked) viewOf(v.get())->queuedForLayout = false;
     for (const auto& v : marked) rt::send(v, "layoutIfNeeded"_sel);
 }
 

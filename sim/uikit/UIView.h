@@ -56,6 +56,7 @@ public:
     bool clipsToBounds = false;
     bool userInteractionEnabled = true;
     bool needsLayout = true;
+    bool queuedForLayout = false; // in the next layout pass's list already
     rt::Ref<rt::Object> backgroundColor;
     rt::Ref<rt::Object> layer;
     std::vector<rt::Ref<rt::Object>> subviews; // back to front
