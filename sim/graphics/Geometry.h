@@ -27,6 +27,9 @@ struct CGRect {
     double midX() const { return origin.x + size.width / 2; }
     double midY() const { return origin.y + size.height / 2; }
     bool contains(CGPoint p) const { return p.x >= minX() && p.x < maxX() && p.y >= minY() && p.y < maxY(); }
+    bool intersects(const CGRect& o) const {
+        return minX() < o.maxX() && o.minX() < maxX() && minY() < o.maxY() && o.minY() < maxY();
+    }
 };
 
 inline CGRect CGRectMake(double x, double y, double w, double h) { return CGRect{{x, y}, {w, h}}; }

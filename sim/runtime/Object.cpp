@@ -10,7 +10,10 @@ struct Object::Associations {
     std::unordered_map<const void*, Ref<Object>> values;
 };
 
-Object::~Object() { delete m_associations.load(std::memory_order_acquire); }
+Object::~Object() {
+    if (m_weaklyReferenced.load(std::memory_order_relaxed)) clearWeakReferences();
+    delete m_associations.load(std::memory_order_acquire);
+}
 
 void Object::setAssociated(const void* key, Ref<Object> value) {
     Associations* a = m_associations.load(std::memory_order_acquire);

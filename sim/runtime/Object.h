@@ -31,6 +31,14 @@ public:
         if (m_refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
     }
     int retainCount() const { return m_refs.load(std::memory_order_relaxed); }
+    // A retain that fails once the last reference is gone (for Weak).
+    bool tryRetain() const {
+        int n = m_refs.load(std::memory_order_relaxed);
+        while (n > 0)
+            if (m_refs.compare_exchange_weak(n, n + 1, std::memory_order_relaxed)) return true;
+        return false;
+    }
+    void markWeaklyReferenced() { m_weaklyReferenced.store(true, std::memory_order_relaxed); }
 
     // objc_setAssociatedObject with a strong, nonatomic-in-spirit policy; the
     // storage itself is locked so that any thread may use it.
@@ -39,9 +47,11 @@ public:
 
 private:
     struct Associations;
+    void clearWeakReferences(); // Weak.cpp
     std::atomic<Class*> m_isa;
     mutable std::atomic<int> m_refs{1};
     mutable std::atomic<Associations*> m_associations{nullptr};
+    std::atomic<bool> m_weaklyReferenced{false};
 };
 
 // A borrowed object pointer: the receiver of a message, `self`.

@@ -1,6 +1,7 @@
 // NSObject: the root class every process has, with the few methods that
 // every object answers.
 
+#include <cstdint>
 #include <cstdio>
 
 #include "sim/runtime/Runtime.h"
@@ -24,6 +25,9 @@ std::string description(Object* self, Sel) {
 std::string classDescription(Object* self, Sel) { return static_cast<Class*>(self)->name(); }
 bool respondsToSelector(Object* self, Sel, Sel query) { return respondsTo(self, query); }
 bool isKindOfClass(Object* self, Sel, Class* cls) { return isKindOf(self, cls); }
+// Identity, until a class says what makes two of its objects equal.
+bool isEqual(Object* self, Sel, Ref<Object> other) { return self == other.get(); }
+unsigned long hash(Object* self, Sel) { return reinterpret_cast<std::uintptr_t>(self); }
 } // namespace
 
 void registerRootClass(Class* root) {
@@ -37,6 +41,8 @@ void registerRootClass(Class* root) {
     addMethod<&description>(root, "description"_sel);
     addMethod<&respondsToSelector>(root, "respondsToSelector:"_sel);
     addMethod<&isKindOfClass>(root, "isKindOfClass:"_sel);
+    addMethod<&isEqual>(root, "isEqual:"_sel);
+    addMethod<&hash>(root, "hash"_sel);
 }
 
 } // namespace rt

@@ -65,6 +65,7 @@ void setFieldText(TextFieldObject* self, rt::Sel, std::string t) { self->text = 
 std::string placeholder(TextFieldObject* self, rt::Sel) { return self->placeholder; }
 void setPlaceholder(TextFieldObject* self, rt::Sel, std::string p) { self->placeholder = std::move(p); }
 bool isSecure(TextFieldObject* self, rt::Sel) { return self->secure; }
+bool fieldCanBecomeFirstResponder(TextFieldObject*, rt::Sel) { return true; }
 void setSecure(TextFieldObject* self, rt::Sel, bool s) { self->secure = s; }
 
 // ---- the popover ----------------------------------------------------------------------------------------
@@ -171,6 +172,7 @@ void defineUIAlertController() {
 
     g_textField = rt::defineClass("UITextField", rt::getClass("UIView"), rt::factoryOf<TextFieldObject>);
     rt::addMethod<&fieldText>(g_textField, "text"_sel);
+    rt::addMethod<&fieldCanBecomeFirstResponder>(g_textField, "canBecomeFirstResponder"_sel);
     rt::addMethod<&setFieldText>(g_textField, "setText:"_sel);
     rt::addMethod<&placeholder>(g_textField, "placeholder"_sel);
     rt::addMethod<&setPlaceholder>(g_textField, "setPlaceholder:"_sel);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "sim/dispatch/RunLoop.h"
+#include "sim/runtime/Weak.h"
 #include "sim/uikit/UIView.h"
 
 namespace uikit {
@@ -15,14 +16,16 @@ namespace {
 rt::Class* g_recognizer = nullptr;
 rt::Class* g_tap = nullptr;
 rt::Class* g_longPress = nullptr;
+rt::Class* g_pan = nullptr;
 
 class RecognizerObject : public rt::Object {
 public:
     using Object::Object;
-    std::vector<std::pair<Ref<rt::Object>, rt::Sel>> targets;
+    std::vector<std::pair<rt::Weak<rt::Object>, rt::Sel>> targets; // not retained, as in UIKit
+    const BuiltInAction* builtIn = nullptr; // a view's own recogniser (a scroll view's pan)
     long state = kPossible;
     ViewObject* view = nullptr; // not retained: the view owns its recognisers
-    Ref<rt::Object> delegate;
+    rt::Weak<rt::Object> delegate;
     bool enabled = true;
     gfx::CGPoint start, last; // window coordinates
     double minimumPressDuration = 0.5;
@@ -43,13 +46,17 @@ void addTarget(RecognizerObject* self, rt::Sel, Ref<rt::Object> target, rt::Sel 
 }
 long state(RecognizerObject* self, rt::Sel) { return self->state; }
 Ref<rt::Object> view(RecognizerObject* self, rt::Sel) { return Ref<rt::Object>(self->view); }
-Ref<rt::Object> delegate(RecognizerObject* self, rt::Sel) { return self->delegate; }
-void setDelegate(RecognizerObject* self, rt::Sel, Ref<rt::Object> d) { self->delegate = std::move(d); }
+Ref<rt::Object> delegate(RecognizerObject* self, rt::Sel) { return self->delegate.load(); }
+void setDelegate(RecognizerObject* self, rt::Sel, Ref<rt::Object> d) { self->delegate = d.get(); }
 bool isEnabled(RecognizerObject* self, rt::Sel) { return self->enabled; }
 void setEnabled(RecognizerObject* self, rt::Sel, bool e) { self->enabled = e; }
 double minimumPressDuration(RecognizerObject* self, rt::Sel) { return self->minimumPressDuration; }
 void setMinimumPressDuration(RecognizerObject* self, rt::Sel, double d) { self->minimumPressDuration = d; }
 double allowableMovement(RecognizerObject* self, rt::Sel) { return self->allowableMovement; }
+
+gfx::CGPoint translationInView(RecognizerObject* self, rt::Sel, Ref<rt::Object>) {
+    return {self->last.x - self->start.x, self->last.y - self->start.y};
+}
 
 gfx::CGPoint locationInView(RecognizerObject* self, rt::Sel, Ref<rt::Object> in) {
     // The last touch, from window coordinates into the view's.
@@ -76,13 +83,17 @@ void fire(RecognizerObject* r, long newState) {
     if (r->state == kPossible) exclude(r);
     r->state = newState;
     Ref<rt::Object> keep(r);
-    for (auto [target, action] : std::vector(r->targets)) rt::send(target, action, keep);
+    if (r->builtIn) r->builtIn->changed(r, newState);
+    for (const auto& [target, action] : std::vector(r->targets))
+        if (Ref<rt::Object> t = target.load()) rt::send(t, action, keep);
 }
 
 bool shouldBegin(RecognizerObject* r) {
     if (!r->enabled) return false;
-    if (r->delegate && rt::respondsTo(r->delegate.get(), "gestureRecognizerShouldBegin:"_sel))
-        return rt::send<bool>(r->delegate, "gestureRecognizerShouldBegin:"_sel, Ref<rt::Object>(r));
+    if (r->builtIn && r->builtIn->shouldBegin && !r->builtIn->shouldBegin(r)) return false;
+    Ref<rt::Object> d = r->delegate.load();
+    if (d && rt::respondsTo(d.get(), "gestureRecognizerShouldBegin:"_sel))
+        return rt::send<bool>(d, "gestureRecognizerShouldBegin:"_sel, Ref<rt::Object>(r));
     return true;
 }
 
@@ -108,7 +119,12 @@ void move(RecognizerObject* r, gfx::CGPoint p) {
     r->last = p;
     if (r->state == kFailed) return;
     bool tooFar = distance(p, r->start) > r->allowableMovement;
-    if (rt::isKindOf(r, g_longPress)) {
+    if (rt::isKindOf(r, g_pan)) {
+        // A pan begins once the finger has moved past the hysteresis.
+        if (r->state == kBegan || r->state == kChanged) fire(r, kChanged);
+        else if (tooFar && shouldBegin(r)) fire(r, kBegan);
+        else if (tooFar) r->state = kFailed;
+    } else if (rt::isKindOf(r, g_longPress)) {
         if (r->state == kBegan || r->state == kChanged) fire(r, kChanged);
         else if (tooFar) {
             r->state = kFailed;
@@ -123,7 +139,7 @@ void up(RecognizerObject* r, gfx::CGPoint p) {
     r->last = p;
     if (r->pressTimer) r->pressTimer->invalidate();
     r->pressTimer.reset();
-    if (rt::isKindOf(r, g_longPress)) {
+    if (rt::isKindOf(r, g_longPress) || rt::isKindOf(r, g_pan)) {
         if (r->state == kBegan || r->state == kChanged) fire(r, kEnded);
         else r->state = kFailed;
     } else if (r->state == kPossible && distance(p, r->start) <= r->allowableMovement && shouldBegin(r)) {
@@ -152,6 +168,14 @@ void defineGestureRecognizers() {
     rt::addMethod<&minimumPressDuration>(g_longPress, "minimumPressDuration"_sel);
     rt::addMethod<&setMinimumPressDuration>(g_longPress, "setMinimumPressDuration:"_sel);
     rt::addMethod<&allowableMovement>(g_longPress, "allowableMovement"_sel);
+    g_pan = rt::defineClass("UIPanGestureRecognizer", c, rt::factoryOf<RecognizerObject>);
+    rt::addMethod<&translationInView>(g_pan, "translationInView:"_sel);
+}
+
+Ref<rt::Object> makeBuiltInRecognizer(const char* className, const BuiltInAction* action) {
+    auto g = rt::sendClass<Ref<rt::Object>>(rt::getClass(className), "new"_sel);
+    if (RecognizerObject* r = recognizerOf(g.get())) r->builtIn = action;
+    return g;
 }
 
 void attachRecognizer(rt::Id recognizer, ViewObject* view) {

@@ -12,6 +12,10 @@
 //   -setMinimumPressDuration: -allowableMovement (10): nothing before the
 //   duration; then began (1), changed (2) as the finger moves, ended (3)
 //   when it lifts; lifted or moved too far before that, it fails.
+// UIPanGestureRecognizer: -translationInView: began once the finger has
+//   moved more than 10 points, changed with each move, ended when it lifts.
+//
+// Targets and the delegate are not retained (weak references), as in UIKit.
 //
 // When one recogniser takes a touch (begins or recognises), the others that
 // see it fail: no two recognise the same touch.
@@ -29,6 +33,16 @@ enum GestureState : long { kPossible = 0, kBegan = 1, kChanged = 2, kEnded = 3, 
 void defineGestureRecognizers();
 
 class ViewObject;
+
+// What a view's own recogniser does (a scroll view's pan, a collection
+// view's tap): plain functions, reaching the view through the recogniser's
+// -view, so that the recogniser holds no reference to the view that owns it.
+struct BuiltInAction {
+    bool (*shouldBegin)(rt::Id recognizer); // null: always
+    void (*changed)(rt::Id recognizer, long state);
+};
+// A new recogniser of the class ("UIPanGestureRecognizer", ...) with the action.
+rt::Ref<rt::Object> makeBuiltInRecognizer(const char* className, const BuiltInAction* action);
 // The view a recogniser was added to (null when removed); UIView calls it.
 void attachRecognizer(rt::Id recognizer, ViewObject* view);
 

@@ -3,15 +3,18 @@
 #include <mutex>
 
 #include "sim/dispatch/NSTimer.h"
+#include "sim/foundation/NSIndexPath.h"
 #include "sim/graphics/UIImage.h"
 #include "sim/uikit/UIActivityIndicatorView.h"
 #include "sim/uikit/UIAlertController.h"
+#include "sim/uikit/UICollectionView.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIFont.h"
 #include "sim/uikit/UIGestureRecognizer.h"
 #include "sim/uikit/UILabel.h"
 #include "sim/uikit/UINavigationController.h"
 #include "sim/uikit/UIScreen.h"
+#include "sim/uikit/UIScrollView.h"
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/UIViewController.h"
 
@@ -23,7 +26,10 @@ void registerUIKit() {
         gfx::registerUIImage();
         dsp::defineNSTimer();
         defineUIColor();
+        fnd::registerNSIndexPath();
         defineUIView();
+        defineUIScrollView();
+        defineUICollectionView();
         defineAnimations();
         defineUIFont();
         defineUILabel();

@@ -145,6 +145,29 @@ void setOpaque(LayerObject* self, rt::Sel, bool o) { self->opaque = o; }
 std::string accessibilityLabel(ViewObject* self, rt::Sel) { return self->accessibilityLabel; }
 void setAccessibilityLabel(ViewObject* self, rt::Sel, std::string l) { self->accessibilityLabel = std::move(l); }
 
+// ---- the first responder ---------------------------------------------------------------------------
+rt::Weak<rt::Object> g_firstResponder;
+
+bool canBecomeFirstResponder(ViewObject*, rt::Sel) { return false; }
+bool becomeFirstResponder(ViewObject* self, rt::Sel) {
+    if (!rt::send<bool>(self, "canBecomeFirstResponder"_sel)) return false;
+    Ref<rt::Object> current = g_firstResponder.load();
+    if (current && current.get() != self && !rt::send<bool>(current, "resignFirstResponder"_sel)) return false;
+    g_firstResponder = self;
+    return true;
+}
+bool resignFirstResponder(ViewObject* self, rt::Sel) {
+    if (g_firstResponder.load().get() == self) g_firstResponder = nullptr;
+    return true;
+}
+bool isFirstResponder(ViewObject* self, rt::Sel) { return g_firstResponder.load().get() == self; }
+bool endEditing(ViewObject* self, rt::Sel, bool) {
+    Ref<rt::Object> current = g_firstResponder.load();
+    for (ViewObject* v = viewOf(current.get()); v; v = v->superview)
+        if (v == self) return rt::send<bool>(current, "resignFirstResponder"_sel);
+    return true;
+}
+
 // ---- layout ----------------------------------------------------------------------------------------------
 void setNeedsLayout(ViewObject* self, rt::Sel) { requestLayout(self); }
 void layoutSubviews(ViewObject*, rt::Sel) {} // a plain view places nothing
@@ -251,7 +274,14 @@ void defineUIView() {
     rt::addMethod<&convertPoint>(v, "convertPoint:toView:"_sel);
     rt::addMethod<&accessibilityLabel>(v, "accessibilityLabel"_sel);
     rt::addMethod<&setAccessibilityLabel>(v, "setAccessibilityLabel:"_sel);
+    rt::addMethod<&canBecomeFirstResponder>(v, "canBecomeFirstResponder"_sel);
+    rt::addMethod<&becomeFirstResponder>(v, "becomeFirstResponder"_sel);
+    rt::addMethod<&resignFirstResponder>(v, "resignFirstResponder"_sel);
+    rt::addMethod<&isFirstResponder>(v, "isFirstResponder"_sel);
+    rt::addMethod<&endEditing>(v, "endEditing:"_sel);
 }
+
+Ref<rt::Object> firstResponder() { return g_firstResponder.load(); }
 
 ViewObject* viewOf(rt::Id obj) {
     return rt::objectAs<ViewObject>(obj, g_view);

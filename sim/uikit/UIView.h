@@ -13,6 +13,11 @@
 //   -removeGestureRecognizer: -setNeedsLayout -layoutIfNeeded -layoutSubviews
 //   -hitTest:withEvent: -pointInside:withEvent: -convertPoint:toView:
 //   -accessibilityLabel -setAccessibilityLabel:
+//   -canBecomeFirstResponder (NO; a text field says YES) -becomeFirstResponder
+//   -resignFirstResponder -isFirstResponder -endEditing: (the first
+//   responder inside the view, itself included, resigns)
+//   -_viewControllerForAncestor (UIViewController.cpp): the controller that
+//   owns this view or the nearest ancestor a controller owns
 //   +animateWithDuration:delay:options:animations:completion: (Animation.cpp)
 // CALayer: -cornerRadius -setCornerRadius: -masksToBounds -setMasksToBounds:
 //   -isOpaque -setOpaque:
@@ -28,6 +33,7 @@
 
 #include "sim/graphics/Geometry.h"
 #include "sim/runtime/Runtime.h"
+#include "sim/runtime/Weak.h"
 
 namespace uikit {
 
@@ -63,6 +69,7 @@ public:
     ViewObject* superview = nullptr;           // not retained: the superview owns its subviews
     std::vector<rt::Ref<rt::Object>> gestureRecognizers;
     std::string accessibilityLabel;
+    rt::Weak<rt::Object> viewController; // the controller whose view this is
 };
 
 void defineUIView();
@@ -75,5 +82,7 @@ LayerObject* layerOf(rt::Id obj);
 rt::Ref<rt::Object> makeView(CGRect frame, rt::Class* cls = nullptr);
 // Runs the layout pass now (what the run loop's next turn would do).
 void runLayoutPass();
+// The view that takes typing (a text field being edited), or nil.
+rt::Ref<rt::Object> firstResponder();
 
 } // namespace uikit

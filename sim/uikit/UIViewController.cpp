@@ -23,15 +23,32 @@ void afterTransition(bool animated, std::function<void()> fn) {
     else main->post(std::move(fn));
 }
 
+// The view knows the controller that owns it (_viewControllerForAncestor).
+void own(ControllerObject* self) {
+    if (ViewObject* v = viewOf(self->view.get())) v->viewController = self;
+}
+
 Ref<rt::Object> view(ControllerObject* self, rt::Sel) {
     if (!self->view) {
         rt::send(self, "loadView"_sel);
         if (!self->view) self->view = makeView({{0, 0}, screenModel().size});
+        own(self);
         rt::send(self, "viewDidLoad"_sel);
     }
     return self->view;
 }
-void setView(ControllerObject* self, rt::Sel, Ref<rt::Object> v) { self->view = std::move(v); }
+void setView(ControllerObject* self, rt::Sel, Ref<rt::Object> v) {
+    if (ViewObject* old = viewOf(self->view.get())) old->viewController = nullptr;
+    self->view = std::move(v);
+    own(self);
+}
+
+// The controller of the nearest view, from this one up, that a controller owns.
+Ref<rt::Object> viewControllerForAncestor(ViewObject* self, rt::Sel) {
+    for (ViewObject* v = self; v; v = v->superview)
+        if (Ref<rt::Object> c = v->viewController.load()) return c;
+    return nullptr;
+}
 bool isViewLoaded(ControllerObject* self, rt::Sel) { return static_cast<bool>(self->view); }
 void loadView(ControllerObject* self, rt::Sel) { self->view = makeView({{0, 0}, screenModel().size}); }
 void noop(ControllerObject*, rt::Sel) {}
@@ -130,6 +147,7 @@ void defineUIViewController() {
     rt::addMethod<&presented>(c, "presentedViewController"_sel);
     rt::addMethod<&presenting>(c, "presentingViewController"_sel);
     rt::addMethod<&dismiss>(c, "dismissViewControllerAnimated:completion:"_sel);
+    rt::addMethod<&viewControllerForAncestor>(rt::getClass("UIView"), "_viewControllerForAncestor"_sel);
 }
 
 void defineUIWindow() {

@@ -24,13 +24,13 @@ void onPress(rt::Id, rt::Sel, Ref<rt::Object> r) {
 }
 
 struct Automation : uitest::MainLoopTest {
-    Ref<rt::Object> window, root, button;
+    Ref<rt::Object> window, root, button, target; // recognisers do not retain their target
     void SetUp() override {
         MainLoopTest::SetUp();
         rt::Class* sink = rt::defineClass("AutomationSink");
         rt::addMethod<&onTap>(sink, "tap:"_sel);
         rt::addMethod<&onPress>(sink, "press:"_sel);
-        auto target = rt::sendClass<Ref<rt::Object>>(sink, "new"_sel);
+        target = rt::sendClass<Ref<rt::Object>>(sink, "new"_sel);
         window = uikit::makeView(gfx::CGRectMake(0, 0, 375, 667), rt::getClass("UIWindow"));
         root = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIViewController"), "new"_sel);
         rt::send(window, "setRootViewController:"_sel, root);

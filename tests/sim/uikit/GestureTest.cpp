@@ -88,7 +88,8 @@ TEST_F(Gestures, ATapIsADownAndUpInPlaceAndGoesThroughViewsThatTakeNoTouches) {
 
     rt::Class* refuser = rt::defineClass("RefusingDelegate");
     rt::addMethod<&refuse>(refuser, "gestureRecognizerShouldBegin:"_sel);
-    rt::send(tap, "setDelegate:"_sel, rt::sendClass<Ref<rt::Object>>(refuser, "new"_sel));
+    auto delegate = rt::sendClass<Ref<rt::Object>>(refuser, "new"_sel); // not retained by the recogniser
+    rt::send(tap, "setDelegate:"_sel, delegate);
     uikit::touchDown(window, {120, 120});
     uikit::touchUp({120, 120});
     EXPECT_EQ(g_states.size(), 1u) << "a delegate that says no stops it";
