@@ -3,8 +3,8 @@
 # into SpringBoard, Camera and Photos, launches the apps, posts a Darwin
 # notification that reaches all three, and shows the named message each app
 # then sends to SpringBoard; fills the photo library from outside and shows
-# that the running Photos app sees it at its next fetch; then shuts the
-# device down.
+# that the running Photos app sees it at its next fetch; shows Camera's
+# screen through automation (out/screens); then shuts the device down.
 #
 # Usage: scenarios/device-tour.sh BIN_DIR DEVICE_DIR
 set -euo pipefail
@@ -59,6 +59,12 @@ sim log | grep 'probe: com.apple.mobileslideshow library' | sed 's/^/   /'
 
 step "the library as lumisim reads it: the hidden photo stays in Trips, out of the camera roll"
 sim library | grep -v ' 0 photos ' | sed 's/^/   /'
+
+step "what Camera shows, as automation sees it and as a screenshot"
+sim ui com.apple.camera tree | sed 's/^/   /'
+SCREENS="$(dirname "$DEVICE")/screens"
+mkdir -p "$SCREENS"
+sim ui com.apple.camera screenshot "$SCREENS/camera-launch.png" | sed 's/^/   /'
 
 step "shut down: every process ends"
 sim shutdown

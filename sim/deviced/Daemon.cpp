@@ -81,6 +81,12 @@ bool Daemon::boot() {
         [this](ipc::SocketServer::ConnectionId from, const ipc::PeerIdentity&, const Dictionary& op) {
             return control(from, op);
         });
+    m_server->setOnClose([this](ipc::SocketServer::ConnectionId, pid_t pid) {
+        std::vector<std::int64_t> orphaned;
+        for (const auto& [id, p] : m_pendingUi)
+            if (p.app == pid) orphaned.push_back(id);
+        for (auto id : orphaned) failUi(id, m_pendingUi.at(id).bundle + " ended before it answered");
+    });
     if (!m_server->listen()) {
         std::fprintf(stderr, "deviced: cannot listen on %s\n", ipc::deviceSocketPath().c_str());
         return false;
@@ -288,6 +294,15 @@ bool Daemon::control(ipc::SocketServer::ConnectionId from, const Dictionary& op)
         } else {
             reply(from, false, {{"error", Value("No matching processes")}});
         }
+    } else if (kind == "ui") {
+        const Dictionary* request = fnd::valueForKey(op, "request").dictionary();
+        if (!request) {
+            reply(from, false, {{"error", Value("ui needs a request")}});
+            return true;
+        }
+        if (auto pid = needApp()) forwardUi(from, *pid, *bundle, *request);
+    } else if (kind == "ui-answer") {
+        return answerUi(from, op);
     } else if (kind == "shutdown") {
         m_shuttingDown = true;
         reply(from, true);
@@ -297,6 +312,49 @@ bool Daemon::control(ipc::SocketServer::ConnectionId from, const Dictionary& op)
         return false; // unknown operation: the peer is dropped
     }
     return true;
+}
+
+void Daemon::forwardUi(ipc::SocketServer::ConnectionId from, pid_t pid, const std::string& bundle,
+                       const Dictionary& request) {
+    auto conns = m_server->connectionsOf(pid);
+    if (conns.empty()) {
+        reply(from, false, {{"error", Value(bundle + " has not joined the device yet")}});
+        return;
+    }
+    std::int64_t id = m_nextUi++;
+    auto timeout = m_loop->scheduleTimer(dsp::seconds(10), false, [this, id](dsp::Timer&) {
+        auto it = m_pendingUi.find(id);
+        if (it != m_pendingUi.end()) failUi(id, it->second.bundle + " did not answer");
+    });
+    m_pendingUi[id] = PendingUi{from, pid, bundle, timeout};
+    m_server->sendTo(conns.front(), Dictionary{{"op", Value("ui")}, {"id", Value(id)}, {"request", Value(request)}});
+}
+
+bool Daemon::answerUi(ipc::SocketServer::ConnectionId from, const Dictionary& op) {
+    const std::int64_t* id = fnd::valueForKey(op, "id").integer();
+    const Dictionary* answer = fnd::valueForKey(op, "answer").dictionary();
+    if (!id || !answer) return false; // malformed: the peer is dropped
+    auto it = m_pendingUi.find(*id);
+    // An answer nobody waits for any more (it came too late) is dropped;
+    // one from a process the request did not go to is refused.
+    if (it == m_pendingUi.end()) return true;
+    if (m_server->pidOf(from) != it->second.app) return false;
+    PendingUi pending = it->second;
+    m_pendingUi.erase(it);
+    pending.timeout->invalidate();
+    Dictionary body = *answer;
+    bool ok = fnd::valueForKey(body, "ok").boolValue();
+    reply(pending.asker, ok, std::move(body));
+    return true;
+}
+
+void Daemon::failUi(std::int64_t id, const std::string& why) {
+    auto it = m_pendingUi.find(id);
+    if (it == m_pendingUi.end()) return;
+    PendingUi pending = it->second;
+    m_pendingUi.erase(it);
+    pending.timeout->invalidate();
+    reply(pending.asker, false, {{"error", Value(why)}});
 }
 
 } // namespace deviced

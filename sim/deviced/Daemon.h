@@ -7,7 +7,12 @@
 // bundle, sandboxed and not a system process, whatever its hello says.
 //
 // Control operations (each answered with a "reply"): status, launch,
-// terminate, background, foreground, killall, shutdown. SpringBoard is
+// terminate, background, foreground, killall, shutdown, and ui {bundle,
+// request}: an automation request (uikit/Automation.h) carried to the app
+// as {op "ui", id, request}; the app's {op "ui-answer", id, answer} is
+// relayed as the reply. Only the process the request went to may answer
+// it; an app that ends or stays silent for 10 seconds of device time gets
+// the asker an error. SpringBoard is
 // started at boot and started again, after a short delay, whenever it dies;
 // "killall backboardd" ends SpringBoard and every app and starts SpringBoard
 // again, as a user-interface restart does on the phone.
@@ -61,6 +66,10 @@ private:
     void terminate(pid_t pid, double graceSeconds);
     void onChildrenExited();
     void scheduleSpringBoard(double delaySeconds);
+    void forwardUi(ipc::SocketServer::ConnectionId from, pid_t pid, const std::string& bundle,
+                   const fnd::Dictionary& request);
+    bool answerUi(ipc::SocketServer::ConnectionId from, const fnd::Dictionary& op);
+    void failUi(std::int64_t id, const std::string& why);
 
     Options m_options;
     std::shared_ptr<dsp::Clock> m_clock;
@@ -72,6 +81,15 @@ private:
     bool m_restartingUI = false;
     bool m_shuttingDown = false;
     bool m_springboardPending = false;
+
+    struct PendingUi {
+        ipc::SocketServer::ConnectionId asker;
+        pid_t app;
+        std::string bundle;
+        std::shared_ptr<dsp::Timer> timeout;
+    };
+    std::map<std::int64_t, PendingUi> m_pendingUi;
+    std::int64_t m_nextUi = 1;
 };
 
 } // namespace deviced

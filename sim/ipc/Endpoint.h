@@ -57,6 +57,10 @@ public:
     // Inside a message handler: who sent the message, as the device stamped it.
     const std::optional<PeerIdentity>& currentSender() const { return m_currentSender; }
 
+    // An operation for the device itself rather than the hub (the answer
+    // to an automation request); any thread.
+    void sendToDevice(const fnd::Dictionary& op) { m_uplink(op); }
+
     // From the transport, on any thread: queued for the main loop.
     void receive(fnd::Dictionary op);
     // Operations the hub sent that this endpoint does not know (lifecycle

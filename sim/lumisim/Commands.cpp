@@ -31,8 +31,6 @@ void fail(const std::string& message, int status) {
     std::exit(status);
 }
 
-namespace {
-
 std::unique_ptr<ipc::DeviceSocket> connectOrFail(const Parsed& p) {
     fnd::setDeviceRoot(p.root);
     auto s = ipc::DeviceSocket::connect(fnd::hostPath("/private/var/run/deviced.sock").string());
@@ -40,8 +38,8 @@ std::unique_ptr<ipc::DeviceSocket> connectOrFail(const Parsed& p) {
     return s;
 }
 
-Dictionary requestOrFail(ipc::DeviceSocket& s, Dictionary op) {
-    auto r = s.request(op, std::chrono::seconds(15));
+Dictionary requestOrFail(ipc::DeviceSocket& s, Dictionary op, std::chrono::seconds wait) {
+    auto r = s.request(op, wait);
     if (!r) fail("the device did not answer");
     const bool* ok = fnd::valueForKey(*r, "ok").boolean();
     if (!ok || !*ok) {
@@ -50,8 +48,6 @@ Dictionary requestOrFail(ipc::DeviceSocket& s, Dictionary op) {
     }
     return *r;
 }
-
-} // namespace
 
 std::optional<Dictionary> tryStatus(const std::string& root) {
     fnd::setDeviceRoot(root);
@@ -252,6 +248,7 @@ const std::map<std::string, CommandSpec>& commands() {
             {"inject", {"inject LIBRARY --bundles A,B,... [--root DIR]", {"--bundles"}, {}, 1, 1, inject}},
         };
         for (auto& [name, spec] : libraryCommands()) m.emplace(name, spec);
+        m.emplace("ui", uiCommand());
         return m;
     }();
     return c;

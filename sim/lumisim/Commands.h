@@ -1,9 +1,11 @@
 #pragma once
 // The commands of lumisim that drive a device: boot, shutdown, launch,
-// terminate, background, foreground, ps, notify, log, inject, and the
+// terminate, background, foreground, ps, notify, log, inject, ui, and the
 // photo library's addmedia, mkalbum, library and sample-photos.
 
+#include <chrono>
 #include <cstddef>
+#include <memory>
 #include <functional>
 #include <map>
 #include <optional>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "sim/foundation/Value.h"
+#include "sim/ipc/DeviceSocket.h"
 
 namespace lumisim {
 
@@ -37,6 +40,14 @@ struct CommandSpec {
 std::optional<fnd::Dictionary> tryStatus(const std::string& root);
 // The photo library's commands (LibraryCommands.cpp).
 const std::map<std::string, CommandSpec>& libraryCommands();
+// ui: automation of an app's user interface (UiCommand.cpp).
+CommandSpec uiCommand();
+
+// A connection to the booted device at p.root, or a one-line error and exit.
+std::unique_ptr<ipc::DeviceSocket> connectOrFail(const Parsed& p);
+// The device's reply, or exit with its error (or with "did not answer").
+fnd::Dictionary requestOrFail(ipc::DeviceSocket& s, fnd::Dictionary op,
+                              std::chrono::seconds wait = std::chrono::seconds(15));
 
 // Runs `command` with its arguments (after the command name); the exit status.
 // Unknown commands, bad arguments and a device that is not booted give a

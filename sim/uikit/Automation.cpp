@@ -154,8 +154,28 @@ Dictionary handle(const Dictionary& request) {
         }
         return success(found);
     }
+    if (*command == "drag") {
+        std::optional<double> x = number(fnd::valueForKey(request, "x")), y = number(fnd::valueForKey(request, "y"));
+        std::optional<double> toX = number(fnd::valueForKey(request, "toX")), toY = number(fnd::valueForKey(request, "toY"));
+        if (!x || !y || !toX || !toY) return failure("a drag needs x, y, toX and toY");
+        // Down, through ten steps along the way, and up: as a finger moves.
+        touchDown(window.get(), {*x, *y});
+        for (int step = 1; step <= 10; ++step)
+            touchMove({*x + (*toX - *x) * step / 10, *y + (*toY - *y) * step / 10});
+        touchUp({*toX, *toY});
+        return success();
+    }
     if (*command == "type" || *command == "alert") {
         Ref<rt::Object> front = frontmost(window);
+        if (*command == "type" && (!front || !isAlert(front.get()))) {
+            // No alert: the text field being edited takes the typing.
+            TextFieldObject* field = textFieldOf(firstResponder().get());
+            const std::string* text = fnd::valueForKey(request, "text").string();
+            if (!field) return failure("no alert is presented and no text field is being edited");
+            if (!text) return failure("type needs a text");
+            rt::send(field, "setText:"_sel, *text);
+            return success();
+        }
         if (!front || !isAlert(front.get())) return failure("no alert is presented");
         if (*command == "type") {
             const int64_t* index = fnd::valueForKey(request, "index").integer();

@@ -12,7 +12,9 @@
 //   long-press {query, seconds}  a press held for that long on the run
 //                             loop's clock (the answer comes at once; the
 //                             finger lifts later)
+//   drag {x, y, toX, toY}     a finger moved from one point to the other
 //   type {index, text}        text into a text field of the presented alert
+//                             (or, with none, into the field being edited)
 //   alert {button}            presses the presented alert's button
 //   presented                 the presented controllers, front last
 //   screenshot                the window as PNG bytes ("png", data)

@@ -2,6 +2,7 @@
 // OS process, driven from outside as lumisim and the tests do.
 
 #include <csignal>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -225,4 +226,55 @@ TEST(E2E, MediaAddedFromOutsideIsSeenByARunningAppAtItsNextFetch) {
     EXPECT_NE(r.output.find("Trips  2 visible, 1 hidden"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("IMG_0003.JPG"), std::string::npos) << r.output;
     EXPECT_EQ(r.output.find("IMG_0004"), std::string::npos) << "the refused import left an asset behind";
+}
+
+TEST(E2E, TheCommandLineSeesAndTouchesARunningAppsScreen) {
+    Device d;
+    auto r = e2e::lumisim({"ui", "com.apple.camera", "tree", "--root", d.root()});
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("com.apple.camera is not running"), std::string::npos) << r.output;
+    d.launch("com.apple.camera");
+    ASSERT_TRUE(d.waitFor([&] { return d.countLog("app: com.apple.camera starts its own code") == 1; }));
+
+    r = e2e::lumisim({"ui", "com.apple.camera", "tree", "--root", d.root()});
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(r.output.rfind("UIWindow [0 0 375 667]", 0), 0u) << r.output;
+    EXPECT_NE(r.output.find("UILabel [0 313.5 375 40] \"Camera\""), std::string::npos) << r.output;
+
+    r = e2e::lumisim({"ui", "com.apple.camera", "tap", "--text", "Camera", "--root", d.root()});
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("tap UILabel [0 313.5 375 40] at (187.5, 333.5)"), std::string::npos) << r.output;
+    r = e2e::lumisim({"ui", "com.apple.camera", "tap", "--text", "Shutter", "--root", d.root()});
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("no element matches text \"Shutter\""), std::string::npos) << r.output;
+    r = e2e::lumisim({"ui", "com.apple.camera", "alert", "OK", "--root", d.root()});
+    EXPECT_NE(r.output.find("no alert is presented"), std::string::npos) << r.output;
+    r = e2e::lumisim({"ui", "com.apple.camera", "drag", "10", "x", "20", "30", "--root", d.root()});
+    EXPECT_EQ(r.status, 2) << r.output;
+
+    // Garbage in the automation operations: an error, nothing relayed, and
+    // a malformed answer costs the sender its connection.
+    auto peer = d.connect();
+    auto reply = peer->request({{"op", Value("ui")}, {"bundle", Value("com.apple.camera")}, {"request", Value("tree")}},
+                               std::chrono::seconds(10));
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(fnd::valueForKey(*reply, "error"), Value("ui needs a request"));
+    ASSERT_TRUE(peer->send({{"op", Value("ui-answer")}, {"id", Value(99)}, {"answer", Value(Dictionary{})}}));
+    EXPECT_TRUE(peer->request({{"op", Value("status")}}, std::chrono::seconds(10))) << "a late answer is only dropped";
+    ASSERT_TRUE(peer->send({{"op", Value("ui-answer")}, {"id", Value("one")}}));
+    EXPECT_FALSE(peer->request({{"op", Value("status")}}, std::chrono::seconds(10)));
+
+    std::string shot = d.root() + "/camera.png";
+    r = e2e::lumisim({"ui", "com.apple.camera", "screenshot", shot, "--root", d.root()});
+    ASSERT_EQ(r.status, 0) << r.output;
+    std::ifstream file(shot, std::ios::binary);
+    auto png = std::make_optional(std::string(std::istreambuf_iterator<char>(file), {}));
+    ASSERT_GT(png->size(), 24u);
+    EXPECT_EQ(png->substr(1, 3), "PNG");
+    auto be32 = [&](std::size_t at) {
+        auto b = [&](std::size_t i) { return static_cast<unsigned>(static_cast<unsigned char>((*png)[at + i])); };
+        return b(0) << 24 | b(1) << 16 | b(2) << 8 | b(3);
+    };
+    EXPECT_EQ(be32(16), 375u * 2) << "the screenshot is at the screen's scale";
+    EXPECT_EQ(be32(20), 667u * 2);
 }

@@ -18,13 +18,26 @@
 #include "sim/foundation/SystemLog.h"
 #include "sim/ipc/SocketTransport.h"
 #include "sim/photos/kit/PhotoKit.h"
+#include "sim/uikit/Automation.h"
 #include "sim/uikit/UIKit.h"
+#include "sim/uikit/UIViewController.h"
 
 using namespace rt::literals;
 
 namespace {
-void onLifecycle(dsp::RunLoop& loop, const fnd::Dictionary& op) {
+// What the device asks of the app: lifecycle events, and automation of its
+// user interface (answered to the device with the request's id).
+void onDeviceOp(dsp::RunLoop& loop, ipc::Endpoint& endpoint, const fnd::Dictionary& op) {
     const std::string* kind = fnd::valueForKey(op, "op").string();
+    if (kind && *kind == "ui") {
+        const std::int64_t* id = fnd::valueForKey(op, "id").integer();
+        const fnd::Dictionary* request = fnd::valueForKey(op, "request").dictionary();
+        if (!id) return;
+        fnd::Dictionary answer = request ? uikit::automation::handle(*request)
+                                         : fnd::Dictionary{{"ok", fnd::Value(false)}, {"error", fnd::Value("no request")}};
+        endpoint.sendToDevice({{"op", fnd::Value("ui-answer")}, {"id", fnd::Value(*id)}, {"answer", fnd::Value(answer)}});
+        return;
+    }
     const std::string* event = fnd::valueForKey(op, "event").string();
     if (!kind || *kind != "lifecycle" || !event) return;
     rt::Ref<rt::Object> app = apps::sharedApplication();
@@ -55,8 +68,9 @@ int main() {
     }
     ipc::Endpoint::setShared(&transport->endpoint());
     transport->setOnClose([&mainLoop] { mainLoop.stop(); });
-    transport->endpoint().setExtraHandler(
-        [&mainLoop](const fnd::Dictionary& op) { onLifecycle(mainLoop, op); });
+    transport->endpoint().setExtraHandler([&mainLoop, &endpoint = transport->endpoint()](const fnd::Dictionary& op) {
+        onDeviceOp(mainLoop, endpoint, op);
+    });
 
     // The frameworks' classes exist before any injected library looks for them.
     uikit::registerUIKit();
@@ -70,6 +84,7 @@ int main() {
     apps::setSharedApplication(rt::sendClass<rt::Ref<rt::Object>>(appClass, "new"_sel));
     rt::Ref<rt::Object> app = apps::sharedApplication();
     rt::send(app, "applicationDidFinishLaunching:"_sel, app);
+    if (!uikit::keyWindow()) apps::showLaunchScreen(*bundle);
     mainLoop.run();
     ipc::Endpoint::setShared(nullptr);
     return 0;

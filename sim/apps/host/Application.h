@@ -13,6 +13,10 @@ namespace apps {
 // app's own code already defined them.
 rt::Class* registerApplicationClasses(const std::string& bundleIdentifier);
 
+// The window an app shows when its own code made none: its launch screen,
+// white, with the app's name in the middle. Made key.
+void showLaunchScreen(const std::string& bundleIdentifier);
+
 // [UIApplication sharedApplication]
 rt::Ref<rt::Object> sharedApplication();
 void setSharedApplication(rt::Ref<rt::Object> app);
