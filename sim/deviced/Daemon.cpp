@@ -47,7 +47,9 @@ bool Daemon::boot() {
     fnd::createDirectory("/var/mobile/Containers/Data/Application", true);
     fnd::writePlistFile("/System/Library/device.plist",
                         Value(Dictionary{{"model", Value(m_options.model)},
-                                         {"timeScale", Value(m_options.timeScale)}}));
+                                         {"timeScale", Value(m_options.timeScale)},
+                                         {"passcode", Value(m_options.passcode)},
+                                         {"fingerEnrolled", Value(m_options.fingerEnrolled)}}));
     // The device's own programs: /usr/bin/killall is the device tool.
     std::error_code ec;
     fs::path killall = fnd::hostPath("/usr/bin/killall");

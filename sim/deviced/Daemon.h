@@ -34,6 +34,8 @@ struct Options {
     double timeScale = 1.0;
     std::string binFolder;        // where lumi_app and the device tools are
     double springboardRelaunchDelay = 1.0; // seconds of device time
+    std::string passcode;         // the owner's passcode; empty: none set
+    bool fingerEnrolled = false;  // a finger enrolled for Touch ID
 };
 
 bool isKnownModel(const std::string& model);

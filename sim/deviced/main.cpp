@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
         if (a == "--root") options.root = value();
         else if (a == "--model") options.model = value();
         else if (a == "--time-scale") options.timeScale = std::atof(value().c_str());
+        else if (a == "--passcode") options.passcode = value();
+        else if (a == "--touch-id") options.fingerEnrolled = true;
         else {
             std::fprintf(stderr, "deviced: unknown argument %s\n", a.c_str());
             return 2;
@@ -31,7 +33,7 @@ int main(int argc, char** argv) {
     }
     if (options.root.empty() || !deviced::isKnownModel(options.model) || options.timeScale <= 0) {
         std::fprintf(stderr, "usage: deviced --root DIR [--model iphone8|iphone8plus|iphonexs|ipad] "
-                             "[--time-scale N]\n");
+                             "[--time-scale N] [--passcode CODE] [--touch-id]\n");
         return 2;
     }
     return deviced::Daemon(options).run();

@@ -99,8 +99,13 @@ int boot(const Parsed& p) {
         if (null >= 0) ::dup2(null, 0);
         for (const char* v : {"LUMI_DEVICED_SOCKET", "LUMI_BUNDLE_ID", "LUMI_CONTAINER", "LUMI_DEVICE_ROOT"})
             ::unsetenv(v);
-        ::execl(deviced.c_str(), "deviced", "--root", root.c_str(), "--model", model.c_str(),
-                "--time-scale", scaleText.c_str(), static_cast<char*>(nullptr));
+        std::vector<std::string> args{"deviced", "--root", root, "--model", model, "--time-scale", scaleText};
+        if (p.options.count("--passcode")) args.insert(args.end(), {"--passcode", p.options.at("--passcode")});
+        if (p.options.count("--touch-id")) args.push_back("--touch-id");
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execv(deviced.c_str(), argv.data());
         ::_exit(127);
     }
     ::waitpid(child, nullptr, 0);
@@ -232,8 +237,9 @@ int log(const Parsed& p) {
 const std::map<std::string, CommandSpec>& commands() {
     static const std::map<std::string, CommandSpec> c = [] {
         std::map<std::string, CommandSpec> m{
-            {"boot", {"boot [--root DIR] [--model iphone8|iphone8plus|iphonexs|ipad] [--time-scale N]",
-                      {"--model", "--time-scale"}, {}, 0, 0, boot}},
+            {"boot", {"boot [--root DIR] [--model iphone8|iphone8plus|iphonexs|ipad] [--time-scale N] "
+                      "[--passcode CODE] [--touch-id]",
+                      {"--model", "--time-scale", "--passcode"}, {"--touch-id"}, 0, 0, boot}},
             {"shutdown", {"shutdown [--root DIR]", {}, {}, 0, 0, shutdown}},
             {"launch", {"launch BUNDLE [--root DIR]", {}, {}, 1, 1, [](const Parsed& p) { return appCommand("launch", p); }}},
             {"terminate", {"terminate BUNDLE [--root DIR]", {}, {}, 1, 1,

@@ -60,6 +60,11 @@ RT_ENCODE_AS(std::string, "@\"NSString\"");
 RT_ENCODE_AS(bool*, "^B"); // a block's BOOL *stop
 RT_ENCODE_AS(std::vector<std::string>, "@\"NSArray<NSString>\"");
 
+// NSError ** and the like: an out-parameter for an object (or null).
+template <> struct Encode<Ref<Object>*> {
+    static std::string code() { return "^@"; }
+};
+
 template <class T> struct Encode<Ref<T>> {
     static_assert(std::is_base_of_v<Object, T>);
     static std::string code() { return "@"; }

@@ -1,5 +1,7 @@
 #include "sim/uikit/Automation.h"
 
+#include <map>
+
 #include "sim/dispatch/RunLoop.h"
 #include "sim/uikit/Render.h"
 #include "sim/uikit/UIAlertController.h"
@@ -24,10 +26,9 @@ std::optional<double> number(const Value& v) {
     return std::nullopt;
 }
 
-Dictionary failure(const std::string& why) { return {{"ok", Value(false)}, {"error", Value(why)}}; }
-Dictionary success(Dictionary body = {}) {
-    body["ok"] = Value(true);
-    return body;
+std::map<std::string, Command>& appCommands() {
+    static std::map<std::string, Command> commands;
+    return commands;
 }
 
 std::string textOf(rt::Id v) {
@@ -127,9 +128,18 @@ Ref<rt::Object> frontmost(const Ref<rt::Object>& window) {
 
 } // namespace
 
+Dictionary failure(const std::string& why) { return {{"ok", Value(false)}, {"error", Value(why)}}; }
+Dictionary success(Dictionary body) {
+    body["ok"] = Value(true);
+    return body;
+}
+
+void addCommand(const std::string& name, Command command) { appCommands()[name] = std::move(command); }
+
 Dictionary handle(const Dictionary& request) {
     const std::string* command = fnd::valueForKey(request, "command").string();
     if (!command) return failure("no command");
+    if (auto own = appCommands().find(*command); own != appCommands().end()) return own->second(request);
     Ref<rt::Object> window = keyWindow();
     if (!window && *command != "presented") return failure("the app has no key window");
     if (*command == "tree") return success({{"tree", treeOf(viewOf(window.get()))}});

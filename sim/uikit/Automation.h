@@ -25,11 +25,21 @@
 // visible). No match, or more than one, is an error that says so.
 // Answers: {"ok": true, ...} or {"ok": false, "error": "..."}.
 
+#include <functional>
+#include <string>
+
 #include "sim/foundation/Value.h"
 #include "sim/runtime/Runtime.h"
 
 namespace uikit::automation {
 
 fnd::Dictionary handle(const fnd::Dictionary& request);
+
+// A command of the app's own (SpringBoard's "touch-id"), answered before
+// the key window is looked at. Main thread.
+using Command = std::function<fnd::Dictionary(const fnd::Dictionary& request)>;
+void addCommand(const std::string& name, Command command);
+fnd::Dictionary success(fnd::Dictionary body = {});
+fnd::Dictionary failure(const std::string& why);
 
 } // namespace uikit::automation

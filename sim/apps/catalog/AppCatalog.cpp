@@ -8,7 +8,7 @@ const std::vector<AppInfo>& installedApps() {
         {"com.apple.camera", "Camera", "CAMApplication", true, false, true},
         {"com.apple.mobileslideshow", "Photos", "PhotosApplication", true, false, true},
         {"com.apple.Preferences", "Settings", "PreferencesAppController", false, false, false},
-        {"com.lumi.gallery", "Gallery", "GalleryApplication", true, false, false},
+        {"com.example.gallery", "Gallery", "GalleryApplication", true, false, false},
         {"com.apple.store.Jolly", "Apple Store", "JollyApplication", true, false, false},
     };
     return apps;

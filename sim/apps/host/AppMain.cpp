@@ -14,6 +14,8 @@
 #include "sim/apps/catalog/AppCatalog.h"
 #include "sim/apps/host/Application.h"
 #include "sim/apps/host/Injection.h"
+#include "sim/apps/host/StockApps.h"
+#include "sim/auth/LocalAuthentication.h"
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/SystemLog.h"
 #include "sim/ipc/SocketTransport.h"
@@ -76,7 +78,9 @@ int main() {
     uikit::registerUIKit();
     photos::registerPhotoKit();
     if (apps::findApp(*bundle)->linksPhotosUI) photos::registerPhotosUI();
+    auth::registerLocalAuthentication();
     rt::Class* appClass = apps::registerApplicationClasses(*bundle);
+    apps::registerStockApp(*bundle); // the app's own code: its classes and methods
     for (const auto& name : apps::loadInjectedLibraries(*bundle))
         fnd::systemLog(fnd::LogLevel::Info, "injection: loaded " + name + " into " + *bundle);
 

@@ -3,8 +3,8 @@
 #include "sim/apps/catalog/AppCatalog.h"
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/SystemLog.h"
+#include "sim/apps/host/Views.h"
 #include "sim/uikit/UIColor.h"
-#include "sim/uikit/UIFont.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/UIViewController.h"
@@ -51,18 +51,13 @@ rt::Class* registerApplicationClasses(const std::string& bundleIdentifier) {
 
 void showLaunchScreen(const std::string& bundleIdentifier) {
     const AppInfo* info = findApp(bundleIdentifier);
-    gfx::CGRect screen{{0, 0}, uikit::screenModel().size};
-    auto window = uikit::makeView(screen, rt::getClass("UIWindow"));
+    gfx::CGSize screen = uikit::screenModel().size;
     auto root = rt::sendClass<rt::Ref<rt::Object>>(rt::getClass("UIViewController"), "new"_sel);
     auto page = rt::send<rt::Ref<rt::Object>>(root, "view"_sel);
-    rt::send(page, "setBackgroundColor:"_sel, uikit::makeColor({1, 1, 1, 1}));
-    auto name = uikit::makeView({{0, screen.size.height / 2 - 20}, {screen.size.width, 40}}, rt::getClass("UILabel"));
-    rt::send(name, "setText:"_sel, info ? info->displayName : bundleIdentifier);
-    rt::send(name, "setTextAlignment:"_sel, 1L);
-    rt::send(name, "setFont:"_sel, rt::sendClass<rt::Ref<rt::Object>>(rt::getClass("UIFont"), "systemFontOfSize:"_sel, 28.0));
-    rt::send(page, "addSubview:"_sel, name);
-    rt::send(window, "setRootViewController:"_sel, root);
-    rt::send(window, "makeKeyAndVisible"_sel);
+    rt::send(page, "setBackgroundColor:"_sel, uikit::makeColor(views::kWhite));
+    views::add(page, views::label({{0, screen.height / 2 - 20}, {screen.width, 40}},
+                                  info ? info->displayName : bundleIdentifier, 28, views::kBlack, 1));
+    views::showWindow(root);
 }
 
 rt::Ref<rt::Object> sharedApplication() { return g_shared; }

@@ -1,0 +1,16 @@
+#include "sim/apps/host/StockApps.h"
+
+#include <map>
+
+#include "sim/apps/springboard/SpringBoard.h"
+
+namespace apps {
+
+void registerStockApp(const std::string& bundleIdentifier) {
+    static const std::map<std::string, void (*)()> apps{
+        {"com.apple.springboard", &springboard::registerClasses},
+    };
+    if (auto it = apps.find(bundleIdentifier); it != apps.end()) it->second();
+}
+
+} // namespace apps

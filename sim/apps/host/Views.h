@@ -1,0 +1,31 @@
+#pragma once
+// Building blocks of the stock apps' screens: the few lines of UIKit that
+// every screen repeats, as one call each.
+
+#include <string>
+
+#include "sim/runtime/Runtime.h"
+#include "sim/uikit/UIColor.h"
+#include "sim/uikit/UIView.h"
+
+namespace apps::views {
+
+// A view of the class (UIView when null) with a background colour.
+rt::Ref<rt::Object> box(gfx::CGRect frame, uikit::Rgba colour, const char* cls = nullptr);
+// A one-line label. alignment: 0 left, 1 centre, 2 right.
+rt::Ref<rt::Object> label(gfx::CGRect frame, const std::string& text, double pointSize, uikit::Rgba colour,
+                          long alignment = 0, bool bold = false);
+// A tap recogniser on `view` that sends `action` ("v@:@") to `target`.
+void onTap(const rt::Ref<rt::Object>& view, const rt::Ref<rt::Object>& target, const char* action);
+void add(const rt::Ref<rt::Object>& parent, const rt::Ref<rt::Object>& child);
+// A window of the screen's size with the root controller, made key.
+rt::Ref<rt::Object> showWindow(const rt::Ref<rt::Object>& rootController);
+
+inline constexpr uikit::Rgba kWhite{1, 1, 1, 1};
+inline constexpr uikit::Rgba kBlack{0, 0, 0, 1};
+inline constexpr uikit::Rgba kClear{0, 0, 0, 0};
+inline constexpr uikit::Rgba kSystemBlue{0, 0.478, 1, 1};
+inline constexpr uikit::Rgba kSecondaryText{0.56, 0.56, 0.58, 1};
+inline constexpr uikit::Rgba kGroupedBackground{0.94, 0.94, 0.96, 1};
+
+} // namespace apps::views
