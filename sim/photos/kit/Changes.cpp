@@ -311,8 +311,12 @@ void performChanges(rt::Id, rt::Sel, rt::Block<void()> changes, rt::Block<void(b
         std::optional<std::string> failure = apply(ctx.requests);
         if (failure) completion(false, fnd::makeError(kErrorDomain, -1, "The change could not be applied: " + *failure));
         else completion(true, nullptr);
+        if (!failure && !ctx.requests.empty()) Library::shared().notifyObservers();
     });
 }
+
+void registerObserver(rt::Id, rt::Sel, Ref<rt::Object> observer) { Library::shared().addObserver(observer.get()); }
+void unregisterObserver(rt::Id, rt::Sel, Ref<rt::Object> observer) { Library::shared().removeObserver(observer.get()); }
 
 } // namespace
 
@@ -325,6 +329,9 @@ void defineChanges(Classes& c) {
     rt::addMethod<&authorizationStatus>(libraryMeta, "authorizationStatus"_sel);
     rt::addMethod<&requestAuthorization>(libraryMeta, "requestAuthorization:"_sel);
     rt::addMethod<&performChanges>(c.library, "performChanges:completionHandler:"_sel);
+    rt::addMethod<&registerObserver>(c.library, "registerChangeObserver:"_sel);
+    rt::addMethod<&unregisterObserver>(c.library, "unregisterChangeObserver:"_sel);
+    c.change = rt::defineClass("PHChange");
 
     c.placeholder = rt::defineClass("PHObjectPlaceholder", c.object, rt::factoryOf<PlaceholderObject>);
     rt::addMethod<&placeholderIdentifier>(c.placeholder, "localIdentifier"_sel);

@@ -18,6 +18,7 @@ struct Classes {
     rt::Class* placeholder = nullptr;
     rt::Class* collectionChangeRequest = nullptr;
     rt::Class* assetChangeRequest = nullptr;
+    rt::Class* change = nullptr; // PHChange, what observers are told
     rt::Class* imageManager = nullptr;
     rt::Class* imageRequestOptions = nullptr;
     rt::Class* hidingHelper = nullptr;

@@ -17,6 +17,35 @@ PhotoStore* Library::store() {
     return m_store.get();
 }
 
+void Library::addObserver(rt::Id observer) {
+    if (!observer) return;
+    std::lock_guard guard(m_observersLock);
+    m_observers.push_back(std::make_unique<rt::Weak<rt::Object>>(observer));
+}
+
+void Library::removeObserver(rt::Id observer) {
+    std::lock_guard guard(m_observersLock);
+    std::erase_if(m_observers, [observer](const auto& w) {
+        rt::Ref<rt::Object> o = w->load();
+        return !o || o.get() == observer;
+    });
+}
+
+void Library::notifyObservers() {
+    std::vector<rt::Ref<rt::Object>> live;
+    {
+        std::lock_guard guard(m_observersLock);
+        std::erase_if(m_observers, [](const auto& w) { return !w->load(); });
+        for (const auto& w : m_observers)
+            if (rt::Ref<rt::Object> o = w->load()) live.push_back(o);
+    }
+    if (live.empty()) return;
+    auto change = rt::createInstance(kit::classes().change);
+    for (const auto& o : live)
+        if (rt::respondsTo(o.get(), rt::sel("photoLibraryDidChange:")))
+            rt::send(o, rt::sel("photoLibraryDidChange:"), rt::Ref<rt::Object>(change));
+}
+
 namespace kit {
 Classes& classes() {
     static Classes c;

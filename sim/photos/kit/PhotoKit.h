@@ -5,7 +5,10 @@
 //
 // Classes and what they answer:
 //   PHPhotoLibrary      +sharedPhotoLibrary +authorizationStatus +requestAuthorization:
-//                       -performChanges:completionHandler:
+//                       -performChanges:completionHandler: -registerChangeObserver:
+//                       -unregisterChangeObserver: (observers hear photoLibraryDidChange:
+//                       with a PHChange, on the library's queue, after each change this
+//                       process commits)
 //   PHObject            -localIdentifier -isEqual:
 //   PHAsset             +fetchAssetsInAssetCollection:options: +fetchAssetsWithMediaType:options:
 //                       +fetchKeyAssetsInAssetCollection:options: +fetchAssetsWithOptions:
@@ -57,6 +60,7 @@
 #include "sim/foundation/Value.h"
 #include "sim/photos/PhotoStore.h"
 #include "sim/runtime/Runtime.h"
+#include "sim/runtime/Weak.h"
 
 namespace photos {
 
@@ -89,8 +93,16 @@ public:
     // Blocks until every change submitted so far, with its completion, has run.
     void waitUntilIdle() { m_queue.waitUntilIdle(); }
 
+    // Change observers (not retained): each hears photoLibraryDidChange:
+    // on the library's queue after a change of this process is committed.
+    void addObserver(rt::Id observer);
+    void removeObserver(rt::Id observer);
+    void notifyObservers();
+
 private:
     Library() : m_queue("com.apple.photos.library") {}
+    std::mutex m_observersLock;
+    std::vector<std::unique_ptr<rt::Weak<rt::Object>>> m_observers;
     std::once_flag m_opened;
     std::unique_ptr<PhotoStore> m_store;
     dsp::SerialQueue m_queue;

@@ -1,6 +1,7 @@
 // The photo library through PhotoKit's classes: the properties its callers
 // rely on, each shown on a small library.
 
+#include <atomic>
 #include <set>
 
 #include "sim/runtime/Runtime.h"
@@ -166,6 +167,41 @@ TEST_F(PhotoKit, AFailedChangeCommitsNothingAndItsOneCompletionSaysWhy) {
     EXPECT_FALSE(bad.success);
     EXPECT_EQ(count(assetsIn(smartAlbum(209))), 1u);
     (void)photo;
+}
+
+namespace {
+std::atomic<int> g_changesHeard{0};
+void heard(rt::Id, rt::Sel, Ref<rt::Object> change) {
+    if (rt::className(change.get()) == "PHChange") ++g_changesHeard;
+}
+} // namespace
+
+TEST_F(PhotoKit, ObserversHearEachCommittedChangeUntilTheyGo) {
+    rt::Class* cls = rt::defineClass("ChangeListener");
+    rt::addMethod<&heard>(cls, "photoLibraryDidChange:"_sel);
+    auto listener = rt::sendClass<Ref<rt::Object>>(cls, "new"_sel);
+    auto library = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
+    rt::send(library, "registerChangeObserver:"_sel, listener);
+    auto create = [] {
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
+                                       "creationRequestForAssetCollectionWithTitle:"_sel, std::string("Trips"));
+    };
+    perform(create);
+    EXPECT_EQ(g_changesHeard, 1);
+    perform([] {}); // nothing changed: nothing to hear
+    perform([] {    // a failed change is not heard either
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetChangeRequest"),
+                                       "creationRequestForAssetFromImageAtFileURL:"_sel, std::string("/none.jpg"));
+    });
+    EXPECT_EQ(g_changesHeard, 1);
+    listener = nullptr; // not retained by the library: gone, and not called
+    perform(create);
+    EXPECT_EQ(g_changesHeard, 1);
+    auto second = rt::sendClass<Ref<rt::Object>>(cls, "new"_sel);
+    rt::send(library, "registerChangeObserver:"_sel, second);
+    rt::send(library, "unregisterChangeObserver:"_sel, second);
+    perform(create);
+    EXPECT_EQ(g_changesHeard, 1);
 }
 
 TEST_F(PhotoKit, AChangeRequestOutsideAChangeBlockIsAProgrammingError) {
