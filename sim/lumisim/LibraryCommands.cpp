@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "sim/foundation/Dates.h"
 #include "sim/foundation/DevicePaths.h"
 #include "sim/graphics/SamplePhoto.h"
 #include "sim/lumisim/Commands.h"
@@ -28,39 +29,6 @@ using namespace rt::literals;
 using Objects = std::vector<Ref<rt::Object>>;
 
 namespace {
-
-constexpr double kUnixToReference = 978307200.0;
-
-// "2026-12-08", "2026-12-08T09:30", "2026-12-08 09:30:15", an optional "Z";
-// UTC. Seconds since the reference date, or none.
-std::optional<double> parseIsoDate(const std::string& text) {
-    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
-    char sep = 0;
-    int n = std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d", &y, &mo, &d, &sep, &h, &mi, &s);
-    if (n < 3 || (n > 3 && sep != 'T' && sep != ' ') || (n > 3 && n < 6)) return std::nullopt;
-    using namespace std::chrono;
-    year_month_day ymd{year{y}, month{static_cast<unsigned>(mo)}, day{static_cast<unsigned>(d)}};
-    if (!ymd.ok() || h > 23 || mi > 59 || s > 60) return std::nullopt;
-    std::size_t consumed = n == 3 ? 10 : n == 6 ? 16 : 19;
-    std::string rest = text.substr(std::min(consumed, text.size()));
-    if (!rest.empty() && rest != "Z") return std::nullopt;
-    double unix = static_cast<double>(sys_days{ymd}.time_since_epoch().count()) * 86400 + h * 3600 + mi * 60 + s;
-    return unix - kUnixToReference;
-}
-
-std::string formatDate(double sinceReference) {
-    using namespace std::chrono;
-    auto secs = static_cast<int64_t>(std::floor(sinceReference + kUnixToReference));
-    auto dayCount = static_cast<int64_t>(std::floor(secs / 86400.0));
-    year_month_day ymd{sys_days{days{dayCount}}};
-    int64_t rem = secs - dayCount * 86400;
-    char out[64];
-    std::snprintf(out, sizeof out, "%04d-%02u-%02u %02lld:%02lld:%02lld", static_cast<int>(ymd.year()),
-                  static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
-                  static_cast<long long>(rem / 3600), static_cast<long long>(rem / 60 % 60),
-                  static_cast<long long>(rem % 60));
-    return out;
-}
 
 photos::PhotoStore& openLibraryOf(const Parsed& p) {
     if (!tryStatus(p.root)) fail("no device is booted at " + p.root);
@@ -88,9 +56,9 @@ int addmedia(const Parsed& p) {
     attrs.favorite = p.options.count("--favourite") != 0;
     if (p.options.count("--video")) attrs.mediaType = photos::kMediaVideo;
     if (p.options.count("--screenshot")) attrs.traits |= photos::kTraitScreenshot;
-    double date = photos::nowSinceReferenceDate();
+    double date = fnd::nowSinceReferenceDate();
     if (p.options.count("--date")) {
-        auto parsed = parseIsoDate(p.options.at("--date"));
+        auto parsed = fnd::parseIsoDate(p.options.at("--date"));
         if (!parsed) fail("addmedia: --date wants an ISO date such as 2026-12-08 or 2026-12-08T09:30:00Z", 2);
         date = *parsed;
     }
@@ -209,7 +177,7 @@ int library(const Parsed& p) {
         for (const auto& c : rt::send<Objects>(in, "fetchedObjects"_sel))
             albums += (albums.empty() ? "" : ", ") + rt::send<std::string>(c, "title"_sel);
         std::printf("  %-14s %s  %-6s %s%s  albums: %s\n", fs::path(r->imagePath).filename().c_str(),
-                    formatDate(r->creationDate).c_str(), r->mediaType == photos::kMediaVideo ? "video" : "image",
+                    fnd::formatDate(r->creationDate).c_str(), r->mediaType == photos::kMediaVideo ? "video" : "image",
                     r->hidden ? "hidden" : "visible", r->favorite ? ", favourite" : "",
                     albums.empty() ? "-" : albums.c_str());
     }
@@ -220,9 +188,9 @@ int samplePhotos(const Parsed& p) {
     int count = p.options.count("--count") ? std::atoi(p.options.at("--count").c_str()) : 6;
     if (count < 1 || count > 1000) fail("sample-photos: --count wants a number from 1 to 1000", 2);
     std::string label = p.options.count("--label") ? p.options.at("--label") : "Sample";
-    double date = photos::nowSinceReferenceDate();
+    double date = fnd::nowSinceReferenceDate();
     if (p.options.count("--date")) {
-        auto parsed = parseIsoDate(p.options.at("--date"));
+        auto parsed = fnd::parseIsoDate(p.options.at("--date"));
         if (!parsed) fail("sample-photos: --date wants an ISO date such as 2026-12-08T09:30:00Z", 2);
         date = *parsed;
     }
@@ -235,7 +203,7 @@ int samplePhotos(const Parsed& p) {
         gfx::SamplePhotoSpec spec;
         spec.index = i;
         spec.label = label + " " + std::to_string(i);
-        spec.dateText = formatDate(date + 3600.0 * (i - 1)).substr(0, 16); // one an hour
+        spec.dateText = fnd::formatDate(date + 3600.0 * (i - 1)).substr(0, 16); // one an hour
         spec.width = 1200;
         spec.height = 900;
         char name[32];

@@ -10,11 +10,6 @@
 
 namespace photos {
 
-double nowSinceReferenceDate() {
-    using namespace std::chrono;
-    return duration<double>(system_clock::now().time_since_epoch()).count() - 978307200.0;
-}
-
 std::optional<AssetRecord> importImage(Writer& w, const std::string& bytes, const std::string& originalName,
                                        AssetRecord a, std::string* written) {
     auto image = gfx::Image::decode(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));

@@ -22,7 +22,4 @@ inline constexpr const char* kMediaFolder = "/var/mobile/Media/DCIM/100APPLE";
 std::optional<AssetRecord> importImage(Writer& w, const std::string& bytes, const std::string& originalName,
                                        AssetRecord attributes, std::string* written = nullptr);
 
-// Now, in seconds since the reference date.
-double nowSinceReferenceDate();
-
 } // namespace photos

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "sim/apps/camera/Camera.h"
 #include "sim/apps/springboard/SpringBoard.h"
 
 namespace apps {
@@ -9,6 +10,7 @@ namespace apps {
 void registerStockApp(const std::string& bundleIdentifier) {
     static const std::map<std::string, void (*)()> apps{
         {"com.apple.springboard", &springboard::registerClasses},
+        {"com.apple.camera", &camera::registerClasses},
     };
     if (auto it = apps.find(bundleIdentifier); it != apps.end()) it->second();
 }

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 
+#include "sim/foundation/Dates.h"
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/Files.h"
 #include "sim/foundation/NSError.h"
@@ -243,7 +244,7 @@ struct Apply {
             if (!bytes || bytes->empty()) return fail("no file at " + r.sourcePath);
             AssetRecord attrs;
             attrs.uuid = r.uuid;
-            attrs.creationDate = r.date.value_or(nowSinceReferenceDate());
+            attrs.creationDate = r.date.value_or(fnd::nowSinceReferenceDate());
             std::string path;
             std::string name = r.sourcePath.substr(r.sourcePath.rfind('/') + 1);
             auto created = importImage(w, *bytes, name, attrs, &path);

@@ -1,0 +1,34 @@
+#pragma once
+// Camera, the stock app "com.apple.camera": a viewfinder over a generated
+// scene, the bottom bar with the shutter and the image well, and a capture
+// engine that saves each photo to the library.
+//
+// Classes: CAMApplication (-applicationDidFinishLaunching: shows the
+// viewfinder), CAMViewfinderViewController, CAMBottomBar (-backgroundView
+// -shutterButton -imageWell), CUShutterButton (and, on the iPhone XS, whose
+// camera draws its shutter itself, its subclass CustomDrawButton),
+// CAMImageWell (-thumbnailImage -setThumbnailImage:animated:; its picture is
+// whatever -thumbnailImage answers at its layout pass), CAMCaptureEngine
+// (-capturePhoto -capturesTaken -captureOutput:didFinishCaptureForResolvedSettings:error:),
+// AVCapturePhotoOutput and AVCaptureResolvedPhotoSettings (-uniqueID).
+//
+// A tap on the shutter makes the engine capture: a new picture of the scene
+// is saved to the library as a new asset (one change); once that change is
+// done the engine is sent captureOutput:didFinishCaptureForResolvedSettings:
+// error: on the main thread (the error nil, or the change's), whose stock
+// method shows the capture in the image well. The viewfinder observes the
+// library and lays the well out again after every change the app makes.
+
+namespace camera {
+
+void registerClasses();
+
+// Bottom bar heights by device model, in points.
+double bottomBarHeight();
+
+// The pieces, each defined in its own file.
+void defineBottomBar();
+void defineCaptureEngine();
+void defineViewfinder();
+
+} // namespace camera
