@@ -228,7 +228,7 @@ TEST(E2E, MediaAddedFromOutsideIsSeenByARunningAppAtItsNextFetch) {
     EXPECT_EQ(r.output.find("IMG_0004"), std::string::npos) << "the refused import left an asset behind";
 }
 
-TEST(E2E, TheCommandLineSeesAndTouchesARunningAppsScreen) {
+TEST(E2E, TheCommandLineSeesAndTouchesTheCameraAndItsShutterSavesAPhoto) {
     Device d;
     auto r = e2e::lumisim({"ui", "com.apple.camera", "tree", "--root", d.root()});
     EXPECT_NE(r.status, 0);
@@ -239,11 +239,15 @@ TEST(E2E, TheCommandLineSeesAndTouchesARunningAppsScreen) {
     r = e2e::lumisim({"ui", "com.apple.camera", "tree", "--root", d.root()});
     ASSERT_EQ(r.status, 0) << r.output;
     EXPECT_EQ(r.output.rfind("UIWindow [0 0 375 667]", 0), 0u) << r.output;
-    EXPECT_NE(r.output.find("UILabel [0 313.5 375 40] \"Camera\""), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("    CAMBottomBar [0 542 375 125]"), std::string::npos) << r.output;
 
-    r = e2e::lumisim({"ui", "com.apple.camera", "tap", "--text", "Camera", "--root", d.root()});
+    // The shutter, tapped from outside: a photo in the library.
+    r = e2e::lumisim({"ui", "com.apple.camera", "tap", "--label", "Take Picture", "--root", d.root()});
     EXPECT_EQ(r.status, 0) << r.output;
-    EXPECT_NE(r.output.find("tap UILabel [0 313.5 375 40] at (187.5, 333.5)"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("tap CUShutterButton [154.5 34.5 66 66] at (187.5, 609.5)"), std::string::npos) << r.output;
+    ASSERT_TRUE(d.waitFor([&] { return d.countLog("camera: capture 1 saved") == 1; }));
+    r = e2e::lumisim({"library", "--root", d.root()});
+    EXPECT_NE(r.output.find("IMG_0001.JPG"), std::string::npos) << r.output;
     r = e2e::lumisim({"ui", "com.apple.camera", "tap", "--text", "Shutter", "--root", d.root()});
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.output.find("no element matches text \"Shutter\""), std::string::npos) << r.output;
