@@ -1,6 +1,8 @@
 #include "sim/uikit/UINavigationController.h"
 
+#include "sim/runtime/Weak.h"
 #include "sim/uikit/UIColor.h"
+#include "sim/uikit/UIGestureRecognizer.h"
 #include "sim/uikit/UIFont.h"
 #include "sim/uikit/UILabel.h"
 #include "sim/uikit/UIScreen.h"
@@ -42,6 +44,37 @@ class TabBarObject : public ViewObject {
 public:
     using ViewObject::ViewObject;
     Objects items;
+    long selected = 0;
+    rt::Weak<rt::Object> controller; // the tab bar controller that owns the bar
+};
+
+// What a navigation controller's top controller shows in the bar.
+class NavigationItemObject : public rt::Object {
+public:
+    using Object::Object;
+    Ref<rt::Object> rightItem;
+};
+
+class BarButtonItemObject : public rt::Object {
+public:
+    using Object::Object;
+    std::string title;
+    rt::Weak<rt::Object> target;
+    rt::Sel action = nullptr;
+};
+
+rt::Class* g_navigationItem = nullptr;
+rt::Class* g_barButtonItem = nullptr;
+rt::Class* g_tabButton = nullptr;
+rt::Class* g_barButton = nullptr;
+
+// A button in a bar: a label that runs `press` (an item index or a bar
+// button) when tapped.
+class BarControlObject : public LabelObject {
+public:
+    explicit BarControlObject(rt::Class* cls) : LabelObject(cls) { userInteractionEnabled = true; }
+    long index = 0;
+    Ref<rt::Object> barItem; // a bar button's item; none for a tab or the back button
 };
 
 
@@ -71,6 +104,52 @@ Ref<rt::Object> makeBar(rt::Class* cls, gfx::CGRect frame) {
     return bar;
 }
 
+// A navigation controller's C++ side; null for anything else.
+ContainerObject* containerOf(rt::Id o) { return rt::objectAs<ContainerObject>(o, g_nav); }
+void layoutNavigationBar(ContainerObject* nav);
+
+// ---- bar controls: tab buttons, the back button, bar button items -------------------------------
+BarControlObject* controlOf(rt::Id recognizer) {
+    auto v = rt::send<Ref<rt::Object>>(recognizer, "view"_sel);
+    return rt::objectAs<BarControlObject>(v.get(), g_tabButton) ? static_cast<BarControlObject*>(v.get())
+                                                                : rt::objectAs<BarControlObject>(v.get(), g_barButton);
+}
+
+void controlTapped(rt::Id recognizer, long state) {
+    BarControlObject* control = controlOf(recognizer);
+    if (!control || state != kEnded) return;
+    Ref<rt::Object> keep(control);
+    if (rt::isKindOf(control, g_tabButton)) {
+        auto* bar = static_cast<TabBarObject*>(control->superview);
+        if (Ref<rt::Object> tabs = bar ? bar->controller.load() : nullptr)
+            rt::send(tabs, "setSelectedIndex:"_sel, control->index);
+    } else if (auto* item = static_cast<BarButtonItemObject*>(control->barItem.get())) {
+        Ref<rt::Object> target = item->target.load();
+        if (target && item->action) rt::send(target, item->action, control->barItem);
+    } else { // the back button
+        for (ViewObject* v = control->superview; v; v = v->superview)
+            if (Ref<rt::Object> owner = v->viewController.load(); owner && containerOf(owner.get())) {
+                rt::send<Ref<rt::Object>>(owner, "popViewControllerAnimated:"_sel, true);
+                break;
+            }
+    }
+}
+constexpr BuiltInAction kControlTap{nullptr, &controlTapped};
+
+Ref<rt::Object> makeControl(rt::Class* cls, gfx::CGRect frame, const std::string& text, double size, Rgba colour,
+                            long alignment) {
+    auto c = makeView(frame, cls);
+    rt::send(c, "setText:"_sel, text);
+    rt::send(c, "setFont:"_sel, makeFont({size, false}));
+    rt::send(c, "setTextAlignment:"_sel, alignment);
+    rt::send(c, "setTextColor:"_sel, makeColor(colour));
+    rt::send(c, "setAccessibilityLabel:"_sel, text);
+    rt::send(c, "addGestureRecognizer:"_sel, makeBuiltInRecognizer("UITapGestureRecognizer", &kControlTap));
+    return c;
+}
+
+constexpr Rgba kTint{0, 0.478, 1, 1};
+
 // ---- UINavigationController ---------------------------------------------------------------------
 void loadNavigationView(ContainerObject* self, rt::Sel) {
     gfx::CGSize screen = screenModel().size;
@@ -78,6 +157,7 @@ void loadNavigationView(ContainerObject* self, rt::Sel) {
     self->bar = makeBar(rt::getClass("UINavigationBar"), {{0, 0}, {screen.width, kNavigationBarHeight}});
     rt::send(self->view, "addSubview:"_sel, self->bar);
     if (!self->children.empty()) swapShown(self, nullptr, self->children.back(), false, true);
+    layoutNavigationBar(self);
 }
 
 Ref<rt::Object> initWithRoot(ContainerObject* self, rt::Sel, Ref<rt::Object> root) {
@@ -85,6 +165,8 @@ Ref<rt::Object> initWithRoot(ContainerObject* self, rt::Sel, Ref<rt::Object> roo
     return Ref<rt::Object>(self);
 }
 Objects viewControllers(ContainerObject* self, rt::Sel) { return self->children; }
+// Refreshes the bar after the top controller changed its title or right item.
+void updateNavigationBar(ContainerObject* self, rt::Sel) { layoutNavigationBar(self); }
 Ref<rt::Object> top(ContainerObject* self, rt::Sel) { return self->children.empty() ? nullptr : self->children.back(); }
 Ref<rt::Object> visible(ContainerObject* self, rt::Sel) {
     if (self->presented) return self->presented;
@@ -99,12 +181,14 @@ void push(ContainerObject* self, rt::Sel, Ref<rt::Object> next, bool animated) {
     Ref<rt::Object> shown = top(self, nullptr);
     self->children.push_back(next);
     if (self->view) swapShown(self, shown, next, animated, true);
+    layoutNavigationBar(self);
 }
 Ref<rt::Object> pop(ContainerObject* self, rt::Sel, bool animated) {
     if (self->children.size() < 2) return nullptr;
     Ref<rt::Object> gone = self->children.back();
     self->children.pop_back();
     if (self->view) swapShown(self, gone, self->children.back(), animated, true);
+    layoutNavigationBar(self);
     return gone;
 }
 Objects popToRoot(ContainerObject* self, rt::Sel, bool animated) {
@@ -113,6 +197,7 @@ Objects popToRoot(ContainerObject* self, rt::Sel, bool animated) {
     Objects gone(self->children.begin() + 1, self->children.end());
     self->children.resize(1);
     if (self->view) swapShown(self, shown, self->children.front(), animated, true);
+    layoutNavigationBar(self);
     return gone;
 }
 
@@ -121,6 +206,7 @@ void loadTabsView(ContainerObject* self, rt::Sel) {
     gfx::CGSize screen = screenModel().size;
     self->view = makeView({{0, 0}, screen});
     self->bar = makeBar(g_tabBar, {{0, screen.height - kTabBarHeight}, {screen.width, kTabBarHeight}});
+    static_cast<TabBarObject*>(self->bar.get())->controller = self;
     rt::send(self->view, "addSubview:"_sel, self->bar);
     if (!self->children.empty()) swapShown(self, nullptr, self->children[static_cast<std::size_t>(self->selected)], false, false);
 }
@@ -139,6 +225,7 @@ void setViewControllers(ContainerObject* self, rt::Sel, Objects controllers) {
     Ref<rt::Object> shown = self->children.empty() ? nullptr : self->children[static_cast<std::size_t>(self->selected)];
     self->children = std::move(controllers);
     self->selected = 0;
+    if (auto* bar = static_cast<TabBarObject*>(self->bar.get())) bar->selected = 0;
     if (self->view) swapShown(self, shown, self->children.empty() ? nullptr : self->children[0], false, false);
     tabItemsFor(self);
 }
@@ -148,6 +235,10 @@ void setSelectedIndex(ContainerObject* self, rt::Sel, long index) {
     Ref<rt::Object> shown = self->children[static_cast<std::size_t>(self->selected)];
     self->selected = index;
     if (self->view) swapShown(self, shown, self->children[static_cast<std::size_t>(index)], false, false);
+    if (auto* bar = static_cast<TabBarObject*>(self->bar.get())) {
+        bar->selected = index;
+        rt::send(self->bar, "setNeedsLayout"_sel);
+    }
 }
 Ref<rt::Object> selectedController(ContainerObject* self, rt::Sel) {
     return self->children.empty() ? nullptr : self->children[static_cast<std::size_t>(self->selected)];
@@ -163,22 +254,74 @@ void setItems(TabBarObject* self, rt::Sel, Objects items) {
     self->items = std::move(items);
     rt::send(self, "setNeedsLayout"_sel);
 }
-// One label per item, side by side across the bar.
+// One button per item, side by side across the bar; the selected one in the tint.
 void layoutTabBar(TabBarObject* self, rt::Sel) {
     rt::sendSuper(g_tabBar, self, "layoutSubviews"_sel);
     for (const auto& sub : Objects(self->subviews)) rt::send(sub, "removeFromSuperview"_sel);
     if (self->items.empty()) return;
     double w = self->frame.size.width / static_cast<double>(self->items.size());
     for (std::size_t i = 0; i < self->items.size(); ++i) {
-        auto label = makeView({{w * static_cast<double>(i), 0}, {w, self->frame.size.height}}, rt::getClass("UILabel"));
-        rt::send(label, "setText:"_sel, rt::send<std::string>(self->items[i], "title"_sel));
-        rt::send(label, "setFont:"_sel, makeFont({10, false}));
-        rt::send(label, "setTextAlignment:"_sel, 1L);
-        rt::send(label, "setTextColor:"_sel, makeColor({0.3, 0.3, 0.3, 1}));
-        rt::send(self, "addSubview:"_sel, label);
+        bool chosen = static_cast<long>(i) == self->selected;
+        auto button = makeControl(g_tabButton, {{w * static_cast<double>(i), 0}, {w, self->frame.size.height}},
+                                  rt::send<std::string>(self->items[i], "title"_sel), 11,
+                                  chosen ? kTint : Rgba{0.56, 0.56, 0.58, 1}, 1);
+        static_cast<BarControlObject*>(button.get())->index = static_cast<long>(i);
+        rt::send(self, "addSubview:"_sel, button);
     }
-    self->needsLayout = false; // adding the labels asked again; this pass has placed them
+    self->needsLayout = false; // adding the buttons asked again; this pass has placed them
 }
+// -hidden answers what the bar shows (UIView's -isHidden).
+bool tabBarHidden(TabBarObject* self, rt::Sel) { return self->hidden; }
+
+// ---- the navigation bar: the top controller's title, a back button, its right item ----------
+void layoutNavigationBar(ContainerObject* nav) {
+    ViewObject* bar = viewOf(nav->bar.get());
+    if (!bar || nav->children.empty()) return;
+    for (const auto& sub : Objects(bar->subviews)) rt::send(sub, "removeFromSuperview"_sel);
+    double w = bar->frame.size.width, h = bar->frame.size.height;
+    const Ref<rt::Object>& top = nav->children.back();
+    auto title = makeView({{w / 4, 0}, {w / 2, h}}, rt::getClass("UILabel"));
+    rt::send(title, "setText:"_sel, rt::send<std::string>(top, "title"_sel));
+    rt::send(title, "setFont:"_sel, makeFont({17, true}));
+    rt::send(title, "setTextAlignment:"_sel, 1L);
+    rt::send(nav->bar, "addSubview:"_sel, title);
+    if (nav->children.size() > 1) {
+        std::string previous = rt::send<std::string>(nav->children[nav->children.size() - 2], "title"_sel);
+        rt::send(nav->bar, "addSubview:"_sel,
+                 makeControl(g_barButton, {{8, 0}, {w / 4 - 8, h}}, "\u2039 " + (previous.empty() ? "Back" : previous),
+                             17, kTint, 0));
+    }
+    auto navItem = rt::send<Ref<rt::Object>>(top, "navigationItem"_sel);
+    if (auto* item = rt::objectAs<NavigationItemObject>(navItem.get(), g_navigationItem); item && item->rightItem) {
+        auto* b = static_cast<BarButtonItemObject*>(item->rightItem.get());
+        auto control = makeControl(g_barButton, {{w * 3 / 4, 0}, {w / 4 - 8, h}}, b->title, 17, kTint, 2);
+        static_cast<BarControlObject*>(control.get())->barItem = item->rightItem;
+        rt::send(nav->bar, "addSubview:"_sel, control);
+    }
+}
+
+// UIViewController's navigation item, and UIBarButtonItem.
+Ref<rt::Object> navigationItem(rt::Id self, rt::Sel) {
+    static const char key = 0;
+    Ref<rt::Object> item = self->associated(&key);
+    if (!item) {
+        item = rt::createInstance<NavigationItemObject>(g_navigationItem);
+        self->setAssociated(&key, item);
+    }
+    return item;
+}
+Ref<rt::Object> rightItem(NavigationItemObject* self, rt::Sel) { return self->rightItem; }
+void setRightItem(NavigationItemObject* self, rt::Sel, Ref<rt::Object> item) {
+    self->rightItem = rt::objectAs<BarButtonItemObject>(item.get(), g_barButtonItem) ? item : nullptr;
+}
+Ref<rt::Object> initBarButton(BarButtonItemObject* self, rt::Sel, std::string title, long, Ref<rt::Object> target, rt::Sel action) {
+    self->title = std::move(title);
+    self->target = target.get();
+    self->action = action;
+    return Ref<rt::Object>(self);
+}
+std::string barButtonTitle(BarButtonItemObject* self, rt::Sel) { return self->title; }
+void setBarButtonTitle(BarButtonItemObject* self, rt::Sel, std::string t) { self->title = std::move(t); }
 
 Ref<rt::Object> initItem(ItemObject* self, rt::Sel, std::string title, Ref<rt::Object>, long tag) {
     self->title = std::move(title);
@@ -202,12 +345,24 @@ void defineContainers() {
     rt::addMethod<&push>(g_nav, "pushViewController:animated:"_sel);
     rt::addMethod<&pop>(g_nav, "popViewControllerAnimated:"_sel);
     rt::addMethod<&popToRoot>(g_nav, "popToRootViewControllerAnimated:"_sel);
+    rt::addMethod<&updateNavigationBar>(g_nav, "_updateNavigationBar"_sel);
+    rt::addMethod<&navigationItem>(controller, "navigationItem"_sel);
+    g_navigationItem = rt::defineClass("UINavigationItem", nullptr, rt::factoryOf<NavigationItemObject>);
+    rt::addMethod<&rightItem>(g_navigationItem, "rightBarButtonItem"_sel);
+    rt::addMethod<&setRightItem>(g_navigationItem, "setRightBarButtonItem:"_sel);
+    g_barButtonItem = rt::defineClass("UIBarButtonItem", nullptr, rt::factoryOf<BarButtonItemObject>);
+    rt::addMethod<&initBarButton>(g_barButtonItem, "initWithTitle:style:target:action:"_sel);
+    rt::addMethod<&barButtonTitle>(g_barButtonItem, "title"_sel);
+    rt::addMethod<&setBarButtonTitle>(g_barButtonItem, "setTitle:"_sel);
+    g_barButton = rt::defineClass("_UIButtonBarButton", rt::getClass("UILabel"), rt::factoryOf<BarControlObject>);
     rt::defineClass("UINavigationBar", rt::getClass("UIView"), rt::factoryOf<ViewObject>);
 
     g_tabBar = rt::defineClass("UITabBar", rt::getClass("UIView"), rt::factoryOf<TabBarObject>);
     rt::addMethod<&items>(g_tabBar, "items"_sel);
     rt::addMethod<&setItems>(g_tabBar, "setItems:"_sel);
     rt::addMethod<&layoutTabBar>(g_tabBar, "layoutSubviews"_sel);
+    rt::addMethod<&tabBarHidden>(g_tabBar, "hidden"_sel);
+    g_tabButton = rt::defineClass("UITabBarButton", rt::getClass("UILabel"), rt::factoryOf<BarControlObject>);
     g_item = rt::defineClass("UITabBarItem", nullptr, rt::factoryOf<ItemObject>);
     rt::addMethod<&initItem>(g_item, "initWithTitle:image:tag:"_sel);
     rt::addMethod<&itemTitle>(g_item, "title"_sel);

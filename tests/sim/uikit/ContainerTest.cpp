@@ -6,12 +6,15 @@
 #include "tests/sim/uikit/MainLoopFixture.h"
 
 #include "sim/dispatch/RunLoop.h"
+#include "sim/uikit/Automation.h"
 #include "sim/uikit/UIKit.h"
 #include "sim/uikit/UIView.h"
 
 using rt::Ref;
 using namespace rt::literals;
 using Objects = std::vector<Ref<rt::Object>>;
+using fnd::Dictionary;
+using fnd::Value;
 
 namespace {
 
@@ -75,4 +78,47 @@ TEST_F(Containers, TheTabBarListsOneItemPerTabAndAHookOnItsLayoutRunsEachPass) {
     EXPECT_GE(g_barLayouts, 1);
     EXPECT_TRUE(rt::send<bool>(bar, "isHidden"_sel)) << "the hook ran after the stock layout";
     EXPECT_EQ(rt::send<Objects>(bar, "subviews"_sel).size(), 2u) << "one label per item";
+}
+
+namespace {
+int g_edits = 0;
+void edit(rt::Id, rt::Sel, Ref<rt::Object> item) {
+    if (rt::className(item.get()) == "UIBarButtonItem") ++g_edits;
+}
+Dictionary tapLabel(const std::string& label) {
+    return uikit::automation::handle({{"command", Value("tap")}, {"label", Value(label)}});
+}
+} // namespace
+
+TEST_F(Containers, TabsAreTappedAndBarsGoBackAndPressTheirItems) {
+    auto window = uikit::makeView(gfx::CGRectMake(0, 0, 375, 667), rt::getClass("UIWindow"));
+    auto tabs = rt::sendClass<Ref<rt::Object>>(rt::getClass("UITabBarController"), "new"_sel);
+    auto albums = controller("Albums");
+    auto nav = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UINavigationController"), "alloc"_sel),
+                                         "initWithRootViewController:"_sel, albums);
+    rt::send(nav, "setTitle:"_sel, std::string("Albums"));
+    rt::send(tabs, "setViewControllers:"_sel, Objects{controller("Photos"), nav});
+    rt::send(window, "setRootViewController:"_sel, tabs);
+    rt::send(window, "makeKeyAndVisible"_sel);
+    loop.runUntilIdle();
+
+    ASSERT_TRUE(fnd::valueForKey(tapLabel("Albums"), "ok").boolValue());
+    EXPECT_EQ(rt::send<long>(tabs, "selectedIndex"_sel), 1);
+    EXPECT_FALSE(rt::send<bool>(rt::send<Ref<rt::Object>>(tabs, "tabBar"_sel), "hidden"_sel));
+
+    rt::Class* editor = rt::defineClass("TestEditor");
+    rt::addMethod<&edit>(editor, "edit:"_sel);
+    auto target = rt::sendClass<Ref<rt::Object>>(editor, "new"_sel);
+    auto trip = controller("Trips");
+    auto item = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UIBarButtonItem"), "alloc"_sel),
+                                          "initWithTitle:style:target:action:"_sel, std::string("Select"), 0L, target,
+                                          rt::sel("edit:"));
+    rt::send(rt::send<Ref<rt::Object>>(trip, "navigationItem"_sel), "setRightBarButtonItem:"_sel, item);
+    rt::send(nav, "pushViewController:animated:"_sel, trip, false);
+    loop.runUntilIdle();
+    ASSERT_TRUE(fnd::valueForKey(tapLabel("Select"), "ok").boolValue());
+    EXPECT_EQ(g_edits, 1);
+    ASSERT_TRUE(fnd::valueForKey(tapLabel("\u2039 Albums"), "ok").boolValue());
+    EXPECT_EQ(rt::send<Ref<rt::Object>>(nav, "topViewController"_sel).get(), albums.get());
+    EXPECT_FALSE(fnd::valueForKey(tapLabel("Select"), "ok").boolValue()) << "the item left with its controller";
 }
