@@ -92,10 +92,13 @@ void drawTextField(cairo_t* cr, const TextFieldObject& f) {
             if ((static_cast<unsigned char>(f.text[i]) & 0xC0) != 0x80) shown += "\u2022";
     }
     TextStyle style;
-    style.font.pointSize = 13;
-    setColor(cr, shown.empty() ? Rgba{0.7, 0.7, 0.7, 1} : Rgba{0, 0, 0, 1});
-    drawText(cr, shown.empty() ? f.placeholder : shown, {{6, 0}, {f.frame.size.width - 12, f.frame.size.height}}, style,
-             TextAlignment::Left);
+    style.font = f.font ? fontOf(f.font.get()) : FontSpec{17, false};
+    if (style.font.pointSize <= 0) return; // a font of size 0 shows nothing
+    Rgba ink = f.textColor ? rgbaOf(f.textColor.get()) : Rgba{0, 0, 0, 1};
+    setColor(cr, shown.empty() ? Rgba{0.7, 0.7, 0.7, 1} : ink);
+    double inset = f.borderStyle ? 6 : 0;
+    drawText(cr, shown.empty() ? f.placeholder : shown, {{inset, 0}, {f.frame.size.width - 2 * inset, f.frame.size.height}},
+             style, TextAlignment::Left);
 }
 
 void drawView(cairo_t* cr, const ViewObject& v) {

@@ -1,5 +1,7 @@
 #include "sim/uikit/UIAlertController.h"
 
+#include "sim/uikit/UIFont.h"
+
 #include <algorithm>
 
 #include "sim/dispatch/RunLoop.h"
@@ -66,6 +68,12 @@ std::string placeholder(TextFieldObject* self, rt::Sel) { return self->placehold
 void setPlaceholder(TextFieldObject* self, rt::Sel, std::string p) { self->placeholder = std::move(p); }
 bool isSecure(TextFieldObject* self, rt::Sel) { return self->secure; }
 bool fieldCanBecomeFirstResponder(TextFieldObject*, rt::Sel) { return true; }
+Ref<rt::Object> fieldFont(TextFieldObject* self, rt::Sel) { return self->font; }
+void setFieldFont(TextFieldObject* self, rt::Sel, Ref<rt::Object> f) { self->font = std::move(f); }
+Ref<rt::Object> fieldTextColor(TextFieldObject* self, rt::Sel) { return self->textColor; }
+void setFieldTextColor(TextFieldObject* self, rt::Sel, Ref<rt::Object> c) { self->textColor = std::move(c); }
+long borderStyle(TextFieldObject* self, rt::Sel) { return self->borderStyle; }
+void setBorderStyle(TextFieldObject* self, rt::Sel, long s) { self->borderStyle = s; }
 void setSecure(TextFieldObject* self, rt::Sel, bool s) { self->secure = s; }
 
 // ---- the popover ----------------------------------------------------------------------------------------
@@ -93,6 +101,8 @@ void addTextField(AlertObject* self, rt::Sel, rt::Block<void(Ref<rt::Object>)> c
     if (self->preferredStyle != kAlertStyleAlert)
         rt::fatal("-[UIAlertController addTextFieldWithConfigurationHandler:]: text fields can only be added to an alert");
     auto field = rt::sendClass<Ref<rt::Object>>(g_textField, "new"_sel);
+    textFieldOf(field.get())->borderStyle = 3;
+    textFieldOf(field.get())->font = makeFont({13, false});
     self->textFields.push_back(field);
     configure(field);
 }
@@ -173,6 +183,12 @@ void defineUIAlertController() {
     g_textField = rt::defineClass("UITextField", rt::getClass("UIView"), rt::factoryOf<TextFieldObject>);
     rt::addMethod<&fieldText>(g_textField, "text"_sel);
     rt::addMethod<&fieldCanBecomeFirstResponder>(g_textField, "canBecomeFirstResponder"_sel);
+    rt::addMethod<&fieldFont>(g_textField, "font"_sel);
+    rt::addMethod<&setFieldFont>(g_textField, "setFont:"_sel);
+    rt::addMethod<&fieldTextColor>(g_textField, "textColor"_sel);
+    rt::addMethod<&setFieldTextColor>(g_textField, "setTextColor:"_sel);
+    rt::addMethod<&borderStyle>(g_textField, "borderStyle"_sel);
+    rt::addMethod<&setBorderStyle>(g_textField, "setBorderStyle:"_sel);
     rt::addMethod<&setFieldText>(g_textField, "setText:"_sel);
     rt::addMethod<&placeholder>(g_textField, "placeholder"_sel);
     rt::addMethod<&setPlaceholder>(g_textField, "setPlaceholder:"_sel);

@@ -10,7 +10,8 @@
 // UIAlertAction: +actionWithTitle:style:handler: (0 default, 1 cancel,
 //   2 destructive) -title -style
 // UITextField (a UIView): -text -setText: -placeholder -setPlaceholder:
-//   -isSecureTextEntry -setSecureTextEntry:
+//   -isSecureTextEntry -setSecureTextEntry: -font -setFont: -textColor
+//   -setTextColor: -borderStyle -setBorderStyle: -canBecomeFirstResponder (YES)
 //
 // Pressing a button closes the alert; its handler runs on the main run loop
 // once the alert has closed, with the action. An action sheet presented on
@@ -31,6 +32,9 @@ public:
     using ViewObject::ViewObject;
     std::string text, placeholder;
     bool secure = false;
+    rt::Ref<rt::Object> font;      // nil: the system font of 17 points
+    rt::Ref<rt::Object> textColor; // nil: black
+    long borderStyle = 0;          // 3: the rounded box of an alert's field, text inset
 };
 TextFieldObject* textFieldOf(rt::Id obj);
 

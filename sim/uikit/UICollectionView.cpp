@@ -73,32 +73,39 @@ void reloadCounts(CollectionObject* c) {
                                                          Ref<rt::Object>(c), s)));
 }
 
-// Items flow along the lines of the layout; the content size follows.
+// Items flow along the lines of the layout, each its own size when the
+// delegate answers collectionView:layout:sizeForItemAtIndexPath:; a line is
+// as deep as its deepest item. The content size follows.
 void computeFrames(CollectionObject* c) {
     FlowLayoutObject fallback(nullptr);
     const FlowLayoutObject& l = flowOf(c->layout.get()) ? *flowOf(c->layout.get()) : fallback;
     bool vertical = l.scrollDirection == 0;
     double across = vertical ? c->frame.size.width : c->frame.size.height;
-    double itemAcross = vertical ? l.itemSize.width : l.itemSize.height;
-    double itemAlong = vertical ? l.itemSize.height : l.itemSize.width;
-    double a = 0, along = 0; // position across the lines, and of the current line
+    Ref<rt::Object> d = c->delegate.load();
+    bool sized = d && rt::respondsTo(d.get(), "collectionView:layout:sizeForItemAtIndexPath:"_sel);
+    double a = 0, along = 0, lineDepth = 0; // across the line, the line's start, its depth
     bool lineOpen = false;
     c->frames.assign(c->counts.size(), {});
+    auto endLine = [&] {
+        along += lineDepth + l.lineSpacing;
+        a = 0;
+        lineDepth = 0;
+        lineOpen = false;
+    };
     for (std::size_t s = 0; s < c->counts.size(); ++s) {
         for (long i = 0; i < c->counts[s]; ++i) {
-            if (lineOpen && a + itemAcross > across) {
-                a = 0;
-                along += itemAlong + l.lineSpacing;
-            }
-            c->frames[s].push_back(vertical ? CGRect{{a, along}, l.itemSize} : CGRect{{along, a}, l.itemSize});
+            CGSize size = sized ? rt::send<CGSize>(d, "collectionView:layout:sizeForItemAtIndexPath:"_sel, Ref<rt::Object>(c),
+                                                   c->layout, pathOf({static_cast<long>(s), i}))
+                                : l.itemSize;
+            double itemAcross = vertical ? size.width : size.height;
+            double itemAlong = vertical ? size.height : size.width;
+            if (lineOpen && a + itemAcross > across) endLine();
+            c->frames[s].push_back(vertical ? CGRect{{a, along}, size} : CGRect{{along, a}, size});
             a += itemAcross + l.interitemSpacing;
+            lineDepth = std::max(lineDepth, itemAlong);
             lineOpen = true;
         }
-        if (lineOpen) { // the next section starts on a line of its own
-            a = 0;
-            along += itemAlong + l.lineSpacing;
-            lineOpen = false;
-        }
+        if (lineOpen) endLine(); // the next section starts on a line of its own
     }
     double length = std::max(0.0, along - l.lineSpacing);
     c->contentSize = vertical ? CGSize{c->frame.size.width, length} : CGSize{length, c->frame.size.height};

@@ -6,7 +6,8 @@
 //   -minimumInteritemSpacing -setMinimumInteritemSpacing: (10)
 //   -scrollDirection -setScrollDirection: (0 vertical, 1 horizontal)
 //   Items flow in lines across the view (vertical) or down it
-//   (horizontal), sections one after another.
+//   (horizontal), sections one after another; a delegate that answers
+//   collectionView:layout:sizeForItemAtIndexPath: sizes each item.
 // UICollectionViewCell (a UIView): -contentView -reuseIdentifier
 //   -isSelected -setSelected: -prepareForReuse
 // UICollectionView (a UIScrollView):

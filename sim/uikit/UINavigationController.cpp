@@ -160,7 +160,12 @@ void loadNavigationView(ContainerObject* self, rt::Sel) {
     layoutNavigationBar(self);
 }
 
+void adopt(ContainerObject* self, const Ref<rt::Object>& child) {
+    if (ControllerObject* c = controllerOf(child.get())) c->parent = self;
+}
+
 Ref<rt::Object> initWithRoot(ContainerObject* self, rt::Sel, Ref<rt::Object> root) {
+    adopt(self, root);
     if (root) self->children.push_back(root);
     return Ref<rt::Object>(self);
 }
@@ -179,6 +184,7 @@ Ref<rt::Object> navigationBar(ContainerObject* self, rt::Sel) {
 void push(ContainerObject* self, rt::Sel, Ref<rt::Object> next, bool animated) {
     if (!next) return;
     Ref<rt::Object> shown = top(self, nullptr);
+    adopt(self, next);
     self->children.push_back(next);
     if (self->view) swapShown(self, shown, next, animated, true);
     layoutNavigationBar(self);
@@ -224,6 +230,7 @@ void tabItemsFor(ContainerObject* self) {
 void setViewControllers(ContainerObject* self, rt::Sel, Objects controllers) {
     Ref<rt::Object> shown = self->children.empty() ? nullptr : self->children[static_cast<std::size_t>(self->selected)];
     self->children = std::move(controllers);
+    for (const auto& c : self->children) adopt(self, c);
     self->selected = 0;
     if (auto* bar = static_cast<TabBarObject*>(self->bar.get())) bar->selected = 0;
     if (self->view) swapShown(self, shown, self->children.empty() ? nullptr : self->children[0], false, false);

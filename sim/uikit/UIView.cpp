@@ -175,6 +175,9 @@ void layoutIfNeeded(ViewObject* self, rt::Sel) {
     if (self->needsLayout) {
         self->needsLayout = false;
         rt::send(self, "layoutSubviews"_sel);
+        // The controller that owns the view hears of each layout of it.
+        if (Ref<rt::Object> owner = self->viewController.load(); owner && rt::respondsTo(owner.get(), "viewDidLayoutSubviews"_sel))
+            rt::send(owner, "viewDidLayoutSubviews"_sel);
     }
     for (const auto& sub : Objects(self->subviews)) rt::send(sub, "layoutIfNeeded"_sel);
 }

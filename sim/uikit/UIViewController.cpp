@@ -43,6 +43,16 @@ void setView(ControllerObject* self, rt::Sel, Ref<rt::Object> v) {
     own(self);
 }
 
+Ref<rt::Object> parentController(ControllerObject* self, rt::Sel) { return self->parent.load(); }
+Ref<rt::Object> nearestContainer(ControllerObject* self, const char* cls) {
+    rt::Class* wanted = rt::getClass(cls);
+    for (Ref<rt::Object> c = self->parent.load(); c; c = controllerOf(c.get())->parent.load())
+        if (rt::isKindOf(c.get(), wanted)) return c;
+    return nullptr;
+}
+Ref<rt::Object> navigationController(ControllerObject* self, rt::Sel) { return nearestContainer(self, "UINavigationController"); }
+Ref<rt::Object> tabBarController(ControllerObject* self, rt::Sel) { return nearestContainer(self, "UITabBarController"); }
+
 // The controller of the nearest view, from this one up, that a controller owns.
 Ref<rt::Object> viewControllerForAncestor(ViewObject* self, rt::Sel) {
     for (ViewObject* v = self; v; v = v->superview)
@@ -139,6 +149,7 @@ void defineUIViewController() {
     rt::addMethod<&isViewLoaded>(c, "isViewLoaded"_sel);
     rt::addMethod<&loadView>(c, "loadView"_sel);
     rt::addMethod<&noop>(c, "viewDidLoad"_sel);
+    rt::addMethod<&noop>(c, "viewDidLayoutSubviews"_sel);
     for (const char* s : {"viewWillAppear:", "viewDidAppear:", "viewWillDisappear:", "viewDidDisappear:"})
         rt::addMethod<&noopAnimated>(c, rt::sel(s));
     rt::addMethod<&title>(c, "title"_sel);
@@ -148,6 +159,9 @@ void defineUIViewController() {
     rt::addMethod<&presenting>(c, "presentingViewController"_sel);
     rt::addMethod<&dismiss>(c, "dismissViewControllerAnimated:completion:"_sel);
     rt::addMethod<&viewControllerForAncestor>(rt::getClass("UIView"), "_viewControllerForAncestor"_sel);
+    rt::addMethod<&parentController>(c, "parentViewController"_sel);
+    rt::addMethod<&navigationController>(c, "navigationController"_sel);
+    rt::addMethod<&tabBarController>(c, "tabBarController"_sel);
 }
 
 void defineUIWindow() {

@@ -6,7 +6,8 @@
 //   -viewWillAppear: -viewDidAppear: -viewWillDisappear: -viewDidDisappear:
 //   -title -setTitle: -presentViewController:animated:completion:
 //   -presentedViewController -presentingViewController
-//   -dismissViewControllerAnimated:completion:
+//   -dismissViewControllerAnimated:completion: -parentViewController
+//   -navigationController -tabBarController (the nearest such container)
 // UIWindow (a UIView): -rootViewController -setRootViewController:
 //   -makeKeyAndVisible -tintColor -setTintColor:
 //
@@ -19,6 +20,7 @@
 #include <string>
 
 #include "sim/runtime/Runtime.h"
+#include "sim/runtime/Weak.h"
 
 namespace uikit {
 
@@ -29,6 +31,7 @@ public:
     std::string title;
     rt::Ref<rt::Object> presented;
     ControllerObject* presenting = nullptr; // not retained: the presenter owns what it presents
+    rt::Weak<rt::Object> parent;            // the container that shows it (navigation, tabs)
 };
 
 void defineUIViewController();

@@ -4,9 +4,9 @@
 #include "sim/apps/camera/Camera.h"
 #include "sim/apps/host/Views.h"
 #include "sim/dispatch/Queue.h"
-#include "sim/foundation/Value.h"
 #include "sim/graphics/SamplePhoto.h"
 #include "sim/graphics/UIImage.h"
+#include "sim/photos/kit/PhotoKit.h"
 #include "sim/uikit/UILabel.h"
 #include "sim/uikit/UIScreen.h"
 
@@ -34,18 +34,7 @@ Ref<rt::Object> newestVisibleImage() {
                                                std::string("creationDate"), true);
     rt::send(options, "setSortDescriptors:"_sel, std::vector<Ref<rt::Object>>{sort});
     auto assets = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsWithMediaType:options:"_sel, 1L, options);
-    auto asset = rt::send<Ref<rt::Object>>(assets, "lastObject"_sel);
-    if (!asset) return nullptr;
-    auto request = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHImageRequestOptions"), "new"_sel);
-    rt::send(request, "setSynchronous:"_sel, true);
-    auto manager = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHImageManager"), "defaultManager"_sel);
-    auto found = std::make_shared<Ref<rt::Object>>();
-    rt::send<int>(manager, "requestImageForAsset:targetSize:contentMode:options:resultHandler:"_sel, asset,
-                  gfx::CGSize{175, 175}, 1L, request,
-                  rt::Block<void(Ref<rt::Object>, fnd::Dictionary)>([found](Ref<rt::Object> image, fnd::Dictionary) {
-                      *found = image;
-                  }));
-    return *found;
+    return photos::requestImageNow(rt::send<Ref<rt::Object>>(assets, "lastObject"_sel), {175, 175}, 1L);
 }
 
 void loadView(rt::Id self, rt::Sel) {

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "sim/apps/camera/Camera.h"
+#include "sim/apps/photos/Photos.h"
 #include "sim/apps/springboard/SpringBoard.h"
 
 namespace apps {
@@ -11,6 +12,7 @@ void registerStockApp(const std::string& bundleIdentifier) {
     static const std::map<std::string, void (*)()> apps{
         {"com.apple.springboard", &springboard::registerClasses},
         {"com.apple.camera", &camera::registerClasses},
+        {"com.apple.mobileslideshow", &photosapp::registerClasses},
     };
     if (auto it = apps.find(bundleIdentifier); it != apps.end()) it->second();
 }

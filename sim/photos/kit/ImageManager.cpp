@@ -123,4 +123,16 @@ void defineImageManager(Classes& c) {
 }
 
 } // namespace kit
+Ref<rt::Object> requestImageNow(const Ref<rt::Object>& asset, gfx::CGSize target, long contentMode) {
+    if (!asset) return nullptr;
+    auto options = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHImageRequestOptions"), rt::sel("new"));
+    rt::send(options, rt::sel("setSynchronous:"), true);
+    auto manager = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHImageManager"), rt::sel("defaultManager"));
+    auto found = std::make_shared<Ref<rt::Object>>();
+    rt::send<int>(manager, rt::sel("requestImageForAsset:targetSize:contentMode:options:resultHandler:"), asset, target,
+                  contentMode, options,
+                  Handler([found](Ref<rt::Object> image, fnd::Dictionary) { *found = std::move(image); }));
+    return *found;
+}
+
 } // namespace photos

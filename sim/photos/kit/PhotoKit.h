@@ -57,6 +57,7 @@
 #include <vector>
 
 #include "sim/dispatch/Queue.h"
+#include "sim/graphics/Geometry.h"
 #include "sim/foundation/Value.h"
 #include "sim/photos/PhotoStore.h"
 #include "sim/runtime/Runtime.h"
@@ -189,6 +190,9 @@ private:
 
 // ---- helpers for the stock apps, the tools and the tests -----------------------------------------
 rt::Ref<rt::Object> makeFetchOptions(bool includeHidden = false);
+// A UIImage of the asset through PHImageManager (synchronous, so it is there
+// on return), or nil.
+rt::Ref<rt::Object> requestImageNow(const rt::Ref<rt::Object>& asset, gfx::CGSize target, long contentMode);
 rt::Ref<rt::Object> makeAsset(AssetRecord record);
 // The top list of user albums and folders, titled kUserCollectionsListTitle;
 // its collections are read from the library at each call.

@@ -1,0 +1,84 @@
+// PXPhotoKitCollectionsDataSourceManager: which collections the album lists
+// show. They list the collections of the top list of user albums and
+// folders, in its order, leaving out those whose -_containsAnyAssets: says
+// NO (an album with no visible photo). -canReorderCollection: is YES for a
+// user's albums and folders.
+
+#include "sim/apps/photos/Photos.h"
+#include "sim/photos/kit/PhotoKit.h"
+
+namespace photosapp {
+
+using rt::Ref;
+using namespace rt::literals;
+
+namespace {
+
+rt::Class* g_manager = nullptr;
+
+bool containsAnyAssets(rt::Id, rt::Sel, Ref<rt::Object> collection) {
+    if (!collection || !rt::respondsTo(collection.get(), "assetCollectionType"_sel)) return true; // folders
+    return countOf(assetsOf(collection)) > 0;
+}
+
+bool canReorder(rt::Id, rt::Sel, Ref<rt::Object> collection) {
+    if (!collection) return false;
+    if (!rt::respondsTo(collection.get(), "assetCollectionType"_sel)) return true;
+    return isRegularAlbum(collection);
+}
+
+Objects collectionsToList(rt::Id self, rt::Sel) {
+    auto list = photos::userCollectionsList();
+    Objects out;
+    for (const auto& c : rt::send<Objects>(list, "collections"_sel))
+        if (rt::send<bool>(Ref<rt::Object>(self), "_containsAnyAssets:"_sel, c)) out.push_back(c);
+    return out;
+}
+
+Ref<rt::Object> shared(rt::Id, rt::Sel) {
+    static Ref<rt::Object> manager = rt::sendClass<Ref<rt::Object>>(g_manager, "new"_sel);
+    return manager;
+}
+
+} // namespace
+
+Ref<rt::Object> assetsOf(const Ref<rt::Object>& collection, bool includeHidden) {
+    auto options = photos::makeFetchOptions(includeHidden);
+    auto sort = rt::sendClass<Ref<rt::Object>>(rt::getClass("NSSortDescriptor"), "sortDescriptorWithKey:ascending:"_sel,
+                                               std::string("creationDate"), true);
+    rt::send(options, "setSortDescriptors:"_sel, Objects{sort});
+    return rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel, collection,
+                                          options);
+}
+
+unsigned long countOf(const Ref<rt::Object>& fetchResult) {
+    return fetchResult ? rt::send<unsigned long>(fetchResult, "count"_sel) : 0;
+}
+
+bool isRegularAlbum(const Ref<rt::Object>& collection) {
+    return collection && rt::respondsTo(collection.get(), "assetCollectionType"_sel) &&
+           rt::send<long>(collection, "assetCollectionType"_sel) == photos::kTypeAlbum;
+}
+
+std::string stockTitle(rt::Id, rt::Sel, Ref<rt::Object> c) {
+    return c ? rt::send<std::string>(c, "localizedTitle"_sel) : "";
+}
+std::string stockSubtitle(rt::Id, rt::Sel, Ref<rt::Object> c) {
+    if (!c || !rt::respondsTo(c.get(), "assetCollectionType"_sel)) return "";
+    return std::to_string(countOf(assetsOf(c)));
+}
+
+Objects listedCollections() {
+    auto manager = rt::sendClass<Ref<rt::Object>>(g_manager, "sharedManager"_sel);
+    return rt::send<Objects>(manager, "collectionsToList"_sel);
+}
+
+void defineCollectionsSource() {
+    g_manager = rt::defineClass("PXPhotoKitCollectionsDataSourceManager");
+    rt::addMethod<&containsAnyAssets>(g_manager, "_containsAnyAssets:"_sel);
+    rt::addMethod<&canReorder>(g_manager, "canReorderCollection:"_sel);
+    rt::addMethod<&collectionsToList>(g_manager, "collectionsToList"_sel);
+    rt::addMethod<&shared>(rt::objectGetClass(g_manager), "sharedManager"_sel);
+}
+
+} // namespace photosapp
