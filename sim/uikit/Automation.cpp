@@ -147,10 +147,17 @@ Dictionary handle(const Dictionary& request) {
         Found f = findOne(window, request);
         if (!f.view) return failure(f.error);
         gfx::CGPoint c = centreInWindow(f.view);
+        // Hittable: a touch at the centre reaches the element (or a view
+        // inside it, or the view it lies in), not something over it.
+        auto hit = rt::send<Ref<rt::Object>>(window, "hitTest:withEvent:"_sel, c, Ref<rt::Object>());
+        bool hittable = false;
+        for (ViewObject* v = viewOf(hit.get()); v && !hittable; v = v->superview) hittable = v == f.view.get();
+        for (ViewObject* v = viewOf(f.view.get()); v && !hittable; v = v->superview) hittable = v == hit.get();
         Dictionary found{{"class", Value(rt::className(f.view.get()))},
                          {"frame", frameValue(viewOf(f.view.get())->frame)},
                          {"x", Value(c.x)},
-                         {"y", Value(c.y)}};
+                         {"y", Value(c.y)},
+                         {"hittable", Value(hittable)}};
         if (*command == "tap") {
             touchDown(window.get(), c);
             touchUp(c);

@@ -7,7 +7,9 @@
 // Requests ({"command": ...}), all on the key window:
 //   tree                      the view tree: class, frame, tag, text, label,
 //                             hidden, alpha, subviews
-//   find {query}              the one element that matches, or an error
+//   find {query}              the one element that matches, or an error;
+//                             "hittable" says whether a tap at its centre
+//                             would reach it (nothing lies over it)
 //   tap {query}               a tap at the element's centre
 //   long-press {query, seconds}  a press held for that long on the run
 //                             loop's clock (the answer comes at once; the

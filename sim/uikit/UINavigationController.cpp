@@ -1,5 +1,7 @@
 #include "sim/uikit/UINavigationController.h"
 
+#include <algorithm>
+
 #include "sim/runtime/Weak.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIGestureRecognizer.h"
@@ -64,6 +66,7 @@ public:
 };
 
 rt::Class* g_navigationItem = nullptr;
+rt::Class* g_layoutContainer = nullptr;
 rt::Class* g_barButtonItem = nullptr;
 rt::Class* g_tabButton = nullptr;
 rt::Class* g_barButton = nullptr;
@@ -150,10 +153,33 @@ Ref<rt::Object> makeControl(rt::Class* cls, gfx::CGRect frame, const std::string
 
 constexpr Rgba kTint{0, 0.478, 1, 1};
 
+// ---- the container's view: bar and shown controller follow its size --------------------------------
+Ref<rt::Object> shownChild(ContainerObject* c) {
+    if (c->children.empty()) return nullptr;
+    if (rt::isKindOf(c, g_nav)) return c->children.back();
+    return c->children[static_cast<std::size_t>(std::clamp<long>(c->selected, 0, static_cast<long>(c->children.size()) - 1))];
+}
+void layoutContainer(ViewObject* self, rt::Sel) {
+    Ref<rt::Object> owner = self->viewController.load();
+    auto* c = owner ? rt::objectAs<ContainerObject>(owner.get(), rt::getClass("UIViewController")) : nullptr;
+    if (!c || !c->bar) return;
+    gfx::CGSize size = self->frame.size;
+    bool top = rt::isKindOf(c, g_nav);
+    double barHeight = top ? kNavigationBarHeight : kTabBarHeight;
+    rt::send(c->bar, "setFrame:"_sel, top ? gfx::CGRect{{0, 0}, {size.width, barHeight}}
+                                          : gfx::CGRect{{0, size.height - barHeight}, {size.width, barHeight}});
+    if (Ref<rt::Object> child = shownChild(c); child && rt::send<bool>(child, "isViewLoaded"_sel)) {
+        auto v = rt::send<Ref<rt::Object>>(child, "view"_sel);
+        if (viewOf(v.get())->superview == self)
+            rt::send(v, "setFrame:"_sel, top ? gfx::CGRect{{0, barHeight}, {size.width, size.height - barHeight}}
+                                             : gfx::CGRect{{0, 0}, {size.width, size.height - barHeight}});
+    }
+}
+
 // ---- UINavigationController ---------------------------------------------------------------------
 void loadNavigationView(ContainerObject* self, rt::Sel) {
     gfx::CGSize screen = screenModel().size;
-    self->view = makeView({{0, 0}, screen});
+    self->view = makeView({{0, 0}, screen}, g_layoutContainer);
     self->bar = makeBar(rt::getClass("UINavigationBar"), {{0, 0}, {screen.width, kNavigationBarHeight}});
     rt::send(self->view, "addSubview:"_sel, self->bar);
     if (!self->children.empty()) swapShown(self, nullptr, self->children.back(), false, true);
@@ -210,7 +236,7 @@ Objects popToRoot(ContainerObject* self, rt::Sel, bool animated) {
 // ---- UITabBarController ------------------------------------------------------------------------------------
 void loadTabsView(ContainerObject* self, rt::Sel) {
     gfx::CGSize screen = screenModel().size;
-    self->view = makeView({{0, 0}, screen});
+    self->view = makeView({{0, 0}, screen}, g_layoutContainer);
     self->bar = makeBar(g_tabBar, {{0, screen.height - kTabBarHeight}, {screen.width, kTabBarHeight}});
     static_cast<TabBarObject*>(self->bar.get())->controller = self;
     rt::send(self->view, "addSubview:"_sel, self->bar);
@@ -363,6 +389,8 @@ void defineContainers() {
     rt::addMethod<&setBarButtonTitle>(g_barButtonItem, "setTitle:"_sel);
     g_barButton = rt::defineClass("_UIButtonBarButton", rt::getClass("UILabel"), rt::factoryOf<BarControlObject>);
     rt::defineClass("UINavigationBar", rt::getClass("UIView"), rt::factoryOf<ViewObject>);
+    g_layoutContainer = rt::defineClass("UILayoutContainerView", rt::getClass("UIView"));
+    rt::addMethod<&layoutContainer>(g_layoutContainer, "layoutSubviews"_sel);
 
     g_tabBar = rt::defineClass("UITabBar", rt::getClass("UIView"), rt::factoryOf<TabBarObject>);
     rt::addMethod<&items>(g_tabBar, "items"_sel);

@@ -196,8 +196,8 @@ Ref<rt::Object> hitTest(ViewObject* self, rt::Sel, CGPoint p, Ref<rt::Object> ev
     if (!rt::send<bool>(self, "pointInside:withEvent:"_sel, p, event)) return nullptr;
     for (auto it = self->subviews.rbegin(); it != self->subviews.rend(); ++it) {
         ViewObject* sub = viewOf(it->get());
-        CGPoint local{p.x - self->boundsOrigin.x - sub->frame.origin.x + sub->boundsOrigin.x,
-                      p.y - self->boundsOrigin.y - sub->frame.origin.y + sub->boundsOrigin.y};
+        // `p` is in the receiver's bounds, where the subviews' frames are.
+        CGPoint local{p.x - sub->frame.origin.x + sub->boundsOrigin.x, p.y - sub->frame.origin.y + sub->boundsOrigin.y};
         if (auto hit = rt::send<Ref<rt::Object>>(*it, "hitTest:withEvent:"_sel, local, event)) return hit;
     }
     return Ref<rt::Object>(self);

@@ -68,7 +68,11 @@ void setTitle(ControllerObject* self, rt::Sel, std::string t) { self->title = st
 Ref<rt::Object> presented(ControllerObject* self, rt::Sel) { return self->presented; }
 Ref<rt::Object> presenting(ControllerObject* self, rt::Sel) { return Ref<rt::Object>(self->presenting); }
 
-void present(ControllerObject* self, rt::Sel, Ref<rt::Object> other, bool animated, rt::Block<void()> completion) {
+void present(ControllerObject* self, rt::Sel sel, Ref<rt::Object> other, bool animated, rt::Block<void()> completion) {
+    // A controller shown inside a container presents from the container at
+    // the root, which then is the presenting controller (full screen).
+    if (Ref<rt::Object> parent = self->parent.load())
+        return rt::send(parent, sel, std::move(other), animated, std::move(completion));
     ControllerObject* next = controllerOf(other.get());
     if (!next || self->presented) return; // UIKit warns and presents nothing
     if (rt::respondsTo(other.get(), "_checkBeforePresentation"_sel)) rt::send(other, "_checkBeforePresentation"_sel);

@@ -11,7 +11,9 @@
 // UIWindow (a UIView): -rootViewController -setRootViewController:
 //   -makeKeyAndVisible -tintColor -setTintColor:
 //
-// A presented controller's view covers the window, above everything in it;
+// A controller inside a container (navigation, tabs) presents from the
+// container at the root. A presented controller's view covers the window,
+// above everything in it;
 // its appearance callbacks run at once and the completion on the main run
 // loop's next turn (after 0.3 s of the loop's clock when animated), as the
 // presentation's transition ends. The key window is the one most recently

@@ -80,6 +80,8 @@ void buildToolbar(GridObject* g) {
     rt::send(g->toolbar, "setHidden:"_sel, true);
 }
 
+void gridWillAppear(GridObject* self, rt::Sel, bool);
+
 void loadGrid(GridObject* self, rt::Sel) {
     Ref<rt::Object> me(self);
     gfx::CGSize screen = uikit::screenModel().size;
@@ -105,6 +107,12 @@ void loadGrid(GridObject* self, rt::Sel) {
     rt::send(rt::send<Ref<rt::Object>>(me, "navigationItem"_sel), "setRightBarButtonItem:"_sel, self->selectItem);
     rt::send(self->collectionView, "setDataSource:"_sel, me);
     rt::send(self->collectionView, "setDelegate:"_sel, me);
+    observeLibrary(me);
+}
+
+// What the grid shows follows the library (a delete, a removal, an add).
+void gridLibraryDidChange(GridObject* self, rt::Sel) {
+    if (self->view) gridWillAppear(self, nullptr, false);
 }
 
 // The grid fills the view under its header; the toolbar sits at the foot.
@@ -319,6 +327,8 @@ void defineAlbumGrid() {
     rt::addMethod<&removeTapped>(c, "_removeTapped:"_sel);
     rt::addMethod<&deleteTapped>(c, "_deleteTapped:"_sel);
     rt::addMethod<&scrolledToBottom>(c, "initiallyScrolledToBottom"_sel);
+    rt::addMethod<&libraryDidChangeOnMain>(c, "photoLibraryDidChange:"_sel);
+    rt::addMethod<&gridLibraryDidChange>(c, "_libraryDidChange"_sel);
 
     g_album = rt::defineClass("PUPhotosAlbumViewController", g_grid);
     rt::addMethod<&setAssetCollection>(

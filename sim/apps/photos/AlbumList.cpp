@@ -108,6 +108,7 @@ void loadList(ListObject* self, rt::Sel) {
     rt::send(rt::send<Ref<rt::Object>>(me, "navigationItem"_sel), "setRightBarButtonItem:"_sel, self->editItem);
     rt::send(self->collectionView, "setDataSource:"_sel, me);
     rt::send(self->collectionView, "setDelegate:"_sel, me);
+    observeLibrary(me);
 }
 
 // The list fills the view below the banner.
@@ -250,6 +251,8 @@ void defineAlbumList() {
     rt::addMethod<&didLayoutSubviews>(c, "viewDidLayoutSubviews"_sel);
     rt::addMethod<&willAppear>(c, "viewWillAppear:"_sel);
     rt::addMethod<&reloadContentView>(c, "reloadContentView"_sel);
+    rt::addMethod<&libraryDidChangeOnMain>(c, "photoLibraryDidChange:"_sel);
+    rt::addMethod<&reloadContentView>(c, "_libraryDidChange"_sel);
     rt::addMethod<&count>(c, "collectionView:numberOfItemsInSection:"_sel);
     rt::addMethod<&cellFor>(c, "collectionView:cellForItemAtIndexPath:"_sel);
     rt::addMethod<&shouldSelect>(c, "collectionView:shouldSelectItemAtIndexPath:"_sel);

@@ -1,5 +1,6 @@
 // The Albums page: PUAlbumsGadgetViewController shows, one per row of its
-// collection view, the gadgets its PXGadgetDataSource answers with -gadgets:
+// collection view, the gadgets its PXGadgetDataSource (-gadgetDataSource)
+// answers with -gadgets:
 // three horizontal album lists (My Albums, Shared Albums, People & Places,
 // told apart by their provider's albumListType 1, 2 and 3) and two lists of
 // smart albums (Media Types and Other Albums, gadgetType 10). An album tile
@@ -273,6 +274,14 @@ void pageLoad(rt::Id selfId, rt::Sel) {
     rt::send(self, "setView:"_sel, view);
     rt::send(cv, "setDataSource:"_sel, self);
     rt::send(cv, "setDelegate:"_sel, self);
+    observeLibrary(self);
+}
+
+// A change of the library: the strips list again, the page shows it.
+void pageLibraryDidChange(rt::Id selfId, rt::Sel) {
+    for (const auto& g : shownGadgets(selfId))
+        if (rt::isKindOf(g.get(), g_strip)) reloadStrip(gadgetOf(g.get()));
+    rt::send(selfId->associated(&kCollection), "reloadData"_sel);
 }
 
 // The sections are what the data source says now; each gadget hears that it appears.
@@ -290,6 +299,10 @@ void pageWillAppear(rt::Id selfId, rt::Sel, bool animated) {
     rt::send(selfId->associated(&kCollection), "reloadData"_sel);
 }
 
+Ref<rt::Object> pageDataSource(rt::Id self, rt::Sel) {
+    rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "view"_sel);
+    return self->associated(&kDataSource);
+}
 Ref<rt::Object> pageCollectionView(rt::Id self, rt::Sel) {
     rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "view"_sel);
     return self->associated(&kCollection);
@@ -353,6 +366,9 @@ void defineAlbumsPage() {
     rt::addMethod<&pageLoad>(g_page, "loadView"_sel);
     rt::addMethod<&pageWillAppear>(g_page, "viewWillAppear:"_sel);
     rt::addMethod<&pageCollectionView>(g_page, "collectionView"_sel);
+    rt::addMethod<&pageDataSource>(g_page, "gadgetDataSource"_sel);
+    rt::addMethod<&libraryDidChangeOnMain>(g_page, "photoLibraryDidChange:"_sel);
+    rt::addMethod<&pageLibraryDidChange>(g_page, "_libraryDidChange"_sel);
     rt::addMethod<&pageCount>(g_page, "collectionView:numberOfItemsInSection:"_sel);
     rt::addMethod<&pageCell>(g_page, "collectionView:cellForItemAtIndexPath:"_sel);
     rt::addMethod<&pageItemSize>(g_page, "collectionView:layout:sizeForItemAtIndexPath:"_sel);

@@ -5,6 +5,7 @@
 // user's albums and folders.
 
 #include "sim/apps/photos/Photos.h"
+#include "sim/dispatch/Queue.h"
 #include "sim/photos/kit/PhotoKit.h"
 
 namespace photosapp {
@@ -66,6 +67,16 @@ std::string stockTitle(rt::Id, rt::Sel, Ref<rt::Object> c) {
 std::string stockSubtitle(rt::Id, rt::Sel, Ref<rt::Object> c) {
     if (!c || !rt::respondsTo(c.get(), "assetCollectionType"_sel)) return "";
     return std::to_string(countOf(assetsOf(c)));
+}
+
+void observeLibrary(const Ref<rt::Object>& controller) {
+    auto library = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
+    rt::send(library, "registerChangeObserver:"_sel, controller);
+}
+
+void libraryDidChangeOnMain(rt::Id self, rt::Sel, Ref<rt::Object>) {
+    Ref<rt::Object> keep(self);
+    dsp::mainQueue().async([keep] { rt::send(keep, "_libraryDidChange"_sel); });
 }
 
 Objects listedCollections() {

@@ -73,6 +73,12 @@ struct SheetAction {
 void presentSheet(const rt::Ref<rt::Object>& from, const std::string& title, const std::string& message, long style,
                   std::vector<SheetAction> actions, const rt::Ref<rt::Object>& anchor = nullptr);
 
+// Registers `controller` for library changes. Its class answers
+// photoLibraryDidChange: with libraryDidChangeOnMain, which sends it
+// _libraryDidChange on the main thread.
+void observeLibrary(const rt::Ref<rt::Object>& controller);
+void libraryDidChangeOnMain(rt::Id self, rt::Sel, rt::Ref<rt::Object> change);
+
 // The tab bar of the library shows or hides for the top controller of a
 // navigation controller (pu_wantsTabBarVisible, alwaysHideTabBar).
 void updateTabBarFor(const rt::Ref<rt::Object>& controller);

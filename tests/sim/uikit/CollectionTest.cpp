@@ -224,3 +224,12 @@ TEST_F(Collections, EndEditingResignsTheFieldInsideAndAViewFindsItsController) {
     EXPECT_FALSE(rt::send<Ref<rt::Object>>(field, "_viewControllerForAncestor"_sel))
         << "the view does not keep its controller alive";
 }
+
+TEST_F(Collections, ATapAfterScrollingSelectsTheItemUnderTheFinger) {
+    loop.runUntilIdle();
+    drag({180, 250}, {180, 50}); // offset 200: window y 150 is content y 350, the fourth line
+    tap({150, 150});
+    EXPECT_EQ(g.selected, (std::vector<std::pair<long, long>>{{0, 10}}));
+    auto hit = rt::send<Ref<rt::Object>>(window, "hitTest:withEvent:"_sel, CGPoint{150, 150}, Ref<rt::Object>());
+    EXPECT_EQ(rt::send<Ref<rt::Object>>(hit, "superview"_sel).get(), cellAt(10).get()) << "the cell's content view is hit";
+}

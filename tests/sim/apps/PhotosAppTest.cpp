@@ -1,0 +1,230 @@
+// The stock Photos app without any tweak: what each method the product
+// hooks does on its own, seen as a person uses the app.
+
+#include "tests/sim/apps/PhotosAppFixture.h"
+
+#include "sim/foundation/NSIndexPath.h"
+#include "sim/uikit/UIView.h"
+
+using namespace photostest;
+
+namespace {
+
+rt::Orig<fnd::Array()> g_stockExcluded;
+fnd::Array g_excluded;
+fnd::Array excludedHook(rt::Id, rt::Sel) { return g_excluded; }
+rt::Orig<bool()> g_stockSkip;
+bool skipHook(rt::Id, rt::Sel) { return true; }
+rt::Orig<void(double)> g_stockZoom;
+void zoomHook(rt::Id self, rt::Sel cmd, double) { g_stockZoom(self, cmd, 400.0); }
+
+std::vector<std::string> tabTitles(const Ref<rt::Object>& tabs) {
+    std::vector<std::string> out;
+    for (const auto& c : rt::send<Objects>(tabs, "viewControllers"_sel)) out.push_back(rt::send<std::string>(c, "title"_sel));
+    return out;
+}
+
+// Views exactly `depth` levels below `v`, in tree order.
+void atDepth(const Ref<rt::Object>& v, int depth, Objects& out) {
+    for (const auto& sub : rt::send<Objects>(v, "subviews"_sel)) {
+        if (depth == 1) out.push_back(sub);
+        else atDepth(sub, depth - 1, out);
+    }
+}
+
+} // namespace
+
+TEST_F(PhotosApp, TheTabsAreTheContentModesTheLibraryDoesNotExclude) {
+    ASSERT_TRUE(rt::hookMessage<&excludedHook>(rt::getClass("PUTabbedLibraryViewController"), "excludedContentModes"_sel,
+                                               &g_stockExcluded));
+    g_excluded = {fnd::Value(11), fnd::Value(12)};
+    launch();
+    EXPECT_EQ(tabTitles(tabs()), (std::vector<std::string>{"Photos", "Albums"}));
+    EXPECT_TRUE(g_stockExcluded(tabs().get(), "excludedContentModes"_sel).empty()) << "stock excludes nothing";
+    auto bar = rt::send<Ref<rt::Object>>(tabs(), "tabBar"_sel);
+    EXPECT_EQ(rt::send<Objects>(bar, "items"_sel).size(), 2u);
+    ASSERT_TRUE(tap("Albums"));
+    EXPECT_EQ(rt::className(top().get()), "PUAlbumsGadgetViewController");
+}
+
+TEST_F(PhotosApp, AOneItemTabBarIsStillShown) {
+    ASSERT_TRUE(rt::hookMessage<&excludedHook>(rt::getClass("PUTabbedLibraryViewController"), "excludedContentModes"_sel,
+                                               &g_stockExcluded));
+    g_excluded = {fnd::Value(0), fnd::Value(11), fnd::Value(12)};
+    launch();
+    auto bar = rt::send<Ref<rt::Object>>(tabs(), "tabBar"_sel);
+    EXPECT_EQ(rt::send<Objects>(bar, "items"_sel).size(), 1u);
+    EXPECT_FALSE(rt::send<bool>(bar, "hidden"_sel));
+    EXPECT_FALSE(rt::send<bool>(bar, "isHidden"_sel));
+}
+
+TEST_F(PhotosApp, TheAlbumsPageHasItsGadgetsAndTilesSevenLevelsBelowItsCollectionView) {
+    auto trip = addPhoto(1);
+    addAlbum("Trips", {trip});
+    addAlbum("Empty", {});
+    launch();
+    ASSERT_TRUE(tap("Albums"));
+    auto page = top();
+    auto cv = rt::send<Ref<rt::Object>>(page, "collectionView"_sel);
+    Objects tiles;
+    for (int depth = 5; depth <= 8; ++depth) {
+        Objects level;
+        atDepth(cv, depth, level);
+        for (const auto& v : level)
+            if (rt::className(v.get()) == "PUAlbumListCellContentView") tiles.push_back(v);
+    }
+    ASSERT_FALSE(tiles.empty());
+    std::vector<std::string> titles;
+    for (const auto& t : tiles) titles.push_back(rt::send<std::string>(t, "title"_sel));
+    EXPECT_NE(std::find(titles.begin(), titles.end(), "Trips"), titles.end());
+    EXPECT_EQ(std::find(titles.begin(), titles.end(), "Empty"), titles.end()) << "an album with no visible photo is left out";
+
+    for (const auto& tile : tiles) {
+        if (rt::send<std::string>(tile, "title"_sel) == "Trips") {
+            EXPECT_EQ(rt::send<std::string>(tile, "subtitle"_sel), "1") << "the stock subtitle counts visible photos";
+        }
+    }
+}
+
+TEST_F(PhotosApp, GadgetsAnswerTheirProvidersAndTypes) {
+    launch();
+    ASSERT_TRUE(tap("Albums"));
+    auto gadgets = rt::send<Objects>(rt::send<Ref<rt::Object>>(top(), "gadgetDataSource"_sel), "gadgets"_sel);
+    std::vector<std::string> kinds;
+    for (const auto& gadget : gadgets) {
+        std::string kind = std::to_string(rt::send<long>(gadget, "gadgetType"_sel));
+        if (rt::respondsTo(gadget.get(), "provider"_sel))
+            kind += "/" + std::to_string(rt::send<long>(rt::send<Ref<rt::Object>>(gadget, "provider"_sel), "albumListType"_sel));
+        kinds.push_back(kind);
+    }
+    // A gadget's view is the controller's: the page's rows know their gadget.
+    Objects rows;
+    atDepth(rt::send<Ref<rt::Object>>(top(), "collectionView"_sel), 3, rows);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rt::send<Ref<rt::Object>>(rows[0], "_viewControllerForAncestor"_sel).get(), gadgets[0].get());
+    ASSERT_TRUE(scrollTo("People")) << "People & Places lists People";
+    EXPECT_EQ(kinds, (std::vector<std::string>{"1/1", "1/2", "1/3", "10", "10"}));
+}
+
+TEST_F(PhotosApp, TappingATileOpensItsAlbumAndEmptySmartAlbumsStayOutOfMediaTypes) {
+    auto a = addPhoto(1), b = addPhoto(2, photos::AssetRecord{.traits = photos::kTraitScreenshot});
+    addAlbum("Trips", {a, b});
+    launch();
+    ASSERT_TRUE(tap("Albums"));
+    ASSERT_TRUE(scrollTo("Screenshots")) << "Media Types lists the screenshots";
+    EXPECT_TRUE(tap("Screenshots"));
+    EXPECT_EQ(rt::send<std::string>(top(), "title"_sel), "Screenshots");
+    ASSERT_TRUE(tap("\u2039 Albums"));
+    EXPECT_FALSE(scrollTo("Selfies")) << "no selfies: no entry";
+    EXPECT_TRUE(tap("Recently Deleted")) << "Other Albums lists it even when empty";
+    ASSERT_TRUE(tap("\u2039 Albums"));
+    rt::send(rt::send<Ref<rt::Object>>(top(), "collectionView"_sel), "setContentOffset:"_sel, gfx::CGPoint{0, 0});
+    settle();
+    ASSERT_TRUE(tap("Trips"));
+    auto grid = top();
+    EXPECT_EQ(rt::className(grid.get()), "PUPhotosAlbumViewController");
+    EXPECT_EQ(rt::send<std::string>(rt::send<Ref<rt::Object>>(grid, "assetCollection"_sel), "localizedTitle"_sel), "Trips");
+    EXPECT_TRUE(tap("Photo 2"));
+    EXPECT_EQ(rt::className(top().get()), "PUOneUpViewController");
+}
+
+TEST_F(PhotosApp, ThePickerAddsTheSelectionToTheTappedAlbumAndCloses) {
+    auto a = addPhoto(1), b = addPhoto(2);
+    addAlbum("Trips", {a, b});
+    addAlbum("Rome", {b});
+    launch();
+    ASSERT_TRUE(tap("Albums"));
+    ASSERT_TRUE(tap("Trips"));
+    auto grid = top();
+    ASSERT_TRUE(tap("Select"));
+    EXPECT_FALSE(rt::send<bool>(grid, "pu_wantsTabBarVisible"_sel)) << "the toolbar replaces the tab bar";
+    ASSERT_TRUE(tap("Photo 1"));
+    EXPECT_EQ(rt::send<Objects>(grid, "selectedAssets"_sel).size(), 1u);
+    ASSERT_TRUE(tap("Add To"));
+    auto picker = rt::send<Ref<rt::Object>>(presented(), "topViewController"_sel);
+    ASSERT_EQ(rt::className(picker.get()), "PUAlbumListViewController");
+    EXPECT_TRUE(rt::send<Ref<rt::Object>>(picker, "_pickerBannerView"_sel));
+    ASSERT_TRUE(tap("Rome"));
+    EXPECT_EQ(albumCount("Rome"), 2u);
+    EXPECT_FALSE(presented()) << "the picker closed";
+    EXPECT_TRUE(rt::send<Objects>(grid, "selectedAssets"_sel).empty()) << "and the grid left selection";
+    EXPECT_TRUE(rt::send<bool>(grid, "pu_wantsTabBarVisible"_sel));
+}
+
+TEST_F(PhotosApp, RemoveFromAlbumRemovesAndKeepsThePhotosInTheLibrary) {
+    auto a = addPhoto(1), b = addPhoto(2);
+    addAlbum("Trips", {a, b});
+    launch();
+    ASSERT_TRUE(tap("Albums"));
+    ASSERT_TRUE(tap("Trips"));
+    ASSERT_TRUE(tap("Select"));
+    ASSERT_TRUE(tap("Photo 1"));
+    ASSERT_TRUE(tap("Remove from Album"));
+    ASSERT_TRUE(press("Remove from Album"));
+    EXPECT_EQ(albumCount("Trips"), 1u);
+    auto roll = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsWithOptions:"_sel, Ref<rt::Object>());
+    EXPECT_EQ(rt::send<unsigned long>(roll, "count"_sel), 2u);
+}
+
+TEST_F(PhotosApp, TheDeleteConfirmationAppearsUnlessSkipped) {
+    addPhoto(1);
+    addPhoto(2);
+    launch();
+    auto grid = top(); // the Photos tab
+    ASSERT_EQ(rt::className(grid.get()), "PUZoomableGridViewController");
+    ASSERT_TRUE(tap("Select"));
+    ASSERT_TRUE(tap("Photo 1"));
+    ASSERT_TRUE(tap("Delete"));
+    ASSERT_TRUE(presented());
+    EXPECT_TRUE(uikit::isAlert(presented().get()));
+    ASSERT_TRUE(press("Delete Photo"));
+    auto visible = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsWithOptions:"_sel, Ref<rt::Object>());
+    EXPECT_EQ(rt::send<unsigned long>(visible, "count"_sel), 1u);
+
+    ASSERT_TRUE(rt::hookMessage<&skipHook>(rt::getClass("PUDeletePhotosActionController"), "shouldSkipDeleteConfirmation"_sel,
+                                           &g_stockSkip));
+    ASSERT_TRUE(tap("Select"));
+    ASSERT_TRUE(tap("Photo 1"));
+    ASSERT_TRUE(tap("Delete"));
+    EXPECT_FALSE(presented()) << "skipped: no confirmation";
+    visible = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsWithOptions:"_sel, Ref<rt::Object>());
+    EXPECT_EQ(rt::send<unsigned long>(visible, "count"_sel), 0u);
+}
+
+TEST_F(PhotosApp, TheAlbumListDeletesAnAlbumAfterItsConfirmationAndKeepsItsPhotos) {
+    auto a = addPhoto(1);
+    addAlbum("Trips", {a});
+    addAlbum("Rome", {a});
+    launch();
+    ASSERT_TRUE(tap("Albums"));
+    ASSERT_TRUE(tap("See All"));
+    auto list = top();
+    ASSERT_EQ(rt::className(list.get()), "PUAlbumListViewController");
+    EXPECT_FALSE(rt::send<Ref<rt::Object>>(list, "_pickerBannerView"_sel));
+    auto first = rt::send<Ref<rt::Object>>(list, "visibleAlbumListCellContentViewAtIndexPath:"_sel, fnd::makeIndexPath(0, 0));
+    ASSERT_TRUE(first);
+    EXPECT_EQ(rt::send<std::string>(first, "title"_sel), "Trips");
+    EXPECT_TRUE(rt::send<Ref<rt::Object>>(first, "_deleteButton"_sel)) << "a user's album can be deleted";
+    ASSERT_TRUE(tap("Edit"));
+    ASSERT_TRUE(tap("Delete Trips"));
+    ASSERT_TRUE(press("Delete Album"));
+    EXPECT_EQ(albumCount("Trips"), 0u);
+    EXPECT_EQ(albumCount("Rome"), 1u);
+    auto now = rt::send<Ref<rt::Object>>(list, "visibleAlbumListCellContentViewAtIndexPath:"_sel, fnd::makeIndexPath(0, 0));
+    EXPECT_EQ(rt::send<std::string>(now, "title"_sel), "Rome");
+}
+
+TEST_F(PhotosApp, TheViewerShowsTheLiveBadgeAndZoomsAsTheSettingsSay) {
+    addPhoto(1, photos::AssetRecord{.traits = photos::kTraitLivePhoto});
+    addPhoto(2);
+    ASSERT_TRUE(rt::hookMessage<&zoomHook>(rt::getClass("PUOneUpSettings"), "setDefaultMaximumZoomFactor:"_sel, &g_stockZoom));
+    launch();
+    ASSERT_TRUE(tap("Photo 1"));
+    auto viewer = top();
+    EXPECT_TRUE(rt::send<bool>(rt::send<Ref<rt::Object>>(viewer, "assetViewModel"_sel), "wantsIrisBadgeVisible"_sel));
+    EXPECT_TRUE(tap("Live Photo badge"));
+    EXPECT_EQ(rt::send<double>(viewer, "maximumZoomScale"_sel), 400.0);
+    ASSERT_TRUE(tap("\u2039 Photos"));
+    ASSERT_TRUE(tap("Photo 2"));
+    EXPECT_FALSE(rt::send<bool>(rt::send<Ref<rt::Object>>(top(), "assetViewModel"_sel), "wantsIrisBadgeVisible"_sel));
+}
