@@ -76,15 +76,19 @@ bool prepareDeviceRoot(const std::filesystem::path& root) {
     for (const char* dir :
          {"private/var/mobile/Library/Preferences", "private/var/mobile/Media",
           "private/var/mobile/Containers", "private/var/log", "Library/Application Support",
-          "Library/PreferenceBundles", "Library/MobileSubstrate/DynamicLibraries",
+          "Library/PreferenceBundles", "Library/PreferenceLoader/Preferences",
+          "Library/MobileSubstrate/DynamicLibraries",
           "System/Library", "usr/bin", "tmp"}) {
         fs::create_directories(root / dir, ec);
         if (ec) return false;
     }
-    fs::path link = root / "var";
-    if (!fs::is_symlink(link, ec)) {
-        fs::create_directory_symlink("private/var", link, ec);
-        if (ec) return false;
+    // /var is /private/var, and /User the mobile user's home, as on the phone.
+    for (auto [name, target] : {std::pair{"var", "private/var"}, std::pair{"User", "private/var/mobile"}}) {
+        fs::path link = root / name;
+        if (!fs::is_symlink(link, ec)) {
+            fs::create_directory_symlink(target, link, ec);
+            if (ec) return false;
+        }
     }
     return true;
 }

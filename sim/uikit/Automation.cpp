@@ -171,6 +171,15 @@ Dictionary handle(const Dictionary& request) {
         }
         return success(found);
     }
+    if (*command == "return") {
+        // The return key of the keyboard, for the field being edited.
+        TextFieldObject* field = textFieldOf(firstResponder().get());
+        if (!field) return failure("no text field is being edited");
+        Ref<rt::Object> keep(field), d = field->delegate.load();
+        if (d && rt::respondsTo(d.get(), "textFieldShouldReturn:"_sel)) rt::send<bool>(d, "textFieldShouldReturn:"_sel, keep);
+        else rt::send<bool>(keep, "resignFirstResponder"_sel);
+        return success();
+    }
     if (*command == "drag") {
         std::optional<double> x = number(fnd::valueForKey(request, "x")), y = number(fnd::valueForKey(request, "y"));
         std::optional<double> toX = number(fnd::valueForKey(request, "toX")), toY = number(fnd::valueForKey(request, "toY"));

@@ -17,6 +17,7 @@
 //   drag {x, y, toX, toY}     a finger moved from one point to the other
 //   type {index, text}        text into a text field of the presented alert
 //                             (or, with none, into the field being edited)
+//   return                    the return key, for the field being edited
 //   alert {button}            presses the presented alert's button
 //   presented                 the presented controllers, front last
 //   screenshot                the window as PNG bytes ("png", data)

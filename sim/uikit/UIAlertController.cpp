@@ -1,6 +1,7 @@
 #include "sim/uikit/UIAlertController.h"
 
 #include "sim/uikit/UIFont.h"
+#include "sim/uikit/UIGestureRecognizer.h"
 
 #include <algorithm>
 
@@ -68,6 +69,21 @@ std::string placeholder(TextFieldObject* self, rt::Sel) { return self->placehold
 void setPlaceholder(TextFieldObject* self, rt::Sel, std::string p) { self->placeholder = std::move(p); }
 bool isSecure(TextFieldObject* self, rt::Sel) { return self->secure; }
 bool fieldCanBecomeFirstResponder(TextFieldObject*, rt::Sel) { return true; }
+void fieldTapped(rt::Id recognizer, long state) {
+    auto field = rt::send<Ref<rt::Object>>(recognizer, "view"_sel);
+    if (state == kEnded && field) rt::send<bool>(field, "becomeFirstResponder"_sel);
+}
+constexpr BuiltInAction kFieldTap{nullptr, &fieldTapped};
+Ref<rt::Object> fieldDelegate(TextFieldObject* self, rt::Sel) { return self->delegate.load(); }
+void setFieldDelegate(TextFieldObject* self, rt::Sel, Ref<rt::Object> d) { self->delegate = d.get(); }
+bool fieldResign(TextFieldObject* self, rt::Sel cmd) {
+    bool was = rt::send<bool>(Ref<rt::Object>(self), "isFirstResponder"_sel);
+    rt::sendSuper<bool>(g_textField, self, cmd);
+    Ref<rt::Object> d = self->delegate.load();
+    if (was && d && rt::respondsTo(d.get(), "textFieldDidEndEditing:"_sel))
+        rt::send(d, "textFieldDidEndEditing:"_sel, Ref<rt::Object>(self));
+    return true;
+}
 Ref<rt::Object> fieldFont(TextFieldObject* self, rt::Sel) { return self->font; }
 void setFieldFont(TextFieldObject* self, rt::Sel, Ref<rt::Object> f) { self->font = std::move(f); }
 Ref<rt::Object> fieldTextColor(TextFieldObject* self, rt::Sel) { return self->textColor; }
@@ -174,6 +190,12 @@ void checkBeforePresentation(AlertObject* self, rt::Sel) {
 
 } // namespace
 
+TextFieldObject::TextFieldObject(rt::Class* cls) : ViewObject(cls) {
+    auto tap = makeBuiltInRecognizer("UITapGestureRecognizer", &kFieldTap);
+    attachRecognizer(tap.get(), this);
+    gestureRecognizers.push_back(tap);
+}
+
 void defineUIAlertController() {
     g_action = rt::defineClass("UIAlertAction", nullptr, rt::factoryOf<ActionObject>);
     rt::addMethod<&actionWithTitle>(rt::objectGetClass(g_action), "actionWithTitle:style:handler:"_sel);
@@ -183,6 +205,9 @@ void defineUIAlertController() {
     g_textField = rt::defineClass("UITextField", rt::getClass("UIView"), rt::factoryOf<TextFieldObject>);
     rt::addMethod<&fieldText>(g_textField, "text"_sel);
     rt::addMethod<&fieldCanBecomeFirstResponder>(g_textField, "canBecomeFirstResponder"_sel);
+    rt::addMethod<&fieldDelegate>(g_textField, "delegate"_sel);
+    rt::addMethod<&setFieldDelegate>(g_textField, "setDelegate:"_sel);
+    rt::addMethod<&fieldResign>(g_textField, "resignFirstResponder"_sel);
     rt::addMethod<&fieldFont>(g_textField, "font"_sel);
     rt::addMethod<&setFieldFont>(g_textField, "setFont:"_sel);
     rt::addMethod<&fieldTextColor>(g_textField, "textColor"_sel);

@@ -12,6 +12,9 @@
 // UITextField (a UIView): -text -setText: -placeholder -setPlaceholder:
 //   -isSecureTextEntry -setSecureTextEntry: -font -setFont: -textColor
 //   -setTextColor: -borderStyle -setBorderStyle: -canBecomeFirstResponder (YES)
+//   -delegate -setDelegate: (not retained; hears textFieldShouldReturn: when
+//   the return key is pressed and textFieldDidEndEditing: when the field
+//   stops being the first responder)
 //
 // Pressing a button closes the alert; its handler runs on the main run loop
 // once the alert has closed, with the action. An action sheet presented on
@@ -23,18 +26,20 @@
 
 #include <string>
 
+#include "sim/runtime/Weak.h"
 #include "sim/uikit/UIView.h"
 
 namespace uikit {
 
 class TextFieldObject : public ViewObject {
 public:
-    using ViewObject::ViewObject;
+    explicit TextFieldObject(rt::Class* cls); // a tap makes it the first responder
     std::string text, placeholder;
     bool secure = false;
     rt::Ref<rt::Object> font;      // nil: the system font of 17 points
     rt::Ref<rt::Object> textColor; // nil: black
     long borderStyle = 0;          // 3: the rounded box of an alert's field, text inset
+    rt::Weak<rt::Object> delegate;
 };
 TextFieldObject* textFieldOf(rt::Id obj);
 

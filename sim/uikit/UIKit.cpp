@@ -15,6 +15,7 @@
 #include "sim/uikit/UINavigationController.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIScrollView.h"
+#include "sim/uikit/UISwitch.h"
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/UIViewController.h"
 
@@ -41,6 +42,7 @@ void registerUIKit() {
         defineUIWindow();
         defineGestureRecognizers();
         defineUIAlertController();
+        defineUISwitch();
         defineContainers();
     });
 }
