@@ -211,6 +211,40 @@ int inject(const Parsed& p) {
     return 0;
 }
 
+// Installs a preference bundle as a package would: the library as
+// /Library/PreferenceBundles/NAME.bundle/NAME, the resource files beside it,
+// and the preference loader's entry, so that Settings shows a row for it.
+int installPrefs(const Parsed& p) {
+    for (const char* o : {"--name", "--label", "--detail"})
+        if (!p.options.count(o)) fail(std::string("install-prefs: ") + o + " is required", 2);
+    const std::string& name = p.options.at("--name");
+    if (name.empty() || name.find('/') != std::string::npos || name.find("..") != std::string::npos)
+        fail("install-prefs: --name must be a plain name", 2);
+    fs::path library = p.positional[0];
+    std::error_code ec;
+    if (!fs::is_regular_file(library, ec)) fail("install-prefs: no library at " + library.string(), 2);
+    fs::create_directories(p.root);
+    fnd::prepareDeviceRoot(p.root);
+    fnd::setDeviceRoot(p.root);
+    std::string folder = "/Library/PreferenceBundles/" + name + ".bundle";
+    fs::create_directories(fnd::hostPath(folder), ec);
+    fs::copy_file(library, fnd::hostPath(folder + "/" + name), fs::copy_options::overwrite_existing, ec);
+    if (ec) fail("install-prefs: cannot copy " + library.string() + ": " + ec.message());
+    if (p.options.count("--resources")) {
+        for (const auto& f : fs::directory_iterator(p.options.at("--resources"), ec))
+            if (f.is_regular_file())
+                fs::copy_file(f.path(), fnd::hostPath(folder + "/" + f.path().filename().string()),
+                              fs::copy_options::overwrite_existing, ec);
+        if (ec) fail("install-prefs: cannot copy the resources: " + ec.message());
+    }
+    Dictionary entry{{"bundle", Value(name)}, {"cell", Value("PSLinkCell")}, {"detail", Value(p.options.at("--detail"))},
+                     {"isController", Value(true)}, {"label", Value(p.options.at("--label"))}};
+    if (!fnd::writePlistFile("/Library/PreferenceLoader/Preferences/" + name + ".plist", Value(Dictionary{{"entry", Value(entry)}})))
+        fail("install-prefs: cannot write the loader's entry");
+    std::printf("installed %s for Settings (%s)\n", name.c_str(), p.options.at("--label").c_str());
+    return 0;
+}
+
 volatile std::sig_atomic_t g_stop = 0;
 
 int log(const Parsed& p) {
@@ -252,6 +286,8 @@ const std::map<std::string, CommandSpec>& commands() {
             {"notify", {"notify post NAME [--root DIR]", {}, {}, 2, 2, notify}},
             {"log", {"log [--follow] [--root DIR]", {}, {"--follow"}, 0, 0, log}},
             {"inject", {"inject LIBRARY --bundles A,B,... [--root DIR]", {"--bundles"}, {}, 1, 1, inject}},
+            {"install-prefs", {"install-prefs LIBRARY --name NAME --label LABEL --detail CLASS [--resources DIR] [--root DIR]",
+                               {"--name", "--label", "--detail", "--resources"}, {}, 1, 1, installPrefs}},
         };
         for (auto& [name, spec] : libraryCommands()) m.emplace(name, spec);
         m.emplace("ui", uiCommand());
@@ -299,7 +335,7 @@ int runDeviceCommand(const std::string& command, const std::vector<std::string>&
         else if (fs::exists(checkout / "lumi")) p.root = (checkout / "out" / "device").string();
         else fail("no device named: give --root DIR", 2);
     }
-    if (!spec.needsNoDevice && command != "boot" && command != "inject") {
+    if (!spec.needsNoDevice && command != "boot" && command != "inject" && command != "install-prefs") {
         std::error_code ec;
         fs::path canonical = fs::canonical(p.root, ec);
         if (ec) fail("no device is booted at " + p.root);

@@ -1,6 +1,6 @@
 #pragma once
 // The commands of lumisim that drive a device: boot, shutdown, launch,
-// terminate, background, foreground, ps, notify, log, inject, ui, and the
+// terminate, background, foreground, ps, notify, log, inject, install-prefs, ui, and the
 // photo library's addmedia, mkalbum, library and sample-photos.
 
 #include <chrono>

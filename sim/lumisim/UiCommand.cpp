@@ -6,6 +6,7 @@
 //                                 [--x X --y Y] [--seconds S]
 //   ui BUNDLE drag X Y TOX TOY
 //   ui BUNDLE type TEXT [--index N]
+//   ui BUNDLE return
 //   ui BUNDLE alert BUTTON
 //   ui BUNDLE presented
 //   ui BUNDLE screenshot FILE
@@ -25,7 +26,7 @@ namespace {
 
 constexpr const char* kUsage =
     "ui BUNDLE tree|presented | find|tap|long-press [--label L] [--text T] [--tag N] [--class C] "
-    "[--x X --y Y] [--seconds S] | drag X Y TOX TOY | type TEXT [--index N] | alert BUTTON | "
+    "[--x X --y Y] [--seconds S] | drag X Y TOX TOY | type TEXT [--index N] | return | alert BUTTON | "
     "screenshot FILE [--root DIR]";
 
 double numberOrFail(const std::string& text, const std::string& what) {
@@ -69,7 +70,7 @@ int ui(const Parsed& p) {
         if (args.size() != n) fail("usage: lumisim " + std::string(kUsage), 2);
     };
     Dictionary request{{"command", Value(command)}};
-    if (command == "tree" || command == "presented") {
+    if (command == "tree" || command == "presented" || command == "return") {
         needArgs(0);
     } else if (command == "find" || command == "tap" || command == "long-press") {
         needArgs(0);

@@ -16,6 +16,7 @@
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIScrollView.h"
 #include "sim/uikit/UISwitch.h"
+#include "sim/uikit/UITableView.h"
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/UIViewController.h"
 
@@ -43,6 +44,7 @@ void registerUIKit() {
         defineGestureRecognizers();
         defineUIAlertController();
         defineUISwitch();
+        defineUITableView();
         defineContainers();
     });
 }

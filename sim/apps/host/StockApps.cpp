@@ -4,6 +4,7 @@
 
 #include "sim/apps/camera/Camera.h"
 #include "sim/apps/photos/Photos.h"
+#include "sim/apps/settings/Settings.h"
 #include "sim/apps/springboard/SpringBoard.h"
 
 namespace apps {
@@ -13,6 +14,7 @@ void registerStockApp(const std::string& bundleIdentifier) {
         {"com.apple.springboard", &springboard::registerClasses},
         {"com.apple.camera", &camera::registerClasses},
         {"com.apple.mobileslideshow", &photosapp::registerClasses},
+        {"com.apple.Preferences", &settings::registerClasses},
     };
     if (auto it = apps.find(bundleIdentifier); it != apps.end()) it->second();
 }
