@@ -7,6 +7,7 @@
 //   ui BUNDLE drag X Y TOX TOY
 //   ui BUNDLE type TEXT [--index N]
 //   ui BUNDLE return
+//   ui BUNDLE report       (an app's own account of what it shows: the gallery's)
 //   ui BUNDLE alert BUTTON
 //   ui BUNDLE presented
 //   ui BUNDLE screenshot FILE
@@ -25,7 +26,7 @@ using fnd::Value;
 namespace {
 
 constexpr const char* kUsage =
-    "ui BUNDLE tree|presented | find|tap|long-press [--label L] [--text T] [--tag N] [--class C] "
+    "ui BUNDLE tree|presented|report | find|tap|long-press [--label L] [--text T] [--tag N] [--class C] "
     "[--x X --y Y] [--seconds S] | drag X Y TOX TOY | type TEXT [--index N] | return | alert BUTTON | "
     "screenshot FILE [--root DIR]";
 
@@ -70,7 +71,7 @@ int ui(const Parsed& p) {
         if (args.size() != n) fail("usage: lumisim " + std::string(kUsage), 2);
     };
     Dictionary request{{"command", Value(command)}};
-    if (command == "tree" || command == "presented" || command == "return") {
+    if (command == "tree" || command == "presented" || command == "return" || command == "report") {
         needArgs(0);
     } else if (command == "find" || command == "tap" || command == "long-press") {
         needArgs(0);
@@ -111,6 +112,9 @@ int ui(const Parsed& p) {
                 std::printf("%s \"%s\"\n", fnd::valueForKey(d, "class").string()->c_str(),
                             fnd::valueForKey(d, "title").string()->c_str());
             }
+    } else if (command == "report") {
+        const std::string* text = fnd::valueForKey(r, "report").string();
+        std::printf("%s", text ? text->c_str() : "");
     } else if (command == "screenshot") {
         const fnd::Data* png = fnd::valueForKey(r, "png").data();
         if (!png) fail("ui: the app sent no image");

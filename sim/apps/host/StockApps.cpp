@@ -3,6 +3,7 @@
 #include <map>
 
 #include "sim/apps/camera/Camera.h"
+#include "sim/apps/gallery/Gallery.h"
 #include "sim/apps/photos/Photos.h"
 #include "sim/apps/settings/Settings.h"
 #include "sim/apps/springboard/SpringBoard.h"
@@ -17,6 +18,9 @@ void registerStockApp(const std::string& bundleIdentifier) {
         {"com.apple.Preferences", &settings::registerClasses},
     };
     if (auto it = apps.find(bundleIdentifier); it != apps.end()) it->second();
+    // The third-party gallery, under both of its identifiers.
+    if (bundleIdentifier == "com.example.gallery") gallery::registerClasses("GalleryApplication");
+    if (bundleIdentifier == "com.apple.store.Jolly") gallery::registerClasses("JollyApplication");
 }
 
 } // namespace apps
