@@ -282,3 +282,44 @@ TEST(E2E, TheCommandLineSeesAndTouchesTheCameraAndItsShutterSavesAPhoto) {
     EXPECT_EQ(be32(16), 375u * 2) << "the screenshot is at the screen's scale";
     EXPECT_EQ(be32(20), 667u * 2);
 }
+
+TEST(E2E, SettingsOpensAnInstalledBundleWhoseSwitchWritesItsPreferenceFile) {
+    Device d;
+    std::string lib = std::string(LUMI_BIN_DIR) + "/../lib";
+    auto r = e2e::lumisim({"install-prefs", lib + "/LumiProbeSettings.so", "--name", "LumiProbeSettings", "--label", "Lumi Probe",
+                           "--detail", "LumiProbeSettingsController", "--resources", lib + "/LumiProbeSettings.resources",
+                           "--root", d.root()});
+    ASSERT_EQ(r.status, 0) << r.output;
+    d.launch("com.apple.Preferences");
+    ASSERT_TRUE(d.waitFor([&] { return d.countLog("app: com.apple.Preferences starts its own code") == 1; }));
+    auto ui = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"ui", "com.apple.Preferences"});
+        args.insert(args.end(), {"--root", d.root()});
+        return e2e::lumisim(args);
+    };
+    r = ui({"tap", "--label", "Lumi Probe"});
+    ASSERT_EQ(r.status, 0) << r.output;
+    ASSERT_TRUE(d.waitFor([&] { return ui({"find", "--label", "Enabled switch"}).status == 0; }));
+    ASSERT_EQ(ui({"tap", "--label", "Enabled switch"}).status, 0);
+    auto file = fnd::readDictionaryFile("/var/mobile/Library/Preferences/com.lumi.probe.plist");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(fnd::valueForKey(*file, "enabled"), Value(false));
+    ASSERT_EQ(ui({"tap", "--label", "Say Hello"}).status, 0);
+    EXPECT_TRUE(d.waitFor([&] { return d.countLog("probe-settings: hello") == 1; }));
+}
+
+TEST(E2E, TheGalleryAndTheStoreSeeTheSameLibraryWithoutTheProduct) {
+    Device d;
+    std::string samples = d.root() + "/samples";
+    ASSERT_EQ(e2e::lumisim({"sample-photos", samples, "--count", "2"}).status, 0);
+    ASSERT_EQ(e2e::lumisim({"addmedia", samples + "/sample-01.jpg", samples + "/sample-02.jpg", "--album", "Trips", "--root",
+                            d.root()}).status, 0);
+    d.launch("com.example.gallery");
+    d.launch("com.apple.store.Jolly");
+    ASSERT_TRUE(d.waitFor([&] { return d.countLog("starts its own code") == 3; }));
+    auto gallery = e2e::lumisim({"ui", "com.example.gallery", "report", "--root", d.root()});
+    auto store = e2e::lumisim({"ui", "com.apple.store.Jolly", "report", "--root", d.root()});
+    ASSERT_EQ(gallery.status, 0) << gallery.output;
+    EXPECT_NE(gallery.output.find("albums: Trips(2)"), std::string::npos) << gallery.output;
+    EXPECT_EQ(gallery.output, store.output);
+}
