@@ -228,3 +228,72 @@ TEST_F(PhotosApp, TheViewerShowsTheLiveBadgeAndZoomsAsTheSettingsSay) {
     ASSERT_TRUE(tap("Photo 2"));
     EXPECT_FALSE(rt::send<bool>(rt::send<Ref<rt::Object>>(top(), "assetViewModel"_sel), "wantsIrisBadgeVisible"_sel));
 }
+
+namespace {
+int g_drags = 0, g_listLayouts = 0, g_buttonLayouts = 0;
+rt::Orig<void(Ref<rt::Object>)> g_stockDrag;
+void dragHook(rt::Id self, rt::Sel cmd, Ref<rt::Object> sv) {
+    ++g_drags;
+    g_stockDrag(self, cmd, sv);
+}
+rt::Orig<void()> g_stockListLayout, g_stockButtonLayout;
+void listLayoutHook(rt::Id self, rt::Sel cmd) {
+    ++g_listLayouts;
+    g_stockListLayout(self, cmd);
+}
+void buttonLayoutHook(rt::Id self, rt::Sel cmd) {
+    ++g_buttonLayouts;
+    g_stockButtonLayout(self, cmd);
+}
+} // namespace
+
+TEST_F(PhotosApp, TheListHearsDragsAndLayoutsAndGridsOpenAsTheirCollectionSays) {
+    std::vector<photos::AssetRecord> many;
+    for (int i = 1; i <= 40; ++i) many.push_back(addPhoto(i));
+    for (int i = 0; i < 8; ++i) addAlbum("Album " + std::to_string(i), {many[static_cast<std::size_t>(i)]});
+    ASSERT_TRUE(rt::hookMessage<&dragHook>(rt::getClass("PUAlbumListViewController"), "scrollViewWillBeginDragging:"_sel, &g_stockDrag));
+    ASSERT_TRUE(rt::hookMessage<&listLayoutHook>(rt::getClass("PUAlbumListViewController"), "viewDidLayoutSubviews"_sel,
+                                                 &g_stockListLayout));
+    ASSERT_TRUE(rt::hookMessage<&buttonLayoutHook>(rt::getClass("PXUIButton"), "layoutSubviews"_sel, &g_stockButtonLayout));
+    launch();
+    // The camera roll's grid opens at its end, with its day header.
+    auto grid = top();
+    EXPECT_TRUE(rt::send<bool>(grid, "initiallyScrolledToBottom"_sel));
+    EXPECT_TRUE(rt::send<bool>(grid, "shouldShowSectionHeaders"_sel));
+    EXPECT_GT(rt::send<gfx::CGPoint>(rt::send<Ref<rt::Object>>(grid, "collectionView"_sel), "contentOffset"_sel).y, 0);
+
+    ASSERT_TRUE(tap("Albums"));
+    ASSERT_TRUE(tap("See All"));
+    EXPECT_GT(g_listLayouts, 0) << "the list hears of its view's layout";
+    EXPECT_GT(g_buttonLayouts, 0) << "each user album's tile has its delete button";
+    ui({{"command", fnd::Value("drag")}, {"x", fnd::Value(200.0)}, {"y", fnd::Value(500.0)}, {"toX", fnd::Value(200.0)},
+        {"toY", fnd::Value(200.0)}});
+    EXPECT_EQ(g_drags, 1);
+    ASSERT_TRUE(scrollTo("Album 7"));
+    ASSERT_TRUE(tap("Album 7"));
+    auto album = top();
+    EXPECT_FALSE(rt::send<bool>(album, "initiallyScrolledToBottom"_sel)) << "an album opens at its start";
+
+    auto manager = rt::sendClass<Ref<rt::Object>>(rt::getClass("PXPhotoKitCollectionsDataSourceManager"), "sharedManager"_sel);
+    auto collection = rt::send<Ref<rt::Object>>(album, "assetCollection"_sel);
+    EXPECT_TRUE(rt::send<bool>(manager, "canReorderCollection:"_sel, collection)) << "a user's album can be moved";
+    auto roll = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"), "fetchAssetCollectionsWithType:subtype:options:"_sel,
+                                               2L, 209L, Ref<rt::Object>());
+    EXPECT_FALSE(rt::send<bool>(manager, "canReorderCollection:"_sel, rt::send<Ref<rt::Object>>(roll, "firstObject"_sel)));
+}
+
+TEST_F(PhotosApp, GoingToTheBackgroundKeepsTheStackAndTheSelectedTabPopsToItsRoot) {
+    addAlbum("Trips", {addPhoto(1)});
+    launch();
+    ASSERT_TRUE(tap("Albums"));
+    ASSERT_TRUE(tap("Trips"));
+    rt::send(app, "applicationDidEnterBackground:"_sel, app);
+    settle();
+    EXPECT_EQ(rt::className(top().get()), "PUPhotosAlbumViewController") << "stock: the album stays open";
+    auto nav = rt::send<Ref<rt::Object>>(tabs(), "selectedNavigationController"_sel);
+    EXPECT_EQ(rt::className(nav.get()), "PUNavigationController");
+    EXPECT_TRUE(rt::send<Ref<rt::Object>>(nav, "navigationBar"_sel));
+    rt::send<Objects>(nav, "popToRootViewControllerAnimated:"_sel, true);
+    settle();
+    EXPECT_EQ(rt::className(top().get()), "PUAlbumsGadgetViewController");
+}
