@@ -1,5 +1,5 @@
-// PUAlbumListViewController: the full list of albums ("See All"), two tiles
-// to a row, with edit mode (delete buttons and the stock confirmation), and
+// PUAlbumListViewController: the full list of albums ("See All"), or of a
+// folder's (-setCollectionList:), two tiles to a row, with edit mode (delete buttons and the stock confirmation), and
 // the same list as the album picker: shown with a banner for photos chosen
 // in an album grid, a tap on an album adds them to it and closes.
 
@@ -34,6 +34,7 @@ public:
     std::vector<std::string> names;
     bool editing = false;
     bool picker = false;
+    Ref<rt::Object> folder;          // the folder listed; none: the top list
     Objects pickerAssets;            // what the picker adds
     rt::Weak<rt::Object> pickerSource; // the grid the photos were chosen in
 };
@@ -44,11 +45,11 @@ void reloadItems(ListObject* self) {
     self->items.clear();
     self->names.clear();
     Ref<rt::Object> me(self);
-    for (const auto& c : listedCollections()) {
+    for (const auto& c : listedCollections(self->folder)) {
         self->items.push_back(c);
         self->names.push_back(rt::send<std::string>(c, "localizedTitle"_sel));
     }
-    if (!self->picker) {
+    if (!self->picker && !self->folder) {
         if (rt::send<bool>(me, "showPeople"_sel)) {
             self->items.push_back(nullptr);
             self->names.push_back("People");
@@ -66,6 +67,12 @@ void reloadItems(ListObject* self) {
 Ref<rt::Object> itemAt(ListObject* self, const Ref<rt::Object>& path) {
     auto i = static_cast<std::size_t>(rt::send<long>(path, "item"_sel));
     return i < self->items.size() ? self->items[i] : nullptr;
+}
+
+Ref<rt::Object> collectionList(ListObject* self, rt::Sel) { return self->folder; }
+void setCollectionList(ListObject* self, rt::Sel, Ref<rt::Object> folder) {
+    self->folder = std::move(folder);
+    if (self->folder) rt::send(Ref<rt::Object>(self), "setTitle:"_sel, rt::send<std::string>(self->folder, "localizedTitle"_sel));
 }
 
 Ref<rt::Object> initPicker(ListObject* self, rt::Sel, Objects assets, Ref<rt::Object> source) {
@@ -100,7 +107,7 @@ void loadList(ListObject* self, rt::Sel) {
              std::string("PUAlbumListCell"));
     views::add(view, self->collectionView);
     rt::send(me, "setView:"_sel, view);
-    rt::send(me, "setTitle:"_sel, std::string("Albums"));
+    if (!self->folder) rt::send(me, "setTitle:"_sel, std::string("Albums"));
     self->editItem = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UIBarButtonItem"), "alloc"_sel),
                                                "initWithTitle:style:target:action:"_sel,
                                                std::string(self->picker ? "Cancel" : "Edit"), 0L, me,
@@ -143,7 +150,7 @@ Ref<rt::Object> cellFor(ListObject* self, rt::Sel, Ref<rt::Object> cv, Ref<rt::O
     rt::send(tile, "setDelegate:"_sel, me);
     rt::send(tile, "setEditing:animated:"_sel, self->editing, false);
     // The picker takes photos into a user's albums only.
-    rt::send(tile, "setEnabled:"_sel, !self->picker || isRegularAlbum(c));
+    rt::send(tile, "setEnabled:"_sel, !self->picker || isRegularAlbum(c) || isFolder(c));
     return cell;
 }
 
@@ -163,6 +170,15 @@ void didSelect(ListObject* self, rt::Sel, Ref<rt::Object> path) {
     Ref<rt::Object> album = itemAt(self, path);
     if (!album) return;
     if (!self->picker) return openAlbum(Ref<rt::Object>(self), album);
+    if (isFolder(album)) { // the picker goes on inside the folder
+        auto inner = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(g_list, "alloc"_sel),
+                                               "initForPickingAssets:sourceViewController:"_sel, self->pickerAssets,
+                                               self->pickerSource.load());
+        rt::send(inner, "setCollectionList:"_sel, album);
+        rt::send(rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "navigationController"_sel), "pushViewController:animated:"_sel,
+                 inner, true);
+        return;
+    }
     if (!isRegularAlbum(album)) return;
     Objects assets = self->pickerAssets;
     auto library = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
@@ -247,6 +263,8 @@ void defineAlbumList() {
     g_list = rt::defineClass("PUAlbumListViewController", rt::getClass("UIViewController"), rt::factoryOf<ListObject>);
     rt::Class* c = g_list;
     rt::addMethod<&initPicker>(c, "initForPickingAssets:sourceViewController:"_sel);
+    rt::addMethod<&collectionList>(c, "collectionList"_sel);
+    rt::addMethod<&setCollectionList>(c, "setCollectionList:"_sel);
     rt::addMethod<&loadList>(c, "loadView"_sel);
     rt::addMethod<&didLayoutSubviews>(c, "viewDidLayoutSubviews"_sel);
     rt::addMethod<&willAppear>(c, "viewWillAppear:"_sel);

@@ -89,7 +89,7 @@ void reloadStrip(GadgetObject* g) {
     g->names.clear();
     Ref<rt::Object> self(g);
     if (listType(g) == 1) {
-        for (const auto& c : listedCollections()) {
+        for (const auto& c : listedCollections(nullptr)) {
             g->items.push_back(c);
             g->names.push_back(rt::send<std::string>(c, "localizedTitle"_sel));
         }

@@ -1,6 +1,6 @@
 // PXPhotoKitCollectionsDataSourceManager: which collections the album lists
-// show. They list the collections of the top list of user albums and
-// folders, in its order, leaving out those whose -_containsAnyAssets: says
+// show (-collectionsInList:). They list the collections of the top list of
+// user albums and folders, or of a folder, in its order, leaving out those whose -_containsAnyAssets: says
 // NO (an album with no visible photo). -canReorderCollection: is YES for a
 // user's albums and folders.
 
@@ -28,8 +28,9 @@ bool canReorder(rt::Id, rt::Sel, Ref<rt::Object> collection) {
     return isRegularAlbum(collection);
 }
 
-Objects collectionsToList(rt::Id self, rt::Sel) {
-    auto list = photos::userCollectionsList();
+// The collections of a folder, or (nil) of the top list of user albums.
+Objects collectionsInList(rt::Id self, rt::Sel, Ref<rt::Object> folder) {
+    auto list = folder ? folder : photos::userCollectionsList();
     Objects out;
     for (const auto& c : rt::send<Objects>(list, "collections"_sel))
         if (rt::send<bool>(Ref<rt::Object>(self), "_containsAnyAssets:"_sel, c)) out.push_back(c);
@@ -79,16 +80,20 @@ void libraryDidChangeOnMain(rt::Id self, rt::Sel, Ref<rt::Object>) {
     dsp::mainQueue().async([keep] { rt::send(keep, "_libraryDidChange"_sel); });
 }
 
-Objects listedCollections() {
+Objects listedCollections(const Ref<rt::Object>& folder) {
     auto manager = rt::sendClass<Ref<rt::Object>>(g_manager, "sharedManager"_sel);
-    return rt::send<Objects>(manager, "collectionsToList"_sel);
+    return rt::send<Objects>(manager, "collectionsInList:"_sel, folder);
+}
+
+bool isFolder(const Ref<rt::Object>& collection) {
+    return collection && rt::isKindOf(collection.get(), rt::getClass("PHCollectionList"));
 }
 
 void defineCollectionsSource() {
     g_manager = rt::defineClass("PXPhotoKitCollectionsDataSourceManager");
     rt::addMethod<&containsAnyAssets>(g_manager, "_containsAnyAssets:"_sel);
     rt::addMethod<&canReorder>(g_manager, "canReorderCollection:"_sel);
-    rt::addMethod<&collectionsToList>(g_manager, "collectionsToList"_sel);
+    rt::addMethod<&collectionsInList>(g_manager, "collectionsInList:"_sel);
     rt::addMethod<&shared>(rt::objectGetClass(g_manager), "sharedManager"_sel);
 }
 

@@ -42,8 +42,10 @@ using Objects = std::vector<rt::Ref<rt::Object>>;
 // Assets of a collection (hidden ones too when asked), by creation date.
 rt::Ref<rt::Object> assetsOf(const rt::Ref<rt::Object>& collection, bool includeHidden = false);
 unsigned long countOf(const rt::Ref<rt::Object>& fetchResult);
-// The collections the album lists show, as the data source manager decides.
-Objects listedCollections();
+// The collections the album lists show, as the data source manager decides:
+// the top list's, or a folder's.
+Objects listedCollections(const rt::Ref<rt::Object>& folder = nullptr);
+bool isFolder(const rt::Ref<rt::Object>& collection);
 // The stock -titleForCollection: and -subtitleForCollection: of the album
 // lists: the localized title, and how many photos of it are visible.
 std::string stockTitle(rt::Id, rt::Sel, rt::Ref<rt::Object> collection);
@@ -62,7 +64,8 @@ void configureTile(const rt::Ref<rt::Object>& tile, const rt::Ref<rt::Object>& c
 // The tile height for a thumbnail width: the square and two lines of text.
 double tileHeight(double width);
 
-// Pushes the album's grid onto the navigation controller of `from`.
+// Pushes the album's grid (for a folder: the list of its albums) onto the
+// navigation controller of `from`.
 void openAlbum(const rt::Ref<rt::Object>& from, const rt::Ref<rt::Object>& collection);
 // A sheet (style 0) or alert (1) with actions { title, style, handler }.
 struct SheetAction {

@@ -118,6 +118,12 @@ void updateTabBarFor(const Ref<rt::Object>& controller) {
 void openAlbum(const Ref<rt::Object>& from, const Ref<rt::Object>& collection) {
     auto nav = rt::send<Ref<rt::Object>>(from, "navigationController"_sel);
     if (!nav || !collection) return;
+    if (isFolder(collection)) {
+        auto list = rt::sendClass<Ref<rt::Object>>(rt::getClass("PUAlbumListViewController"), "new"_sel);
+        rt::send(list, "setCollectionList:"_sel, collection);
+        rt::send(nav, "pushViewController:animated:"_sel, list, true);
+        return;
+    }
     auto grid = rt::sendClass<Ref<rt::Object>>(rt::getClass("PUPhotosAlbumViewController"), "new"_sel);
     rt::send(grid, "setAssetCollection:fetchResultContainingAssetCollection:filterPredicate:existingFetchResults:"_sel,
              collection, Ref<rt::Object>(), Ref<rt::Object>(), Ref<rt::Object>());

@@ -297,3 +297,28 @@ TEST_F(PhotosApp, GoingToTheBackgroundKeepsTheStackAndTheSelectedTabPopsToItsRoo
     settle();
     EXPECT_EQ(rt::className(top().get()), "PUAlbumsGadgetViewController");
 }
+
+TEST_F(PhotosApp, AFolderOpensOnItsAlbumsAlsoInThePicker) {
+    auto a = addPhoto(1), b = addPhoto(2);
+    addAlbum("Trips", {a});
+    auto travel = store->createFolder("Travel");
+    auto rome = store->createAlbum("Rome", travel->id);
+    store->addMembers(rome->id, {b.id});
+    launch();
+    ASSERT_TRUE(tap("Albums"));
+    ASSERT_TRUE(tap("Travel"));
+    EXPECT_EQ(rt::send<std::string>(top(), "title"_sel), "Travel");
+    ASSERT_TRUE(tap("Rome"));
+    EXPECT_EQ(rt::send<std::string>(top(), "title"_sel), "Rome");
+    ASSERT_TRUE(tap("\u2039 Travel"));
+    ASSERT_TRUE(tap("\u2039 Albums"));
+
+    ASSERT_TRUE(tap("Trips"));
+    ASSERT_TRUE(tap("Select"));
+    ASSERT_TRUE(tap("Photo 1"));
+    ASSERT_TRUE(tap("Add To"));
+    ASSERT_TRUE(tap("Travel"));
+    ASSERT_TRUE(tap("Rome"));
+    EXPECT_EQ(albumCount("Rome"), 2u);
+    EXPECT_FALSE(presented()) << "the picker closed from inside the folder";
+}
