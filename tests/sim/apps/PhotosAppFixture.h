@@ -84,6 +84,10 @@ struct PhotosApp : ::testing::Test {
     bool tap(const std::string& label) {
         return fnd::valueForKey(ui({{"command", fnd::Value("tap")}, {"label", fnd::Value(label)}}), "ok").boolValue();
     }
+    // From the library: the Albums tab, the album, "Select" and one photo chosen.
+    bool chooseIn(const std::string& album, const std::string& photo) {
+        return tap("Albums") && tap(album) && tap("Select") && tap(photo);
+    }
     // Scrolls the page up, as a finger does, until the element shows.
     bool scrollTo(const std::string& label) {
         for (int i = 0; i < 12; ++i) {

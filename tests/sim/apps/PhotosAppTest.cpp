@@ -155,10 +155,7 @@ TEST_F(PhotosApp, RemoveFromAlbumRemovesAndKeepsThePhotosInTheLibrary) {
     auto a = addPhoto(1), b = addPhoto(2);
     addAlbum("Trips", {a, b});
     launch();
-    ASSERT_TRUE(tap("Albums"));
-    ASSERT_TRUE(tap("Trips"));
-    ASSERT_TRUE(tap("Select"));
-    ASSERT_TRUE(tap("Photo 1"));
+    ASSERT_TRUE(chooseIn("Trips", "Photo 1"));
     ASSERT_TRUE(tap("Remove from Album"));
     ASSERT_TRUE(press("Remove from Album"));
     EXPECT_EQ(albumCount("Trips"), 1u);
@@ -312,10 +309,8 @@ TEST_F(PhotosApp, AFolderOpensOnItsAlbumsAlsoInThePicker) {
     EXPECT_EQ(rt::send<std::string>(top(), "title"_sel), "Rome");
     ASSERT_TRUE(tap("\u2039 Travel"));
     ASSERT_TRUE(tap("\u2039 Albums"));
-
-    ASSERT_TRUE(tap("Trips"));
-    ASSERT_TRUE(tap("Select"));
-    ASSERT_TRUE(tap("Photo 1"));
+    ASSERT_TRUE(tap("Photos")); // back to the first tab, so that chooseIn starts as a person would
+    ASSERT_TRUE(chooseIn("Trips", "Photo 1"));
     ASSERT_TRUE(tap("Add To"));
     ASSERT_TRUE(tap("Travel"));
     ASSERT_TRUE(tap("Rome"));
