@@ -1,0 +1,104 @@
+#include "tweak/core/Settings.h"
+
+#include <mutex>
+
+#include "sim/foundation/PropertyList.h"
+
+namespace lc {
+
+std::atomic<bool> enabled{true}, showDeleted{true}, showFavourites{true}, showPlaces{true}, showPeople{true},
+    showVideos{true}, showSelfies{true}, showPanoramas{true}, showTimelapse{true}, showSlowmo{true}, showBursts{true},
+    showScreenshots{true}, showHidden{false}, showPortrait{true}, showAnimated{true}, showLive{true}, showExposure{true},
+    showRecordings{true}, showTabMoments{true}, showTabMemories{true}, showTabShared{true}, showTabAlbums{true};
+std::atomic<bool> layoutShowTitle{true}, layoutShowSubtitle{true};
+std::atomic<std::int32_t> layoutFontSize{14}, passOption{0};
+std::atomic<bool> hideRollAlbum{true}, hideRollScreenshots{true}, hideLockedFromApps{true}, hideHiddenStock{false},
+    skipDelete{false}, reorderStock{false}, showLiveBadge{false}, increaseZoom{false}, enableCameraPicker{true},
+    rememberDefault{false}, showLockedinCamera{false}, returnToMainLocked{true}, returnToMainDefault{false},
+    pickerMovePhotos{true}, showSharedAlbums{true}, showPeopleAnd{true}, showMediaTypes{true}, showOtherAlbums{true},
+    hideFoldersInApps{true};
+std::atomic<std::int32_t> photoHeight{163}, photoWidth{163};
+
+namespace {
+
+struct BoolSetting {
+    const char* key;
+    std::atomic<bool>* global;
+    bool fallback;
+};
+
+// The boolean keys before the layout keys, in the order they are read.
+const BoolSetting kFirst[] = {
+    {"enabled", &enabled, true},           {"showDeleted", &showDeleted, true},
+    {"showFavourites", &showFavourites, true}, {"showPlaces", &showPlaces, true},
+    {"showPeople", &showPeople, true},     {"showVideos", &showVideos, true},
+    {"showSelfies", &showSelfies, true},   {"showPanoramas", &showPanoramas, true},
+    {"showTimelapse", &showTimelapse, true}, {"showSlowmo", &showSlowmo, true},
+    {"showBursts", &showBursts, true},     {"showScreenshots", &showScreenshots, true},
+    {"showHidden", &showHidden, false},    {"showPortrait", &showPortrait, true},
+    {"showAnimated", &showAnimated, true}, {"showLive", &showLive, true},
+    {"showExposure", &showExposure, true}, {"showRecordings", &showRecordings, true},
+    {"showTabMoments", &showTabMoments, true}, {"showTabMemories", &showTabMemories, true},
+    {"showTabShared", &showTabShared, true}, {"showTabAlbums", &showTabAlbums, true},
+};
+const BoolSetting kLayout[] = {{"layoutShowTitle", &layoutShowTitle, true}, {"layoutShowSubtitle", &layoutShowSubtitle, true}};
+// The boolean keys after passOption, in the order they are read.
+const BoolSetting kRest[] = {
+    {"hideRollAlbum", &hideRollAlbum, true},           {"hideRollScreenshots", &hideRollScreenshots, true},
+    {"hideLockedFromApps", &hideLockedFromApps, true}, {"hideHiddenStock", &hideHiddenStock, false},
+    {"skipDelete", &skipDelete, false},                {"reorderStock", &reorderStock, false},
+    {"showLiveBadge", &showLiveBadge, false},          {"increaseZoom", &increaseZoom, false},
+    {"enableCameraPicker", &enableCameraPicker, true}, {"rememberDefault", &rememberDefault, false},
+    {"showLockedinCamera", &showLockedinCamera, false}, {"returnToMainLocked", &returnToMainLocked, true},
+    {"returnToMainDefault", &returnToMainDefault, false}, {"pickerMovePhotos", &pickerMovePhotos, true},
+    {"showSharedAlbums", &showSharedAlbums, true},     {"showPeopleAnd", &showPeopleAnd, true},
+    {"showMediaTypes", &showMediaTypes, true},         {"showOtherAlbums", &showOtherAlbums, true},
+    {"hideFoldersInApps", &hideFoldersInApps, true},
+};
+
+std::atomic<std::shared_ptr<const AlbumSwitches>> g_albums{std::make_shared<const AlbumSwitches>()};
+std::mutex g_reloading; // two reloads (start-up and a notification) never interleave
+
+template <std::size_t N> void readBools(const fnd::Dictionary& file, const BoolSetting (&settings)[N]) {
+    for (const BoolSetting& s : settings) {
+        auto it = file.find(s.key);
+        s.global->store(it == file.end() ? s.fallback : it->second.boolValue(), std::memory_order_relaxed);
+    }
+}
+
+std::int32_t readInt(const fnd::Dictionary& file, const char* key, std::int32_t fallback) {
+    auto it = file.find(key);
+    return it == file.end() ? fallback : it->second.intValue();
+}
+
+} // namespace
+
+std::shared_ptr<const AlbumSwitches> albumDict() { return g_albums.load(std::memory_order_acquire); }
+
+bool albumSwitchOn(const std::string& title) {
+    auto albums = albumDict();
+    auto it = albums->find(kAlbumKeyPrefix + title);
+    return it == albums->end() || it->second;
+}
+
+void reloadSettings() {
+    std::lock_guard guard(g_reloading);
+    fnd::Dictionary file = fnd::readDictionaryFile(kPreferencePath).value_or(fnd::Dictionary{});
+    readBools(file, kFirst);
+    // The per-album switches: added or overwritten, never removed.
+    auto albums = std::make_shared<AlbumSwitches>(*albumDict());
+    for (const auto& [key, value] : file)
+        if (key.find(kAlbumKeyPrefix) != std::string::npos) (*albums)[key] = value.boolValue();
+    g_albums.store(std::move(albums), std::memory_order_release);
+    readBools(file, kLayout);
+    // A size below 1 stands only when neither titles nor subtitles show.
+    std::int32_t size = readInt(file, "layoutFontSize", 14);
+    if (size < 1 && (layoutShowTitle.load() || layoutShowSubtitle.load())) size = 14;
+    layoutFontSize.store(size, std::memory_order_relaxed);
+    passOption.store(readInt(file, "passOption", 0), std::memory_order_relaxed);
+    readBools(file, kRest);
+}
+
+void reloadPrefs(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) { reloadSettings(); }
+
+} // namespace lc

@@ -1,0 +1,57 @@
+#pragma once
+// lumicrate12's settings: one process-wide global per key of the preference
+// file, filled by reloadSettings at start-up and again whenever the settings
+// pane posts "com.zel.lumicrate12prefs/reloadPrefs" (reloadPrefs).
+//
+// The hooks read the globals on the main thread; the query filter reads them
+// (and albumDict) on whatever thread a fetch runs. So each global is an
+// atomic, and albumDict is an immutable snapshot that a reload replaces
+// whole: a reader sees either the old or the new one, never a map being
+// changed. A reader may still see some old and some new settings during a
+// reload, as the settings allow.
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "sim/ipc/Notify.h"
+
+namespace lc {
+
+inline constexpr const char* kPreferencePath = "/var/mobile/Library/Preferences/com.zel.lumicrate12prefs.plist";
+inline constexpr const char* kReloadNotification = "com.zel.lumicrate12prefs/reloadPrefs";
+inline constexpr const char* kAlbumKeyPrefix = "albumName";
+
+// ---- the settings, in the order reloadSettings reads them ------------------------------------
+extern std::atomic<bool> enabled, showDeleted, showFavourites, showPlaces, showPeople, showVideos, showSelfies,
+    showPanoramas, showTimelapse, showSlowmo, showBursts, showScreenshots, showHidden, showPortrait, showAnimated,
+    showLive, showExposure, showRecordings, showTabMoments, showTabMemories, showTabShared, showTabAlbums;
+extern std::atomic<bool> layoutShowTitle, layoutShowSubtitle;
+extern std::atomic<std::int32_t> layoutFontSize, passOption;
+extern std::atomic<bool> hideRollAlbum, hideRollScreenshots, hideLockedFromApps, hideHiddenStock, skipDelete,
+    reorderStock, showLiveBadge, increaseZoom, enableCameraPicker, rememberDefault, showLockedinCamera,
+    returnToMainLocked, returnToMainDefault, pickerMovePhotos, showSharedAlbums, showPeopleAnd, showMediaTypes,
+    showOtherAlbums, hideFoldersInApps;
+
+// The thumbnail size of album tiles (not read from the file; the album
+// lists and tiles change it as they lay out).
+extern std::atomic<std::int32_t> photoHeight, photoWidth;
+
+// The per-album switches: key "albumName<title>" to on or off. It only grows
+// for the life of the process.
+using AlbumSwitches = std::map<std::string, bool>;
+std::shared_ptr<const AlbumSwitches> albumDict();
+// The switch of the album titled `title`; a missing entry counts as on.
+bool albumSwitchOn(const std::string& title);
+
+// Reads the preference file and rewrites every setting and albumDict. An
+// absent or unreadable file gives the defaults (albumDict keeps what it has).
+void reloadSettings();
+
+// The Darwin-notification callback: its arguments are ignored.
+void reloadPrefs(CFNotificationCenterRef center, void* observer, CFStringRef name, const void* object,
+                 CFDictionaryRef userInfo);
+
+} // namespace lc
