@@ -1,6 +1,7 @@
 #include "tweak/core/Settings.h"
 
 #include <mutex>
+#include <utility>
 
 #include "sim/foundation/PropertyList.h"
 
@@ -56,7 +57,9 @@ const BoolSetting kRest[] = {
     {"hideFoldersInApps", &hideFoldersInApps, true},
 };
 
-std::atomic<std::shared_ptr<const AlbumSwitches>> g_albums{std::make_shared<const AlbumSwitches>()};
+// The current snapshot; the lock guards only the pointer, held for a copy.
+std::mutex g_albumsLock;
+std::shared_ptr<const AlbumSwitches> g_albums = std::make_shared<const AlbumSwitches>();
 std::mutex g_reloading; // two reloads (start-up and a notification) never interleave
 
 template <std::size_t N> void readBools(const fnd::Dictionary& file, const BoolSetting (&settings)[N]) {
@@ -73,7 +76,10 @@ std::int32_t readInt(const fnd::Dictionary& file, const char* key, std::int32_t 
 
 } // namespace
 
-std::shared_ptr<const AlbumSwitches> albumDict() { return g_albums.load(std::memory_order_acquire); }
+std::shared_ptr<const AlbumSwitches> albumDict() {
+    std::lock_guard guard(g_albumsLock);
+    return g_albums;
+}
 
 bool albumSwitchOn(const std::string& title) {
     auto albums = albumDict();
@@ -89,7 +95,11 @@ void reloadSettings() {
     auto albums = std::make_shared<AlbumSwitches>(*albumDict());
     for (const auto& [key, value] : file)
         if (key.find(kAlbumKeyPrefix) != std::string::npos) (*albums)[key] = value.boolValue();
-    g_albums.store(std::move(albums), std::memory_order_release);
+    {
+        std::shared_ptr<const AlbumSwitches> next = std::move(albums), previous;
+        std::lock_guard guard(g_albumsLock);
+        previous = std::exchange(g_albums, std::move(next)); // freed outside the lock, after this block
+    }
     readBools(file, kLayout);
     // A size below 1 stands only when neither titles nor subtitles show.
     std::int32_t size = readInt(file, "layoutFontSize", 14);
