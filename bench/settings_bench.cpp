@@ -1,6 +1,6 @@
-// lumicrate12's settings: a reload from a full preference file with 200
-// per-album keys, beside reading that file alone (the property-list parse
-// every reload pays).
+// lumicrate12's settings and state: a reload from a full preference file
+// with 200 per-album keys, beside reading that file alone (the property-list
+// parse every reload pays); loading a locked list of 100 titles.
 
 #include <benchmark/benchmark.h>
 
@@ -8,7 +8,9 @@
 
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/PropertyList.h"
+#include "sim/foundation/Files.h"
 #include "tweak/core/Settings.h"
+#include "tweak/core/StateFiles.h"
 
 namespace {
 
@@ -26,6 +28,10 @@ struct Device {
         file["passOption"] = fnd::Value(1);
         for (int i = 0; i < 200; ++i) file["albumNameAlbum " + std::to_string(i)] = fnd::Value(i % 3 != 0);
         fnd::writePlistFile(lc::kPreferencePath, fnd::Value(file));
+        fnd::createDirectory(lc::kStateFolder, true);
+        lc::TitleList titles;
+        for (int i = 0; i < 100; ++i) titles.push_back("Locked album " + std::to_string(i));
+        fnd::writePlistFile(lc::kdataPath, fnd::Value(lc::asArray(titles)));
     }
     ~Device() { std::filesystem::remove_all(root); }
 };
@@ -47,6 +53,13 @@ void BM_ReadPreferenceFileOnly(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(fnd::readDictionaryFile(lc::kPreferencePath));
 }
 BENCHMARK(BM_ReadPreferenceFileOnly);
+
+void BM_LoadLockedList100(benchmark::State& state) {
+    device();
+    for (auto _ : state) lc::loadLockedAlbums();
+    benchmark::DoNotOptimize(lc::lockedAlbums()->size());
+}
+BENCHMARK(BM_LoadLockedList100);
 
 } // namespace
 

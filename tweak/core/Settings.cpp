@@ -1,9 +1,9 @@
 #include "tweak/core/Settings.h"
 
 #include <mutex>
-#include <utility>
 
 #include "sim/foundation/PropertyList.h"
+#include "tweak/core/Snapshot.h"
 
 namespace lc {
 
@@ -57,9 +57,7 @@ const BoolSetting kRest[] = {
     {"hideFoldersInApps", &hideFoldersInApps, true},
 };
 
-// The current snapshot; the lock guards only the pointer, held for a copy.
-std::mutex g_albumsLock;
-std::shared_ptr<const AlbumSwitches> g_albums = std::make_shared<const AlbumSwitches>();
+Snapshot<AlbumSwitches> g_albums;
 std::mutex g_reloading; // two reloads (start-up and a notification) never interleave
 
 template <std::size_t N> void readBools(const fnd::Dictionary& file, const BoolSetting (&settings)[N]) {
@@ -76,10 +74,7 @@ std::int32_t readInt(const fnd::Dictionary& file, const char* key, std::int32_t 
 
 } // namespace
 
-std::shared_ptr<const AlbumSwitches> albumDict() {
-    std::lock_guard guard(g_albumsLock);
-    return g_albums;
-}
+std::shared_ptr<const AlbumSwitches> albumDict() { return g_albums.get(); }
 
 bool albumSwitchOn(const std::string& title) {
     auto albums = albumDict();
@@ -92,14 +87,10 @@ void reloadSettings() {
     fnd::Dictionary file = fnd::readDictionaryFile(kPreferencePath).value_or(fnd::Dictionary{});
     readBools(file, kFirst);
     // The per-album switches: added or overwritten, never removed.
-    auto albums = std::make_shared<AlbumSwitches>(*albumDict());
+    AlbumSwitches albums = *albumDict();
     for (const auto& [key, value] : file)
-        if (key.find(kAlbumKeyPrefix) != std::string::npos) (*albums)[key] = value.boolValue();
-    {
-        std::shared_ptr<const AlbumSwitches> next = std::move(albums), previous;
-        std::lock_guard guard(g_albumsLock);
-        previous = std::exchange(g_albums, std::move(next)); // freed outside the lock, after this block
-    }
+        if (key.find(kAlbumKeyPrefix) != std::string::npos) albums[key] = value.boolValue();
+    g_albums.set(std::move(albums));
     readBools(file, kLayout);
     // A size below 1 stands only when neither titles nor subtitles show.
     std::int32_t size = readInt(file, "layoutFontSize", 14);

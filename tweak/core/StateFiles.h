@@ -1,0 +1,58 @@
+#pragma once
+// lumicrate12's shared state, in small files of one folder, read directly by
+// every process (writes to the first two go through SpringBoard):
+//
+//   lockedAlbums.plist  a property-list array of the locked albums' titles,
+//                       in the order they were locked, each once
+//   album.tct           a one-string array: the camera's target album
+//   settings.tct        the album password, bare UTF-8 text
+//   authenticate.plist  the dictionary of the last owner authentication
+//
+// `lockedAlbums` is the process's copy of the first, shared with other
+// threads as an immutable snapshot (the query filter reads it on any
+// thread). An absent or unreadable file reads as empty; elements that are
+// not strings are left out.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/foundation/Value.h"
+
+namespace lc {
+
+inline constexpr const char* kStateFolder = "/var/mobile/Library/lumicrate/";
+inline constexpr const char* kdataPath = "/var/mobile/Library/lumicrate/lockedAlbums.plist";
+inline constexpr const char* kAlbumTctPath = "/var/mobile/Library/lumicrate/album.tct";
+// The camera names album.tct under this form of the same folder.
+inline constexpr const char* kCameraAlbumTctPath = "/private/var/mobile/Library/lumicrate/album.tct";
+inline constexpr const char* kSettingsTctPath = "/var/mobile/Library/lumicrate/settings.tct";
+inline constexpr const char* kAuthenticatePath = "/var/mobile/Library/lumicrate/authenticate.plist";
+
+using TitleList = std::vector<std::string>;
+
+// ---- the locked list -----------------------------------------------------------------------------
+std::shared_ptr<const TitleList> lockedAlbums();
+// Reads lockedAlbums.plist into lockedAlbums (empty when absent or unreadable).
+void loadLockedAlbums();
+bool isLocked(const std::string& title);
+// Changes the process's list: a title appended once, or every copy of it
+// removed. The new list, for saveArrayToFile.
+TitleList lockAlbumTitle(const std::string& title);
+TitleList unlockAlbumTitle(const std::string& title);
+// The list as a property-list array.
+fnd::Array asArray(const TitleList& titles);
+
+// ---- the other files ---------------------------------------------------------------------------------
+// The first element of album.tct, when it is a string.
+std::optional<std::string> readAlbumTct();
+// The password, or none when it was never set.
+std::optional<std::string> readPassword();
+// Writes a new password; an empty one writes nothing (false).
+bool writePassword(const std::string& password);
+// authenticate.plist, or an empty dictionary.
+fnd::Dictionary readAuthenticationResult();
+bool writeAuthenticationResult(const fnd::Dictionary& result);
+
+} // namespace lc
