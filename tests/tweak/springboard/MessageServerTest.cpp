@@ -1,0 +1,113 @@
+// SpringBoard's array writer, with a sandboxed Camera app as the client, on
+// the in-process device: writes in arrival order, and the refusals that
+// keep a client from writing anything but its state files.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "sim/dispatch/RunLoop.h"
+#include "sim/foundation/Files.h"
+#include "sim/foundation/ProcessIdentity.h"
+#include "sim/foundation/PropertyList.h"
+#include "sim/foundation/SystemLog.h"
+#include "sim/ipc/InProcessDevice.h"
+#include "sim/ipc/MessagingCenter.h"
+#include "sim/foundation/DevicePaths.h"
+#include "tests/support/TempDeviceRoot.h"
+#include "tweak/core/StateFiles.h"
+#include "tweak/springboard/MessageServer.h"
+
+using fnd::Array;
+using fnd::Value;
+using namespace rt::literals;
+
+namespace {
+
+struct ArrayWriter : ::testing::Test {
+    testsupport::TempDeviceRoot root;
+    std::shared_ptr<dsp::ManualClock> clock = std::make_shared<dsp::ManualClock>();
+    dsp::RunLoop loop{clock};
+    ipc::InProcessDevice device;
+    ipc::InProcessDevice::Process springboard, camera;
+    rt::Ref<rt::Object> app;
+
+    void SetUp() override {
+        dsp::RunLoop::setMain(&loop);
+        fnd::createDirectory(lc::kStateFolder, true);
+        springboard = device.connect({101, std::string("com.apple.springboard"), false, true}, &loop);
+        camera = device.connect({102, std::string("com.apple.camera"), true, false}, &loop);
+        rt::Class* cls = rt::defineClass("ArrayWriterSpringBoard");
+        rt::addMethod<&lc::handleMessageNamedWithUserInfo>(cls, "handleMessageNamed:withUserInfo:"_sel, "v@:@@");
+        app = rt::sendClass<rt::Ref<rt::Object>>(cls, "new"_sel);
+        ipc::Endpoint::setShared(springboard.endpoint.get());
+        lc::startMessageServer(app);
+        loop.runUntilIdle();
+        ASSERT_TRUE(springboard.endpoint->isServing(lc::kCenterName));
+        // From here on this process is the Camera app.
+        ipc::Endpoint::setShared(camera.endpoint.get());
+        fnd::setProcessIdentity({"com.apple.camera", true, "/var/mobile/Containers/Data/Application/com.apple.camera"});
+    }
+    void TearDown() override {
+        ipc::Endpoint::setShared(nullptr);
+        dsp::RunLoop::setMain(nullptr);
+    }
+    // SpringBoard's main loop handles what the camera sent, as SpringBoard.
+    void deliver() {
+        fnd::setProcessIdentity({"com.apple.springboard", false, ""});
+        loop.runUntilIdle();
+        fnd::setProcessIdentity({"com.apple.camera", true, "/var/mobile/Containers/Data/Application/com.apple.camera"});
+    }
+    std::optional<Array> lockedFile() { return fnd::readArrayFile(lc::kdataPath); }
+};
+
+} // namespace
+
+TEST_F(ArrayWriter, TwoQuickWritesLeaveTheSecondAndAnEmptyArrayIsWritten) {
+    lc::saveArrayToFile({Value("Trips")}, lc::kdataPath);
+    lc::saveArrayToFile({Value("Trips"), Value("Rome")}, lc::kdataPath);
+    deliver();
+    EXPECT_EQ(lockedFile(), (Array{Value("Trips"), Value("Rome")}));
+    lc::saveArrayToFile({}, lc::kdataPath);
+    lc::saveArrayToFile({Value("Camera Roll")}, lc::kCameraAlbumTctPath);
+    deliver();
+    EXPECT_EQ(lockedFile(), Array{}) << "an empty list is a file holding an empty array";
+    EXPECT_EQ(lc::readAlbumTct(), "Camera Roll");
+    EXPECT_FALSE(fnd::writeFileAtomically(lc::kdataPath, "x")) << "the camera itself may not write there";
+}
+
+TEST_F(ArrayWriter, AnythingButAnArrayOfStringsForAStateFileIsRefusedAndLogged) {
+    lc::saveArrayToFile({Value("Trips")}, lc::kdataPath);
+    deliver();
+    std::vector<std::string> refusals;
+    fnd::setLogSink([&](fnd::LogLevel, const std::string& line) {
+        if (line.find("savearray refused") != std::string::npos) refusals.push_back(line);
+    });
+    for (const std::string path : {"/var/mobile/Library/Preferences/com.zel.lumicrate12prefs.plist",
+                                   "/var/mobile/Library/lumicrate/settings.tct",
+                                   "/var/mobile/Library/lumicrate/../lumicrate/lockedAlbums.plist",
+                                   "/var/mobile/Library/lumicrate/other.plist", "lockedAlbums.plist"})
+        lc::saveArrayToFile({Value("x")}, path);
+    lc::saveArrayToFile({Value("Trips"), Value(3)}, lc::kdataPath);
+    // A message without its array, or with garbage for it, sent by hand.
+    auto centre = ipc::MessagingCenter::centerNamed(lc::kCenterName);
+    ipc::rocketbootstrap_distributedmessagingcenter_apply(centre.get());
+    centre->sendMessageName(lc::kSaveArrayMessage, {{"path", Value(lc::kdataPath)}});
+    centre->sendMessageName(lc::kSaveArrayMessage, {{"path", Value(lc::kdataPath)}, {"array", Value("Rome")}});
+    centre->sendMessageName(lc::kSaveArrayMessage, {{"array", Value(Array{Value("Rome")})}});
+    deliver();
+    EXPECT_EQ(lockedFile(), Array{Value("Trips")}) << "nothing refused was written";
+    EXPECT_EQ(refusals.size(), 9u) << "one line for each refusal";
+    EXPECT_FALSE(fnd::fileExists("/var/mobile/Library/lumicrate/settings.tct"));
+    EXPECT_FALSE(fnd::fileExists("/var/mobile/Library/lumicrate/other.plist"));
+    EXPECT_FALSE(fnd::fileExists("/var/mobile/Library/Preferences/com.zel.lumicrate12prefs.plist"));
+
+    // A symlink planted where album.tct goes is not written through.
+    std::filesystem::create_symlink(fnd::hostPath("/var/mobile/Library/Preferences/victim.plist"),
+                                    fnd::hostPath(lc::kAlbumTctPath));
+    lc::saveArrayToFile({Value("Trips")}, lc::kCameraAlbumTctPath);
+    deliver();
+    EXPECT_FALSE(fnd::fileExists("/var/mobile/Library/Preferences/victim.plist"));
+    EXPECT_EQ(refusals.size(), 10u);
+    fnd::setLogSink(nullptr);
+}

@@ -1,0 +1,67 @@
+#include "tweak/springboard/MessageServer.h"
+
+#include <filesystem>
+
+#include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/ProcessIdentity.h"
+#include "sim/foundation/PropertyList.h"
+#include "sim/foundation/SystemLog.h"
+#include "sim/ipc/MessagingCenter.h"
+#include "tweak/core/StateFiles.h"
+
+namespace lc {
+
+using namespace rt::literals;
+
+namespace {
+
+ipc::MessagingCenter* centre() {
+    static rt::Ref<ipc::MessagingCenter> c = [] {
+        auto made = ipc::MessagingCenter::centerNamed(kCenterName);
+        ipc::rocketbootstrap_distributedmessagingcenter_apply(made.get());
+        return made;
+    }();
+    return c.get();
+}
+
+void refuse(const std::string& why) { fnd::systemLog(fnd::LogLevel::Error, "lumicrate12: savearray refused: " + why); }
+
+} // namespace
+
+void startMessageServer(const rt::Ref<rt::Object>& springboard) {
+    ipc::MessagingCenter* c = centre();
+    c->runServerOnCurrentThread();
+    c->registerForMessageName(kSaveArrayMessage, springboard, "handleMessageNamed:withUserInfo:"_sel);
+    c->registerForMessageName(kAuthenticateMessage, springboard, "authenticate:withUserInfo:"_sel);
+}
+
+bool isClientStatePath(const std::string& path) {
+    static const std::string folders[] = {"/var/mobile/Library/lumicrate/", "/private/var/mobile/Library/lumicrate/"};
+    bool named = false;
+    for (const auto& folder : folders)
+        for (const char* file : {"lockedAlbums.plist", "album.tct"})
+            named = named || path == folder + file;
+    if (!named) return false;
+    std::error_code ec;
+    return !std::filesystem::is_symlink(fnd::hostPath(path), ec);
+}
+
+void handleMessageNamedWithUserInfo(rt::Id, rt::Sel, std::string, fnd::Dictionary userInfo) {
+    const fnd::Array* array = fnd::valueForKey(userInfo, "array").array();
+    const std::string* path = fnd::valueForKey(userInfo, "path").string();
+    if (!array) return refuse("no array");
+    if (!path) return refuse("no path");
+    if (!isClientStatePath(*path)) return refuse("not a state file: " + *path);
+    for (const auto& v : *array)
+        if (!v.string()) return refuse("not an array of strings, for " + *path);
+    fnd::writePlistFile(*path, fnd::Value(*array)); // a failed write is ignored, as the client expects nothing
+}
+
+void saveArrayToFile(const fnd::Array& array, const std::string& path) {
+    const auto& bundle = fnd::mainBundleIdentifier();
+    centre()->sendMessageName(kSaveArrayMessage, {{"id", fnd::Value(bundle ? *bundle : std::string())},
+                                                  {"array", fnd::Value(array)},
+                                                  {"path", fnd::Value(path)}});
+}
+
+} // namespace lc

@@ -1,0 +1,42 @@
+#pragma once
+// SpringBoard's message server for lumicrate12, and the array writer that
+// every other process uses through it.
+//
+// The centre "com.zel.lumicrate12", served from SpringBoard's main run loop
+// (with the RocketBootstrap step, so that sandboxed apps reach it), carries
+// two one-way messages: "savearray" (handleMessageNamed:withUserInfo:) and
+// "authenticate" (authenticate:withUserInfo:). Messages are handled one at a
+// time in the order they arrive; the sender gets no answer.
+//
+// "savearray" {id, array, path} writes the array as a property list,
+// atomically, but only where the clients keep their state: lockedAlbums.plist
+// or album.tct in the state folder (named under /var/mobile/Library/lumicrate/
+// or /private/var/mobile/Library/lumicrate/), only an array of strings, and
+// never through a symlink. Anything else writes nothing and logs one line, so
+// a sandboxed app cannot make SpringBoard overwrite other files.
+
+#include <string>
+
+#include "sim/foundation/Value.h"
+#include "sim/runtime/Runtime.h"
+
+namespace lc {
+
+inline constexpr const char* kCenterName = "com.zel.lumicrate12";
+inline constexpr const char* kSaveArrayMessage = "savearray";
+inline constexpr const char* kAuthenticateMessage = "authenticate";
+
+// After SpringBoard's own launch: runs the centre on this thread and
+// registers both messages with `springboard` as their target.
+void startMessageServer(const rt::Ref<rt::Object>& springboard);
+
+// The implementation of -[SpringBoard handleMessageNamed:withUserInfo:] ("v@:@@").
+void handleMessageNamedWithUserInfo(rt::Id self, rt::Sel, std::string name, fnd::Dictionary userInfo);
+
+// Whether SpringBoard may write a client's array at this path (see above).
+bool isClientStatePath(const std::string& path);
+
+// The client: sends "savearray" without waiting. Any process, any thread.
+void saveArrayToFile(const fnd::Array& array, const std::string& path);
+
+} // namespace lc
