@@ -1,0 +1,77 @@
+#include "tweak/library/AlbumPlacement.h"
+
+#include <climits>
+#include <vector>
+
+#include "sim/foundation/Value.h"
+
+namespace lc {
+
+using rt::Ref;
+using namespace rt::literals;
+using Objects = std::vector<Ref<rt::Object>>;
+
+namespace {
+constexpr long kTypeAlbum = 1, kSubtypeAny = LONG_MAX, kMediaImage = 1;
+
+Ref<rt::Object> newOptions() { return rt::sendClass<Ref<rt::Object>>(rt::getClass("PHFetchOptions"), "new"_sel); }
+Ref<rt::Object> library() {
+    return rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
+}
+} // namespace
+
+Ref<rt::Object> collectionWithName(const std::string& name) {
+    auto options = newOptions();
+    rt::send(options, "setIncludeHiddenAssets:"_sel, true);
+    rt::send(options, "setPredicate:"_sel,
+             rt::sendClass<Ref<rt::Object>>(rt::getClass("NSPredicate"), "predicateWithFormat:argumentArray:"_sel,
+                                            std::string("title = %@"), std::vector<std::string>{name}));
+    auto found = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
+                                                 "fetchAssetCollectionsWithType:subtype:options:"_sel, kTypeAlbum,
+                                                 kSubtypeAny, options);
+    return found ? rt::send<Ref<rt::Object>>(found, "firstObject"_sel) : nullptr;
+}
+
+Ref<rt::Object> newestImage() {
+    auto options = newOptions();
+    auto byDate = rt::sendClass<Ref<rt::Object>>(rt::getClass("NSSortDescriptor"), "sortDescriptorWithKey:ascending:"_sel,
+                                                 std::string("creationDate"), true);
+    rt::send(options, "setSortDescriptors:"_sel, Objects{byDate});
+    auto images = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsWithMediaType:options:"_sel,
+                                                  kMediaImage, options);
+    return images ? rt::send<Ref<rt::Object>>(images, "lastObject"_sel) : nullptr;
+}
+
+void saveLatestPHAssetToCollection(const Ref<rt::Object>& album, const std::string&) {
+    Ref<rt::Object> newest = newestImage();
+    if (!album || !newest) return; // no visible image: nothing to add
+    rt::send(library(), "performChanges:completionHandler:"_sel, rt::Block<void()>([album, newest] {
+                 auto current = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel,
+                                                               album, Ref<rt::Object>());
+                 auto request = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
+                                                               "changeRequestForAssetCollection:assets:"_sel, album, current);
+                 rt::send(request, "addAssets:"_sel, Objects{newest});
+             }),
+             rt::Block<void(bool, Ref<rt::Object>)>());
+}
+
+void moveLatestPhotoToAlbumWithName(const std::string& name) {
+    if (!rt::getClass("PHPhotoLibrary")) return;
+    if (Ref<rt::Object> album = collectionWithName(name)) return saveLatestPHAssetToCollection(album, name);
+    auto placeholder = std::make_shared<Ref<rt::Object>>();
+    rt::send(library(), "performChanges:completionHandler:"_sel, rt::Block<void()>([name, placeholder] {
+                 auto request = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
+                                                               "creationRequestForAssetCollectionWithTitle:"_sel, name);
+                 *placeholder = rt::send<Ref<rt::Object>>(request, "placeholderForCreatedAssetCollection"_sel);
+             }),
+             rt::Block<void(bool, Ref<rt::Object>)>([name, placeholder](bool ok, Ref<rt::Object>) {
+                 if (!ok || !*placeholder) return; // the creation failed: nothing more, nothing said
+                 std::string id = rt::send<std::string>(*placeholder, "localIdentifier"_sel);
+                 auto found = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
+                                                              "fetchAssetCollectionsWithLocalIdentifiers:options:"_sel,
+                                                              std::vector<std::string>{id}, Ref<rt::Object>());
+                 if (found) saveLatestPHAssetToCollection(rt::send<Ref<rt::Object>>(found, "firstObject"_sel), name);
+             }));
+}
+
+} // namespace lc

@@ -1,0 +1,29 @@
+#pragma once
+// Finding a user album by its title and putting the newest photo into it,
+// through PhotoKit's classes (so that the query filter's hooks apply to the
+// lookup as to any app's). Any thread; nothing is shown or logged.
+//
+// The newest image is the visible image with the latest creation date:
+// hidden images and videos are never chosen. It is chosen when the add is
+// made: at once for an album that exists, after the creation has completed
+// for one that does not. With no visible image in the library, nothing is
+// added.
+
+#include <string>
+
+#include "sim/runtime/Runtime.h"
+
+namespace lc {
+
+// The first user album titled exactly `name`, hidden assets counted, or nil.
+rt::Ref<rt::Object> collectionWithName(const std::string& name);
+// The newest-image query: the last visible image by creation date, or nil.
+rt::Ref<rt::Object> newestImage();
+// Adds the newest image to the album titled `name`, creating the album first
+// (one change) when there is none; the add is a second change, started only
+// once the creation has succeeded. Returns before the library changes.
+void moveLatestPhotoToAlbumWithName(const std::string& name);
+// Adds the newest image to `album` in one change (`name` is not used).
+void saveLatestPHAssetToCollection(const rt::Ref<rt::Object>& album, const std::string& name);
+
+} // namespace lc
