@@ -31,11 +31,6 @@ public:
 };
 
 
-void rounded(const Ref<rt::Object>& v, double radius) {
-    rt::send(rt::send<Ref<rt::Object>>(v, "layer"_sel), "setCornerRadius:"_sel, radius);
-    rt::send(v, "setClipsToBounds:"_sel, true);
-}
-
 // The bar builds its parts once, at its first layout, for its width.
 void barLayout(BottomBarObject* self, rt::Sel) {
     gfx::CGSize size = self->frame.size;
@@ -47,12 +42,12 @@ void barLayout(BottomBarObject* self, rt::Sel) {
 
         const char* shutterClass = uikit::screenModel().model == "iphonexs" ? "CustomDrawButton" : "CUShutterButton";
         self->shutterButton = views::box({{0, 0}, {66, 66}}, views::kWhite, shutterClass);
-        rounded(self->shutterButton, 33);
+        views::round(self->shutterButton, 33);
         auto ring = views::box({{4, 4}, {58, 58}}, views::kBlack);
-        rounded(ring, 29);
+        views::round(ring, 29);
         rt::send(ring, "setUserInteractionEnabled:"_sel, false);
         auto core = views::box({{3, 3}, {52, 52}}, views::kWhite);
-        rounded(core, 26);
+        views::round(core, 26);
         rt::send(core, "setUserInteractionEnabled:"_sel, false);
         views::add(ring, core);
         views::add(self->shutterButton, ring);
@@ -84,7 +79,7 @@ void wellLayout(ImageWellObject* self, rt::Sel) {
         self->thumbnailView = uikit::makeView({{0, 0}, self->frame.size}, rt::getClass("UIImageView"));
         rt::send(self->thumbnailView, "setContentMode:"_sel, uikit::kContentModeScaleAspectFill);
         rt::send(self, "setBackgroundColor:"_sel, uikit::makeColor({0.15, 0.15, 0.15, 1}));
-        rounded(Ref<rt::Object>(self), 4);
+        views::round(Ref<rt::Object>(self), 4);
         views::add(Ref<rt::Object>(self), self->thumbnailView);
     }
     rt::send(self->thumbnailView, "setFrame:"_sel, gfx::CGRect{{0, 0}, self->frame.size});

@@ -34,6 +34,23 @@ void onTap(const Ref<rt::Object>& view, const Ref<rt::Object>& target, const cha
 
 void add(const Ref<rt::Object>& parent, const Ref<rt::Object>& child) { rt::send(parent, "addSubview:"_sel, child); }
 
+void round(const Ref<rt::Object>& view, double radius, bool clip) {
+    rt::send(rt::send<Ref<rt::Object>>(view, "layer"_sel), "setCornerRadius:"_sel, radius);
+    if (clip) rt::send(view, "setClipsToBounds:"_sel, true);
+}
+
+Ref<rt::Object> collectionView(gfx::CGRect frame, const Flow& flow, const char* cellClass) {
+    auto layout = rt::sendClass<Ref<rt::Object>>(rt::getClass("UICollectionViewFlowLayout"), "new"_sel);
+    rt::send(layout, "setItemSize:"_sel, flow.itemSize);
+    rt::send(layout, "setMinimumLineSpacing:"_sel, flow.lineSpacing);
+    rt::send(layout, "setMinimumInteritemSpacing:"_sel, flow.interitemSpacing);
+    rt::send(layout, "setScrollDirection:"_sel, flow.direction);
+    auto cv = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UICollectionView"), "alloc"_sel),
+                                        "initWithFrame:collectionViewLayout:"_sel, frame, layout);
+    rt::send(cv, "registerClass:forCellWithReuseIdentifier:"_sel, rt::getClass(cellClass), std::string(cellClass));
+    return cv;
+}
+
 Ref<rt::Object> showWindow(const Ref<rt::Object>& rootController) {
     auto window = uikit::makeView({{0, 0}, uikit::screenModel().size}, rt::getClass("UIWindow"));
     rt::send(window, "setRootViewController:"_sel, rootController);

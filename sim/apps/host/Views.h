@@ -18,6 +18,16 @@ rt::Ref<rt::Object> label(gfx::CGRect frame, const std::string& text, double poi
 // A tap recogniser on `view` that sends `action` ("v@:@") to `target`.
 void onTap(const rt::Ref<rt::Object>& view, const rt::Ref<rt::Object>& target, const char* action);
 void add(const rt::Ref<rt::Object>& parent, const rt::Ref<rt::Object>& child);
+// Rounds the view's corners; `clip` also clips its content to them.
+void round(const rt::Ref<rt::Object>& view, double radius, bool clip = true);
+// A collection view with a flow layout, its cells of `cellClass` registered
+// under the class's name.
+struct Flow {
+    gfx::CGSize itemSize{50, 50};
+    double lineSpacing = 10, interitemSpacing = 10;
+    long direction = 0; // 0 vertical, 1 horizontal
+};
+rt::Ref<rt::Object> collectionView(gfx::CGRect frame, const Flow& flow, const char* cellClass);
 // A window of the screen's size with the root controller, made key.
 rt::Ref<rt::Object> showWindow(const rt::Ref<rt::Object>& rootController);
 

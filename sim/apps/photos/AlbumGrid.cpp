@@ -88,15 +88,9 @@ void loadGrid(GridObject* self, rt::Sel) {
     auto view = views::box({{0, 0}, screen}, views::kWhite);
     self->header = views::label({{16, 4}, {screen.width - 32, 22}}, "", 15, views::kBlack, 0, true);
     views::add(view, self->header);
-    auto layout = rt::sendClass<Ref<rt::Object>>(rt::getClass("UICollectionViewFlowLayout"), "new"_sel);
     double side = std::floor((screen.width - 3) / 4);
-    rt::send(layout, "setItemSize:"_sel, gfx::CGSize{side, side});
-    rt::send(layout, "setMinimumInteritemSpacing:"_sel, 1.0);
-    rt::send(layout, "setMinimumLineSpacing:"_sel, 1.0);
-    self->collectionView = rt::send<Ref<rt::Object>>(
-        rt::sendClass<Ref<rt::Object>>(rt::getClass("UICollectionView"), "alloc"_sel), "initWithFrame:collectionViewLayout:"_sel,
-        gfx::CGRect{{0, kHeader}, {screen.width, screen.height - kHeader}}, layout);
-    rt::send(self->collectionView, "registerClass:forCellWithReuseIdentifier:"_sel, g_gridCell, std::string("PUPhotosGridCell"));
+    self->collectionView = views::collectionView({{0, kHeader}, {screen.width, screen.height - kHeader}},
+                                                 {{side, side}, 1, 1, 0}, "PUPhotosGridCell");
     views::add(view, self->collectionView);
     buildToolbar(self);
     views::add(view, self->toolbar);
@@ -166,7 +160,7 @@ Ref<rt::Object> gridCell(GridObject* self, rt::Sel, Ref<rt::Object> cv, Ref<rt::
     views::add(content, image);
     if (self->selected.count(i)) {
         auto check = views::box({{size.width - 26, size.height - 26}, {22, 22}}, views::kSystemBlue);
-        rt::send(rt::send<Ref<rt::Object>>(check, "layer"_sel), "setCornerRadius:"_sel, 11.0);
+        views::round(check, 11, false);
         views::add(check, views::label({{0, 0}, {22, 22}}, "\u2713", 14, views::kWhite, 1, true));
         views::add(content, check);
     }

@@ -95,16 +95,9 @@ void loadList(ListObject* self, rt::Sel) {
                                               views::kSecondaryText, 1));
         views::add(view, self->banner);
     }
-    auto layout = rt::sendClass<Ref<rt::Object>>(rt::getClass("UICollectionViewFlowLayout"), "new"_sel);
-    double w = tileWidthInList();
-    rt::send(layout, "setItemSize:"_sel, gfx::CGSize{w, tileHeight(w)});
-    rt::send(layout, "setMinimumInteritemSpacing:"_sel, 16.0);
-    rt::send(layout, "setMinimumLineSpacing:"_sel, 16.0);
-    self->collectionView = rt::send<Ref<rt::Object>>(
-        rt::sendClass<Ref<rt::Object>>(rt::getClass("UICollectionView"), "alloc"_sel), "initWithFrame:collectionViewLayout:"_sel,
-        gfx::CGRect{{16, self->picker ? kBanner : 0}, {screen.width - 32, screen.height - (self->picker ? kBanner : 0)}}, layout);
-    rt::send(self->collectionView, "registerClass:forCellWithReuseIdentifier:"_sel, rt::getClass("PUAlbumListCell"),
-             std::string("PUAlbumListCell"));
+    double w = tileWidthInList(), top = self->picker ? kBanner : 0;
+    self->collectionView = views::collectionView({{16, top}, {screen.width - 32, screen.height - top}},
+                                                 {{w, tileHeight(w)}, 16, 16, 0}, "PUAlbumListCell");
     views::add(view, self->collectionView);
     rt::send(me, "setView:"_sel, view);
     if (!self->folder) rt::send(me, "setTitle:"_sel, std::string("Albums"));

@@ -43,8 +43,7 @@ void build(TileObject* t) {
     if (t->stack) return;
     Ref<rt::Object> self(t);
     t->stack = views::box({}, {0.9, 0.9, 0.92, 1}, "PUStackView");
-    rt::send(rt::send<Ref<rt::Object>>(t->stack, "layer"_sel), "setCornerRadius:"_sel, 5.0);
-    rt::send(t->stack, "setClipsToBounds:"_sel, true);
+    views::round(t->stack, 5);
     rt::send(t->stack, "setUserInteractionEnabled:"_sel, false);
     auto photo = uikit::makeView({}, rt::getClass("UIImageView"));
     rt::send(photo, "setContentMode:"_sel, uikit::kContentModeScaleAspectFill);
@@ -169,7 +168,7 @@ void configureTile(const Ref<rt::Object>& tileRef, const Ref<rt::Object>& collec
     }
     if (isRegularAlbum(collection) && !tile->deleteButton) {
         tile->deleteButton = views::box({}, {1, 0.23, 0.19, 1}, "PXUIButton");
-        rt::send(rt::send<Ref<rt::Object>>(tile->deleteButton, "layer"_sel), "setCornerRadius:"_sel, 12.0);
+        views::round(tile->deleteButton, 12, false);
         views::add(tile->deleteButton, views::label({}, "\u2212", 18, views::kWhite, 1, true));
         rt::send(tile->deleteButton, "setAccessibilityLabel:"_sel, std::string("Delete ") + title);
         views::onTap(tile->deleteButton, tileRef, "_deleteButtonTapped:");

@@ -118,14 +118,8 @@ void stripLoad(rt::Id selfId, rt::Sel) {
         views::onTap(seeAll, Ref<rt::Object>(selfId), "_seeAllTapped:");
         views::add(view, seeAll);
     }
-    auto layout = rt::sendClass<Ref<rt::Object>>(rt::getClass("UICollectionViewFlowLayout"), "new"_sel);
-    rt::send(layout, "setScrollDirection:"_sel, 1L);
-    rt::send(layout, "setItemSize:"_sel, gfx::CGSize{w, tileHeight(w)});
-    self->strip = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UICollectionView"), "alloc"_sel),
-                                            "initWithFrame:collectionViewLayout:"_sel,
-                                            gfx::CGRect{{16, kHeader}, {width - 16, stripHeight}}, layout);
-    rt::send(self->strip, "registerClass:forCellWithReuseIdentifier:"_sel, rt::getClass("PUAlbumListCell"),
-             std::string("PUAlbumListCell"));
+    self->strip = views::collectionView({{16, kHeader}, {width - 16, stripHeight}}, {{w, tileHeight(w)}, 10, 10, 1},
+                                        "PUAlbumListCell");
     rt::send(self->strip, "setDataSource:"_sel, Ref<rt::Object>(selfId));
     rt::send(self->strip, "setDelegate:"_sel, Ref<rt::Object>(selfId));
     views::add(view, self->strip);
@@ -264,11 +258,7 @@ void pageLoad(rt::Id selfId, rt::Sel) {
                        makeList("Other Albums", {205, photos::kSubtypeTrash}, self)};
     selfId->setAssociated(&kDataSource, source);
     auto view = views::box({{0, 0}, screen}, views::kWhite);
-    auto layout = rt::sendClass<Ref<rt::Object>>(rt::getClass("UICollectionViewFlowLayout"), "new"_sel);
-    rt::send(layout, "setMinimumLineSpacing:"_sel, 0.0);
-    auto cv = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UICollectionView"), "alloc"_sel),
-                                        "initWithFrame:collectionViewLayout:"_sel, gfx::CGRect{{0, 0}, screen}, layout);
-    rt::send(cv, "registerClass:forCellWithReuseIdentifier:"_sel, rt::getClass("PXGadgetCell"), std::string("PXGadgetCell"));
+    auto cv = views::collectionView({{0, 0}, screen}, {{50, 50}, 0, 10, 0}, "PXGadgetCell");
     selfId->setAssociated(&kCollection, cv);
     views::add(view, cv);
     rt::send(self, "setView:"_sel, view);

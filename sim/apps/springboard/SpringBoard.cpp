@@ -57,9 +57,7 @@ Ref<rt::Object> makeIcon(const apps::AppInfo& app, gfx::CGPoint origin, const Re
     rt::objectAs<IconViewObject>(icon.get(), g_iconView)->bundle = app.bundleIdentifier;
     rt::send(icon, "setAccessibilityLabel:"_sel, app.displayName);
     auto tile = views::box({{8, 0}, {kTile, kTile}}, lookOf(app.bundleIdentifier));
-    auto layer = rt::send<Ref<rt::Object>>(tile, "layer"_sel);
-    rt::send(layer, "setCornerRadius:"_sel, 13.0);
-    rt::send(tile, "setClipsToBounds:"_sel, true);
+    views::round(tile, 13);
     rt::send(tile, "setUserInteractionEnabled:"_sel, false);
     views::add(tile, views::label({{0, 18}, {kTile, 24}}, app.displayName.substr(0, 1), 22, views::kWhite, 1, true));
     views::add(icon, tile);
