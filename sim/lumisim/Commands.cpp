@@ -291,6 +291,8 @@ const std::map<std::string, CommandSpec>& commands() {
         };
         for (auto& [name, spec] : libraryCommands()) m.emplace(name, spec);
         m.emplace("ui", uiCommand());
+        m.emplace("install", installCommand());
+        m.emplace("runtime", runtimeCommand());
         return m;
     }();
     return c;
@@ -335,7 +337,8 @@ int runDeviceCommand(const std::string& command, const std::vector<std::string>&
         else if (fs::exists(checkout / "lumi")) p.root = (checkout / "out" / "device").string();
         else fail("no device named: give --root DIR", 2);
     }
-    if (!spec.needsNoDevice && command != "boot" && command != "inject" && command != "install-prefs") {
+    if (!spec.needsNoDevice && command != "boot" && command != "inject" && command != "install" &&
+        command != "install-prefs") {
         std::error_code ec;
         fs::path canonical = fs::canonical(p.root, ec);
         if (ec) fail("no device is booted at " + p.root);

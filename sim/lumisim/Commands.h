@@ -1,6 +1,7 @@
 #pragma once
 // The commands of lumisim that drive a device: boot, shutdown, launch,
-// terminate, background, foreground, ps, notify, log, inject, install-prefs, ui, and the
+// terminate, background, foreground, ps, notify, log, inject, install, install-prefs, ui,
+// runtime, and the
 // photo library's addmedia, mkalbum, library and sample-photos.
 
 #include <chrono>
@@ -42,6 +43,10 @@ std::optional<fnd::Dictionary> tryStatus(const std::string& root);
 const std::map<std::string, CommandSpec>& libraryCommands();
 // ui: automation of an app's user interface (UiCommand.cpp).
 CommandSpec uiCommand();
+// install: a Debian package into the device (PackageCommand.cpp).
+CommandSpec installCommand();
+// runtime: what the object runtime of a running app holds (RuntimeCommand.cpp).
+CommandSpec runtimeCommand();
 
 // A connection to the booted device at p.root, or a one-line error and exit.
 std::unique_ptr<ipc::DeviceSocket> connectOrFail(const Parsed& p);

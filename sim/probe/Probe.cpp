@@ -14,6 +14,10 @@
 // and "com.lumi.probe.library" (logs what this process's photo library
 // holds: "probe: <bundle> library camera-roll N hidden N albums TITLE=N,...",
 // album counts with hidden assets).
+//
+// In every process it also adds the automation command "probe-send"
+// {center, message, userInfo}: this process sends that named message, as
+// any client of the centre would (`lumisim ui APP` carries the request).
 
 #include <unistd.h>
 
@@ -26,6 +30,7 @@
 #include "sim/ipc/MessagingCenter.h"
 #include "sim/ipc/Notify.h"
 #include "sim/photos/kit/PhotoKit.h"
+#include "sim/uikit/Automation.h"
 
 using namespace rt::literals;
 
@@ -112,6 +117,18 @@ void onRespring(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDict
     if (rc != 0) log("spawning killall failed: " + std::to_string(rc));
 }
 
+fnd::Dictionary probeSend(const fnd::Dictionary& request) {
+    const std::string* centre = fnd::valueForKey(request, "center").string();
+    const std::string* message = fnd::valueForKey(request, "message").string();
+    const fnd::Dictionary* info = fnd::valueForKey(request, "userInfo").dictionary();
+    if (!centre || !message) return uikit::automation::failure("probe-send needs a center and a message");
+    auto center = ipc::MessagingCenter::centerNamed(*centre);
+    ipc::rocketbootstrap_distributedmessagingcenter_apply(center.get());
+    center->sendMessageName(*message, info ? *info : fnd::Dictionary{});
+    log(g_bundle + " sent " + *message + " to " + *centre);
+    return uikit::automation::success();
+}
+
 void probeLoaded() {
     static int runs = 0;
     ++runs;
@@ -120,6 +137,7 @@ void probeLoaded() {
     log("constructor " + std::to_string(runs) + " in " + g_bundle + " pid " +
         std::to_string(::getpid()) + " app-object " + (apps::sharedApplication() ? "yes" : "none"));
 
+    uikit::automation::addCommand("probe-send", probeSend);
     auto darwin = CFNotificationCenterGetDarwinNotifyCenter();
     CFNotificationCenterAddObserver(darwin, nullptr, onHello, "com.lumi.probe.hello", nullptr,
                                     CFNotificationSuspensionBehaviorDeliverImmediately);

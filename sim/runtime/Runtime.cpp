@@ -1,5 +1,6 @@
 #include "sim/runtime/Runtime.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -95,6 +96,15 @@ public:
         slot->m_sel = sel;
         addMethodLocked(cls, sel, replacement, sig);
         return true;
+    }
+
+    std::vector<MethodDescription> methods(Class* cls) {
+        std::lock_guard guard(m_lock);
+        std::vector<MethodDescription> out;
+        for (const auto& m : cls->m_methodStorage)
+            out.push_back({m->sel, m->signature, m->imp.load(std::memory_order_relaxed)});
+        std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.sel->name < b.sel->name; });
+        return out;
     }
 
     const MethodCache::Entry* lookupSlow(Class* cls, Sel sel) {
@@ -266,6 +276,10 @@ void checkTypeString(Class* cls, Sel sel, const Signature* sig, std::string_view
     fatal("addMethod -[" + cls->name() + " " + sel->name + "]: type encoding \"" +
           std::string(types) + "\" does not match the implementation's \"" + sig->reduced +
           "\" (" + sig->full + ")");
+}
+
+std::vector<MethodDescription> copyMethodList(Class* cls) {
+    return cls ? RuntimeImpl::shared().methods(cls) : std::vector<MethodDescription>{};
 }
 
 bool hookMessageErased(Class* cls, Sel sel, ErasedImp replacement, const Signature* sig,

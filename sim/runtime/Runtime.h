@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "sim/runtime/Class.h"
 #include "sim/runtime/Encoding.h"
@@ -120,6 +121,16 @@ public:
 };
 
 // ---- adding and replacing --------------------------------------------------------------
+
+// class_copyMethodList: the methods the class itself holds (not inherited),
+// by selector name, each with its current implementation. For class
+// methods, pass the metaclass.
+struct MethodDescription {
+    Sel sel;
+    const Signature* signature;
+    ErasedImp imp;
+};
+std::vector<MethodDescription> copyMethodList(Class* cls);
 
 bool addMethodErased(Class* cls, Sel sel, ErasedImp imp, const Signature* sig);
 // Checks a hand-written type string against the implementation's reduced

@@ -30,7 +30,7 @@ CommandResult lumisim(const std::vector<std::string>& args) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
-Device::Device() {
+Device::Device(bool withTweak) {
     char tmpl[] = "/tmp/lumi-e2e-XXXXXX";
     if (!::mkdtemp(tmpl)) throw std::runtime_error("mkdtemp");
     m_root = tmpl;
@@ -44,6 +44,13 @@ Device::Device() {
     // The probe in SpringBoard serves its centre once SpringBoard has started.
     if (!waitFor([&] { return serves("com.lumi.probe"); }))
         throw std::runtime_error("SpringBoard's probe never served its centre");
+    if (withTweak) {
+        // As a person would: the package into the booted device, which
+        // restarts SpringBoard; the new SpringBoard serves the product's centre.
+        m_installOutput = lumisim({"install", LUMI_PACKAGE_PATH, "--root", m_root}).output;
+        if (!waitFor([&] { return serves("com.zel.lumicrate12"); }))
+            throw std::runtime_error("the installed package never served its centre: " + m_installOutput);
+    }
 }
 
 Device::~Device() {
@@ -123,9 +130,16 @@ void Device::post(const std::string& name) {
     m_control->send({{"op", Value("post")}, {"name", Value(name)}});
 }
 
-void Device::send(const std::string& message, Dictionary info) {
-    m_control->send({{"op", Value("send")}, {"center", Value("com.lumi.probe")},
+void Device::send(const std::string& message, Dictionary info, const std::string& centre) {
+    m_control->send({{"op", Value("send")}, {"center", Value(centre)},
                      {"message", Value(message)}, {"userInfo", Value(std::move(info))}});
+}
+
+Dictionary Device::ui(const std::string& bundle, Dictionary request) {
+    auto r = m_control->request({{"op", Value("ui")}, {"bundle", Value(bundle)}, {"request", Value(std::move(request))}},
+                                std::chrono::seconds(20));
+    if (!r) throw std::runtime_error("the device did not answer a ui request for " + bundle);
+    return *r;
 }
 
 std::vector<std::string> Device::logLines() {

@@ -25,7 +25,9 @@ CommandResult lumisim(const std::vector<std::string>& args);
 
 class Device {
 public:
-    Device();
+    // With `withTweak`, lumicrate12's package is installed into the booted
+    // device with `lumisim install`, as a person would.
+    explicit Device(bool withTweak = false);
     ~Device();
     const std::string& root() const { return m_root; }
 
@@ -40,7 +42,11 @@ public:
     void awaitObservers(const std::vector<std::string>& bundles, const std::string& name);
     void launch(const std::string& bundle);
     void post(const std::string& name);
-    void send(const std::string& message, fnd::Dictionary info);
+    void send(const std::string& message, fnd::Dictionary info, const std::string& centre = "com.lumi.probe");
+
+    // An automation request to a running app; the device's answer.
+    fnd::Dictionary ui(const std::string& bundle, fnd::Dictionary request);
+    const std::string& installOutput() const { return m_installOutput; }
 
     std::vector<std::string> logLines();
     std::size_t countLog(const std::string& needle);
@@ -51,6 +57,7 @@ private:
     std::string m_root;
     dsp::RunLoop m_loop;
     std::unique_ptr<ipc::DeviceSocket> m_control;
+    std::string m_installOutput;
 };
 
 } // namespace e2e

@@ -7,18 +7,18 @@
 
 namespace lc {
 
-std::atomic<bool> enabled{true}, showDeleted{true}, showFavourites{true}, showPlaces{true}, showPeople{true},
+constinit std::atomic<bool> enabled{true}, showDeleted{true}, showFavourites{true}, showPlaces{true}, showPeople{true},
     showVideos{true}, showSelfies{true}, showPanoramas{true}, showTimelapse{true}, showSlowmo{true}, showBursts{true},
     showScreenshots{true}, showHidden{false}, showPortrait{true}, showAnimated{true}, showLive{true}, showExposure{true},
     showRecordings{true}, showTabMoments{true}, showTabMemories{true}, showTabShared{true}, showTabAlbums{true};
-std::atomic<bool> layoutShowTitle{true}, layoutShowSubtitle{true};
-std::atomic<std::int32_t> layoutFontSize{14}, passOption{0};
-std::atomic<bool> hideRollAlbum{true}, hideRollScreenshots{true}, hideLockedFromApps{true}, hideHiddenStock{false},
+constinit std::atomic<bool> layoutShowTitle{true}, layoutShowSubtitle{true};
+constinit std::atomic<std::int32_t> layoutFontSize{14}, passOption{0};
+constinit std::atomic<bool> hideRollAlbum{true}, hideRollScreenshots{true}, hideLockedFromApps{true}, hideHiddenStock{false},
     skipDelete{false}, reorderStock{false}, showLiveBadge{false}, increaseZoom{false}, enableCameraPicker{true},
     rememberDefault{false}, showLockedinCamera{false}, returnToMainLocked{true}, returnToMainDefault{false},
     pickerMovePhotos{true}, showSharedAlbums{true}, showPeopleAnd{true}, showMediaTypes{true}, showOtherAlbums{true},
     hideFoldersInApps{true};
-std::atomic<std::int32_t> photoHeight{163}, photoWidth{163};
+constinit std::atomic<std::int32_t> photoHeight{163}, photoWidth{163};
 
 namespace {
 
@@ -57,8 +57,8 @@ const BoolSetting kRest[] = {
     {"hideFoldersInApps", &hideFoldersInApps, true},
 };
 
-Snapshot<AlbumSwitches> g_albums;
-std::mutex g_reloading; // two reloads (start-up and a notification) never interleave
+constinit Snapshot<AlbumSwitches> g_albums;
+constinit std::mutex g_reloading; // two reloads (start-up and a notification) never interleave
 
 template <std::size_t N> void readBools(const fnd::Dictionary& file, const BoolSetting (&settings)[N]) {
     for (const BoolSetting& s : settings) {

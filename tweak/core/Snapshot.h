@@ -3,6 +3,10 @@
 // immutable copy. A reader keeps the copy it got for as long as it likes; a
 // writer makes a new value and swaps it in. The lock guards only the
 // pointer, for the time of a copy.
+//
+// A Snapshot is constant-initialised (it starts empty and reads as a
+// default T), so it may be read by code that runs before the module's
+// dynamic initialisers, as the injected library's constructor does.
 
 #include <memory>
 #include <mutex>
@@ -12,10 +16,14 @@ namespace lc {
 
 template <class T> class Snapshot {
 public:
-    Snapshot() : m_value(std::make_shared<const T>()) {}
+    constexpr Snapshot() = default;
     std::shared_ptr<const T> get() const {
-        std::lock_guard guard(m_lock);
-        return m_value;
+        {
+            std::lock_guard guard(m_lock);
+            if (m_value) return m_value;
+        }
+        static const std::shared_ptr<const T> empty = std::make_shared<const T>();
+        return empty;
     }
     void set(T value) {
         std::shared_ptr<const T> next = std::make_shared<const T>(std::move(value)), previous;

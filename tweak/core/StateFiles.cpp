@@ -10,7 +10,7 @@ namespace lc {
 
 namespace {
 
-Snapshot<TitleList> g_locked;
+constinit Snapshot<TitleList> g_locked;
 
 TitleList stringsOf(const std::optional<fnd::Array>& array) {
     TitleList out;

@@ -16,8 +16,8 @@ constexpr double kWidth = 180, kStayingHeight = 70, kBriefHeight = 45, kFade = 0
 constexpr unsigned long kAllowUserInteraction = 2;
 constexpr long kWhiteSpinnerStyle = 1, kTapticFeedback = 1001;
 
-std::vector<Ref<rt::Object>> g_spinners; // started and not yet stopped; main thread only
-Ref<rt::Object> g_lastSpinner;
+constinit std::vector<Ref<rt::Object>> g_spinners; // started and not yet stopped; main thread only
+constinit Ref<rt::Object> g_lastSpinner;
 
 Ref<rt::Object> hostView() {
     auto app = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIApplication"), "sharedApplication"_sel);

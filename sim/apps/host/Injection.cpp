@@ -18,7 +18,7 @@ bool filterMatches(const std::string& filterPlist, const std::string& bundleIden
     const fnd::Array* bundles = fnd::valueForKey(*filter, "Bundles").array();
     if (!bundles) return false;
     return std::any_of(bundles->begin(), bundles->end(), [&](const fnd::Value& v) {
-        return v.string() && *v.string() == bundleIdentifier;
+        return v.string() && (*v.string() == bundleIdentifier || *v.string() == kUIKitBundle);
     });
 }
 

@@ -5,6 +5,9 @@
 //
 //   { Filter = { Bundles = ( "com.apple.camera", "com.apple.springboard" ); }; }
 //
+// A filter may also name a framework's bundle: "com.apple.UIKit" is every
+// process that loads UIKit, which here is every app.
+//
 // The app process loads the matching libraries in name order before any of
 // its own code runs; each library's constructor runs then, once.
 
@@ -15,8 +18,10 @@ namespace apps {
 
 inline constexpr const char* kInjectionFolder = "/Library/MobileSubstrate/DynamicLibraries";
 
-// Whether a filter property list names this bundle identifier. A filter that
-// cannot be read names nothing.
+inline constexpr const char* kUIKitBundle = "com.apple.UIKit";
+
+// Whether a filter property list names this app (its bundle identifier, or
+// a framework every app loads). A filter that cannot be read names nothing.
 bool filterMatches(const std::string& filterPlistDevicePath, const std::string& bundleIdentifier);
 
 // Loads every library whose filter matches; returns the names loaded.

@@ -29,6 +29,15 @@ TEST(InjectionFilter, NamesExactlyTheBundlesItLists) {
     EXPECT_FALSE(apps::filterMatches(kFilter, "com.apple.mobileslideshow"));
 }
 
+TEST(InjectionFilter, TheUIKitBundleNamesEveryApp) {
+    testsupport::TempDeviceRoot root;
+    ASSERT_TRUE(fnd::writePlistFile(kFilter, filter(Value(Array{Value("com.apple.UIKit")}))));
+    for (const char* app : {"com.apple.springboard", "com.apple.camera", "com.example.gallery"})
+        EXPECT_TRUE(apps::filterMatches(kFilter, app)) << app;
+    ASSERT_TRUE(fnd::writePlistFile(kFilter, filter(Value(Array{Value("com.apple.uikit")}))));
+    EXPECT_FALSE(apps::filterMatches(kFilter, "com.apple.camera"));
+}
+
 TEST(InjectionFilter, AnAbsentGarbageOrMisshapenFilterNamesNothing) {
     testsupport::TempDeviceRoot root;
     EXPECT_FALSE(apps::filterMatches(kFilter, "com.apple.camera"));

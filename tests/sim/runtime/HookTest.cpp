@@ -125,3 +125,27 @@ TEST(HookDeathTest, AReplacementWithAnotherSignatureIsFatal) {
     EXPECT_DEATH(hookMessage<&plusOne>(c, "title"_sel, &slot),
                  "hook of -\\[LCHookWrongSig title\\].*i@:i.*@\"NSString\"@:");
 }
+
+TEST(Hook, TheMethodListIsTheClassesOwnWithTheCurrentImplementations) {
+    Class* base = defineClass("LCListBase");
+    addMethod<&baseTitle>(base, "title"_sel);
+    Class* sub = defineClass("LCListSub", base);
+    addMethod<&plusOne>(sub, "next:"_sel);
+    addMethod<&takesBool>(sub, "answer:"_sel);
+    addMethod<&baseTitle>(sub->metaclass(), "classTitle"_sel);
+    auto names = [](Class* c) {
+        std::vector<std::string> out;
+        for (const auto& m : copyMethodList(c)) out.push_back(m.sel->name + " " + m.signature->reduced);
+        return out;
+    };
+    // Inherited methods are not listed; class methods are the metaclass's.
+    EXPECT_EQ(names(sub), (std::vector<std::string>{"answer: B@:B", "next: i@:i"}));
+    EXPECT_EQ(names(sub->metaclass()), (std::vector<std::string>{"classTitle @@:"}));
+    EXPECT_TRUE(copyMethodList(nullptr).empty());
+    // A hook shows as the implementation, in the class that was hooked.
+    static Orig<std::string()> orig;
+    ASSERT_TRUE(hookMessage<&subTitle>(base, "title"_sel, &orig));
+    auto list = copyMethodList(base);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].imp, reinterpret_cast<ErasedImp>(ImpTraits<&subTitle>::erased()));
+}
