@@ -3,8 +3,8 @@
 // statement reset and stepped, on its own connection to the same file) in
 // the same run, so that the library's own overhead shows as a ratio.
 //
-// The library is made once per process in a temporary device folder: 100
-// assets per album, one in ten of them hidden.
+// The library is bench/support/LibraryFixture's: 100 assets per album, one
+// in ten of them hidden.
 
 #include <benchmark/benchmark.h>
 #include <filesystem>
@@ -12,6 +12,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include "bench/support/LibraryFixture.h"
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/NSPredicate.h"
 #include "sim/photos/kit/PhotoKit.h"
@@ -20,70 +21,9 @@ using rt::Ref;
 using namespace rt::literals;
 namespace fs = std::filesystem;
 
+using namespace benchsupport;
+
 namespace {
-
-constexpr int kAlbums = 1000;
-constexpr int kAssets = 100000;
-
-struct Fixture {
-    fs::path root;
-    photos::PhotoStore* store = nullptr;
-    sqlite3* plain = nullptr;
-    int64_t middleAlbum = 0;
-    std::vector<int64_t> assetIds;
-
-    Fixture() {
-        char tmpl[] = "/tmp/lumi-bench-photos-XXXXXX";
-        root = ::mkdtemp(tmpl);
-        fnd::prepareDeviceRoot(root);
-        fnd::setDeviceRoot(root);
-        photos::registerPhotoKit();
-        store = photos::Library::shared().store();
-        store->transaction([&](photos::Writer& w) {
-            std::vector<int64_t> albums;
-            for (int i = 0; i < kAlbums; ++i) albums.push_back(w.createAlbum("Album " + std::to_string(i))->id);
-            for (int i = 0; i < kAssets; ++i) {
-                photos::AssetRecord a;
-                a.creationDate = 1000.0 * i;
-                a.hidden = i % 10 == 0;
-                auto added = w.insertAsset(a);
-                assetIds.push_back(added->id);
-                if (!w.addMembers(albums[static_cast<std::size_t>(i % kAlbums)], {added->id})) return false;
-            }
-            middleAlbum = albums[kAlbums / 2];
-            return true;
-        });
-        sqlite3_open_v2(fnd::hostPath(photos::kLibraryPath).c_str(), &plain, SQLITE_OPEN_READWRITE, nullptr);
-        sqlite3_busy_timeout(plain, 5000);
-    }
-    ~Fixture() {
-        photos::Library::shared().waitUntilIdle();
-        sqlite3_close(plain);
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
-};
-
-Fixture& fixture() {
-    static Fixture f;
-    return f;
-}
-
-sqlite3_stmt* prepare(const char* sql) {
-    sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v2(fixture().plain, sql, -1, &s, nullptr);
-    return s;
-}
-
-// Steps a statement to its end, keeping the first column of each row as the
-// library's fetch results keep their row ids; the number of rows.
-std::size_t drain(sqlite3_stmt* s) {
-    std::vector<int64_t> ids;
-    while (sqlite3_step(s) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(s, 0));
-    sqlite3_reset(s);
-    benchmark::DoNotOptimize(ids.data());
-    return ids.size();
-}
 
 Ref<rt::Object> albumFetch(const std::string& title) {
     auto options = photos::makeFetchOptions(true);

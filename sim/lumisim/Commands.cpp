@@ -179,6 +179,27 @@ int notify(const Parsed& p) {
     return 0;
 }
 
+// A named message to a centre, from outside the device's apps: one-way, as
+// every client's is. The user info is a property-list dictionary file.
+int send(const Parsed& p) {
+    Dictionary info;
+    if (p.options.count("--info")) {
+        std::ifstream in(p.options.at("--info"), std::ios::binary);
+        if (!in) fail("send: cannot read " + p.options.at("--info"), 2);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        auto v = fnd::parsePlist(bytes);
+        if (!v || !v->dictionary()) fail("send: " + p.options.at("--info") + " is not a property-list dictionary", 2);
+        info = *v->dictionary();
+    }
+    auto s = connectOrFail(p);
+    if (!s->send({{"op", Value("send")}, {"center", Value(p.positional[0])}, {"message", Value(p.positional[1])},
+                  {"userInfo", Value(std::move(info))}}))
+        fail("the device went away");
+    requestOrFail(*s, {{"op", Value("status")}}); // the send has been handled
+    std::printf("sent %s to %s\n", p.positional[1].c_str(), p.positional[0].c_str());
+    return 0;
+}
+
 // Installs a library into the injection folder with a filter naming the
 // bundles, as a package of the code-injection framework does. Takes effect
 // for processes launched afterwards.
@@ -285,6 +306,7 @@ const std::map<std::string, CommandSpec>& commands() {
             {"ps", {"ps [--root DIR]", {}, {}, 0, 0, ps}},
             {"notify", {"notify post NAME [--root DIR]", {}, {}, 2, 2, notify}},
             {"log", {"log [--follow] [--root DIR]", {}, {"--follow"}, 0, 0, log}},
+            {"send", {"send CENTRE MESSAGE [--info FILE.plist] [--root DIR]", {"--info"}, {}, 2, 2, send}},
             {"inject", {"inject LIBRARY --bundles A,B,... [--root DIR]", {"--bundles"}, {}, 1, 1, inject}},
             {"install-prefs", {"install-prefs LIBRARY --name NAME --label LABEL --detail CLASS [--resources DIR] [--root DIR]",
                                {"--name", "--label", "--detail", "--resources"}, {}, 1, 1, installPrefs}},

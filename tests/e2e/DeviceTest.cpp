@@ -2,6 +2,8 @@
 // OS process, driven from outside as lumisim and the tests do.
 
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -195,6 +197,20 @@ TEST(E2E, TheCommandLineRefusesBadArgumentsAndAMissingDevice) {
     EXPECT_NE(r.output.find("already booted"), std::string::npos) << r.output;
     r = e2e::lumisim({"launch", "com.nobody.app", "--root", d.root()});
     EXPECT_NE(r.output.find("no app named com.nobody.app"), std::string::npos) << r.output;
+    // A message's user info must be a property-list dictionary file.
+    r = e2e::lumisim({"send", "com.lumi.probe", "seen", "--info", "/tmp/lumi-no-such-file", "--root", d.root()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("cannot read"), std::string::npos) << r.output;
+    std::string garbage = d.root() + "/garbage.plist";
+    std::ofstream(garbage) << "<plist><array><string>x</string></array></plist>";
+    r = e2e::lumisim({"send", "com.lumi.probe", "seen", "--info", garbage, "--root", d.root()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("not a property-list dictionary"), std::string::npos) << r.output;
+    r = e2e::lumisim({"install", "/tmp/lumi-no-such.deb", "--root", d.root()});
+    EXPECT_EQ(r.status, 2);
+    r = e2e::lumisim({"install", garbage, "--root", d.root()});
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("not a Debian package"), std::string::npos) << r.output;
 }
 
 TEST(E2E, MediaAddedFromOutsideIsSeenByARunningAppAtItsNextFetch) {
@@ -322,4 +338,23 @@ TEST(E2E, TheGalleryAndTheStoreSeeTheSameLibraryWithoutTheProduct) {
     ASSERT_EQ(gallery.status, 0) << gallery.output;
     EXPECT_NE(gallery.output.find("albums: Trips(2)"), std::string::npos) << gallery.output;
     EXPECT_EQ(gallery.output, store.output);
+}
+
+TEST(E2E, InstallRefusesAPackageHoldingALinkAndCopiesNothingOfIt) {
+    char tmpl[] = "/tmp/lumi-e2e-deb-XXXXXX";
+    ASSERT_TRUE(::mkdtemp(tmpl));
+    const std::string work = tmpl, stage = work + "/stage", deb = work + "/evil.deb", root = work + "/device";
+    std::filesystem::create_directories(stage + "/DEBIAN");
+    std::filesystem::create_directories(stage + "/Library/MobileSubstrate/DynamicLibraries");
+    std::ofstream(stage + "/DEBIAN/control") << "Package: com.example.evil\nVersion: 1\nArchitecture: all\n"
+                                                "Maintainer: x\nDescription: x\n";
+    std::ofstream(stage + "/Library/MobileSubstrate/DynamicLibraries/evil.plist") << "<plist/>";
+    std::filesystem::create_symlink("/etc", stage + "/Library/escape");
+    ASSERT_EQ(std::system(("dpkg-deb --root-owner-group --build " + stage + " " + deb + " >/dev/null").c_str()), 0);
+    auto r = e2e::lumisim({"install", deb, "--root", root});
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("neither a file nor a folder"), std::string::npos) << r.output;
+    EXPECT_FALSE(std::filesystem::exists(root + "/Library/MobileSubstrate/DynamicLibraries/evil.plist"));
+    EXPECT_FALSE(std::filesystem::exists(root + "/Library/escape"));
+    std::filesystem::remove_all(work);
 }
