@@ -12,15 +12,9 @@ set -euo pipefail
 BIN="$1"
 DEVICE="$2"
 SCREENS="$3"
-sim() { "$BIN/lumisim" "$@" --root "$DEVICE"; }
-step() { printf '\n\033[1m-- %s\033[0m\n' "$*"; }
+TOUR="apps tour"
+. "$(dirname "$0")/common.sh"
 shot() { sim ui "$1" screenshot "$SCREENS/$2.png" | sed 's/^/   /'; }
-# Waits (up to 10 s) until the command succeeds, as a person waits for a screen.
-until_ok() {
-    for _ in $(seq 1 500); do "$@" >/dev/null 2>&1 && return 0; sleep 0.02; done
-    echo "apps tour: gave up waiting for: $*" >&2
-    return 1
-}
 tap() { until_ok sim ui "$1" find --label "$2"; sim ui "$1" tap --label "$2" | sed 's/^/   /'; }
 
 "$BIN/lumisim" shutdown --root "$DEVICE" >/dev/null 2>&1 || true

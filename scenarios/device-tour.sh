@@ -10,8 +10,8 @@
 set -euo pipefail
 BIN="$1"
 DEVICE="$2"
-sim() { "$BIN/lumisim" "$@" --root "$DEVICE"; }
-step() { printf '\n\033[1m-- %s\033[0m\n' "$*"; }
+TOUR="device tour"
+. "$(dirname "$0")/common.sh"
 
 "$BIN/lumisim" shutdown --root "$DEVICE" >/dev/null 2>&1 || true
 rm -rf "$DEVICE"

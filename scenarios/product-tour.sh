@@ -10,14 +10,8 @@ set -euo pipefail
 BIN="$1"
 DEVICE="$2"
 PACKAGE="$3"
-sim() { "$BIN/lumisim" "$@" --root "$DEVICE"; }
-step() { printf '\n\033[1m-- %s\033[0m\n' "$*"; }
-# Waits (up to 10 s) until the command succeeds, as a person waits for a screen.
-until_ok() {
-    for _ in $(seq 1 500); do "$@" >/dev/null 2>&1 && return 0; sleep 0.02; done
-    echo "product tour: gave up waiting for: $*" >&2
-    return 1
-}
+TOUR="product tour"
+. "$(dirname "$0")/common.sh"
 served() { sim ps >/dev/null && "$BIN/lumisim" log --root "$DEVICE" | grep -q "injection: loaded lumicrate12 into com.apple.springboard"; }
 
 "$BIN/lumisim" shutdown --root "$DEVICE" >/dev/null 2>&1 || true

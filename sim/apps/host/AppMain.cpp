@@ -14,7 +14,7 @@
 #include "sim/apps/catalog/AppCatalog.h"
 #include "sim/apps/host/Application.h"
 #include "sim/apps/host/Injection.h"
-#include "sim/apps/host/RuntimeInspection.h"
+#include "sim/apps/host/MethodListing.h"
 #include "sim/apps/host/StockApps.h"
 #include "sim/auth/LocalAuthentication.h"
 #include "sim/foundation/ProcessIdentity.h"
@@ -80,7 +80,7 @@ int main() {
     photos::registerPhotoKit();
     if (apps::findApp(*bundle)->linksPhotosUI) photos::registerPhotosUI();
     auth::registerLocalAuthentication();
-    apps::addRuntimeInspection();
+    apps::addMethodListing();
     rt::Class* appClass = apps::registerApplicationClasses(*bundle);
     apps::registerStockApp(*bundle); // the app's own code: its classes and methods
     for (const auto& name : apps::loadInjectedLibraries(*bundle))

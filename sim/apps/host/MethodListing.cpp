@@ -1,4 +1,4 @@
-#include "sim/apps/host/RuntimeInspection.h"
+#include "sim/apps/host/MethodListing.h"
 
 #include <dlfcn.h>
 #include <filesystem>
@@ -36,7 +36,7 @@ fnd::Dictionary describeMethods(const std::string& className) {
     return uikit::automation::success({{"methods", fnd::Value(std::move(methods))}});
 }
 
-void addRuntimeInspection() {
+void addMethodListing() {
     uikit::automation::addCommand("methods", [](const fnd::Dictionary& request) {
         const std::string* name = fnd::valueForKey(request, "class").string();
         if (!name) return uikit::automation::failure("methods needs a class");

@@ -15,6 +15,6 @@ namespace apps {
 fnd::Dictionary describeMethods(const std::string& className);
 
 // Adds the automation command "methods" {class} that answers with the above.
-void addRuntimeInspection();
+void addMethodListing();
 
 } // namespace apps
