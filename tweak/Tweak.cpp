@@ -6,6 +6,8 @@
 #include "sim/ipc/Notify.h"
 #include "sim/graphics/Geometry.h"
 #include "sim/runtime/Runtime.h"
+#include "tweak/camera/AlbumPicker.h"
+#include "tweak/camera/CaptureHandOff.h"
 #include "tweak/core/Settings.h"
 #include "tweak/core/StateFiles.h"
 #include "tweak/springboard/MessageServer.h"
@@ -13,8 +15,6 @@
 namespace lc {
 
 using namespace rt::literals;
-
-constinit std::string chosenAlbum = "Camera Roll";
 
 namespace {
 
@@ -55,6 +55,22 @@ void defineLockView() {
 
 const std::vector<HookRow>& hookTable() {
     static const std::vector<HookRow> table{
+        {"camera", "CAMCaptureEngine", "captureOutput:didFinishCaptureForResolvedSettings:error:", HookKind::Replace,
+         nullptr,
+         [](void* c) {
+             return replace<&captureDidFinish>(c, "captureOutput:didFinishCaptureForResolvedSettings:error:",
+                                               &g_captureDidFinish);
+         }},
+        {"camera", "CAMCaptureEngine", "movePhoto", HookKind::Add, "v@:",
+         [](void* c) { return add<&movePhoto>(c, "movePhoto", "v@:"); }},
+        {"camera", "CAMBottomBar", "layoutSubviews", HookKind::Replace, nullptr,
+         [](void* c) { return replace<&bottomBarLayoutSubviews>(c, "layoutSubviews", &g_bottomBarLayout); }},
+        {"camera", "CAMBottomBar", "chooseAlbum", HookKind::Add, "v@:",
+         [](void* c) { return add<&chooseAlbum>(c, "chooseAlbum", "v@:"); }},
+        {"camera", "CAMBottomBar", "createNewAlbum", HookKind::Add, "v@:",
+         [](void* c) { return add<&createNewAlbum>(c, "createNewAlbum", "v@:"); }},
+        {"camera", "CAMImageWell", "thumbnailImage", HookKind::Replace, nullptr,
+         [](void* c) { return replace<&wellThumbnailImage>(c, "thumbnailImage", &g_wellThumbnailImage); }},
         {"springboard", "SpringBoard", "applicationDidFinishLaunching:", HookKind::Replace, nullptr,
          [](void* c) { return replace<&springboardDidFinishLaunching>(c, "applicationDidFinishLaunching:", &g_springboardLaunch); }},
         {"springboard", "SpringBoard", "handleMessageNamed:withUserInfo:", HookKind::Add, "v@:@@",
@@ -85,7 +101,7 @@ void startUp() {
     if (id == "com.apple.camera") {
         // An absent, unreadable or empty album.tct starts with the camera roll.
         std::optional<std::string> remembered = readAlbumTct();
-        chosenAlbum = remembered && rememberDefault ? *remembered : "Camera Roll";
+        chosenAlbum = remembered && rememberDefault ? *remembered : std::string(kCameraRoll);
         if (enabled) installGroup("camera");
     } else if (id == "com.apple.mobileslideshow") {
         if (enabled) installGroup("photos");

@@ -36,9 +36,6 @@ struct HookRow {
 
 const std::vector<HookRow>& hookTable();
 
-// The camera's target album; "Camera Roll" means none. Camera app, main thread.
-extern std::string chosenAlbum;
-
 // The whole start-up, in order (what the constructor calls).
 void startUp();
 // Installs the rows of one group: the number installed.

@@ -17,11 +17,14 @@
 //
 // In every process it also adds the automation command "probe-send"
 // {center, message, userInfo}: this process sends that named message, as
-// any client of the centre would (`lumisim ui APP` carries the request).
+// any client of the centre would (`lumisim ui APP` carries the request);
+// and "probe-write" {path, text}: this process writes the file itself, so a
+// test sees what its sandbox allows (the answer fails when it refuses).
 
 #include <unistd.h>
 
 #include "sim/apps/host/Application.h"
+#include "sim/foundation/Files.h"
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/PropertyList.h"
 #include "sim/foundation/Spawn.h"
@@ -129,6 +132,14 @@ fnd::Dictionary probeSend(const fnd::Dictionary& request) {
     return uikit::automation::success();
 }
 
+fnd::Dictionary probeWrite(const fnd::Dictionary& request) {
+    const std::string* path = fnd::valueForKey(request, "path").string();
+    const std::string* text = fnd::valueForKey(request, "text").string();
+    if (!path || !text) return uikit::automation::failure("probe-write needs a path and a text");
+    if (!fnd::writeFileAtomically(*path, *text)) return uikit::automation::failure(g_bundle + " may not write " + *path);
+    return uikit::automation::success();
+}
+
 void probeLoaded() {
     static int runs = 0;
     ++runs;
@@ -138,6 +149,7 @@ void probeLoaded() {
         std::to_string(::getpid()) + " app-object " + (apps::sharedApplication() ? "yes" : "none"));
 
     uikit::automation::addCommand("probe-send", probeSend);
+    uikit::automation::addCommand("probe-write", probeWrite);
     auto darwin = CFNotificationCenterGetDarwinNotifyCenter();
     CFNotificationCenterAddObserver(darwin, nullptr, onHello, "com.lumi.probe.hello", nullptr,
                                     CFNotificationSuspensionBehaviorDeliverImmediately);

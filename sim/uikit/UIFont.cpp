@@ -20,13 +20,28 @@ double pointSize(FontObject* self, rt::Sel) { return self->spec.pointSize; }
 bool isBold(FontObject* self, rt::Sel) { return self->spec.bold; }
 Ref<rt::Object> fontWithSize(FontObject* self, rt::Sel, double size) { return makeFont({size, self->spec.bold}); }
 
+// A layout for a cairo context with metric hinting off: glyph advances are
+// then the same at every scale, so a text measured at 1x fits the same box
+// when the renderer draws it at 2x or 3x (hinted metrics round each advance
+// to whole device pixels, and the drawn text came out wider than measured).
+PangoLayout* makeLayout(cairo_t* cr) {
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    pango_cairo_context_set_font_options(pango_layout_get_context(layout), options);
+    cairo_font_options_destroy(options);
+    pango_layout_context_changed(layout);
+    return layout;
+}
+
 // One Pango layout per thread over a small cairo surface: measuring needs a
 // context, not pixels.
 PangoLayout* measuringLayout() {
     thread_local struct Holder {
         cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
         cairo_t* cr = cairo_create(surface);
-        PangoLayout* layout = pango_cairo_create_layout(cr);
+        PangoLayout* layout = makeLayout(cr);
         ~Holder() {
             g_object_unref(layout);
             cairo_destroy(cr);
@@ -100,7 +115,7 @@ gfx::CGRect boundingRect(const std::string& text, gfx::CGSize box, long options,
 }
 
 void drawText(cairo_t* cr, const std::string& text, gfx::CGRect rect, const TextStyle& style, TextAlignment alignment) {
-    PangoLayout* layout = pango_cairo_create_layout(cr);
+    PangoLayout* layout = makeLayout(cr);
     configure(layout, text, rect.size, style.numberOfLines != 1, style);
     pango_layout_set_alignment(layout, alignment == TextAlignment::Center  ? PANGO_ALIGN_CENTER
                                        : alignment == TextAlignment::Right ? PANGO_ALIGN_RIGHT

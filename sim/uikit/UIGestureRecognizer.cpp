@@ -1,5 +1,6 @@
 #include "sim/uikit/UIGestureRecognizer.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "sim/dispatch/RunLoop.h"
@@ -31,7 +32,13 @@ public:
     double minimumPressDuration = 0.5;
     double allowableMovement = 10;
     std::shared_ptr<dsp::Timer> pressTimer;
+    long tapsRequired = 1;
+    long taps = 0;               // taps counted towards tapsRequired
+    dsp::TimePoint lastTap{};    // when the last counted tap lifted
 };
+
+// The longest pause between the taps of a multiple tap.
+constexpr dsp::Duration kTapInterval = std::chrono::milliseconds(350);
 
 RecognizerObject* recognizerOf(rt::Id o) {
     return rt::objectAs<RecognizerObject>(o, g_recognizer);
@@ -53,6 +60,11 @@ void setEnabled(RecognizerObject* self, rt::Sel, bool e) { self->enabled = e; }
 double minimumPressDuration(RecognizerObject* self, rt::Sel) { return self->minimumPressDuration; }
 void setMinimumPressDuration(RecognizerObject* self, rt::Sel, double d) { self->minimumPressDuration = d; }
 double allowableMovement(RecognizerObject* self, rt::Sel) { return self->allowableMovement; }
+long numberOfTapsRequired(RecognizerObject* self, rt::Sel) { return self->tapsRequired; }
+void setNumberOfTapsRequired(RecognizerObject* self, rt::Sel, long n) {
+    self->tapsRequired = std::max(1L, n);
+    self->taps = 0;
+}
 
 gfx::CGPoint translationInView(RecognizerObject* self, rt::Sel, Ref<rt::Object>) {
     return {self->last.x - self->start.x, self->last.y - self->start.y};
@@ -84,8 +96,13 @@ void fire(RecognizerObject* r, long newState) {
     r->state = newState;
     Ref<rt::Object> keep(r);
     if (r->builtIn) r->builtIn->changed(r, newState);
-    for (const auto& [target, action] : std::vector(r->targets))
-        if (Ref<rt::Object> t = target.load()) rt::send(t, action, keep);
+    for (const auto& [target, action] : std::vector(r->targets)) {
+        Ref<rt::Object> t = target.load();
+        if (!t) continue;
+        // "handle:" gets the recogniser; "handle" is sent with no argument.
+        if (rt::selName(action).ends_with(':')) rt::send(t, action, keep);
+        else rt::send(t, action);
+    }
 }
 
 bool shouldBegin(RecognizerObject* r) {
@@ -142,8 +159,17 @@ void up(RecognizerObject* r, gfx::CGPoint p) {
     if (rt::isKindOf(r, g_longPress) || rt::isKindOf(r, g_pan)) {
         if (r->state == kBegan || r->state == kChanged) fire(r, kEnded);
         else r->state = kFailed;
-    } else if (r->state == kPossible && distance(p, r->start) <= r->allowableMovement && shouldBegin(r)) {
-        fire(r, kEnded);
+    } else if (r->state == kPossible && distance(p, r->start) <= r->allowableMovement) {
+        // A tap: one more towards the taps required, when it follows the last
+        // one closely enough; the first of a new series otherwise.
+        dsp::RunLoop* main = dsp::RunLoop::main();
+        dsp::TimePoint now = main ? main->now() : dsp::TimePoint{};
+        r->taps = r->taps > 0 && now - r->lastTap <= kTapInterval ? r->taps + 1 : 1;
+        r->lastTap = now;
+        if (r->taps < r->tapsRequired) return; // waits for the next tap
+        r->taps = 0;
+        if (shouldBegin(r)) fire(r, kEnded);
+        else r->state = kFailed;
     } else {
         r->state = kFailed;
     }
@@ -164,6 +190,8 @@ void defineGestureRecognizers() {
     rt::addMethod<&setEnabled>(c, "setEnabled:"_sel);
     rt::addMethod<&locationInView>(c, "locationInView:"_sel);
     g_tap = rt::defineClass("UITapGestureRecognizer", c, rt::factoryOf<RecognizerObject>);
+    rt::addMethod<&numberOfTapsRequired>(g_tap, "numberOfTapsRequired"_sel);
+    rt::addMethod<&setNumberOfTapsRequired>(g_tap, "setNumberOfTapsRequired:"_sel);
     g_longPress = rt::defineClass("UILongPressGestureRecognizer", c, rt::factoryOf<RecognizerObject>);
     rt::addMethod<&minimumPressDuration>(g_longPress, "minimumPressDuration"_sel);
     rt::addMethod<&setMinimumPressDuration>(g_longPress, "setMinimumPressDuration:"_sel);

@@ -4,10 +4,12 @@
 //
 // UIGestureRecognizer: -initWithTarget:action: -addTarget:action: -state
 //   -view -delegate -setDelegate: -isEnabled -setEnabled: -locationInView:
-//   Actions are sent through the runtime as "v@:@" (the recogniser).
+//   An action whose name ends in ':' is sent "v@:@" (the recogniser); one
+//   without, "v@:" (no argument).
 //   A delegate answering gestureRecognizerShouldBegin: with NO stops it.
-// UITapGestureRecognizer: recognised (state 3, ended) when a touch goes down
-//   and up without moving more than 10 points.
+// UITapGestureRecognizer: -numberOfTapsRequired (1) -setNumberOfTapsRequired:
+//   recognised (state 3, ended) when that many touches went down and up
+//   without moving more than 10 points, each within 0.35 s of the last.
 // UILongPressGestureRecognizer: -minimumPressDuration (0.5 s)
 //   -setMinimumPressDuration: -allowableMovement (10): nothing before the
 //   duration; then began (1), changed (2) as the finger moves, ended (3)

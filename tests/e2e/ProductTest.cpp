@@ -59,7 +59,7 @@ TEST(Product, ThePackageInstalledIntoABootedDeviceHooksSpringBoardAndNoOtherProc
     EXPECT_NE(sb[1].find("handleMessageNamed:withUserInfo:"), std::string::npos) << sb[1];
     EXPECT_NE(sb[1].find("v@:@@"), std::string::npos) << sb[1];
 
-    // Loaded into every app (the filter names UIKit), yet no row for the apps yet.
+    // Loaded into every app (the filter names UIKit); the camera gets its group.
     d.launch("com.apple.camera");
     d.launch("com.example.gallery");
     // An app joins the device before it loads the injected libraries.
@@ -67,7 +67,12 @@ TEST(Product, ThePackageInstalledIntoABootedDeviceHooksSpringBoardAndNoOtherProc
         return d.countLog("injection: loaded lumicrate12 into com.apple.camera") == 1 &&
                d.countLog("injection: loaded lumicrate12 into com.example.gallery") == 1;
     }));
-    EXPECT_TRUE(productMethods(d, "com.apple.camera", "CAMBottomBar").empty());
+    auto bar = productMethods(d, "com.apple.camera", "CAMBottomBar");
+    ASSERT_EQ(bar.size(), 3u);
+    EXPECT_NE(bar[0].find("chooseAlbum"), std::string::npos) << bar[0];
+    EXPECT_NE(bar[1].find("createNewAlbum"), std::string::npos) << bar[1];
+    EXPECT_NE(bar[2].find("layoutSubviews"), std::string::npos) << bar[2];
+    EXPECT_TRUE(productMethods(d, "com.example.gallery", "CAMBottomBar").empty());
     auto r = e2e::lumisim({"runtime", "com.apple.camera", "methods", "SpringBoard", "--root", d.root()});
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.output.find("no class named SpringBoard"), std::string::npos) << r.output;

@@ -12,6 +12,7 @@
 #include "sim/uikit/UIKit.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tweak/Tweak.h"
+#include "tweak/camera/AlbumPicker.h"
 #include "tweak/core/Settings.h"
 #include "tweak/core/StateFiles.h"
 #include "tweak/springboard/MessageServer.h"

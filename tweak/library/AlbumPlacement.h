@@ -17,6 +17,10 @@ namespace lc {
 
 // The first user album titled exactly `name`, hidden assets counted, or nil.
 rt::Ref<rt::Object> collectionWithName(const std::string& name);
+// The visible images, oldest first by creation date (the fetch result of
+// the newest-image query). `hiddenOptionSet` sets the fetch options'
+// hidden-assets option to NO explicitly rather than leaving its default.
+rt::Ref<rt::Object> imagesOldestFirst(bool hiddenOptionSet = false);
 // The newest-image query: the last visible image by creation date, or nil.
 rt::Ref<rt::Object> newestImage();
 // Adds the newest image to the album titled `name`, creating the album first
@@ -25,5 +29,9 @@ rt::Ref<rt::Object> newestImage();
 void moveLatestPhotoToAlbumWithName(const std::string& name);
 // Adds the newest image to `album` in one change (`name` is not used).
 void saveLatestPHAssetToCollection(const rt::Ref<rt::Object>& album, const std::string& name);
+// Adds this asset (chosen by the caller, once) to the album titled `name`,
+// creating the album first as moveLatestPhotoToAlbumWithName does. A nil
+// asset adds nothing and creates nothing.
+void moveAssetToAlbumWithName(const rt::Ref<rt::Object>& asset, const std::string& name);
 
 } // namespace lc

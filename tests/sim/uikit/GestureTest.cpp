@@ -18,6 +18,8 @@ namespace {
 std::vector<long> g_states;
 void handle(rt::Id, rt::Sel, Ref<rt::Object> recognizer) { g_states.push_back(rt::send<long>(recognizer, "state"_sel)); }
 bool refuse(rt::Id, rt::Sel, Ref<rt::Object>) { return false; }
+int g_bare = 0;
+void bare(rt::Id, rt::Sel) { ++g_bare; }
 
 struct Gestures : uitest::MainLoopTest {
     Ref<rt::Object> window, tile, sink;
@@ -28,6 +30,7 @@ struct Gestures : uitest::MainLoopTest {
         if (!cls) {
             cls = rt::defineClass("GestureSink");
             rt::addMethod<&handle>(cls, "handle:"_sel, "v@:@");
+            rt::addMethod<&bare>(cls, "bare"_sel, "v@:");
         }
         sink = rt::sendClass<Ref<rt::Object>>(cls, "new"_sel);
         window = uikit::makeView(gfx::CGRectMake(0, 0, 375, 667), rt::getClass("UIWindow"));
@@ -95,4 +98,31 @@ TEST_F(Gestures, ATapIsADownAndUpInPlaceAndGoesThroughViewsThatTakeNoTouches) {
     EXPECT_EQ(g_states.size(), 1u) << "a delegate that says no stops it";
     rt::send(tile, "removeGestureRecognizer:"_sel, tap);
     EXPECT_FALSE(rt::send<Ref<rt::Object>>(tap, "view"_sel));
+}
+
+TEST_F(Gestures, ADoubleTapNeedsTwoTapsCloseTogetherAndAnActionWithoutColonGetsNoArgument) {
+    auto doubleTap = recognizer("UITapGestureRecognizer");
+    EXPECT_EQ(rt::send<long>(doubleTap, "numberOfTapsRequired"_sel), 1);
+    rt::send(doubleTap, "setNumberOfTapsRequired:"_sel, 2L);
+    auto tapOnce = [&] {
+        uikit::touchDown(window, {150, 150});
+        uikit::touchUp({150, 150});
+    };
+    tapOnce();
+    EXPECT_TRUE(g_states.empty()) << "one tap of two";
+    loop.runFor(dsp::seconds(0.5));
+    tapOnce();
+    EXPECT_TRUE(g_states.empty()) << "too long after the first: a new first tap";
+    loop.runFor(dsp::seconds(0.2));
+    tapOnce();
+    EXPECT_EQ(g_states, (std::vector<long>{uikit::kEnded}));
+
+    auto single = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UITapGestureRecognizer"), "alloc"_sel),
+                                            "initWithTarget:action:"_sel, sink, rt::sel("bare"));
+    auto other = uikit::makeView(gfx::CGRectMake(0, 300, 100, 100));
+    rt::send(window, "addSubview:"_sel, other);
+    rt::send(other, "addGestureRecognizer:"_sel, single);
+    uikit::touchDown(window, {50, 350});
+    uikit::touchUp({50, 350});
+    EXPECT_EQ(g_bare, 1) << "sent as \"v@:\"";
 }

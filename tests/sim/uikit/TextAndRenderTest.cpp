@@ -131,3 +131,27 @@ TEST_F(Text, TheRendererDrawsColoursAlphaCornersClippingTextAndImages) {
         if (channel(shot.pixel(x, 340), 16) < 80) ++dark;
     EXPECT_GT(dark, 40) << "the label's black text crosses its middle line";
 }
+
+TEST_F(Text, ALabelAsWideAsItsMeasuredTextDrawsAllOfItAtEveryScale) {
+    // Measured at 1x, drawn at 2x and 3x: the glyph advances must not grow
+    // with the scale, or the last letters give way to an ellipsis.
+    for (const std::string text : {"Camera Roll", "Trips to the seaside", "A very long album name"}) {
+        double width = uikit::boundingRect(text, {380, 20}, 0, system(12)).size.width;
+        auto draw = [&](double labelWidth, double scale) {
+            auto root = uikit::makeView(gfx::CGRectMake(0, 0, 400, 20));
+            rt::send(root, "setBackgroundColor:"_sel, color(1, 1, 1));
+            auto label = uikit::makeView(gfx::CGRectMake(0, 0, labelWidth, 20), rt::getClass("UILabel"));
+            rt::send(label, "setFont:"_sel, rt::sendClass<Ref<rt::Object>>(rt::getClass("UIFont"), "systemFontOfSize:"_sel, 12.0));
+            rt::send(label, "setText:"_sel, text);
+            rt::send(root, "addSubview:"_sel, label);
+            return uikit::renderView(root.get(), scale);
+        };
+        for (double scale : {2.0, 3.0}) {
+            gfx::Image exact = draw(width, scale), roomy = draw(width + 60, scale);
+            int differing = 0;
+            for (int y = 0; y < exact.height(); ++y)
+                for (int x = 0; x < static_cast<int>(width * scale); ++x) differing += exact.pixel(x, y) != roomy.pixel(x, y);
+            EXPECT_EQ(differing, 0) << text << " at " << scale << "x";
+        }
+    }
+}
