@@ -10,6 +10,16 @@
 //   as in bench_ipc) to SpringBoard's handler on this process's main loop,
 //   beside a raw atomic write of the same file's bytes (temporary file,
 //   fsync, rename, fsync of the folder) with nothing else around it.
+//
+//   The image well's thumbnailImage at the same library (its newest visible
+//   image a real 1200 × 900 JPEG), beside the same query in plain SQLite
+//   (the newest visible image: by date, newest first, one row) and one
+//   175 × 175 cairo scale of that JPEG, decoded from its file as the
+//   library does.
+//
+//   The capture hand-off, from the timer's movePhoto until both its library
+//   changes (the add to "Album 500" and the hiding) are committed, beside the
+//   same two changes as plain SQLite transactions.
 
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -22,6 +32,12 @@
 #include "sim/foundation/Files.h"
 #include "sim/foundation/PropertyList.h"
 #include "tests/sim/ipc/TransportHarness.h"
+#include "sim/graphics/Image.h"
+#include "sim/graphics/SamplePhoto.h"
+#include "sim/photos/PhotoStore.h"
+#include "tweak/camera/AlbumPicker.h"
+#include "tweak/camera/CaptureHandOff.h"
+#include "tweak/core/Settings.h"
 #include "tweak/core/StateFiles.h"
 #include "tweak/library/AlbumPlacement.h"
 #include "tweak/springboard/MessageServer.h"
@@ -105,6 +121,108 @@ void BM_RawAtomicWrite(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RawAtomicWrite)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// ---- the image well's picture -------------------------------------------------------------------
+// A photo newer than every other asset, with a real image file; its id.
+int64_t addNewestPhoto(bool withImage) {
+    static double date = 1000.0 * kAssets;
+    static int n = 0;
+    std::string path;
+    if (withImage) {
+        path = "/var/mobile/Media/bench-" + std::to_string(++n) + ".jpg";
+        fnd::createDirectory("/var/mobile/Media", true);
+        gfx::makeSamplePhoto({n, "Newest", "", 1200, 900}).writeJpeg(path);
+    }
+    int64_t id = 0;
+    fixture().store->transaction([&](photos::Writer& w) {
+        photos::AssetRecord a;
+        a.creationDate = date += 1;
+        a.imagePath = path;
+        a.pixelWidth = withImage ? 1200 : 0;
+        a.pixelHeight = withImage ? 900 : 0;
+        auto added = w.insertAsset(a);
+        id = added ? added->id : 0;
+        return added.has_value();
+    });
+    return id;
+}
+
+void wellReady() {
+    static bool done = [] {
+        fixture();
+        addNewestPhoto(true);
+        return true;
+    }();
+    benchmark::DoNotOptimize(done);
+}
+
+void BM_WellThumbnailImage(benchmark::State& state) {
+    wellReady();
+    for (auto _ : state) {
+        auto image = lc::wellThumbnailImage(nullptr, "thumbnailImage"_sel);
+        if (!image) state.SkipWithError("no picture");
+        benchmark::DoNotOptimize(image);
+    }
+}
+BENCHMARK(BM_WellThumbnailImage)->Unit(benchmark::kMillisecond);
+
+void BM_WellThumbnailImage_SqliteAndCairo(benchmark::State& state) {
+    wellReady();
+    sqlite3_stmt* s = prepare("SELECT id, image_path FROM assets WHERE media_type = 1 AND hidden = 0 AND trashed = 0 "
+                              "ORDER BY creation_date DESC, id DESC LIMIT 1");
+    for (auto _ : state) {
+        std::string last;
+        while (sqlite3_step(s) == SQLITE_ROW) last = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
+        sqlite3_reset(s);
+        auto image = gfx::Image::load(last);
+        if (!image) state.SkipWithError("no image");
+        benchmark::DoNotOptimize(image->scaledToFit(175, 175, true));
+    }
+    sqlite3_finalize(s);
+}
+BENCHMARK(BM_WellThumbnailImage_SqliteAndCairo)->Unit(benchmark::kMillisecond);
+
+// ---- the capture hand-off ------------------------------------------------------------------------
+void BM_HandOffToBothChangesCommitted(benchmark::State& state) {
+    fixture();
+    photos::registerPhotosUI();
+    lc::chosenAlbum = "Album 500";
+    lc::pickerMovePhotos = true;
+    for (auto _ : state) {
+        state.PauseTiming();
+        addNewestPhoto(false); // the capture
+        state.ResumeTiming();
+        lc::movePhoto(nullptr, "movePhoto"_sel);
+        photos::Library::shared().waitUntilIdle();
+    }
+}
+BENCHMARK(BM_HandOffToBothChangesCommitted)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void BM_HandOffToBothChangesCommitted_Sqlite(benchmark::State& state) {
+    fixture();
+    sqlite3* db = fixture().plain;
+    sqlite3_stmt* add = prepare("INSERT OR IGNORE INTO memberships (album, asset) VALUES (?, ?)");
+    sqlite3_stmt* hide = prepare("UPDATE assets SET hidden = 1 WHERE id = ?");
+    for (auto _ : state) {
+        state.PauseTiming();
+        int64_t id = addNewestPhoto(false);
+        state.ResumeTiming();
+        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        sqlite3_bind_int64(add, 1, fixture().middleAlbum);
+        sqlite3_bind_int64(add, 2, id);
+        sqlite3_step(add);
+        sqlite3_reset(add);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        sqlite3_bind_int64(hide, 1, id);
+        sqlite3_step(hide);
+        sqlite3_reset(hide);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    sqlite3_finalize(add);
+    sqlite3_finalize(hide);
+}
+BENCHMARK(BM_HandOffToBothChangesCommitted_Sqlite)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 } // namespace
 

@@ -54,15 +54,17 @@ void hide(const Ref<rt::Object>& asset) {
 
 Ref<rt::Object> takeCapturedPhoto(long pending) {
     HandOffs& state = handOffs();
-    Ref<rt::Object> images = imagesOldestFirst();
+    std::size_t wanted = static_cast<std::size_t>(std::max(1L, pending));
+    // The untaken photos no older than the watermark, newest first, as many
+    // as there are hand-offs to run: among the newest `wanted` plus however
+    // many were taken (none of those is older than the watermark either).
+    Ref<rt::Object> images = newestImages(wanted + state.taken.size());
     if (!images) return nullptr;
-    // From the newest back: the untaken photos no older than the watermark,
-    // as many as there are hand-offs to run.
     Objects candidates;
     std::vector<double> dates;
-    for (auto i = rt::send<unsigned long>(images, "count"_sel); i > 0 && candidates.size() < std::size_t(std::max(1L, pending));
-         --i) {
-        auto asset = rt::send<Ref<rt::Object>>(images, "objectAtIndex:"_sel, i - 1);
+    auto count = rt::send<unsigned long>(images, "count"_sel);
+    for (unsigned long i = 0; i < count && candidates.size() < wanted; ++i) {
+        auto asset = rt::send<Ref<rt::Object>>(images, "objectAtIndex:"_sel, i);
         double date = creationDate(asset);
         if (date < state.watermark) break;
         if (state.taken.contains(rt::send<std::string>(asset, "localIdentifier"_sel))) continue;
@@ -101,8 +103,8 @@ void movePhoto(rt::Id, rt::Sel) {
 
 Ref<rt::Object> wellThumbnailImage(rt::Id self, rt::Sel cmd) {
     if (!enabled) return g_wellThumbnailImage(self, cmd);
-    Ref<rt::Object> images = imagesOldestFirst(true);
-    Ref<rt::Object> newest = images ? rt::send<Ref<rt::Object>>(images, "lastObject"_sel) : nullptr;
+    Ref<rt::Object> images = newestImages(1, true);
+    Ref<rt::Object> newest = images ? rt::send<Ref<rt::Object>>(images, "firstObject"_sel) : nullptr;
     if (!newest) return nullptr;
     auto options = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHImageRequestOptions"), "new"_sel);
     rt::send(options, "setResizeMode:"_sel, kResizeExact);

@@ -1,5 +1,6 @@
 #include "tweak/library/AlbumPlacement.h"
 
+#include <algorithm>
 #include <climits>
 #include <vector>
 
@@ -32,19 +33,20 @@ Ref<rt::Object> collectionWithName(const std::string& name) {
     return found ? rt::send<Ref<rt::Object>>(found, "firstObject"_sel) : nullptr;
 }
 
-Ref<rt::Object> imagesOldestFirst(bool hiddenOptionSet) {
+Ref<rt::Object> newestImages(unsigned long limit, bool hiddenOptionSet) {
     auto options = newOptions();
     if (hiddenOptionSet) rt::send(options, "setIncludeHiddenAssets:"_sel, false);
-    auto byDate = rt::sendClass<Ref<rt::Object>>(rt::getClass("NSSortDescriptor"), "sortDescriptorWithKey:ascending:"_sel,
-                                                 std::string("creationDate"), true);
-    rt::send(options, "setSortDescriptors:"_sel, Objects{byDate});
+    auto newestFirst = rt::sendClass<Ref<rt::Object>>(rt::getClass("NSSortDescriptor"),
+                                                      "sortDescriptorWithKey:ascending:"_sel, std::string("creationDate"), false);
+    rt::send(options, "setSortDescriptors:"_sel, Objects{newestFirst});
+    rt::send(options, "setFetchLimit:"_sel, std::max(1UL, limit));
     return rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsWithMediaType:options:"_sel, kMediaImage,
                                           options);
 }
 
 Ref<rt::Object> newestImage() {
-    Ref<rt::Object> images = imagesOldestFirst();
-    return images ? rt::send<Ref<rt::Object>>(images, "lastObject"_sel) : nullptr;
+    Ref<rt::Object> images = newestImages(1);
+    return images ? rt::send<Ref<rt::Object>>(images, "firstObject"_sel) : nullptr;
 }
 
 namespace {

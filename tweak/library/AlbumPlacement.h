@@ -17,10 +17,13 @@ namespace lc {
 
 // The first user album titled exactly `name`, hidden assets counted, or nil.
 rt::Ref<rt::Object> collectionWithName(const std::string& name);
-// The visible images, oldest first by creation date (the fetch result of
-// the newest-image query). `hiddenOptionSet` sets the fetch options'
-// hidden-assets option to NO explicitly rather than leaving its default.
-rt::Ref<rt::Object> imagesOldestFirst(bool hiddenOptionSet = false);
+// The newest visible images, newest first by creation date, at most
+// `limit` of them (a fetch result). The first is the last of the visible
+// images sorted by creation date ascending; asking the library for the
+// newest few rather than for all of them keeps this cheap at any library
+// size. `hiddenOptionSet` sets the fetch options' hidden-assets option to
+// NO explicitly rather than leaving its default.
+rt::Ref<rt::Object> newestImages(unsigned long limit, bool hiddenOptionSet = false);
 // The newest-image query: the last visible image by creation date, or nil.
 rt::Ref<rt::Object> newestImage();
 // Adds the newest image to the album titled `name`, creating the album first
