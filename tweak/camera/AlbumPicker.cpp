@@ -155,7 +155,7 @@ void chooseAlbumNamed(const Ref<rt::Object>& bar, const std::string& name) {
     Ref<rt::Object> background = backgroundOf(bar);
     Ref<rt::Object> caption = taggedIn(background, kLabelTag), button = taggedIn(background, kAlbumTag);
     if (caption && button) {
-        rt::send(caption, "setText:"_sel, name == kCameraRoll ? std::string(kCameraRoll) : name);
+        rt::send(caption, "setText:"_sel, name); // "Camera Roll" for that entry, the album's title otherwise
         placeCaption(caption, chosenAlbum, kCaptionBox, rt::send<CGPoint>(button, "center"_sel));
     }
     storeChoice();
