@@ -49,8 +49,7 @@ void deliver(TimerObject* t) {
     Ref<rt::Object> keep(t);
     Ref<rt::Object> target = t->target;
     if (!t->repeats) endTimer(t);
-    bool takesTimer = std::count(t->selector->name.begin(), t->selector->name.end(), ':') == 1;
-    if (takesTimer) rt::send(target, t->selector, keep);
+    if (rt::argumentCount(t->selector) == 1) rt::send(target, t->selector, keep);
     else rt::send(target, t->selector);
 }
 

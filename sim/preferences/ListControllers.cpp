@@ -147,9 +147,11 @@ void selectSpecifier(ListObject* self, rt::Sel, Ref<rt::Object> specifier) {
         const std::string* action = actionValue.string();
         Ref<rt::Object> target = rt::send<Ref<rt::Object>>(specifier, "target"_sel);
         if (!target) target = me;
-        if (!action || !rt::respondsTo(target.get(), rt::sel(*action))) return;
-        if (action->back() == ':') rt::send(target, rt::sel(*action), specifier);
-        else rt::send(target, rt::sel(*action));
+        if (!action) return;
+        rt::Sel selector = rt::sel(*action);
+        if (!rt::respondsTo(target.get(), selector)) return;
+        if (rt::argumentCount(selector) > 0) rt::send(target, selector, specifier);
+        else rt::send(target, selector);
     }
 }
 

@@ -21,6 +21,15 @@ using Sel = const SelectorInfo*;
 
 Sel sel(std::string_view name);
 inline const std::string& selName(Sel s) { return s->name; }
+// How many arguments a method of this name takes: one per ':' in it, as in
+// Objective-C ("handle" none, "handle:" one, "a:b:" two). Senders that may
+// be given either kind of target-action selector (timers, gesture
+// recognisers, buttons) decide by it whether to pass their argument.
+inline std::size_t argumentCount(Sel s) {
+    std::size_t n = 0;
+    for (char c : s->name) n += c == ':';
+    return n;
+}
 
 template <std::size_t N> struct FixedString {
     char data[N]{};

@@ -100,7 +100,7 @@ void fire(RecognizerObject* r, long newState) {
         Ref<rt::Object> t = target.load();
         if (!t) continue;
         // "handle:" gets the recogniser; "handle" is sent with no argument.
-        if (rt::selName(action).ends_with(':')) rt::send(t, action, keep);
+        if (rt::argumentCount(action) > 0) rt::send(t, action, keep);
         else rt::send(t, action);
     }
 }

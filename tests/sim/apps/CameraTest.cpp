@@ -15,6 +15,7 @@
 #include "sim/uikit/UIKit.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIViewController.h"
+#include "tests/sim/apps/CameraProcess.h"
 #include "tests/support/TempDeviceRoot.h"
 
 using rt::Ref;
@@ -65,12 +66,7 @@ struct Camera : ::testing::Test {
     }
     void launch(const std::string& model = "iphone8") {
         g_main = std::this_thread::get_id();
-        uikit::setScreenModel(model);
-        uikit::registerUIKit();
-        photos::registerPhotoKit();
-        photos::registerPhotosUI();
-        rt::Class* appClass = apps::registerApplicationClasses("com.apple.camera");
-        camera::registerClasses();
+        rt::Class* appClass = apptest::registerCameraProcess(model);
         auto app = rt::sendClass<Ref<rt::Object>>(appClass, "new"_sel);
         rt::send(app, "applicationDidFinishLaunching:"_sel, app);
         settle();

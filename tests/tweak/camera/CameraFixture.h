@@ -21,6 +21,7 @@
 #include "sim/uikit/UILabel.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIViewController.h"
+#include "tests/sim/apps/CameraProcess.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tweak/Tweak.h"
 #include "tweak/camera/AlbumPicker.h"
@@ -78,12 +79,7 @@ struct CameraWithTweak : ::testing::Test {
     // The app's classes, lumicrate12's start-up (as the device injects it),
     // then the launch.
     void launch(const std::string& model = "iphone8") {
-        uikit::setScreenModel(model);
-        uikit::registerUIKit();
-        photos::registerPhotoKit();
-        photos::registerPhotosUI();
-        rt::Class* appClass = apps::registerApplicationClasses("com.apple.camera");
-        camera::registerClasses();
+        rt::Class* appClass = apptest::registerCameraProcess(model);
         lc::startUp();
         auto app = rt::sendClass<Ref<rt::Object>>(appClass, "new"_sel);
         rt::send(app, "applicationDidFinishLaunching:"_sel, app);
