@@ -8,6 +8,9 @@
 // thread, as a raw round trip crosses two sockets and the echo thread.
 // Latencies are reported as p50 and p99 counters (seconds).
 
+#include "sim/foundation/Spawn.h"
+#include "tests/sim/ipc/TransportHarness.h"
+
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -16,9 +19,6 @@
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
-
-#include "sim/foundation/Spawn.h"
-#include "tests/sim/ipc/TransportHarness.h"
 
 using namespace rt::literals;
 using Clock = std::chrono::steady_clock;
@@ -51,7 +51,8 @@ void BM_RawSocketRoundTrip(benchmark::State& state) {
         auto t = Clock::now();
         ::send(sv[0], msg, sizeof msg, 0);
         std::size_t got = 0;
-        while (got < sizeof msg) got += static_cast<std::size_t>(::recv(sv[0], msg, sizeof msg - got, 0));
+        while (got < sizeof msg)
+            got += static_cast<std::size_t>(::recv(sv[0], msg, sizeof msg - got, 0));
         samples.push_back(since(t));
     }
     ::shutdown(sv[0], SHUT_RDWR);
@@ -86,11 +87,10 @@ void BM_NotificationPostToDelivery(benchmark::State& state) {
     std::vector<double> samples;
     for (int i = 0; i < observers; ++i) {
         procs.push_back(b.harness->connect({10 + i, std::string("app" + std::to_string(i)), true, false}));
-        procs.back().endpoint->addObserver("bench", ipc::Suspension::DeliverImmediately,
-                                           [&](const std::string&) {
-                                               samples.push_back(since(posted));
-                                               ++delivered;
-                                           });
+        procs.back().endpoint->addObserver("bench", ipc::Suspension::DeliverImmediately, [&](const std::string&) {
+            samples.push_back(since(posted));
+            ++delivered;
+        });
         b.pump([&] { return b.harness->hub().observes(procs.back().peer, "bench"); });
     }
     for (auto _ : state) {
@@ -128,9 +128,8 @@ struct Served : Bench {
     }
 };
 
-const fnd::Dictionary kSaveArray{
-    {"path", fnd::Value("/var/mobile/Library/lumicrate/lockedAlbums.plist")},
-    {"array", fnd::Value(fnd::Array{fnd::Value("Trips"), fnd::Value("Family")})}};
+const fnd::Dictionary kSaveArray{{"path", fnd::Value("/var/mobile/Library/lumicrate/lockedAlbums.plist")},
+                                 {"array", fnd::Value(fnd::Array{fnd::Value("Trips"), fnd::Value("Family")})}};
 
 void BM_MessageSendToHandler(benchmark::State& state) {
     Served s;

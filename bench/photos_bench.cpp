@@ -6,16 +6,16 @@
 // The library is bench/support/LibraryFixture's: 100 assets per album, one
 // in ten of them hidden.
 
+#include "bench/support/LibraryFixture.h"
+#include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/NSPredicate.h"
+#include "sim/photos/kit/PhotoKit.h"
+
 #include <benchmark/benchmark.h>
 #include <filesystem>
 #include <malloc.h>
 #include <sqlite3.h>
 #include <unistd.h>
-
-#include "bench/support/LibraryFixture.h"
-#include "sim/foundation/DevicePaths.h"
-#include "sim/foundation/NSPredicate.h"
-#include "sim/photos/kit/PhotoKit.h"
 
 using rt::Ref;
 using namespace rt::literals;
@@ -36,7 +36,8 @@ Ref<rt::Object> albumFetch(const std::string& title) {
 // ---- album lookup by title ----------------------------------------------------------------
 void BM_AlbumByTitle_Library(benchmark::State& state) {
     fixture();
-    for (auto _ : state) benchmark::DoNotOptimize(rt::send<Ref<rt::Object>>(albumFetch("Album 500"), "firstObject"_sel));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(rt::send<Ref<rt::Object>>(albumFetch("Album 500"), "firstObject"_sel));
 }
 BENCHMARK(BM_AlbumByTitle_Library);
 
@@ -55,17 +56,17 @@ void BM_AlbumCountWithHidden_Library(benchmark::State& state) {
     auto album = rt::send<Ref<rt::Object>>(albumFetch("Album 500"), "firstObject"_sel);
     auto options = photos::makeFetchOptions(true);
     for (auto _ : state) {
-        auto assets = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel,
-                                                     album, options);
+        auto assets = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"),
+                                                     "fetchAssetsInAssetCollection:options:"_sel, album, options);
         benchmark::DoNotOptimize(rt::send<unsigned long>(assets, "count"_sel));
     }
 }
 BENCHMARK(BM_AlbumCountWithHidden_Library);
 
 void BM_AlbumCountWithHidden_Sqlite(benchmark::State& state) {
-    sqlite3_stmt* s = prepare(
-        "SELECT a.id FROM memberships m JOIN assets a ON a.id = m.asset WHERE m.album = ? AND a.trashed = 0 "
-        "ORDER BY a.creation_date, a.id");
+    sqlite3_stmt* s =
+        prepare("SELECT a.id FROM memberships m JOIN assets a ON a.id = m.asset WHERE m.album = ? AND a.trashed = 0 "
+                "ORDER BY a.creation_date, a.id");
     for (auto _ : state) {
         sqlite3_bind_int64(s, 1, fixture().middleAlbum);
         benchmark::DoNotOptimize(drain(s));
@@ -80,11 +81,11 @@ void BM_CameraRollFetch_Library(benchmark::State& state) {
     for (auto _ : state) {
         auto roll = rt::send<Ref<rt::Object>>(
             rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                           "fetchAssetCollectionsWithType:subtype:options:"_sel, photos::kTypeSmartAlbum,
-                                           209L, Ref<rt::Object>()),
+                                           "fetchAssetCollectionsWithType:subtype:options:"_sel,
+                                           photos::kTypeSmartAlbum, 209L, Ref<rt::Object>()),
             "firstObject"_sel);
-        auto assets = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel,
-                                                     roll, Ref<rt::Object>());
+        auto assets = rt::sendClass<Ref<rt::Object>>(
+            rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel, roll, Ref<rt::Object>());
         benchmark::DoNotOptimize(rt::send<unsigned long>(assets, "count"_sel));
     }
 }
@@ -93,7 +94,8 @@ BENCHMARK(BM_CameraRollFetch_Library)->Unit(benchmark::kMillisecond);
 void BM_CameraRollFetch_Sqlite(benchmark::State& state) {
     sqlite3_stmt* s = prepare(
         "SELECT a.id FROM assets a WHERE 1 AND (1) AND a.hidden = 0 AND a.trashed = 0 ORDER BY a.creation_date, a.id");
-    for (auto _ : state) benchmark::DoNotOptimize(drain(s));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(drain(s));
     sqlite3_finalize(s);
 }
 BENCHMARK(BM_CameraRollFetch_Sqlite)->Unit(benchmark::kMillisecond);
@@ -111,12 +113,13 @@ void BM_MembershipChange_Library(benchmark::State& state) {
         bool add = i % 2 == 0;
         auto asset = assets[i / 2 % assets.size()];
         ++i;
-        rt::send(library, "performChanges:completionHandler:"_sel, rt::Block<void()>([album, asset, add] {
-                     auto r = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
-                                                             "changeRequestForAssetCollection:"_sel, album);
-                     rt::send(r, add ? "addAssets:"_sel : "removeAssets:"_sel, std::vector<Ref<rt::Object>>{asset});
-                 }),
-                 rt::Block<void(bool, Ref<rt::Object>)>([](bool ok, Ref<rt::Object>) { benchmark::DoNotOptimize(ok); }));
+        rt::send(
+            library, "performChanges:completionHandler:"_sel, rt::Block<void()>([album, asset, add] {
+                auto r = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
+                                                        "changeRequestForAssetCollection:"_sel, album);
+                rt::send(r, add ? "addAssets:"_sel : "removeAssets:"_sel, std::vector<Ref<rt::Object>>{asset});
+            }),
+            rt::Block<void(bool, Ref<rt::Object>)>([](bool ok, Ref<rt::Object>) { benchmark::DoNotOptimize(ok); }));
         photos::Library::shared().waitUntilIdle();
     }
 }
@@ -169,7 +172,8 @@ void BM_AllAssetsFetchMemory_Sqlite(benchmark::State& state) {
     for (auto _ : state) {
         std::size_t before = heapInUse();
         std::vector<int64_t> ids;
-        while (sqlite3_step(s) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(s, 0));
+        while (sqlite3_step(s) == SQLITE_ROW)
+            ids.push_back(sqlite3_column_int64(s, 0));
         sqlite3_reset(s);
         state.counters["held_MiB"] = static_cast<double>(heapInUse() - before) / (1 << 20);
         benchmark::DoNotOptimize(ids.data());

@@ -1,16 +1,16 @@
 // Reading and writing property lists through the foundation layer, against
 // the same work done with libplist directly.
 
+#include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/Files.h"
+#include "sim/foundation/PropertyList.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <plist/plist.h>
 #include <sstream>
-
-#include "sim/foundation/DevicePaths.h"
-#include "sim/foundation/Files.h"
-#include "sim/foundation/PropertyList.h"
 
 using namespace fnd;
 
@@ -48,7 +48,8 @@ const char* kPath = "/var/mobile/Library/bench.plist";
 void BM_WritePlist(benchmark::State& state) {
     device();
     Value v = workload(static_cast<int>(state.range(0)));
-    for (auto _ : state) benchmark::DoNotOptimize(writePlistFile(kPath, v));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(writePlistFile(kPath, v));
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(readFile(kPath)->size()));
 }
 BENCHMARK(BM_WritePlist)->Arg(0)->Arg(1);
@@ -56,7 +57,8 @@ BENCHMARK(BM_WritePlist)->Arg(0)->Arg(1);
 void BM_ReadPlist(benchmark::State& state) {
     device();
     writePlistFile(kPath, workload(static_cast<int>(state.range(0))));
-    for (auto _ : state) benchmark::DoNotOptimize(readArrayFile(kPath));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(readArrayFile(kPath));
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(readFile(kPath)->size()));
 }
 BENCHMARK(BM_ReadPlist)->Arg(0)->Arg(1);
@@ -92,7 +94,8 @@ void BM_LibplistWrite(benchmark::State& state) {
     std::string host = hostPath(kPath).string();
     for (auto _ : state) {
         plist_t root = plist_new_array();
-        for (const Value& t : *v.array()) plist_array_append_item(root, plist_new_string(t.string()->c_str()));
+        for (const Value& t : *v.array())
+            plist_array_append_item(root, plist_new_string(t.string()->c_str()));
         char* xml = nullptr;
         uint32_t len = 0;
         plist_to_xml(root, &xml, &len);

@@ -21,26 +21,26 @@
 //   changes (the add to "Album 500" and the hiding) are committed, beside the
 //   same two changes as plain SQLite transactions.
 
-#include <benchmark/benchmark.h>
-#include <chrono>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "bench/support/LibraryFixture.h"
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/Files.h"
 #include "sim/foundation/PropertyList.h"
-#include "tests/sim/ipc/TransportHarness.h"
 #include "sim/graphics/Image.h"
 #include "sim/graphics/SamplePhoto.h"
 #include "sim/photos/PhotoStore.h"
+#include "tests/sim/ipc/TransportHarness.h"
 #include "tweak/camera/AlbumPicker.h"
 #include "tweak/camera/CaptureHandOff.h"
 #include "tweak/core/Settings.h"
 #include "tweak/core/StateFiles.h"
 #include "tweak/library/AlbumPlacement.h"
 #include "tweak/springboard/MessageServer.h"
+
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace rt::literals;
 using namespace benchsupport;
@@ -50,7 +50,8 @@ namespace {
 // ---- album lookup by title --------------------------------------------------------------------
 void BM_CollectionWithName(benchmark::State& state) {
     fixture();
-    for (auto _ : state) benchmark::DoNotOptimize(lc::collectionWithName("Album 500"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(lc::collectionWithName("Album 500"));
 }
 BENCHMARK(BM_CollectionWithName);
 
@@ -68,7 +69,7 @@ BENCHMARK(BM_CollectionWithName_Sqlite);
 const fnd::Array kTitles{fnd::Value("Trips"), fnd::Value("Family"), fnd::Value("Receipts")};
 
 ino_t inodeOf(const std::string& hostPath) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(hostPath.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
@@ -172,7 +173,8 @@ void BM_WellThumbnailImage_SqliteAndCairo(benchmark::State& state) {
                               "ORDER BY creation_date DESC, id DESC LIMIT 1");
     for (auto _ : state) {
         std::string last;
-        while (sqlite3_step(s) == SQLITE_ROW) last = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
+        while (sqlite3_step(s) == SQLITE_ROW)
+            last = reinterpret_cast<const char*>(sqlite3_column_text(s, 1));
         sqlite3_reset(s);
         auto image = gfx::Image::load(last);
         if (!image) state.SkipWithError("no image");

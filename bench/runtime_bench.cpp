@@ -1,12 +1,12 @@
 // The cost of a message send against the C++ calls it stands in for, and of
 // a hooked send that calls its previous implementation.
 
+#include "bench/runtime_baseline.h"
+#include "sim/runtime/Runtime.h"
+
 #include <benchmark/benchmark.h>
 #include <functional>
 #include <memory>
-
-#include "bench/runtime_baseline.h"
-#include "sim/runtime/Runtime.h"
 
 using namespace rt;
 using namespace rt::literals;
@@ -81,7 +81,8 @@ BENCHMARK(BM_HookedSendWithOriginal);
 
 void BM_ClassLookupByName(benchmark::State& state) {
     boxClass();
-    for (auto _ : state) benchmark::DoNotOptimize(getClass("BenchHookedBox"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(getClass("BenchHookedBox"));
 }
 BENCHMARK(BM_ClassLookupByName);
 

@@ -3,8 +3,8 @@
 #include "sim/foundation/Files.h"
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/SystemLog.h"
-#include "sim/ipc/Notify.h"
 #include "sim/graphics/Geometry.h"
+#include "sim/ipc/Notify.h"
 #include "sim/runtime/Runtime.h"
 #include "tweak/camera/AlbumPicker.h"
 #include "tweak/camera/CaptureHandOff.h"
@@ -58,21 +58,23 @@ const std::vector<HookRow>& hookTable() {
         {"camera", "CAMCaptureEngine", "captureOutput:didFinishCaptureForResolvedSettings:error:", HookKind::Replace,
          nullptr,
          [](void* c) {
-             return replace<&captureDidFinish>(c, "captureOutput:didFinishCaptureForResolvedSettings:error:",
-                                               &g_captureDidFinish);
+             return replace<&captureDidFinish>(
+                 c, "captureOutput:didFinishCaptureForResolvedSettings:error:", &g_captureDidFinish);
          }},
-        {"camera", "CAMCaptureEngine", "movePhoto", HookKind::Add, "v@:",
-         [](void* c) { return add<&movePhoto>(c, "movePhoto", "v@:"); }},
+        {"camera", "CAMCaptureEngine", "movePhoto", HookKind::Add,
+         "v@:", [](void* c) { return add<&movePhoto>(c, "movePhoto", "v@:"); }},
         {"camera", "CAMBottomBar", "layoutSubviews", HookKind::Replace, nullptr,
          [](void* c) { return replace<&bottomBarLayoutSubviews>(c, "layoutSubviews", &g_bottomBarLayout); }},
-        {"camera", "CAMBottomBar", "chooseAlbum", HookKind::Add, "v@:",
-         [](void* c) { return add<&chooseAlbum>(c, "chooseAlbum", "v@:"); }},
-        {"camera", "CAMBottomBar", "createNewAlbum", HookKind::Add, "v@:",
-         [](void* c) { return add<&createNewAlbum>(c, "createNewAlbum", "v@:"); }},
+        {"camera", "CAMBottomBar", "chooseAlbum", HookKind::Add,
+         "v@:", [](void* c) { return add<&chooseAlbum>(c, "chooseAlbum", "v@:"); }},
+        {"camera", "CAMBottomBar", "createNewAlbum", HookKind::Add,
+         "v@:", [](void* c) { return add<&createNewAlbum>(c, "createNewAlbum", "v@:"); }},
         {"camera", "CAMImageWell", "thumbnailImage", HookKind::Replace, nullptr,
          [](void* c) { return replace<&wellThumbnailImage>(c, "thumbnailImage", &g_wellThumbnailImage); }},
         {"springboard", "SpringBoard", "applicationDidFinishLaunching:", HookKind::Replace, nullptr,
-         [](void* c) { return replace<&springboardDidFinishLaunching>(c, "applicationDidFinishLaunching:", &g_springboardLaunch); }},
+         [](void* c) {
+             return replace<&springboardDidFinishLaunching>(c, "applicationDidFinishLaunching:", &g_springboardLaunch);
+         }},
         {"springboard", "SpringBoard", "handleMessageNamed:withUserInfo:", HookKind::Add, "v@:@@",
          [](void* c) { return add<&handleMessageNamedWithUserInfo>(c, "handleMessageNamed:withUserInfo:", "v@:@@"); }},
     };

@@ -1,9 +1,9 @@
 #include "bench/support/LibraryFixture.h"
 
+#include "sim/foundation/DevicePaths.h"
+
 #include <benchmark/benchmark.h>
 #include <unistd.h>
-
-#include "sim/foundation/DevicePaths.h"
 
 namespace benchsupport {
 
@@ -18,7 +18,8 @@ LibraryFixture::LibraryFixture() {
     store = photos::Library::shared().store();
     store->transaction([&](photos::Writer& w) {
         std::vector<int64_t> albums;
-        for (int i = 0; i < kAlbums; ++i) albums.push_back(w.createAlbum("Album " + std::to_string(i))->id);
+        for (int i = 0; i < kAlbums; ++i)
+            albums.push_back(w.createAlbum("Album " + std::to_string(i))->id);
         for (int i = 0; i < kAssets; ++i) {
             photos::AssetRecord a;
             a.creationDate = 1000.0 * i;
@@ -54,7 +55,8 @@ sqlite3_stmt* prepare(const char* sql) {
 
 std::size_t drain(sqlite3_stmt* s) {
     std::vector<int64_t> ids;
-    while (sqlite3_step(s) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(s, 0));
+    while (sqlite3_step(s) == SQLITE_ROW)
+        ids.push_back(sqlite3_column_int64(s, 0));
     sqlite3_reset(s);
     benchmark::DoNotOptimize(ids.data());
     return ids.size();

@@ -4,12 +4,12 @@
 // per process in a temporary device folder, with a plain SQLite connection
 // to the same file for the baselines.
 
+#include "sim/photos/kit/PhotoKit.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <sqlite3.h>
 #include <vector>
-
-#include "sim/photos/kit/PhotoKit.h"
 
 namespace benchsupport {
 

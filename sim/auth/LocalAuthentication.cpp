@@ -1,9 +1,5 @@
 #include "sim/auth/LocalAuthentication.h"
 
-#include <deque>
-#include <mutex>
-#include <optional>
-
 #include "sim/apps/catalog/AppCatalog.h"
 #include "sim/dispatch/Queue.h"
 #include "sim/foundation/DevicePaths.h"
@@ -13,6 +9,10 @@
 #include "sim/uikit/Automation.h"
 #include "sim/uikit/UIAlertController.h"
 #include "sim/uikit/UIViewController.h"
+
+#include <deque>
+#include <mutex>
+#include <optional>
 
 namespace auth {
 
@@ -69,8 +69,10 @@ Ref<rt::Object> frontmostController() {
     if (!window) return nullptr;
     Ref<rt::Object> c = rt::send<Ref<rt::Object>>(window, "rootViewController"_sel);
     while (c)
-        if (auto next = rt::send<Ref<rt::Object>>(c, "presentedViewController"_sel)) c = next;
-        else break;
+        if (auto next = rt::send<Ref<rt::Object>>(c, "presentedViewController"_sel))
+            c = next;
+        else
+            break;
     return c;
 }
 
@@ -82,7 +84,8 @@ std::string appName() {
 
 Ref<rt::Object> action(const char* title, long style, std::function<void(Ref<rt::Object>)> handler) {
     return rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertAction"), "actionWithTitle:style:handler:"_sel,
-                                          std::string(title), style, rt::Block<void(Ref<rt::Object>)>(std::move(handler)));
+                                          std::string(title), style,
+                                          rt::Block<void(Ref<rt::Object>)>(std::move(handler)));
 }
 
 void present(const std::string& title, const std::string& message, bool finger, bool withPasscodeField) {
@@ -94,7 +97,8 @@ void present(const std::string& title, const std::string& message, bool finger, 
     g_prompt.alert = alert;
     g_prompt.askingForFinger = finger;
     if (withPasscodeField) {
-        rt::send(alert, "addTextFieldWithConfigurationHandler:"_sel, rt::Block<void(Ref<rt::Object>)>([](Ref<rt::Object> f) {
+        rt::send(alert, "addTextFieldWithConfigurationHandler:"_sel,
+                 rt::Block<void(Ref<rt::Object>)>([](Ref<rt::Object> f) {
                      rt::send(f, "setPlaceholder:"_sel, std::string("Passcode"));
                      rt::send(f, "setSecureTextEntry:"_sel, true);
                  }));
@@ -110,8 +114,10 @@ void present(const std::string& title, const std::string& message, bool finger, 
                                      : std::vector<Ref<rt::Object>>{};
                      std::string typed = fields.empty() ? "" : rt::send<std::string>(fields[0], "text"_sel);
                      g_prompt.alert = nullptr;
-                     if (typed == deviceCredentials().passcode) finish(true);
-                     else showPasscode("Wrong passcode. Try again.");
+                     if (typed == deviceCredentials().passcode)
+                         finish(true);
+                     else
+                         showPasscode("Wrong passcode. Try again.");
                  }));
     } else {
         if (g_prompt.current->policy == kPolicyDeviceOwner && deviceCredentials().passcodeSet)
@@ -154,9 +160,12 @@ std::optional<long> refusal(long policy) {
 
 std::string describe(long code) {
     switch (code) {
-    case kPasscodeNotSet: return "Passcode not set.";
-    case kBiometryNotEnrolled: return "No identities are enrolled.";
-    default: return "The policy cannot be evaluated.";
+    case kPasscodeNotSet:
+        return "Passcode not set.";
+    case kBiometryNotEnrolled:
+        return "No identities are enrolled.";
+    default:
+        return "The policy cannot be evaluated.";
     }
 }
 
@@ -183,7 +192,8 @@ fnd::Dictionary touchId(const fnd::Dictionary& request) {
     const std::string* finger = fnd::valueForKey(request, "finger").string();
     if (!finger || (*finger != "enrolled" && *finger != "other"))
         return uikit::automation::failure("touch-id needs finger \"enrolled\" or \"other\"");
-    if (!g_prompt.current || !g_prompt.askingForFinger) return uikit::automation::failure("no Touch ID prompt is showing");
+    if (!g_prompt.current || !g_prompt.askingForFinger)
+        return uikit::automation::failure("no Touch ID prompt is showing");
     if (*finger == "enrolled" && deviceCredentials().fingerEnrolled) {
         finish(true);
         return uikit::automation::success({{"result", fnd::Value("matched")}});

@@ -1,5 +1,12 @@
 #include "sim/deviced/Daemon.h"
 
+#include "sim/apps/catalog/AppCatalog.h"
+#include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/Files.h"
+#include "sim/foundation/PropertyList.h"
+#include "sim/foundation/SystemLog.h"
+#include "sim/ipc/DeviceSocket.h"
+
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -8,13 +15,6 @@
 #include <sys/signalfd.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include "sim/apps/catalog/AppCatalog.h"
-#include "sim/foundation/DevicePaths.h"
-#include "sim/foundation/Files.h"
-#include "sim/foundation/PropertyList.h"
-#include "sim/foundation/SystemLog.h"
-#include "sim/ipc/DeviceSocket.h"
 
 extern char** environ;
 
@@ -28,10 +28,10 @@ bool isKnownModel(const std::string& model) {
     return model == "iphone8" || model == "iphone8plus" || model == "iphonexs" || model == "ipad";
 }
 
-Daemon::Daemon(Options options) : m_options(std::move(options)) {
-    m_clock = m_options.timeScale != 1.0
-                  ? std::shared_ptr<dsp::Clock>(new dsp::ScaledClock(m_options.timeScale))
-                  : std::shared_ptr<dsp::Clock>(new dsp::SystemClock);
+Daemon::Daemon(Options options)
+    : m_options(std::move(options)) {
+    m_clock = m_options.timeScale != 1.0 ? std::shared_ptr<dsp::Clock>(new dsp::ScaledClock(m_options.timeScale))
+                                         : std::shared_ptr<dsp::Clock>(new dsp::SystemClock);
     m_loop = std::make_unique<dsp::RunLoop>(m_clock);
 }
 
@@ -72,14 +72,14 @@ bool Daemon::boot() {
         onChildrenExited();
         if (stop && !m_shuttingDown) {
             m_shuttingDown = true;
-            for (const auto& [pid, app] : m_apps) terminate(pid, 2.0);
+            for (const auto& [pid, app] : m_apps)
+                terminate(pid, 2.0);
             if (m_apps.empty()) m_loop->stop();
         }
     });
 
     m_server = std::make_unique<ipc::SocketServer>(
-        *m_loop, ipc::deviceSocketPath(), m_hub,
-        [this](pid_t pid, const Dictionary&) { return resolve(pid); },
+        *m_loop, ipc::deviceSocketPath(), m_hub, [this](pid_t pid, const Dictionary&) { return resolve(pid); },
         [this](ipc::SocketServer::ConnectionId from, const ipc::PeerIdentity&, const Dictionary& op) {
             return control(from, op);
         });
@@ -87,7 +87,8 @@ bool Daemon::boot() {
         std::vector<std::int64_t> orphaned;
         for (const auto& [id, p] : m_pendingUi)
             if (p.app == pid) orphaned.push_back(id);
-        for (auto id : orphaned) failUi(id, m_pendingUi.at(id).bundle + " ended before it answered");
+        for (auto id : orphaned)
+            failUi(id, m_pendingUi.at(id).bundle + " ended before it answered");
     });
     if (!m_server->listen()) {
         std::fprintf(stderr, "deviced: cannot listen on %s\n", ipc::deviceSocketPath().c_str());
@@ -129,7 +130,8 @@ std::optional<pid_t> Daemon::spawn(const std::string& bundle) {
     env.push_back("LUMI_DEVICE_MODEL=" + m_options.model);
     if (info->sandboxed) env.push_back("LUMI_CONTAINER=" + apps::containerPath(bundle));
     std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
+    for (auto& e : env)
+        envp.push_back(e.data());
     envp.push_back(nullptr);
 
     std::string exe = m_options.binFolder + "/lumi_app";
@@ -214,7 +216,8 @@ fnd::Dictionary Daemon::status() const {
         auto peer = m_hub.peerWithPid(pid);
         fnd::Array observing;
         if (peer)
-            for (const auto& name : m_hub.observedNames(*peer)) observing.push_back(Value(name));
+            for (const auto& name : m_hub.observedNames(*peer))
+                observing.push_back(Value(name));
         list.push_back(Value(Dictionary{{"pid", Value(static_cast<int64_t>(pid))},
                                         {"observing", Value(observing)},
                                         {"bundle", Value(app.bundle)},
@@ -223,7 +226,8 @@ fnd::Dictionary Daemon::status() const {
                                         {"sandboxed", Value(app.sandboxed)}}));
     }
     fnd::Array centres;
-    for (const auto& c : m_hub.centres()) centres.push_back(Value(c));
+    for (const auto& c : m_hub.centres())
+        centres.push_back(Value(c));
     return Dictionary{{"apps", Value(list)},
                       {"centres", Value(centres)},
                       {"model", Value(m_options.model)},
@@ -259,9 +263,12 @@ bool Daemon::control(ipc::SocketServer::ConnectionId from, const Dictionary& op)
         if (pid) { // already running: bring it to the foreground
             m_apps[*pid].state = "foreground";
             if (auto peer = m_hub.peerWithPid(*pid)) m_hub.setSuspended(*peer, false);
-        } else pid = spawn(*bundle);
-        if (pid) reply(from, true, {{"pid", Value(static_cast<int64_t>(*pid))}});
-        else reply(from, false, {{"error", Value("cannot spawn " + *bundle)}});
+        } else
+            pid = spawn(*bundle);
+        if (pid)
+            reply(from, true, {{"pid", Value(static_cast<int64_t>(*pid))}});
+        else
+            reply(from, false, {{"error", Value("cannot spawn " + *bundle)}});
     } else if (kind == "terminate") {
         if (auto pid = needApp()) {
             terminate(*pid, 2.0);
@@ -290,7 +297,8 @@ bool Daemon::control(ipc::SocketServer::ConnectionId from, const Dictionary& op)
         const std::string* name = fnd::valueForKey(op, "name").string();
         if (name && (*name == "backboardd" || *name == "SpringBoard")) {
             m_restartingUI = !m_apps.empty();
-            for (const auto& [pid, app] : m_apps) ::kill(pid, SIGKILL);
+            for (const auto& [pid, app] : m_apps)
+                ::kill(pid, SIGKILL);
             if (m_apps.empty()) spawn(apps::kSpringBoard);
             reply(from, true);
         } else {
@@ -308,7 +316,8 @@ bool Daemon::control(ipc::SocketServer::ConnectionId from, const Dictionary& op)
     } else if (kind == "shutdown") {
         m_shuttingDown = true;
         reply(from, true);
-        for (const auto& [pid, app] : m_apps) terminate(pid, 2.0);
+        for (const auto& [pid, app] : m_apps)
+            terminate(pid, 2.0);
         if (m_apps.empty()) m_loop->post([this] { m_loop->stop(); });
     } else {
         return false; // unknown operation: the peer is dropped

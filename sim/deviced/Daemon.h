@@ -17,14 +17,14 @@
 // "killall backboardd" ends SpringBoard and every app and starts SpringBoard
 // again, as a user-interface restart does on the phone.
 
+#include "sim/ipc/Hub.h"
+#include "sim/ipc/SocketServer.h"
+
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
-
-#include "sim/ipc/Hub.h"
-#include "sim/ipc/SocketServer.h"
 
 namespace deviced {
 
@@ -32,10 +32,10 @@ struct Options {
     std::filesystem::path root;
     std::string model = "iphone8";
     double timeScale = 1.0;
-    std::string binFolder;        // where lumi_app and the device tools are
+    std::string binFolder;                 // where lumi_app and the device tools are
     double springboardRelaunchDelay = 1.0; // seconds of device time
-    std::string passcode;         // the owner's passcode; empty: none set
-    bool fingerEnrolled = false;  // a finger enrolled for Touch ID
+    std::string passcode;                  // the owner's passcode; empty: none set
+    bool fingerEnrolled = false;           // a finger enrolled for Touch ID
 };
 
 bool isKnownModel(const std::string& model);

@@ -2,9 +2,9 @@
 // "killall backboardd" restarts the user interface: SpringBoard and every app
 // end, and SpringBoard starts again.
 
-#include <cstdio>
-
 #include "sim/ipc/DeviceSocket.h"
+
+#include <cstdio>
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -16,8 +16,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "killall: the device is not running\n");
         return 1;
     }
-    auto r = socket->request({{"op", fnd::Value("killall")}, {"name", fnd::Value(argv[1])}},
-                             std::chrono::seconds(10));
+    auto r = socket->request({{"op", fnd::Value("killall")}, {"name", fnd::Value(argv[1])}}, std::chrono::seconds(10));
     const bool* ok = r ? fnd::valueForKey(*r, "ok").boolean() : nullptr;
     if (!ok || !*ok) {
         std::fprintf(stderr, "No matching processes were found\n");

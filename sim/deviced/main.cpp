@@ -1,13 +1,13 @@
 // deviced: the simulated device. `lumisim boot` starts it; it runs until
 // `lumisim shutdown` (or SIGTERM).
 
+#include "sim/deviced/Daemon.h"
+#include "sim/foundation/Spawn.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-#include "sim/deviced/Daemon.h"
-#include "sim/foundation/Spawn.h"
 
 int main(int argc, char** argv) {
     deviced::Options options;
@@ -21,11 +21,16 @@ int main(int argc, char** argv) {
             }
             return argv[++i];
         };
-        if (a == "--root") options.root = value();
-        else if (a == "--model") options.model = value();
-        else if (a == "--time-scale") options.timeScale = std::atof(value().c_str());
-        else if (a == "--passcode") options.passcode = value();
-        else if (a == "--touch-id") options.fingerEnrolled = true;
+        if (a == "--root")
+            options.root = value();
+        else if (a == "--model")
+            options.model = value();
+        else if (a == "--time-scale")
+            options.timeScale = std::atof(value().c_str());
+        else if (a == "--passcode")
+            options.passcode = value();
+        else if (a == "--touch-id")
+            options.fingerEnrolled = true;
         else {
             std::fprintf(stderr, "deviced: unknown argument %s\n", a.c_str());
             return 2;

@@ -6,8 +6,7 @@
 namespace dsp {
 
 TimePoint SystemClock::now() const {
-    return std::chrono::duration_cast<Duration>(
-        std::chrono::steady_clock::now().time_since_epoch());
+    return std::chrono::duration_cast<Duration>(std::chrono::steady_clock::now().time_since_epoch());
 }
 
 ScaledClock::ScaledClock(double scale)
@@ -16,9 +15,8 @@ ScaledClock::ScaledClock(double scale)
 
 TimePoint ScaledClock::now() const {
     auto real = std::chrono::steady_clock::now() - m_start;
-    return std::chrono::duration_cast<Duration>(
-        std::chrono::duration<double, std::nano>(static_cast<double>(
-            std::chrono::duration_cast<Duration>(real).count()) * m_scale));
+    return std::chrono::duration_cast<Duration>(std::chrono::duration<double, std::nano>(
+        static_cast<double>(std::chrono::duration_cast<Duration>(real).count()) * m_scale));
 }
 
 Duration ScaledClock::realTimeFor(Duration d) const {
@@ -27,8 +25,7 @@ Duration ScaledClock::realTimeFor(Duration d) const {
 
 void ManualClock::advanceTo(TimePoint t) {
     auto cur = m_now.load(std::memory_order_relaxed);
-    while (t.count() > cur &&
-           !m_now.compare_exchange_weak(cur, t.count(), std::memory_order_acq_rel)) {
+    while (t.count() > cur && !m_now.compare_exchange_weak(cur, t.count(), std::memory_order_acq_rel)) {
     }
 }
 
@@ -42,9 +39,8 @@ std::shared_ptr<Clock> processClock() {
     if (!g_clock) {
         const char* scale = std::getenv("LUMI_TIME_SCALE");
         double s = scale ? std::atof(scale) : 0.0;
-        g_clock = new std::shared_ptr<Clock>(s > 0 && s != 1.0
-                                                 ? std::shared_ptr<Clock>(new ScaledClock(s))
-                                                 : std::shared_ptr<Clock>(new SystemClock));
+        g_clock = new std::shared_ptr<Clock>(s > 0 && s != 1.0 ? std::shared_ptr<Clock>(new ScaledClock(s))
+                                                               : std::shared_ptr<Clock>(new SystemClock));
     }
     return *g_clock;
 }

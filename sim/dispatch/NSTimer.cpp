@@ -1,9 +1,9 @@
 #include "sim/dispatch/NSTimer.h"
 
+#include "sim/dispatch/RunLoop.h"
+
 #include <algorithm>
 #include <mutex>
-
-#include "sim/dispatch/RunLoop.h"
 
 namespace dsp {
 
@@ -49,8 +49,10 @@ void deliver(TimerObject* t) {
     Ref<rt::Object> keep(t);
     Ref<rt::Object> target = t->target;
     if (!t->repeats) endTimer(t);
-    if (rt::argumentCount(t->selector) == 1) rt::send(target, t->selector, keep);
-    else rt::send(target, t->selector);
+    if (rt::argumentCount(t->selector) == 1)
+        rt::send(target, t->selector, keep);
+    else
+        rt::send(target, t->selector);
 }
 
 Ref<rt::Object> scheduled(rt::Id, rt::Sel, double interval, Ref<rt::Object> target, rt::Sel selector,

@@ -22,8 +22,10 @@ void MainQueue::after(Duration delay, std::function<void()> fn) {
     auto schedule = [&main, delay, fn = std::move(fn)]() mutable {
         main.scheduleTimer(delay, false, [fn = std::move(fn)](Timer&) { fn(); });
     };
-    if (&RunLoop::current() == &main) schedule();
-    else main.post(std::move(schedule));
+    if (&RunLoop::current() == &main)
+        schedule();
+    else
+        main.post(std::move(schedule));
 }
 
 MainQueue& mainQueue() {
@@ -31,8 +33,10 @@ MainQueue& mainQueue() {
     return q;
 }
 
-WorkerQueue::WorkerQueue(std::string label, int threads) : m_label(std::move(label)) {
-    for (int i = 0; i < threads; ++i) m_threads.emplace_back([this] { work(); });
+WorkerQueue::WorkerQueue(std::string label, int threads)
+    : m_label(std::move(label)) {
+    for (int i = 0; i < threads; ++i)
+        m_threads.emplace_back([this] { work(); });
 }
 
 WorkerQueue::~WorkerQueue() {
@@ -41,7 +45,8 @@ WorkerQueue::~WorkerQueue() {
         m_stopping = true;
     }
     m_wake.notify_all();
-    for (auto& t : m_threads) t.join();
+    for (auto& t : m_threads)
+        t.join();
 }
 
 void WorkerQueue::async(std::function<void()> fn) {

@@ -6,6 +6,8 @@
 // its own. globalQueue() is the process's concurrent queue. Tests wait for a
 // queue with waitUntilIdle() rather than sleeping.
 
+#include "sim/dispatch/Clock.h"
+
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -13,8 +15,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include "sim/dispatch/Clock.h"
 
 namespace dsp {
 
@@ -56,7 +56,8 @@ private:
 // One thread: blocks run one at a time, in submission order.
 class SerialQueue : public WorkerQueue {
 public:
-    explicit SerialQueue(std::string label) : WorkerQueue(std::move(label), 1) {}
+    explicit SerialQueue(std::string label)
+        : WorkerQueue(std::move(label), 1) {}
     // dispatch_sync: runs `fn` on the queue and waits for it. Not from the queue itself.
     void sync(const std::function<void()>& fn);
 };

@@ -62,8 +62,7 @@ void RunLoop::post(std::function<void()> fn) {
     if (std::this_thread::get_id() != m_owner) wake();
 }
 
-std::shared_ptr<Timer> RunLoop::scheduleTimer(Duration interval, bool repeats,
-                                              std::function<void(Timer&)> fire) {
+std::shared_ptr<Timer> RunLoop::scheduleTimer(Duration interval, bool repeats, std::function<void(Timer&)> fire) {
     auto t = std::make_shared<Timer>();
     t->m_fire = std::move(fire);
     t->m_interval = interval < Duration::zero() ? Duration::zero() : interval;
@@ -78,11 +77,9 @@ std::shared_ptr<Timer> RunLoop::scheduleTimer(Duration interval, bool repeats,
     return t;
 }
 
-std::shared_ptr<Timer> RunLoop::scheduleTimer(Duration interval, bool repeats,
-                                              rt::Ref<rt::Object> target, rt::Sel sel) {
-    return scheduleTimer(interval, repeats, [target = std::move(target), sel](Timer&) {
-        rt::send<void>(target, sel);
-    });
+std::shared_ptr<Timer> RunLoop::scheduleTimer(Duration interval, bool repeats, rt::Ref<rt::Object> target,
+                                              rt::Sel sel) {
+    return scheduleTimer(interval, repeats, [target = std::move(target), sel](Timer&) { rt::send<void>(target, sel); });
 }
 
 std::size_t RunLoop::timerCount() const {
@@ -97,8 +94,7 @@ void Timer::invalidate() {
 
 void RunLoop::cancel(Timer& t) {
     std::lock_guard guard(m_lock);
-    if (t.m_heapIndex < m_heap.size() && m_heap[t.m_heapIndex].get() == &t)
-        heapRemoveLocked(t.m_heapIndex);
+    if (t.m_heapIndex < m_heap.size() && m_heap[t.m_heapIndex].get() == &t) heapRemoveLocked(t.m_heapIndex);
 }
 
 int RunLoop::addWatch(int fd, short events, std::function<void(short)> callback) {
@@ -106,8 +102,7 @@ int RunLoop::addWatch(int fd, short events, std::function<void(short)> callback)
     {
         std::lock_guard guard(m_lock);
         id = m_nextWatchId++;
-        m_watches.push_back(
-            Watch{id, fd, events, std::make_shared<std::function<void(short)>>(std::move(callback))});
+        m_watches.push_back(Watch{id, fd, events, std::make_shared<std::function<void(short)>>(std::move(callback))});
     }
     wake();
     return id;
@@ -146,7 +141,8 @@ bool RunLoop::runPosted() {
         std::lock_guard guard(m_lock);
         batch.swap(m_posted);
     }
-    for (auto& fn : batch) fn();
+    for (auto& fn : batch)
+        fn();
     return !batch.empty();
 }
 
@@ -190,7 +186,8 @@ bool RunLoop::pollOnce(Duration timeout, bool block) {
     }
     std::vector<pollfd> fds;
     fds.push_back({m_wakeFd, POLLIN, 0});
-    for (const Watch& w : watches) fds.push_back({w.fd, w.events, 0});
+    for (const Watch& w : watches)
+        fds.push_back({w.fd, w.events, 0});
     int ms = block ? (timeout == Duration::max() ? -1 : toPollTimeoutMs(timeout)) : 0;
     int n = ::poll(fds.data(), fds.size(), ms);
     if (n <= 0) return false;
@@ -205,8 +202,8 @@ bool RunLoop::pollOnce(Duration timeout, bool block) {
         bool stillWatched;
         {
             std::lock_guard guard(m_lock);
-            stillWatched = std::any_of(m_watches.begin(), m_watches.end(),
-                                       [&](const Watch& x) { return x.id == w.id; });
+            stillWatched =
+                std::any_of(m_watches.begin(), m_watches.end(), [&](const Watch& x) { return x.id == w.id; });
         }
         if (!stillWatched) continue; // removed by an earlier callback of this turn
         (*w.callback)(fds[i].revents);
@@ -273,8 +270,7 @@ bool RunLoop::runUntil(const std::function<bool()>& done, Duration realTimeout) 
         if (done()) return true;
         // The condition may change on another thread without waking this
         // loop, so it is looked at again at least every 10 ms.
-        Duration wait = std::min(std::chrono::duration_cast<Duration>(left),
-                                 Duration(std::chrono::milliseconds(10)));
+        Duration wait = std::min(std::chrono::duration_cast<Duration>(left), Duration(std::chrono::milliseconds(10)));
         {
             std::lock_guard guard(m_lock);
             if (!m_posted.empty()) wait = Duration::zero();

@@ -11,6 +11,10 @@
 // runUntilIdle() does what is due now without time passing. Timers are kept
 // in a binary heap that records each timer's index, so cancelling is O(log n).
 
+#include "sim/dispatch/Clock.h"
+#include "sim/dispatch/Timer.h"
+#include "sim/runtime/Runtime.h"
+
 #include <deque>
 #include <functional>
 #include <memory>
@@ -18,10 +22,6 @@
 #include <optional>
 #include <thread>
 #include <vector>
-
-#include "sim/dispatch/Clock.h"
-#include "sim/dispatch/Timer.h"
-#include "sim/runtime/Runtime.h"
 
 namespace dsp {
 
@@ -46,12 +46,10 @@ public:
     // runs what was posted before it sleeps again.
     void post(std::function<void()> fn);
 
-    std::shared_ptr<Timer> scheduleTimer(Duration interval, bool repeats,
-                                         std::function<void(Timer&)> fire);
+    std::shared_ptr<Timer> scheduleTimer(Duration interval, bool repeats, std::function<void(Timer&)> fire);
     // A timer that sends `sel` ("v@:") to `target`, which it keeps alive until
     // it is invalidated (as performSelector:afterDelay: and NSTimer do).
-    std::shared_ptr<Timer> scheduleTimer(Duration interval, bool repeats, rt::Ref<rt::Object> target,
-                                         rt::Sel sel);
+    std::shared_ptr<Timer> scheduleTimer(Duration interval, bool repeats, rt::Ref<rt::Object> target, rt::Sel sel);
     std::size_t timerCount() const;
 
     // Watches a descriptor for poll() events; the callback gets the returned

@@ -4,13 +4,13 @@
 // and guarantees that the timer does not fire after it returns, unless it is
 // firing at that very moment on the loop's thread.
 
+#include "sim/dispatch/Clock.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
-
-#include "sim/dispatch/Clock.h"
 
 namespace dsp {
 

@@ -12,8 +12,7 @@ struct Reader {
     std::string_view bytes;
 
     std::optional<uint64_t> uintAt(uint64_t offset, unsigned size) const {
-        if (size == 0 || size > 8 || offset > bytes.size() || bytes.size() - offset < size)
-            return std::nullopt;
+        if (size == 0 || size > 8 || offset > bytes.size() || bytes.size() - offset < size) return std::nullopt;
         uint64_t v = 0;
         for (unsigned i = 0; i < size; ++i)
             v = (v << 8) | static_cast<unsigned char>(bytes[offset + i]);
@@ -32,15 +31,13 @@ struct Trailer {
 std::optional<Trailer> readTrailer(const Reader& r) {
     if (r.bytes.size() < 8 + 32) return std::nullopt;
     uint64_t t = r.bytes.size() - 32;
-    Trailer tr{static_cast<unsigned char>(r.bytes[t + 6]), static_cast<unsigned char>(r.bytes[t + 7]),
-               0, 0, 0};
+    Trailer tr{static_cast<unsigned char>(r.bytes[t + 6]), static_cast<unsigned char>(r.bytes[t + 7]), 0, 0, 0};
     auto count = r.uintAt(t + 8, 8), top = r.uintAt(t + 16, 8), table = r.uintAt(t + 24, 8);
     if (!count || !top || !table) return std::nullopt;
     tr.objectCount = *count;
     tr.topObject = *top;
     tr.offsetTable = *table;
-    if (tr.offsetSize == 0 || tr.offsetSize > 8 || tr.refSize == 0 || tr.refSize > 8)
-        return std::nullopt;
+    if (tr.offsetSize == 0 || tr.offsetSize > 8 || tr.refSize == 0 || tr.refSize > 8) return std::nullopt;
     if (tr.topObject >= tr.objectCount || tr.offsetTable > t) return std::nullopt;
     if ((t - tr.offsetTable) / tr.offsetSize < tr.objectCount) return std::nullopt;
     return tr;
@@ -74,8 +71,8 @@ bool childRefs(const Reader& r, const Trailer& tr, uint64_t object, std::vector<
         uint64_t unit = type == 0x6 ? 2 : 1;
         if (count > (r.bytes.size() - pos) / unit) return false;
         for (uint64_t i = 0; i < count; ++i) {
-            bool nul = unit == 1 ? r.bytes[pos + i] == '\0'
-                                 : r.bytes[pos + 2 * i] == '\0' && r.bytes[pos + 2 * i + 1] == '\0';
+            bool nul =
+                unit == 1 ? r.bytes[pos + i] == '\0' : r.bytes[pos + 2 * i] == '\0' && r.bytes[pos + 2 * i + 1] == '\0';
             if (nul) return false;
         }
         return true;
@@ -120,7 +117,8 @@ bool binaryPlistSafeToParse(std::string_view bytes, int maxDepth) {
         Frame& f = stack.back();
         if (f.next == f.children.size()) {
             int h = 0;
-            for (uint64_t c : f.children) h = std::max(h, height[c] + 1);
+            for (uint64_t c : f.children)
+                h = std::max(h, height[c] + 1);
             height[f.object] = h;
             state[f.object] = Done;
             stack.pop_back();

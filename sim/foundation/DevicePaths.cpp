@@ -1,10 +1,10 @@
 #include "sim/foundation/DevicePaths.h"
 
+#include "sim/runtime/Runtime.h"
+
 #include <cstdlib>
 #include <mutex>
 #include <vector>
-
-#include "sim/runtime/Runtime.h"
 
 namespace fnd {
 
@@ -16,14 +16,17 @@ std::vector<std::string_view> components(std::string_view path) {
     std::vector<std::string_view> out;
     std::size_t i = 0;
     while (i < path.size()) {
-        while (i < path.size() && path[i] == '/') ++i;
+        while (i < path.size() && path[i] == '/')
+            ++i;
         std::size_t j = i;
-        while (j < path.size() && path[j] != '/') ++j;
+        while (j < path.size() && path[j] != '/')
+            ++j;
         if (j > i) {
             std::string_view c = path.substr(i, j - i);
             if (c == "..") {
                 if (!out.empty()) out.pop_back();
-            } else if (c != ".") out.push_back(c);
+            } else if (c != ".")
+                out.push_back(c);
         }
         i = j;
     }
@@ -54,8 +57,7 @@ const std::filesystem::path& deviceRoot() {
 
 std::string normalizeDevicePath(std::string_view devicePath) {
     auto parts = components(devicePath);
-    if (parts.size() >= 2 && parts[0] == "private" && parts[1] == "var")
-        parts.erase(parts.begin());
+    if (parts.size() >= 2 && parts[0] == "private" && parts[1] == "var") parts.erase(parts.begin());
     std::string out;
     for (auto p : parts) {
         out += '/';
@@ -66,19 +68,18 @@ std::string normalizeDevicePath(std::string_view devicePath) {
 
 std::filesystem::path hostPath(std::string_view devicePath) {
     std::filesystem::path p = deviceRoot();
-    for (auto c : components(devicePath)) p /= std::string(c);
+    for (auto c : components(devicePath))
+        p /= std::string(c);
     return p;
 }
 
 bool prepareDeviceRoot(const std::filesystem::path& root) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    for (const char* dir :
-         {"private/var/mobile/Library/Preferences", "private/var/mobile/Media",
-          "private/var/mobile/Containers", "private/var/log", "Library/Application Support",
-          "Library/PreferenceBundles", "Library/PreferenceLoader/Preferences",
-          "Library/MobileSubstrate/DynamicLibraries",
-          "System/Library", "usr/bin", "tmp"}) {
+    for (const char* dir : {"private/var/mobile/Library/Preferences", "private/var/mobile/Media",
+                            "private/var/mobile/Containers", "private/var/log", "Library/Application Support",
+                            "Library/PreferenceBundles", "Library/PreferenceLoader/Preferences",
+                            "Library/MobileSubstrate/DynamicLibraries", "System/Library", "usr/bin", "tmp"}) {
         fs::create_directories(root / dir, ec);
         if (ec) return false;
     }

@@ -1,13 +1,13 @@
 #include "sim/foundation/Files.h"
 
+#include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/ProcessIdentity.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "sim/foundation/DevicePaths.h"
-#include "sim/foundation/ProcessIdentity.h"
 
 namespace fnd {
 
@@ -46,9 +46,8 @@ bool mayWrite(std::string_view devicePath) {
 std::optional<std::string> readFile(std::string_view devicePath, std::size_t maxBytes) {
     int fd = ::open(hostPath(devicePath).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
-    struct stat st{};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<std::size_t>(st.st_size) > maxBytes) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > maxBytes) {
         ::close(fd);
         return std::nullopt;
     }
@@ -112,7 +111,8 @@ bool isValidUtf8(std::string_view s) {
         } else if ((c & 0xF8) == 0xF0) {
             len = 4;
             cp = c & 0x07;
-        } else return false;
+        } else
+            return false;
         if (i + len > s.size()) return false;
         for (std::size_t k = 1; k < len; ++k) {
             auto cc = static_cast<unsigned char>(s[i + k]);

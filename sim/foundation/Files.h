@@ -20,8 +20,7 @@ namespace fnd {
 // swallow an arbitrarily large file.
 inline constexpr std::size_t kMaxReadBytes = 64u << 20;
 
-std::optional<std::string> readFile(std::string_view devicePath,
-                                    std::size_t maxBytes = kMaxReadBytes);
+std::optional<std::string> readFile(std::string_view devicePath, std::size_t maxBytes = kMaxReadBytes);
 bool writeFileAtomically(std::string_view devicePath, std::string_view bytes);
 // The same write on behalf of a system service (the photo library's own
 // files), which the calling app's sandbox does not limit.

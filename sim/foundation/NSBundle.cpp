@@ -1,9 +1,9 @@
 #include "sim/foundation/NSBundle.h"
 
-#include <mutex>
-
 #include "sim/foundation/Files.h"
 #include "sim/foundation/PropertyList.h"
+
+#include <mutex>
 
 namespace fnd {
 

@@ -5,9 +5,9 @@
 //   -pathForResource:ofType: (the device path, or "" when the file is missing)
 //   -bundleIdentifier (from its Info.plist's CFBundleIdentifier, or "")
 
-#include <string>
-
 #include "sim/runtime/Runtime.h"
+
+#include <string>
 
 namespace fnd {
 

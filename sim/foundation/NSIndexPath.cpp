@@ -26,7 +26,8 @@ unsigned long hash(IndexPathObject* self, rt::Sel) {
     return static_cast<unsigned long>(self->section) * 1000003u ^ static_cast<unsigned long>(self->item);
 }
 std::string description(IndexPathObject* self, rt::Sel) {
-    return "<NSIndexPath> {length = 2, path = " + std::to_string(self->section) + " - " + std::to_string(self->item) + "}";
+    return "<NSIndexPath> {length = 2, path = " + std::to_string(self->section) + " - " + std::to_string(self->item) +
+           "}";
 }
 } // namespace
 

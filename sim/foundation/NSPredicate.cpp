@@ -12,8 +12,10 @@ rt::Class* g_predicate = nullptr;
 rt::Class* g_sort = nullptr;
 
 std::string trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
     return std::string(s);
 }
 
@@ -29,7 +31,8 @@ rt::Ref<rt::Object> predicateWithFormat(rt::Id, rt::Sel, std::string format, std
     bool negated = false;
     std::size_t op = f.find("!=");
     std::size_t opLength = 2;
-    if (op != std::string::npos) negated = true;
+    if (op != std::string::npos)
+        negated = true;
     else if ((op = f.find("==")) == std::string::npos) {
         op = f.find('=');
         opLength = 1;
@@ -48,7 +51,8 @@ rt::Ref<rt::Object> predicateWithFormat(rt::Id, rt::Sel, std::string format, std
 
 std::string predicateFormat(PredicateObject* self, rt::Sel) {
     std::string quoted;
-    for (char c : self->argument) quoted += (c == '"' || c == '\\') ? std::string("\\") + c : std::string(1, c);
+    for (char c : self->argument)
+        quoted += (c == '"' || c == '\\') ? std::string("\\") + c : std::string(1, c);
     return self->key + (self->negated ? " != \"" : " == \"") + quoted + "\"";
 }
 
@@ -77,8 +81,7 @@ void registerPredicates() {
 
 rt::Ref<rt::Object> makePredicate(const std::string& format, const std::vector<std::string>& arguments) {
     registerPredicates();
-    return rt::sendClass<rt::Ref<rt::Object>>(g_predicate, "predicateWithFormat:argumentArray:"_sel, format,
-                                              arguments);
+    return rt::sendClass<rt::Ref<rt::Object>>(g_predicate, "predicateWithFormat:argumentArray:"_sel, format, arguments);
 }
 
 rt::Ref<rt::Object> makeSortDescriptor(const std::string& key, bool ascending) {
@@ -86,12 +89,8 @@ rt::Ref<rt::Object> makeSortDescriptor(const std::string& key, bool ascending) {
     return rt::sendClass<rt::Ref<rt::Object>>(g_sort, "sortDescriptorWithKey:ascending:"_sel, key, ascending);
 }
 
-const PredicateObject* predicateOf(rt::Id obj) {
-    return rt::objectAs<PredicateObject>(obj, g_predicate);
-}
+const PredicateObject* predicateOf(rt::Id obj) { return rt::objectAs<PredicateObject>(obj, g_predicate); }
 
-const SortDescriptorObject* sortDescriptorOf(rt::Id obj) {
-    return rt::objectAs<SortDescriptorObject>(obj, g_sort);
-}
+const SortDescriptorObject* sortDescriptorOf(rt::Id obj) { return rt::objectAs<SortDescriptorObject>(obj, g_sort); }
 
 } // namespace fnd

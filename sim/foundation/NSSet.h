@@ -4,10 +4,10 @@
 //
 //   -count, -containsObject: (NSString), -allObjects (sorted)
 
+#include "sim/runtime/Runtime.h"
+
 #include <set>
 #include <string>
-
-#include "sim/runtime/Runtime.h"
 
 namespace fnd {
 

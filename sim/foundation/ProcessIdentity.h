@@ -21,8 +21,6 @@ const ProcessIdentity& processIdentity();
 void setProcessIdentity(ProcessIdentity identity);
 
 // NSBundle.mainBundle.bundleIdentifier.
-inline const std::optional<std::string>& mainBundleIdentifier() {
-    return processIdentity().bundleIdentifier;
-}
+inline const std::optional<std::string>& mainBundleIdentifier() { return processIdentity().bundleIdentifier; }
 
 } // namespace fnd

@@ -1,14 +1,14 @@
 #include "sim/foundation/PropertyList.h"
 
+#include "sim/foundation/BinaryPlistShape.h"
+#include "sim/foundation/Files.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <plist/plist.h>
-
-#include "sim/foundation/BinaryPlistShape.h"
-#include "sim/foundation/Files.h"
 
 namespace fnd {
 
@@ -26,7 +26,8 @@ bool nulReferenceAt(std::string_view s, std::size_t i) {
     std::size_t j = i + 2;
     if (j < s.size() && (s[j] == 'x' || s[j] == 'X')) ++j;
     std::size_t zeros = j;
-    while (j < s.size() && s[j] == '0') ++j;
+    while (j < s.size() && s[j] == '0')
+        ++j;
     return j > zeros && j < s.size() && s[j] == ';';
 }
 
@@ -48,8 +49,10 @@ bool xmlSafeToParse(std::string_view s) {
         if (!container) continue;
         std::size_t end = s.find('>', i);
         bool selfClosing = end != std::string_view::npos && end > 0 && s[end - 1] == '/';
-        if (closing) --depth;
-        else if (!selfClosing && ++depth > kMaxPlistDepth + 1) return false;
+        if (closing)
+            --depth;
+        else if (!selfClosing && ++depth > kMaxPlistDepth + 1)
+            return false;
     }
     return true;
 }
@@ -164,7 +167,8 @@ plist_t fromValue(const Value& v, int depth) {
         plist_t a = plist_new_array();
         for (const Value& item : *v.array()) {
             plist_t n = fromValue(item, depth + 1);
-            if (n) plist_array_append_item(a, n);
+            if (n)
+                plist_array_append_item(a, n);
             else if (!item.isNone()) { // too deep: refuse the whole value
                 plist_free(a);
                 return nullptr;
@@ -176,7 +180,8 @@ plist_t fromValue(const Value& v, int depth) {
         plist_t d = plist_new_dict();
         for (const auto& [key, item] : *v.dictionary()) {
             plist_t n = fromValue(item, depth + 1);
-            if (n) plist_dict_set_item(d, key.c_str(), n);
+            if (n)
+                plist_dict_set_item(d, key.c_str(), n);
             else if (!item.isNone()) {
                 plist_free(d);
                 return nullptr;
@@ -193,11 +198,12 @@ plist_t fromValue(const Value& v, int depth) {
 std::optional<Value> parsePlist(std::string_view bytes) {
     if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max()) return std::nullopt;
     bool binary = plist_is_binary(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    if (binary ? !binaryPlistSafeToParse(bytes, kMaxPlistDepth) : !xmlSafeToParse(bytes))
-        return std::nullopt;
+    if (binary ? !binaryPlistSafeToParse(bytes, kMaxPlistDepth) : !xmlSafeToParse(bytes)) return std::nullopt;
     plist_t root = nullptr;
-    if (binary) plist_from_bin(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
-    else plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
+    if (binary)
+        plist_from_bin(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
+    else
+        plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     if (!root) return std::nullopt;
     PlistPtr owner(root);
     Value out;

@@ -6,11 +6,11 @@
 // none; nothing is ever half-applied. Writers produce the platform's XML form
 // (files) or its binary form (message frames).
 
+#include "sim/foundation/Value.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "sim/foundation/Value.h"
 
 namespace fnd {
 

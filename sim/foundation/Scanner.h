@@ -11,7 +11,8 @@ namespace fnd {
 
 class Scanner {
 public:
-    explicit Scanner(std::string text) : m_text(std::move(text)) {}
+    explicit Scanner(std::string text)
+        : m_text(std::move(text)) {}
 
     // scanFloat: a decimal float with optional sign, fraction and exponent
     // ("-1.5e3", ".5", "2."). On failure nothing is consumed.

@@ -1,10 +1,10 @@
 #include "sim/foundation/Spawn.h"
 
+#include "sim/foundation/DevicePaths.h"
+
 #include <limits.h>
 #include <spawn.h>
 #include <unistd.h>
-
-#include "sim/foundation/DevicePaths.h"
 
 extern char** environ;
 
@@ -13,7 +13,8 @@ namespace fnd {
 int posixSpawn(pid_t* pid, const std::string& devicePath, const std::vector<std::string>& argv) {
     std::string host = hostPath(devicePath).string();
     std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     pid_t child = 0;
     int rc = ::posix_spawn(&child, host.c_str(), nullptr, nullptr, args.data(), environ);

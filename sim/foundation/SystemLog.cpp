@@ -1,10 +1,10 @@
 #include "sim/foundation/SystemLog.h"
 
-#include <cstdio>
-#include <mutex>
-
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/ProcessIdentity.h"
+
+#include <cstdio>
+#include <mutex>
 
 namespace fnd {
 
@@ -14,8 +14,8 @@ LogSink g_sink;
 
 void defaultSink(LogLevel level, const std::string& message) {
     const auto& bundle = processIdentity().bundleIdentifier;
-    std::string line = "[" + (bundle ? *bundle : std::string("-")) + "] <" +
-                       std::to_string(static_cast<int>(level)) + "> " + message + "\n";
+    std::string line = "[" + (bundle ? *bundle : std::string("-")) + "] <" + std::to_string(static_cast<int>(level)) +
+                       "> " + message + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     if (!hasDeviceRoot()) return;
     // Appends are small single writes, so lines from several processes do not interleave.
@@ -32,8 +32,10 @@ void systemLog(LogLevel level, std::string_view message) {
         std::lock_guard guard(g_lock);
         sink = g_sink;
     }
-    if (sink) sink(level, std::string(message));
-    else defaultSink(level, std::string(message));
+    if (sink)
+        sink(level, std::string(message));
+    else
+        defaultSink(level, std::string(message));
 }
 
 LogSink setLogSink(LogSink sink) {
@@ -42,8 +44,8 @@ LogSink setLogSink(LogSink sink) {
     return sink;
 }
 
-std::string colouredLogLine(std::string_view tag, std::string_view file, int line,
-                            std::string_view level, std::string_view message) {
+std::string colouredLogLine(std::string_view tag, std::string_view file, int line, std::string_view level,
+                            std::string_view message) {
     std::string out;
     out += "\x1b[1;36m[";
     out += tag;

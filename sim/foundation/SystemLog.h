@@ -19,7 +19,7 @@ LogSink setLogSink(LogSink sink);
 
 // The coloured diagnostic line: "\e[1;36m[TAG] \e[m\e[0;36mFILE:LINE\e[m
 // \e[0;30;46mLEVEL:\e[m MESSAGE", \e being the escape character.
-std::string colouredLogLine(std::string_view tag, std::string_view file, int line,
-                            std::string_view level, std::string_view message);
+std::string colouredLogLine(std::string_view tag, std::string_view file, int line, std::string_view level,
+                            std::string_view message);
 
 } // namespace fnd

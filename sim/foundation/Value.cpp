@@ -22,9 +22,11 @@ std::int32_t realToInt(double d) {
 // optional sign with zeros; trailing characters are ignored.
 bool stringBoolValue(const std::string& s) {
     std::size_t i = 0;
-    while (i < s.size() && isSpace(s[i])) ++i;
+    while (i < s.size() && isSpace(s[i]))
+        ++i;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    while (i < s.size() && s[i] == '0') ++i;
+    while (i < s.size() && s[i] == '0')
+        ++i;
     if (i >= s.size()) return false;
     char c = s[i];
     return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
@@ -34,12 +36,14 @@ bool stringBoolValue(const std::string& s) {
 // follow the sign); INT_MAX or INT_MIN on overflow; 0 when no digits.
 std::int32_t stringIntValue(const std::string& s) {
     std::size_t i = 0;
-    while (i < s.size() && isSpace(s[i])) ++i;
+    while (i < s.size() && isSpace(s[i]))
+        ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
         negative = s[i] == '-';
         ++i;
-        while (i < s.size() && isSpace(s[i])) ++i;
+        while (i < s.size() && isSpace(s[i]))
+            ++i;
     }
     std::int64_t value = 0;
     bool overflow = false;

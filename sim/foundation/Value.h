@@ -8,13 +8,13 @@
 // as itself, a string by NSString's rules, and anything else (date, data,
 // array, dictionary, none) has no reading and gives off or 0.
 
+#include "sim/runtime/Encoding.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
 #include <variant>
 #include <vector>
-
-#include "sim/runtime/Encoding.h"
 
 namespace fnd {
 
@@ -34,17 +34,25 @@ public:
     enum class Kind { None, String, Integer, Real, Boolean, Date, Data, Array, Dictionary };
 
     Value() = default;
-    Value(std::string s) : m_v(std::move(s)) {}
-    Value(const char* s) : m_v(std::string(s)) {}
-    Value(bool b) : m_v(b) {}
+    Value(std::string s)
+        : m_v(std::move(s)) {}
+    Value(const char* s)
+        : m_v(std::string(s)) {}
+    Value(bool b)
+        : m_v(b) {}
     template <class T>
-        requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char>)
-    Value(T i) : m_v(static_cast<std::int64_t>(i)) {}
-    Value(double d) : m_v(d) {}
-    Value(Date d) : m_v(d) {}
-    Value(Data d) : m_v(std::move(d)) {}
-    Value(Array a) : m_v(std::move(a)) {}
-    Value(Dictionary d) : m_v(std::move(d)) {}
+    requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char>) Value(T i)
+        : m_v(static_cast<std::int64_t>(i)) {}
+    Value(double d)
+        : m_v(d) {}
+    Value(Date d)
+        : m_v(d) {}
+    Value(Data d)
+        : m_v(std::move(d)) {}
+    Value(Array a)
+        : m_v(std::move(a)) {}
+    Value(Dictionary d)
+        : m_v(std::move(d)) {}
 
     Kind kind() const { return static_cast<Kind>(m_v.index()); }
     bool isNone() const { return kind() == Kind::None; }
@@ -71,9 +79,7 @@ public:
     bool operator==(const Value& o) const { return m_v == o.m_v; }
 
 private:
-    std::variant<std::monostate, std::string, std::int64_t, double, bool, Date, Data, Array,
-                 Dictionary>
-        m_v;
+    std::variant<std::monostate, std::string, std::int64_t, double, bool, Date, Data, Array, Dictionary> m_v;
 };
 
 // NSString's readings, usable on plain text.

@@ -2,9 +2,9 @@
 // CoreGraphics' value types, in points, with their runtime encodings so that
 // methods may take and answer them.
 
-#include <string>
-
 #include "sim/runtime/Encoding.h"
+
+#include <string>
 
 namespace gfx {
 

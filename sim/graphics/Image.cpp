@@ -1,15 +1,15 @@
 #include "sim/graphics/Image.h"
 
+#include "sim/foundation/Files.h"
+
 #include <algorithm>
 #include <cairo.h>
 #include <cmath>
-#include <cstdlib>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <jpeglib.h>
-
-#include "sim/foundation/Files.h"
 
 namespace gfx {
 
@@ -65,9 +65,7 @@ struct JpegError {
     std::jmp_buf jump;
 };
 
-[[noreturn]] void jpegErrorExit(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
-}
+[[noreturn]] void jpegErrorExit(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1); }
 void jpegSilence(j_common_ptr, int) {}
 void jpegNoMessage(j_common_ptr) {}
 
@@ -113,8 +111,8 @@ bool decodeJpegInto(const std::vector<std::uint8_t>& bytes, cairo_surface_t** ou
         jpeg_read_scanlines(&info, rows, 1);
         auto* px = reinterpret_cast<std::uint32_t*>(base + static_cast<std::ptrdiff_t>(y) * stride);
         for (int x = 0; x < w; ++x)
-            px[x] = 0xFF000000u | (std::uint32_t{row[3 * x]} << 16) | (std::uint32_t{row[3 * x + 1]} << 8) |
-                    row[3 * x + 2];
+            px[x] =
+                0xFF000000u | (std::uint32_t{row[3 * x]} << 16) | (std::uint32_t{row[3 * x + 1]} << 8) | row[3 * x + 2];
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
@@ -154,7 +152,8 @@ bool encodeJpeg(cairo_surface_t* s, int quality, std::string* out) {
     jpeg_set_quality(&info, quality, TRUE);
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
-        auto* px = reinterpret_cast<const std::uint32_t*>(base + static_cast<std::ptrdiff_t>(info.next_scanline) * stride);
+        auto* px =
+            reinterpret_cast<const std::uint32_t*>(base + static_cast<std::ptrdiff_t>(info.next_scanline) * stride);
         for (int x = 0; x < w; ++x) {
             // Un-premultiply over black: JPEG has no alpha.
             row[3 * x] = static_cast<unsigned char>(px[x] >> 16);
@@ -173,7 +172,8 @@ bool encodeJpeg(cairo_surface_t* s, int quality, std::string* out) {
 
 } // namespace
 
-Image::Image(cairo_surface_t* s) : m_surface(s, cairo_surface_destroy) {}
+Image::Image(cairo_surface_t* s)
+    : m_surface(s, cairo_surface_destroy) {}
 
 std::optional<Image> Image::blank(int width, int height) {
     if (!sane(width, height)) return std::nullopt;

@@ -1,5 +1,7 @@
 #include "sim/ipc/DeviceSocket.h"
 
+#include "sim/foundation/DevicePaths.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -7,8 +9,6 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-
-#include "sim/foundation/DevicePaths.h"
 
 namespace ipc {
 
@@ -67,7 +67,8 @@ void DeviceSocket::onReadable() {
     ssize_t n = ::recv(m_fd, buf, sizeof buf, MSG_DONTWAIT);
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
     bool ok = n > 0 && m_reader.append(std::string_view(buf, static_cast<std::size_t>(n)));
-    while (auto frame = m_reader.next()) m_onFrame(std::move(*frame));
+    while (auto frame = m_reader.next())
+        m_onFrame(std::move(*frame));
     if (!ok) {
         m_loop->removeWatch(m_watch);
         m_watch = 0;
@@ -80,8 +81,7 @@ std::optional<fnd::Dictionary> DeviceSocket::readFrame(dsp::Duration timeout) {
     for (;;) {
         if (auto f = m_reader.next()) return f;
         if (m_reader.failed()) return std::nullopt;
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return std::nullopt;
         pollfd p{m_fd, POLLIN, 0};
         int r = ::poll(&p, 1, static_cast<int>(left.count()));
@@ -89,13 +89,11 @@ std::optional<fnd::Dictionary> DeviceSocket::readFrame(dsp::Duration timeout) {
         if (r <= 0) return std::nullopt;
         char buf[65536];
         ssize_t n = ::recv(m_fd, buf, sizeof buf, 0);
-        if (n <= 0 || !m_reader.append(std::string_view(buf, static_cast<std::size_t>(n))))
-            return m_reader.next();
+        if (n <= 0 || !m_reader.append(std::string_view(buf, static_cast<std::size_t>(n)))) return m_reader.next();
     }
 }
 
-std::optional<fnd::Dictionary> DeviceSocket::request(const fnd::Dictionary& op,
-                                                     dsp::Duration timeout) {
+std::optional<fnd::Dictionary> DeviceSocket::request(const fnd::Dictionary& op, dsp::Duration timeout) {
     if (!send(op)) return std::nullopt;
     auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {

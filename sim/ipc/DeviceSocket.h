@@ -3,13 +3,13 @@
 // that sends frames (from any thread, each frame written whole under a lock)
 // and reads them on a run loop.
 
+#include "sim/dispatch/RunLoop.h"
+#include "sim/ipc/Frame.h"
+
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
-
-#include "sim/dispatch/RunLoop.h"
-#include "sim/ipc/Frame.h"
 
 namespace ipc {
 
@@ -27,8 +27,7 @@ public:
     bool send(const fnd::Dictionary& op);
     // Reads on `loop`: every frame goes to onFrame; the end of the stream or
     // a malformed one to onClose, once.
-    void attach(dsp::RunLoop& loop, std::function<void(fnd::Dictionary)> onFrame,
-                std::function<void()> onClose);
+    void attach(dsp::RunLoop& loop, std::function<void(fnd::Dictionary)> onFrame, std::function<void()> onClose);
     // For command-line requests: sends `op` and waits for the first frame
     // whose "op" is "reply", up to `timeout`.
     std::optional<fnd::Dictionary> request(const fnd::Dictionary& op, dsp::Duration timeout);
@@ -37,7 +36,8 @@ public:
     int fd() const { return m_fd; }
 
 private:
-    explicit DeviceSocket(int fd) : m_fd(fd) {}
+    explicit DeviceSocket(int fd)
+        : m_fd(fd) {}
     void onReadable();
     int m_fd;
     std::mutex m_writeLock;

@@ -24,17 +24,16 @@ dsp::RunLoop& Endpoint::mainLoop() const {
     return *loop;
 }
 
-int Endpoint::addObserver(const std::string& name, Suspension behavior,
-                          NotificationCallback callback) {
+int Endpoint::addObserver(const std::string& name, Suspension behavior, NotificationCallback callback) {
     int token;
     {
         std::lock_guard guard(m_lock);
         token = m_nextToken++;
-        m_observers.emplace(token, Observer{name, behavior,
-                                            std::make_shared<NotificationCallback>(std::move(callback))});
+        m_observers.emplace(token,
+                            Observer{name, behavior, std::make_shared<NotificationCallback>(std::move(callback))});
     }
-    m_uplink(Dictionary{{"op", Value("observe")}, {"name", Value(name)},
-                        {"behavior", Value(suspensionName(behavior))}});
+    m_uplink(
+        Dictionary{{"op", Value("observe")}, {"name", Value(name)}, {"behavior", Value(suspensionName(behavior))}});
     return token;
 }
 
@@ -47,7 +46,8 @@ void Endpoint::removeObserver(int token) {
         removed = std::move(it->second);
         m_observers.erase(it);
     }
-    m_uplink(Dictionary{{"op", Value("unobserve")}, {"name", Value(removed->name)},
+    m_uplink(Dictionary{{"op", Value("unobserve")},
+                        {"name", Value(removed->name)},
                         {"behavior", Value(suspensionName(removed->behavior))}});
 }
 
@@ -65,14 +65,13 @@ bool Endpoint::isServing(const std::string& center) const {
     return m_serving.count(center) != 0;
 }
 
-void Endpoint::registerHandler(const std::string& center, const std::string& message,
-                               rt::Ref<rt::Object> target, rt::Sel selector) {
+void Endpoint::registerHandler(const std::string& center, const std::string& message, rt::Ref<rt::Object> target,
+                               rt::Sel selector) {
     std::lock_guard guard(m_lock);
     m_handlers[{center, message}] = Handler{std::move(target), selector};
 }
 
-void Endpoint::sendMessage(const std::string& center, const std::string& message,
-                           Dictionary userInfo) {
+void Endpoint::sendMessage(const std::string& center, const std::string& message, Dictionary userInfo) {
     m_uplink(Dictionary{{"op", Value("send")},
                         {"center", Value(center)},
                         {"message", Value(message)},
@@ -128,7 +127,8 @@ void Endpoint::dispatchNotification(const std::string& name, const std::string& 
             if (matches) due.push_back(o.callback);
         }
     }
-    for (const auto& cb : due) (*cb)(name);
+    for (const auto& cb : due)
+        (*cb)(name);
 }
 
 void Endpoint::dispatchMessage(const Dictionary& op) {

@@ -10,6 +10,11 @@
 // thread, never re-entrantly from the transport. Calls that send (post,
 // sendMessage, observe) may come from any thread.
 
+#include "sim/dispatch/RunLoop.h"
+#include "sim/foundation/Value.h"
+#include "sim/ipc/Hub.h"
+#include "sim/ipc/PeerIdentity.h"
+
 #include <functional>
 #include <map>
 #include <memory>
@@ -18,11 +23,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-#include "sim/dispatch/RunLoop.h"
-#include "sim/foundation/Value.h"
-#include "sim/ipc/Hub.h"
-#include "sim/ipc/PeerIdentity.h"
 
 namespace ipc {
 
@@ -50,10 +50,9 @@ public:
     bool isServing(const std::string& center) const;
     // The handler is sent `selector` with the message name and the user info
     // ("v@:@@"), on the main thread.
-    void registerHandler(const std::string& center, const std::string& message,
-                         rt::Ref<rt::Object> target, rt::Sel selector);
-    void sendMessage(const std::string& center, const std::string& message,
-                     fnd::Dictionary userInfo);
+    void registerHandler(const std::string& center, const std::string& message, rt::Ref<rt::Object> target,
+                         rt::Sel selector);
+    void sendMessage(const std::string& center, const std::string& message, fnd::Dictionary userInfo);
     // Inside a message handler: who sent the message, as the device stamped it.
     const std::optional<PeerIdentity>& currentSender() const { return m_currentSender; }
 

@@ -10,7 +10,8 @@ std::optional<std::string> encodeFrame(const fnd::Dictionary& op) {
     std::string frame;
     frame.reserve(4 + body->size());
     auto n = static_cast<uint32_t>(body->size());
-    for (int shift = 24; shift >= 0; shift -= 8) frame += static_cast<char>((n >> shift) & 0xFF);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        frame += static_cast<char>((n >> shift) & 0xFF);
     frame += *body;
     return frame;
 }
@@ -27,7 +28,8 @@ void FrameReader::parse() {
         std::size_t avail = m_buffer.size() - m_offset;
         if (avail < 4) break;
         uint32_t n = 0;
-        for (int i = 0; i < 4; ++i) n = (n << 8) | static_cast<unsigned char>(m_buffer[m_offset + i]);
+        for (int i = 0; i < 4; ++i)
+            n = (n << 8) | static_cast<unsigned char>(m_buffer[m_offset + i]);
         if (n == 0 || n > kMaxFrameBytes) {
             m_failed = true;
             return;

@@ -6,13 +6,13 @@
 // read, and a frame that is too large, not a property list, or not a
 // dictionary makes the reader fail for good, so that the connection is dropped.
 
+#include "sim/foundation/Value.h"
+
 #include <cstddef>
 #include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "sim/foundation/Value.h"
 
 namespace ipc {
 

@@ -22,8 +22,7 @@ const char* suspensionName(Suspension s) {
 }
 
 std::optional<Suspension> suspensionFromName(const std::string& s) {
-    for (Suspension x : {Suspension::Drop, Suspension::Coalesce, Suspension::Hold,
-                         Suspension::DeliverImmediately})
+    for (Suspension x : {Suspension::Drop, Suspension::Coalesce, Suspension::Hold, Suspension::DeliverImmediately})
         if (s == suspensionName(x)) return x;
     return std::nullopt;
 }
@@ -66,8 +65,10 @@ bool Hub::handle(PeerId from, const Dictionary& op) {
         auto s = behavior ? suspensionFromName(*behavior) : std::nullopt;
         if (!name || !s) return false;
         auto& counts = sender.observing[*name];
-        if (*kind == "observe") ++counts[*s];
-        else if (counts[*s] > 0 && --counts[*s] == 0) counts.erase(*s);
+        if (*kind == "observe")
+            ++counts[*s];
+        else if (counts[*s] > 0 && --counts[*s] == 0)
+            counts.erase(*s);
         if (counts.empty()) sender.observing.erase(*name);
         return true;
     }
@@ -78,8 +79,7 @@ bool Hub::handle(PeerId from, const Dictionary& op) {
         auto owner = m_centres.find(*center);
         bool ok = allowed && (owner == m_centres.end() || owner->second == from);
         if (ok) m_centres[*center] = from;
-        sender.sink(Dictionary{{"op", Value("registered")}, {"center", Value(*center)},
-                               {"ok", Value(ok)}});
+        sender.sink(Dictionary{{"op", Value("registered")}, {"center", Value(*center)}, {"ok", Value(ok)}});
         return true;
     }
     if (*kind == "send") {
@@ -133,8 +133,10 @@ void Hub::setSuspended(PeerId peer, bool suspended) {
     if (p.suspended == suspended) return;
     p.suspended = suspended;
     if (suspended) return;
-    for (const auto& name : p.owedHeld) deliverLocked(p, name, "hold");
-    for (const auto& name : p.owedCoalesced) deliverLocked(p, name, "coalesce");
+    for (const auto& name : p.owedHeld)
+        deliverLocked(p, name, "hold");
+    for (const auto& name : p.owedCoalesced)
+        deliverLocked(p, name, "coalesce");
     p.owedHeld.clear();
     p.owedCoalesced.clear();
 }
@@ -169,7 +171,8 @@ std::optional<Hub::PeerId> Hub::peerWithPid(pid_t pid) const {
 std::vector<std::string> Hub::centres() const {
     std::lock_guard guard(m_lock);
     std::vector<std::string> out;
-    for (const auto& [name, owner] : m_centres) out.push_back(name);
+    for (const auto& [name, owner] : m_centres)
+        out.push_back(name);
     return out;
 }
 
@@ -184,7 +187,8 @@ std::vector<std::string> Hub::observedNames(PeerId peer) const {
     std::vector<std::string> out;
     auto it = m_peers.find(peer);
     if (it == m_peers.end()) return out;
-    for (const auto& [name, behaviour] : it->second.observing) out.push_back(name);
+    for (const auto& [name, behaviour] : it->second.observing)
+        out.push_back(name);
     return out;
 }
 

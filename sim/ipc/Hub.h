@@ -24,6 +24,9 @@
 // locked inside and may be called from any thread; sinks are called with the
 // lock held and must only queue what they are given.
 
+#include "sim/foundation/Value.h"
+#include "sim/ipc/PeerIdentity.h"
+
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -32,9 +35,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-#include "sim/foundation/Value.h"
-#include "sim/ipc/PeerIdentity.h"
 
 namespace ipc {
 

@@ -3,10 +3,10 @@
 // directly, so a test can play one process (or several, sharing the test's
 // main loop) with the device's exact semantics and no sockets.
 
-#include <memory>
-
 #include "sim/ipc/Endpoint.h"
 #include "sim/ipc/Hub.h"
+
+#include <memory>
 
 namespace ipc {
 

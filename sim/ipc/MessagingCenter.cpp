@@ -31,8 +31,7 @@ rt::Ref<MessagingCenter> MessagingCenter::centerNamed(const std::string& name) {
 
 void MessagingCenter::runServerOnCurrentThread() { endpoint().runServer(m_name); }
 
-void MessagingCenter::registerForMessageName(const std::string& message,
-                                             rt::Ref<rt::Object> target, rt::Sel selector) {
+void MessagingCenter::registerForMessageName(const std::string& message, rt::Ref<rt::Object> target, rt::Sel selector) {
     endpoint().registerHandler(m_name, message, std::move(target), selector);
 }
 

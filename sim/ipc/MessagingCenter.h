@@ -9,10 +9,10 @@
 // info ("v@:@@") on the server's main thread, one message at a time, in the
 // order the device received them.
 
-#include <string>
-
 #include "sim/foundation/Value.h"
 #include "sim/runtime/Runtime.h"
+
+#include <string>
 
 namespace ipc {
 
@@ -23,8 +23,7 @@ public:
 
     const std::string& name() const { return m_name; }
     void runServerOnCurrentThread();
-    void registerForMessageName(const std::string& message, rt::Ref<rt::Object> target,
-                                rt::Sel selector);
+    void registerForMessageName(const std::string& message, rt::Ref<rt::Object> target, rt::Sel selector);
     // sendMessageName:userInfo: — the user info must hold property-list values only.
     void sendMessageName(const std::string& message, fnd::Dictionary userInfo);
     // Whether the bootstrap step was applied.

@@ -18,8 +18,8 @@ CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter() {
 }
 
 void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer,
-                                     CFNotificationCallback callback, CFStringRef name,
-                                     const void*, CFNotificationSuspensionBehavior behavior) {
+                                     CFNotificationCallback callback, CFStringRef name, const void*,
+                                     CFNotificationSuspensionBehavior behavior) {
     if (!center || !callback || !name) return;
     auto suspension = static_cast<ipc::Suspension>(behavior);
     endpoint().addObserver(name, suspension, [center, observer, callback](const std::string& n) {
@@ -27,8 +27,8 @@ void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void*
     });
 }
 
-void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFStringRef name,
-                                          const void* object, CFDictionaryRef userInfo, bool) {
+void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFStringRef name, const void* object,
+                                          CFDictionaryRef userInfo, bool) {
     // The Darwin centre has no payload: a post with one is a programming error
     // on the phone too (CF logs and drops it).
     if (!center || !name || object || userInfo) return;

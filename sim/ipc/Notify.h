@@ -3,17 +3,16 @@
 // and libnotify: a name and nothing else, delivered to every observer in every
 // process, on the observer's main thread, once per post.
 
-#include <string>
-
 #include "sim/ipc/Hub.h"
+
+#include <string>
 
 struct __CFNotificationCenter;
 using CFNotificationCenterRef = __CFNotificationCenter*;
 using CFStringRef = const char*;
 using CFDictionaryRef = const void*;
-using CFNotificationCallback = void (*)(CFNotificationCenterRef center, void* observer,
-                                        CFStringRef name, const void* object,
-                                        CFDictionaryRef userInfo);
+using CFNotificationCallback = void (*)(CFNotificationCenterRef center, void* observer, CFStringRef name,
+                                        const void* object, CFDictionaryRef userInfo);
 
 enum CFNotificationSuspensionBehavior {
     CFNotificationSuspensionBehaviorDrop = 1,
@@ -25,12 +24,10 @@ enum CFNotificationSuspensionBehavior {
 CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter();
 // The object is ignored, as the Darwin centre ignores it.
 void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer,
-                                     CFNotificationCallback callback, CFStringRef name,
-                                     const void* object,
+                                     CFNotificationCallback callback, CFStringRef name, const void* object,
                                      CFNotificationSuspensionBehavior suspensionBehavior);
 // The Darwin centre carries no object and no user info: both must be null.
-void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFStringRef name,
-                                          const void* object, CFDictionaryRef userInfo,
-                                          bool deliverImmediately);
+void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFStringRef name, const void* object,
+                                          CFDictionaryRef userInfo, bool deliverImmediately);
 // libnotify: 0 on success.
 int notify_post(const char* name);

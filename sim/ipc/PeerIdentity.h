@@ -3,11 +3,11 @@
 // the pid, the bundle identifier and the sandbox come from its own records,
 // never from what the process says about itself.
 
+#include "sim/foundation/Value.h"
+
 #include <optional>
 #include <string>
 #include <sys/types.h>
-
-#include "sim/foundation/Value.h"
 
 namespace ipc {
 

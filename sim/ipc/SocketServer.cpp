@@ -9,8 +9,8 @@
 
 namespace ipc {
 
-SocketServer::SocketServer(dsp::RunLoop& loop, std::string path, Hub& hub,
-                           IdentityResolver resolver, ControlHandler control)
+SocketServer::SocketServer(dsp::RunLoop& loop, std::string path, Hub& hub, IdentityResolver resolver,
+                           ControlHandler control)
     : m_loop(loop)
     , m_path(std::move(path))
     , m_hub(hub)
@@ -18,7 +18,8 @@ SocketServer::SocketServer(dsp::RunLoop& loop, std::string path, Hub& hub,
     , m_control(std::move(control)) {}
 
 SocketServer::~SocketServer() {
-    while (!m_connections.empty()) drop(m_connections.begin()->first);
+    while (!m_connections.empty())
+        drop(m_connections.begin()->first);
     if (m_listenWatch) m_loop.removeWatch(m_listenWatch);
     if (m_listenFd >= 0) {
         ::close(m_listenFd);
@@ -34,8 +35,7 @@ bool SocketServer::listen() {
     addr.sun_family = AF_UNIX;
     std::memcpy(addr.sun_path, m_path.c_str(), m_path.size() + 1);
     ::unlink(m_path.c_str()); // a socket left by a daemon that died
-    if (::bind(m_listenFd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(m_listenFd, 64) != 0) {
+    if (::bind(m_listenFd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(m_listenFd, 64) != 0) {
         ::close(m_listenFd);
         m_listenFd = -1;
         return false;
@@ -108,7 +108,8 @@ void SocketServer::handleFrame(ConnectionId id, const fnd::Dictionary& op) {
     Hub::PeerId peer = m_peers.at(id);
     static const std::set<std::string> kHubOps{"observe", "unobserve", "post", "register", "send"};
     bool ok;
-    if (kind && kHubOps.count(*kind)) ok = m_hub.handle(peer, op);
+    if (kind && kHubOps.count(*kind))
+        ok = m_hub.handle(peer, op);
     else {
         auto identity = m_hub.identity(peer);
         ok = kind && identity && m_control(id, *identity, op);

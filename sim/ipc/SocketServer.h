@@ -11,15 +11,15 @@
 // buffer for it grows past a limit is dropped; the others carry on.
 // Parsed frames are handled after the read returns, never re-entrantly.
 
+#include "sim/dispatch/RunLoop.h"
+#include "sim/ipc/Frame.h"
+#include "sim/ipc/Hub.h"
+
 #include <functional>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
-
-#include "sim/dispatch/RunLoop.h"
-#include "sim/ipc/Frame.h"
-#include "sim/ipc/Hub.h"
 
 namespace ipc {
 
@@ -28,11 +28,9 @@ public:
     using ConnectionId = Hub::PeerId;
     using IdentityResolver = std::function<PeerIdentity(pid_t pid, const fnd::Dictionary& hello)>;
     // Returns false for an operation it does not know: the connection is dropped.
-    using ControlHandler =
-        std::function<bool(ConnectionId, const PeerIdentity&, const fnd::Dictionary& op)>;
+    using ControlHandler = std::function<bool(ConnectionId, const PeerIdentity&, const fnd::Dictionary& op)>;
 
-    SocketServer(dsp::RunLoop& loop, std::string path, Hub& hub, IdentityResolver resolver,
-                 ControlHandler control);
+    SocketServer(dsp::RunLoop& loop, std::string path, Hub& hub, IdentityResolver resolver, ControlHandler control);
     ~SocketServer();
     SocketServer(const SocketServer&) = delete;
     SocketServer& operator=(const SocketServer&) = delete;

@@ -2,8 +2,7 @@
 
 namespace ipc {
 
-std::unique_ptr<SocketTransport> SocketTransport::connect(const std::string& path,
-                                                          dsp::RunLoop& loop,
+std::unique_ptr<SocketTransport> SocketTransport::connect(const std::string& path, dsp::RunLoop& loop,
                                                           fnd::Dictionary hello) {
     auto socket = DeviceSocket::connect(path);
     if (!socket) return nullptr;

@@ -4,11 +4,11 @@
 // loop of an app process); the endpoint then dispatches each delivery on its
 // next turn.
 
-#include <functional>
-#include <memory>
-
 #include "sim/ipc/DeviceSocket.h"
 #include "sim/ipc/Endpoint.h"
+
+#include <functional>
+#include <memory>
 
 namespace ipc {
 

@@ -1,5 +1,12 @@
 #include "sim/lumisim/Commands.h"
 
+#include "sim/deviced/Daemon.h"
+#include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/Files.h"
+#include "sim/foundation/PropertyList.h"
+#include "sim/foundation/Spawn.h"
+#include "sim/ipc/DeviceSocket.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -12,13 +19,6 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-#include "sim/deviced/Daemon.h"
-#include "sim/foundation/DevicePaths.h"
-#include "sim/foundation/Files.h"
-#include "sim/foundation/PropertyList.h"
-#include "sim/foundation/Spawn.h"
-#include "sim/ipc/DeviceSocket.h"
 
 namespace lumisim {
 
@@ -103,7 +103,8 @@ int boot(const Parsed& p) {
         if (p.options.count("--passcode")) args.insert(args.end(), {"--passcode", p.options.at("--passcode")});
         if (p.options.count("--touch-id")) args.push_back("--touch-id");
         std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
+        for (auto& a : args)
+            argv.push_back(a.data());
         argv.push_back(nullptr);
         ::execv(deviced.c_str(), argv.data());
         ::_exit(127);
@@ -147,8 +148,7 @@ int appCommand(const char* op, const Parsed& p) {
     auto s = connectOrFail(p);
     auto r = requestOrFail(*s, {{"op", Value(op)}, {"bundle", Value(p.positional[0])}});
     const int64_t* pid = fnd::valueForKey(r, "pid").integer();
-    std::printf("%s %s%s\n", op, p.positional[0].c_str(),
-                pid ? (" (pid " + std::to_string(*pid) + ")").c_str() : "");
+    std::printf("%s %s%s\n", op, p.positional[0].c_str(), pid ? (" (pid " + std::to_string(*pid) + ")").c_str() : "");
     return 0;
 }
 
@@ -159,10 +159,8 @@ int ps(const Parsed& p) {
     if (const fnd::Array* apps = fnd::valueForKey(r, "apps").array()) {
         for (const Value& a : *apps) {
             const Dictionary& d = *a.dictionary();
-            std::printf("%-8lld %-28s %-11s %s\n",
-                        static_cast<long long>(*fnd::valueForKey(d, "pid").integer()),
-                        fnd::valueForKey(d, "bundle").string()->c_str(),
-                        fnd::valueForKey(d, "state").string()->c_str(),
+            std::printf("%-8lld %-28s %-11s %s\n", static_cast<long long>(*fnd::valueForKey(d, "pid").integer()),
+                        fnd::valueForKey(d, "bundle").string()->c_str(), fnd::valueForKey(d, "state").string()->c_str(),
                         fnd::valueForKey(d, "sandboxed").boolValue() ? "yes" : "no");
         }
     }
@@ -192,7 +190,9 @@ int send(const Parsed& p) {
         info = *v->dictionary();
     }
     auto s = connectOrFail(p);
-    if (!s->send({{"op", Value("send")}, {"center", Value(p.positional[0])}, {"message", Value(p.positional[1])},
+    if (!s->send({{"op", Value("send")},
+                  {"center", Value(p.positional[0])},
+                  {"message", Value(p.positional[1])},
                   {"userInfo", Value(std::move(info))}}))
         fail("the device went away");
     requestOrFail(*s, {{"op", Value("status")}}); // the send has been handled
@@ -258,9 +258,13 @@ int installPrefs(const Parsed& p) {
                               fs::copy_options::overwrite_existing, ec);
         if (ec) fail("install-prefs: cannot copy the resources: " + ec.message());
     }
-    Dictionary entry{{"bundle", Value(name)}, {"cell", Value("PSLinkCell")}, {"detail", Value(p.options.at("--detail"))},
-                     {"isController", Value(true)}, {"label", Value(p.options.at("--label"))}};
-    if (!fnd::writePlistFile("/Library/PreferenceLoader/Preferences/" + name + ".plist", Value(Dictionary{{"entry", Value(entry)}})))
+    Dictionary entry{{"bundle", Value(name)},
+                     {"cell", Value("PSLinkCell")},
+                     {"detail", Value(p.options.at("--detail"))},
+                     {"isController", Value(true)},
+                     {"label", Value(p.options.at("--label"))}};
+    if (!fnd::writePlistFile("/Library/PreferenceLoader/Preferences/" + name + ".plist",
+                             Value(Dictionary{{"entry", Value(entry)}})))
         fail("install-prefs: cannot write the loader's entry");
     std::printf("installed %s for Settings (%s)\n", name.c_str(), p.options.at("--label").c_str());
     return 0;
@@ -274,7 +278,8 @@ int log(const Parsed& p) {
     std::ifstream in(path);
     if (!in && !fnd::fileExists("/private/var/run/deviced.pid")) fail("no device at " + p.root);
     std::string line;
-    while (std::getline(in, line)) std::printf("%s\n", line.c_str());
+    while (std::getline(in, line))
+        std::printf("%s\n", line.c_str());
     if (!p.options.count("--follow")) return 0;
     std::signal(SIGINT, [](int) { g_stop = 1; });
     std::fflush(stdout);
@@ -292,26 +297,53 @@ int log(const Parsed& p) {
 const std::map<std::string, CommandSpec>& commands() {
     static const std::map<std::string, CommandSpec> c = [] {
         std::map<std::string, CommandSpec> m{
-            {"boot", {"boot [--root DIR] [--model iphone8|iphone8plus|iphonexs|ipad] [--time-scale N] "
-                      "[--passcode CODE] [--touch-id]",
-                      {"--model", "--time-scale", "--passcode"}, {"--touch-id"}, 0, 0, boot}},
+            {"boot",
+             {"boot [--root DIR] [--model iphone8|iphone8plus|iphonexs|ipad] [--time-scale N] "
+              "[--passcode CODE] [--touch-id]",
+              {"--model", "--time-scale", "--passcode"},
+              {"--touch-id"},
+              0,
+              0,
+              boot}},
             {"shutdown", {"shutdown [--root DIR]", {}, {}, 0, 0, shutdown}},
-            {"launch", {"launch BUNDLE [--root DIR]", {}, {}, 1, 1, [](const Parsed& p) { return appCommand("launch", p); }}},
-            {"terminate", {"terminate BUNDLE [--root DIR]", {}, {}, 1, 1,
-                           [](const Parsed& p) { return appCommand("terminate", p); }}},
-            {"background", {"background BUNDLE [--root DIR]", {}, {}, 1, 1,
-                            [](const Parsed& p) { return appCommand("background", p); }}},
-            {"foreground", {"foreground BUNDLE [--root DIR]", {}, {}, 1, 1,
-                            [](const Parsed& p) { return appCommand("foreground", p); }}},
+            {"launch",
+             {"launch BUNDLE [--root DIR]", {}, {}, 1, 1, [](const Parsed& p) { return appCommand("launch", p); }}},
+            {"terminate",
+             {"terminate BUNDLE [--root DIR]",
+              {},
+              {},
+              1,
+              1,
+              [](const Parsed& p) { return appCommand("terminate", p); }}},
+            {"background",
+             {"background BUNDLE [--root DIR]",
+              {},
+              {},
+              1,
+              1,
+              [](const Parsed& p) { return appCommand("background", p); }}},
+            {"foreground",
+             {"foreground BUNDLE [--root DIR]",
+              {},
+              {},
+              1,
+              1,
+              [](const Parsed& p) { return appCommand("foreground", p); }}},
             {"ps", {"ps [--root DIR]", {}, {}, 0, 0, ps}},
             {"notify", {"notify post NAME [--root DIR]", {}, {}, 2, 2, notify}},
             {"log", {"log [--follow] [--root DIR]", {}, {"--follow"}, 0, 0, log}},
             {"send", {"send CENTRE MESSAGE [--info FILE.plist] [--root DIR]", {"--info"}, {}, 2, 2, send}},
             {"inject", {"inject LIBRARY --bundles A,B,... [--root DIR]", {"--bundles"}, {}, 1, 1, inject}},
-            {"install-prefs", {"install-prefs LIBRARY --name NAME --label LABEL --detail CLASS [--resources DIR] [--root DIR]",
-                               {"--name", "--label", "--detail", "--resources"}, {}, 1, 1, installPrefs}},
+            {"install-prefs",
+             {"install-prefs LIBRARY --name NAME --label LABEL --detail CLASS [--resources DIR] [--root DIR]",
+              {"--name", "--label", "--detail", "--resources"},
+              {},
+              1,
+              1,
+              installPrefs}},
         };
-        for (auto& [name, spec] : libraryCommands()) m.emplace(name, spec);
+        for (auto& [name, spec] : libraryCommands())
+            m.emplace(name, spec);
         m.emplace("ui", uiCommand());
         m.emplace("install", installCommand());
         m.emplace("runtime", runtimeCommand());
@@ -325,7 +357,8 @@ const std::map<std::string, CommandSpec>& commands() {
 bool isDeviceCommand(const std::string& command) { return commands().count(command) != 0; }
 
 void printDeviceCommandsUsage() {
-    for (const auto& [name, spec] : commands()) std::fprintf(stderr, "  %s\n", spec.usage);
+    for (const auto& [name, spec] : commands())
+        std::fprintf(stderr, "  %s\n", spec.usage);
 }
 
 int runDeviceCommand(const std::string& command, const std::vector<std::string>& args) {
@@ -333,16 +366,19 @@ int runDeviceCommand(const std::string& command, const std::vector<std::string>&
     Parsed p;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        bool takesValue = a == "--root" ||
-                          std::find(spec.options.begin(), spec.options.end(), a) != spec.options.end();
+        bool takesValue = a == "--root" || std::find(spec.options.begin(), spec.options.end(), a) != spec.options.end();
         bool isFlag = std::find(spec.flags.begin(), spec.flags.end(), a) != spec.flags.end();
-        if (a == "--help" || a == "-h") p.help = true;
-        else if (isFlag) p.options[a] = "1";
+        if (a == "--help" || a == "-h")
+            p.help = true;
+        else if (isFlag)
+            p.options[a] = "1";
         else if (takesValue) {
             if (i + 1 >= args.size()) fail(command + ": " + a + " needs a value", 2);
             (a == "--root" ? p.root : p.options[a]) = args[++i];
-        } else if (a.starts_with("--")) fail(command + ": unknown option " + a, 2);
-        else p.positional.push_back(a);
+        } else if (a.starts_with("--"))
+            fail(command + ": unknown option " + a, 2);
+        else
+            p.positional.push_back(a);
     }
     if (p.help) {
         std::printf("usage: lumisim %s\n", spec.usage);
@@ -355,9 +391,12 @@ int runDeviceCommand(const std::string& command, const std::vector<std::string>&
         // checkout this lumisim was built in (<checkout>/build/<preset>/bin).
         const char* def = std::getenv("LUMI_DEFAULT_DEVICE");
         fs::path checkout = fs::path(fnd::executableFolder()).parent_path().parent_path().parent_path();
-        if (def && *def) p.root = def;
-        else if (fs::exists(checkout / "lumi")) p.root = (checkout / "out" / "device").string();
-        else fail("no device named: give --root DIR", 2);
+        if (def && *def)
+            p.root = def;
+        else if (fs::exists(checkout / "lumi"))
+            p.root = (checkout / "out" / "device").string();
+        else
+            fail("no device named: give --root DIR", 2);
     }
     if (!spec.needsNoDevice && command != "boot" && command != "inject" && command != "install" &&
         command != "install-prefs") {

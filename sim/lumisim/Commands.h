@@ -4,17 +4,17 @@
 // runtime, and the
 // photo library's addmedia, mkalbum, library and sample-photos.
 
+#include "sim/foundation/Value.h"
+#include "sim/ipc/DeviceSocket.h"
+
 #include <chrono>
 #include <cstddef>
-#include <memory>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "sim/foundation/Value.h"
-#include "sim/ipc/DeviceSocket.h"
 
 namespace lumisim {
 

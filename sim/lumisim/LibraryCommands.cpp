@@ -9,17 +9,17 @@
 // while the device's apps go on (they see the change at their next fetch).
 // library reads it through PhotoKit's classes, as an app would.
 
-#include <chrono>
-#include <cmath>
-#include <cstdio>
-#include <filesystem>
-
 #include "sim/foundation/Dates.h"
 #include "sim/foundation/DevicePaths.h"
 #include "sim/graphics/SamplePhoto.h"
 #include "sim/lumisim/Commands.h"
 #include "sim/photos/Import.h"
 #include "sim/photos/kit/PhotoKit.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
 
 namespace lumisim {
 
@@ -40,7 +40,8 @@ photos::PhotoStore& openLibraryOf(const Parsed& p) {
 
 // The first album with exactly this title, made when there is none.
 std::optional<photos::AlbumRecord> albumNamed(photos::Writer& w, const std::string& title) {
-    photos::Statement s = w.db().prepare("SELECT id, uuid, title, folder FROM albums WHERE title = ? ORDER BY id LIMIT 1");
+    photos::Statement s =
+        w.db().prepare("SELECT id, uuid, title, folder FROM albums WHERE title = ? ORDER BY id LIMIT 1");
     s.bind(1, title);
     if (s.step()) {
         photos::AlbumRecord a{s.integer(0), s.text(1), s.text(2), std::nullopt};
@@ -97,10 +98,12 @@ int addmedia(const Parsed& p) {
         return true;
     });
     if (!ok) {
-        for (const auto& path : written) fs::remove(fnd::hostPath(path));
+        for (const auto& path : written)
+            fs::remove(fnd::hostPath(path));
         fail(lines.empty() ? "addmedia: the library refused the change" : lines.back());
     }
-    for (const auto& l : lines) std::printf("%s\n", l.c_str());
+    for (const auto& l : lines)
+        std::printf("%s\n", l.c_str());
     return 0;
 }
 
@@ -113,9 +116,12 @@ int mkalbum(const Parsed& p) {
             const std::string& name = p.options.at("--folder");
             photos::Statement s = w.db().prepare("SELECT id FROM folders WHERE title = ? ORDER BY id LIMIT 1");
             s.bind(1, name);
-            if (s.step()) folder = s.integer(0);
-            else if (auto f = w.createFolder(name)) folder = f->id;
-            else return false;
+            if (s.step())
+                folder = s.integer(0);
+            else if (auto f = w.createFolder(name))
+                folder = f->id;
+            else
+                return false;
         }
         return (album = w.createAlbum(p.positional[0], folder)).has_value();
     });
@@ -219,14 +225,24 @@ int samplePhotos(const Parsed& p) {
 
 const std::map<std::string, CommandSpec>& libraryCommands() {
     static const std::map<std::string, CommandSpec> c{
-        {"addmedia", {"addmedia FILE... [--album TITLE] [--hidden] [--screenshot] [--video] [--favourite] "
-                      "[--date ISO] [--root DIR]",
-                      {"--album", "--date"}, {"--hidden", "--screenshot", "--video", "--favourite"}, 1, SIZE_MAX,
-                      addmedia}},
+        {"addmedia",
+         {"addmedia FILE... [--album TITLE] [--hidden] [--screenshot] [--video] [--favourite] "
+          "[--date ISO] [--root DIR]",
+          {"--album", "--date"},
+          {"--hidden", "--screenshot", "--video", "--favourite"},
+          1,
+          SIZE_MAX,
+          addmedia}},
         {"mkalbum", {"mkalbum TITLE [--folder NAME] [--root DIR]", {"--folder"}, {}, 1, 1, mkalbum}},
         {"library", {"library [--root DIR]", {}, {}, 0, 0, library}},
-        {"sample-photos", {"sample-photos DIR [--count N] [--label TEXT] [--date ISO]", {"--count", "--label", "--date"}, {}, 1, 1,
-                           samplePhotos, true}},
+        {"sample-photos",
+         {"sample-photos DIR [--count N] [--label TEXT] [--date ISO]",
+          {"--count", "--label", "--date"},
+          {},
+          1,
+          1,
+          samplePhotos,
+          true}},
     };
     return c;
 }

@@ -9,16 +9,16 @@
 // is copied, so a package cannot reach outside the device's folder. The
 // files installed are listed in /var/lib/dpkg/info/<Package>.list.
 
+#include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/Files.h"
+#include "sim/lumisim/Commands.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include "sim/foundation/DevicePaths.h"
-#include "sim/foundation/Files.h"
-#include "sim/lumisim/Commands.h"
 
 namespace lumisim {
 
@@ -38,7 +38,8 @@ std::optional<std::string> run(const std::vector<std::string>& argv) {
         ::close(out[0]);
         ::close(out[1]);
         std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
         ::execvp(args[0], args.data());
         ::_exit(127);
@@ -46,7 +47,8 @@ std::optional<std::string> run(const std::vector<std::string>& argv) {
     ::close(out[1]);
     std::string text;
     char buf[4096];
-    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;) text.append(buf, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;)
+        text.append(buf, static_cast<std::size_t>(n));
     ::close(out[0]);
     int status = 0;
     ::waitpid(pid, &status, 0);
@@ -57,7 +59,8 @@ std::optional<std::string> run(const std::vector<std::string>& argv) {
 std::string field(const std::string& deb, const char* name) {
     auto v = run({"dpkg-deb", "--field", deb, name});
     if (!v) return {};
-    while (!v->empty() && (v->back() == '\n' || v->back() == ' ')) v->pop_back();
+    while (!v->empty() && (v->back() == '\n' || v->back() == ' '))
+        v->pop_back();
     return *v;
 }
 
@@ -88,9 +91,12 @@ int install(const Parsed& p) {
          it.increment(ec)) {
         fs::file_status st = it->symlink_status();
         fs::path rel = fs::relative(it->path(), scratch.path);
-        if (fs::is_directory(st)) folders.push_back(rel);
-        else if (fs::is_regular_file(st)) files.push_back(rel);
-        else fail("install: " + package + " holds " + rel.string() + ", which is neither a file nor a folder");
+        if (fs::is_directory(st))
+            folders.push_back(rel);
+        else if (fs::is_regular_file(st))
+            files.push_back(rel);
+        else
+            fail("install: " + package + " holds " + rel.string() + ", which is neither a file nor a folder");
     }
     if (ec) fail("install: cannot read the unpacked package: " + ec.message());
     std::sort(files.begin(), files.end());
@@ -98,7 +104,8 @@ int install(const Parsed& p) {
     fs::create_directories(p.root);
     fnd::prepareDeviceRoot(p.root);
     fnd::setDeviceRoot(p.root);
-    for (const auto& f : folders) fs::create_directories(fnd::hostPath("/" + f.string()), ec);
+    for (const auto& f : folders)
+        fs::create_directories(fnd::hostPath("/" + f.string()), ec);
     std::string list;
     for (const auto& f : files) {
         fs::path target = fnd::hostPath("/" + f.string());

@@ -3,9 +3,9 @@
 // library hooked or added shows that library's file (lumicrate12.dylib)
 // where the stock method shows the app's or the framework's.
 
-#include <cstdio>
-
 #include "sim/lumisim/Commands.h"
+
+#include <cstdio>
 
 namespace lumisim {
 
@@ -16,17 +16,21 @@ namespace {
 
 int runtime(const Parsed& p) {
     const std::string& bundle = p.positional[0];
-    if (p.positional[1] != "methods") fail("runtime: unknown question '" + p.positional[1] + "'; usage: lumisim runtime APP methods CLASS", 2);
+    if (p.positional[1] != "methods")
+        fail("runtime: unknown question '" + p.positional[1] + "'; usage: lumisim runtime APP methods CLASS", 2);
     const std::string& cls = p.positional[2];
     auto s = connectOrFail(p);
-    Dictionary r = requestOrFail(*s, {{"op", Value("ui")}, {"bundle", Value(bundle)},
-                                      {"request", Value(Dictionary{{"command", Value("methods")}, {"class", Value(cls)}})}},
+    Dictionary r = requestOrFail(*s,
+                                 {{"op", Value("ui")},
+                                  {"bundle", Value(bundle)},
+                                  {"request", Value(Dictionary{{"command", Value("methods")}, {"class", Value(cls)}})}},
                                  std::chrono::seconds(30));
     const fnd::Array* methods = fnd::valueForKey(r, "methods").array();
     if (!methods) fail("runtime: " + bundle + " sent no method list");
     std::size_t width = 0;
     for (const Value& m : *methods)
-        if (const std::string* sel = fnd::valueForKey(*m.dictionary(), "selector").string()) width = std::max(width, sel->size());
+        if (const std::string* sel = fnd::valueForKey(*m.dictionary(), "selector").string())
+            width = std::max(width, sel->size());
     std::printf("%s in %s: %zu methods\n", cls.c_str(), bundle.c_str(), methods->size());
     for (const Value& m : *methods) {
         const Dictionary& d = *m.dictionary();

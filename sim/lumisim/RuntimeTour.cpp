@@ -4,11 +4,12 @@
 // implementation and calling it, and adds a method under a fixed name and
 // type encoding, which the app reaches by selector only.
 
+#include "sim/lumisim/RuntimeTour.h"
+
+#include "sim/runtime/Runtime.h"
+
 #include <cstdio>
 #include <string>
-
-#include "sim/lumisim/RuntimeTour.h"
-#include "sim/runtime/Runtime.h"
 
 namespace lumisim {
 
@@ -43,28 +44,24 @@ int runRuntimeTour() {
     rt::Class* stock = rt::defineClass("PUGreeter");
     rt::addMethod<&greeting>(stock, "greetingFor:"_sel);
     auto greeter = rt::sendClass<rt::Ref<rt::Object>>(stock, "new"_sel);
-    std::printf("1. a class and an instance: %s\n",
-                rt::send<std::string>(greeter, "description"_sel).c_str());
+    std::printf("1. a class and an instance: %s\n", rt::send<std::string>(greeter, "description"_sel).c_str());
     std::printf("   stock  [greeter greetingFor:\"Ann\"] -> \"%s\"\n",
                 rt::send<std::string>(greeter, "greetingFor:"_sel, "Ann").c_str());
 
-    bool hooked = rt::hookMessage<&hookedGreeting>(rt::getClass("PUGreeter"), "greetingFor:"_sel,
-                                                   &g_origGreeting);
+    bool hooked = rt::hookMessage<&hookedGreeting>(rt::getClass("PUGreeter"), "greetingFor:"_sel, &g_origGreeting);
     std::printf("2. hookMessage(PUGreeter, greetingFor:) -> %s; the hook calls the original:\n",
                 hooked ? "installed" : "skipped");
     std::printf("   hooked [greeter greetingFor:\"Ann\"] -> \"%s\"\n",
                 rt::send<std::string>(greeter, "greetingFor:"_sel, "Ann").c_str());
 
     bool added = rt::addMethod<&lockAlbum>(stock, "unlockAlbum:withAlbum:"_sel, "v@:i@");
-    std::printf("3. addMethod(PUGreeter, unlockAlbum:withAlbum:, \"v@:i@\") -> %s\n",
-                added ? "added" : "refused");
+    std::printf("3. addMethod(PUGreeter, unlockAlbum:withAlbum:, \"v@:i@\") -> %s\n", added ? "added" : "refused");
     std::printf("   respondsTo(unlockAlbum:withAlbum:) -> %s\n",
                 rt::respondsTo(greeter, "unlockAlbum:withAlbum:"_sel) ? "yes" : "no");
     rt::send<void>(greeter, "unlockAlbum:withAlbum:"_sel, 0, std::string("Trips"));
-    std::printf("   adding it again -> %s\n",
-                rt::addMethod<&lockAlbum>(stock, "unlockAlbum:withAlbum:"_sel, "v@:i@")
-                    ? "added (wrong!)"
-                    : "refused, the method exists");
+    std::printf("   adding it again -> %s\n", rt::addMethod<&lockAlbum>(stock, "unlockAlbum:withAlbum:"_sel, "v@:i@")
+                                                  ? "added (wrong!)"
+                                                  : "refused, the method exists");
 
     std::printf("4. a class the process lacks: getClass(\"CAMBottomBar\") -> %s; its hooks are skipped\n",
                 rt::getClass("CAMBottomBar") ? "found" : "null");
@@ -73,7 +70,7 @@ int runRuntimeTour() {
 
     bool ok = hooked && added && g_lockCalls == 1;
     std::printf("\n%s\n", ok ? "runtime tour: every step behaved as on the phone."
-                              : "runtime tour: a step misbehaved (see above).");
+                             : "runtime tour: a step misbehaved (see above).");
     return ok ? 0 : 1;
 }
 

@@ -12,11 +12,11 @@
 //   ui BUNDLE presented
 //   ui BUNDLE screenshot FILE
 
+#include "sim/lumisim/Commands.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-
-#include "sim/lumisim/Commands.h"
 
 namespace lumisim {
 
@@ -52,11 +52,13 @@ std::string frameText(const Value& frame) {
 void printTree(const Dictionary& node, int depth) {
     std::string line(static_cast<std::size_t>(depth) * 2, ' ');
     line += *fnd::valueForKey(node, "class").string() + " " + frameText(fnd::valueForKey(node, "frame"));
-    if (const std::int64_t* tag = fnd::valueForKey(node, "tag").integer(); tag && *tag) line += " tag " + std::to_string(*tag);
+    if (const std::int64_t* tag = fnd::valueForKey(node, "tag").integer(); tag && *tag)
+        line += " tag " + std::to_string(*tag);
     if (const std::string* t = fnd::valueForKey(node, "text").string()) line += " \"" + *t + "\"";
     if (const std::string* l = fnd::valueForKey(node, "label").string()) line += " label \"" + *l + "\"";
     if (fnd::valueForKey(node, "hidden").boolValue()) line += " hidden";
-    if (const double* a = fnd::valueForKey(node, "alpha").real(); a && *a < 1) line += " alpha " + std::to_string(*a).substr(0, 4);
+    if (const double* a = fnd::valueForKey(node, "alpha").real(); a && *a < 1)
+        line += " alpha " + std::to_string(*a).substr(0, 4);
     std::printf("%s\n", line.c_str());
     if (const fnd::Array* subs = fnd::valueForKey(node, "subviews").array())
         for (const Value& s : *subs)
@@ -85,7 +87,8 @@ int ui(const Parsed& p) {
     } else if (command == "drag") {
         needArgs(4);
         const char* keys[] = {"x", "y", "toX", "toY"};
-        for (std::size_t i = 0; i < 4; ++i) request[keys[i]] = Value(numberOrFail(args[i], keys[i]));
+        for (std::size_t i = 0; i < 4; ++i)
+            request[keys[i]] = Value(numberOrFail(args[i], keys[i]));
     } else if (command == "type") {
         needArgs(1);
         request["text"] = Value(args[0]);

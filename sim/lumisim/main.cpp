@@ -1,11 +1,11 @@
 // lumisim: the command line of the simulated device.
 
+#include "sim/lumisim/Commands.h"
+#include "sim/lumisim/RuntimeTour.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
-
-#include "sim/lumisim/Commands.h"
-#include "sim/lumisim/RuntimeTour.h"
 
 namespace {
 void usage() {

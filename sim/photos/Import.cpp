@@ -1,12 +1,12 @@
 #include "sim/photos/Import.h"
 
-#include <chrono>
-#include <cstdio>
-#include <filesystem>
-
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/Files.h"
 #include "sim/graphics/Image.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
 
 namespace photos {
 

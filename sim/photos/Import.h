@@ -5,10 +5,10 @@
 // an asset with the image's size. One place for the camera's saves, change
 // requests and lumisim's addmedia.
 
+#include "sim/photos/PhotoStore.h"
+
 #include <optional>
 #include <string>
-
-#include "sim/photos/PhotoStore.h"
 
 namespace photos {
 

@@ -1,18 +1,18 @@
 #include "sim/photos/PhotoStore.h"
 
-#include <algorithm>
-#include <chrono>
-#include <cmath>
-#include <filesystem>
-#include <cerrno>
-#include <fcntl.h>
-#include <random>
-#include <sys/file.h>
-#include <unistd.h>
-#include <thread>
-
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/SystemLog.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <fcntl.h>
+#include <filesystem>
+#include <random>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
 
 namespace photos {
 
@@ -171,22 +171,21 @@ Checked openChecked(const std::string& host) {
 
 // Renames the library and its journal files aside; the new name is returned.
 std::string moveAside(const std::string& host) {
-    auto stamp = std::chrono::duration_cast<std::chrono::seconds>(
-                     std::chrono::system_clock::now().time_since_epoch())
-                     .count();
+    auto stamp =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
     std::string aside = host + ".corrupt-" + std::to_string(stamp);
-    for (int n = 1; fs::exists(aside); ++n) aside = host + ".corrupt-" + std::to_string(stamp) + "-" + std::to_string(n);
+    for (int n = 1; fs::exists(aside); ++n)
+        aside = host + ".corrupt-" + std::to_string(stamp) + "-" + std::to_string(n);
     std::error_code ec;
     fs::rename(host, aside, ec);
-    for (const char* suffix : {"-wal", "-shm"}) fs::rename(host + suffix, aside + suffix, ec);
+    for (const char* suffix : {"-wal", "-shm"})
+        fs::rename(host + suffix, aside + suffix, ec);
     return aside;
 }
 
 } // namespace
 
-int64_t dayOf(double d) {
-    return static_cast<int64_t>(std::floor(d / 86400.0));
-}
+int64_t dayOf(double d) { return static_cast<int64_t>(std::floor(d / 86400.0)); }
 
 std::string newUuid() {
     static thread_local std::mt19937_64 rng{std::random_device{}()};
@@ -221,10 +220,11 @@ std::optional<std::string> PhotoStore::migrate(Database& db) {
             break;
         }
         int v = *version;
-        bool ok = db.exec(kMigrations[v]) && foreignKeysHold(db) &&
-                  db.exec("PRAGMA user_version = " + std::to_string(v + 1));
+        bool ok =
+            db.exec(kMigrations[v]) && foreignKeysHold(db) && db.exec("PRAGMA user_version = " + std::to_string(v + 1));
         if (!ok) failure = "migrating to schema " + std::to_string(v + 1) + ": " + db.lastError();
-        if (!db.exec(ok ? "COMMIT" : "ROLLBACK") && !failure) failure = "committing schema " + std::to_string(v + 1) + ": " + db.lastError();
+        if (!db.exec(ok ? "COMMIT" : "ROLLBACK") && !failure)
+            failure = "committing schema " + std::to_string(v + 1) + ": " + db.lastError();
         if (failure) break;
     }
     if (!db.exec("PRAGMA foreign_keys=ON") && !failure) failure = "turning on foreign keys: " + db.lastError();
@@ -266,16 +266,17 @@ std::unique_ptr<PhotoStore> PhotoStore::open(const std::string& devicePath) {
         checked = openChecked(host.string());
         if (checked.unreadable) {
             aside = moveAside(host.string());
-            fnd::systemLog(fnd::LogLevel::Error,
-                           "photos: the library at " + devicePath + " cannot be read (" + checked.why +
-                               "); it was moved aside to " + aside->substr(aside->rfind('/') + 1) +
-                               " and a new library starts");
+            fnd::systemLog(fnd::LogLevel::Error, "photos: the library at " + devicePath + " cannot be read (" +
+                                                     checked.why + "); it was moved aside to " +
+                                                     aside->substr(aside->rfind('/') + 1) +
+                                                     " and a new library starts");
         }
     }
     if (!checked.db && (aside || !fs::exists(host, ec))) checked = openChecked(host.string());
     std::optional<std::string> failure = checked.db ? migrate(*checked.db) : checked.why;
     if (failure) {
-        fnd::systemLog(fnd::LogLevel::Error, "photos: cannot open the library at " + devicePath + " (" + *failure + ")");
+        fnd::systemLog(fnd::LogLevel::Error,
+                       "photos: cannot open the library at " + devicePath + " (" + *failure + ")");
         return nullptr;
     }
     std::unique_ptr<PhotoStore> store(new PhotoStore(std::move(*checked.db)));
@@ -301,14 +302,22 @@ int PhotoStore::schemaVersion() {
 
 std::optional<AssetRecord> Writer::insertAsset(AssetRecord a) {
     if (a.uuid.empty()) a.uuid = newUuid();
-    Statement s = m_db.prepare(
-        "INSERT INTO assets (uuid, media_type, creation_date, hidden, trashed, favorite, traits, "
-        "has_location, image_path, pixel_width, pixel_height, filename) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    s.bind(1, a.uuid).bind(2, int64_t{a.mediaType}).bind(3, a.creationDate).bind(4, int64_t{a.hidden})
-        .bind(5, int64_t{a.trashed}).bind(6, int64_t{a.favorite}).bind(7, a.traits)
-        .bind(8, int64_t{a.hasLocation}).bind(9, a.imagePath).bind(10, int64_t{a.pixelWidth})
-        .bind(11, int64_t{a.pixelHeight}).bind(12, a.filename);
+    Statement s =
+        m_db.prepare("INSERT INTO assets (uuid, media_type, creation_date, hidden, trashed, favorite, traits, "
+                     "has_location, image_path, pixel_width, pixel_height, filename) "
+                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    s.bind(1, a.uuid)
+        .bind(2, int64_t{a.mediaType})
+        .bind(3, a.creationDate)
+        .bind(4, int64_t{a.hidden})
+        .bind(5, int64_t{a.trashed})
+        .bind(6, int64_t{a.favorite})
+        .bind(7, a.traits)
+        .bind(8, int64_t{a.hasLocation})
+        .bind(9, a.imagePath)
+        .bind(10, int64_t{a.pixelWidth})
+        .bind(11, int64_t{a.pixelHeight})
+        .bind(12, a.filename);
     if (!s.run()) return std::nullopt;
     a.id = m_db.lastInsertId();
     return a;
@@ -319,8 +328,10 @@ std::optional<AlbumRecord> Writer::createAlbum(const std::string& title, std::op
     AlbumRecord c{0, uuid.empty() ? newUuid() : std::move(uuid), title, folder};
     Statement s = m_db.prepare("INSERT INTO albums (uuid, title, folder) VALUES (?, ?, ?)");
     s.bind(1, c.uuid).bind(2, title);
-    if (folder) s.bind(3, *folder);
-    else s.bindNull(3);
+    if (folder)
+        s.bind(3, *folder);
+    else
+        s.bindNull(3);
     if (!s.run()) return std::nullopt;
     c.id = m_db.lastInsertId();
     return c;
@@ -330,8 +341,10 @@ std::optional<FolderRecord> Writer::createFolder(const std::string& title, std::
     FolderRecord f{0, newUuid(), title, parent};
     Statement s = m_db.prepare("INSERT INTO folders (uuid, title, parent) VALUES (?, ?, ?)");
     s.bind(1, f.uuid).bind(2, title);
-    if (parent) s.bind(3, *parent);
-    else s.bindNull(3);
+    if (parent)
+        s.bind(3, *parent);
+    else
+        s.bindNull(3);
     if (!s.run()) return std::nullopt;
     f.id = m_db.lastInsertId();
     return f;
@@ -423,20 +436,26 @@ bool PhotoStore::setHidden(const std::vector<int64_t>& assets, bool hidden) {
 
 namespace {
 
-const char* kAssetColumns =
-    "a.id, a.uuid, a.media_type, a.creation_date, a.hidden, a.trashed, a.favorite, a.traits, "
-    "a.has_location, a.image_path, a.pixel_width, a.pixel_height, a.filename";
+const char* kAssetColumns = "a.id, a.uuid, a.media_type, a.creation_date, a.hidden, a.trashed, a.favorite, a.traits, "
+                            "a.has_location, a.image_path, a.pixel_width, a.pixel_height, a.filename";
 
 // The day of a.creation_date, rounded down also before the reference date.
-const char* kDaySql =
-    "(CAST(a.creation_date / 86400 AS INTEGER) - (a.creation_date < 0 AND "
-    "a.creation_date != CAST(a.creation_date / 86400 AS INTEGER) * 86400))";
+const char* kDaySql = "(CAST(a.creation_date / 86400 AS INTEGER) - (a.creation_date < 0 AND "
+                      "a.creation_date != CAST(a.creation_date / 86400 AS INTEGER) * 86400))";
 
 AssetRecord assetRow(const Statement& s) {
-    return AssetRecord{s.integer(0),      s.text(1),          static_cast<int>(s.integer(2)),
-                       s.real(3),         s.integer(4) != 0,  s.integer(5) != 0,
-                       s.integer(6) != 0, s.integer(7),       s.integer(8) != 0,
-                       s.text(9),         static_cast<int>(s.integer(10)), static_cast<int>(s.integer(11)),
+    return AssetRecord{s.integer(0),
+                       s.text(1),
+                       static_cast<int>(s.integer(2)),
+                       s.real(3),
+                       s.integer(4) != 0,
+                       s.integer(5) != 0,
+                       s.integer(6) != 0,
+                       s.integer(7),
+                       s.integer(8) != 0,
+                       s.text(9),
+                       static_cast<int>(s.integer(10)),
+                       static_cast<int>(s.integer(11)),
                        s.text(12)};
 }
 
@@ -448,7 +467,8 @@ std::optional<int64_t> nullableInteger(const Statement& s, int column) {
 // Rows of (id, uuid, title, containing folder): albums or folders.
 template <class Record> std::vector<Record> shelfRows(Statement& s) {
     std::vector<Record> out;
-    while (s.step()) out.push_back(Record{s.integer(0), s.text(1), s.text(2), nullableInteger(s, 3)});
+    while (s.step())
+        out.push_back(Record{s.integer(0), s.text(1), s.text(2), nullableInteger(s, 3)});
     return out;
 }
 std::vector<AlbumRecord> albumRows(Statement& s) { return shelfRows<AlbumRecord>(s); }
@@ -457,7 +477,8 @@ std::vector<FolderRecord> folderRows(Statement& s) { return shelfRows<FolderReco
 // "?, ?, ?" for n values.
 std::string placeholders(std::size_t n) {
     std::string out;
-    for (std::size_t i = 0; i < n; ++i) out += i ? ", ?" : "?";
+    for (std::size_t i = 0; i < n; ++i)
+        out += i ? ", ?" : "?";
     return out;
 }
 
@@ -518,16 +539,18 @@ template <> struct Shelf<FolderRecord> {
 
 template <class Record> std::vector<Record> inFolder(Database& db, std::optional<int64_t> folder) {
     using S = Shelf<Record>;
-    Statement s = db.prepare(std::string(S::kSelect) + " WHERE " + S::kParent + (folder ? " = ?" : " IS NULL") +
-                             " ORDER BY id");
+    Statement s =
+        db.prepare(std::string(S::kSelect) + " WHERE " + S::kParent + (folder ? " = ?" : " IS NULL") + " ORDER BY id");
     if (folder) s.bind(1, *folder);
     return S::rows(s);
 }
 
 template <class Record> std::vector<Record> withUuids(Database& db, const std::vector<std::string>& uuids) {
     using S = Shelf<Record>;
-    Statement s = db.prepare(std::string(S::kSelect) + " WHERE uuid IN (" + placeholders(uuids.size()) + ") ORDER BY id");
-    for (std::size_t i = 0; i < uuids.size(); ++i) s.bind(static_cast<int>(i + 1), uuids[i]);
+    Statement s =
+        db.prepare(std::string(S::kSelect) + " WHERE uuid IN (" + placeholders(uuids.size()) + ") ORDER BY id");
+    for (std::size_t i = 0; i < uuids.size(); ++i)
+        s.bind(static_cast<int>(i + 1), uuids[i]);
     return S::rows(s);
 }
 
@@ -543,9 +566,9 @@ std::vector<AlbumRecord> PhotoStore::albumsWithUuids(const std::vector<std::stri
 
 std::vector<AlbumRecord> PhotoStore::albumsContaining(int64_t asset) {
     return read([&](Database& db) {
-        Statement s = db.prepare(
-            "SELECT c.id, c.uuid, c.title, c.folder FROM memberships m JOIN albums c ON c.id = m.album "
-            "WHERE m.asset = ? ORDER BY c.id");
+        Statement s =
+            db.prepare("SELECT c.id, c.uuid, c.title, c.folder FROM memberships m JOIN albums c ON c.id = m.album "
+                       "WHERE m.asset = ? ORDER BY c.id");
         s.bind(1, asset);
         return albumRows(s);
     });
@@ -574,7 +597,8 @@ std::vector<int64_t> PhotoStore::assetIds(const AssetQuery& q) {
         Statement s = db.prepare("SELECT a.id" + sql.fromWhere + order + limit);
         sql.bind(s);
         std::vector<int64_t> out;
-        while (s.step()) out.push_back(s.integer(0));
+        while (s.step())
+            out.push_back(s.integer(0));
         return out;
     });
 }
@@ -598,9 +622,11 @@ std::vector<AssetRecord> PhotoStore::assetsWithIds(const std::vector<int64_t>& i
         std::vector<AssetRecord> rows = read([&](Database& db) {
             Statement s = db.prepare(std::string("SELECT ") + kAssetColumns + " FROM assets a WHERE a.id IN (" +
                                      placeholders(n) + ")");
-            for (std::size_t i = 0; i < n; ++i) s.bind(static_cast<int>(i + 1), ids[from + i]);
+            for (std::size_t i = 0; i < n; ++i)
+                s.bind(static_cast<int>(i + 1), ids[from + i]);
             std::vector<AssetRecord> r;
-            while (s.step()) r.push_back(assetRow(s));
+            while (s.step())
+                r.push_back(assetRow(s));
             return r;
         });
         std::sort(rows.begin(), rows.end(), [](const AssetRecord& x, const AssetRecord& y) { return x.id < y.id; });
@@ -617,9 +643,11 @@ std::vector<AssetRecord> PhotoStore::assetsWithUuids(const std::vector<std::stri
     return read([&](Database& db) {
         Statement s = db.prepare(std::string("SELECT ") + kAssetColumns + " FROM assets a WHERE a.uuid IN (" +
                                  placeholders(uuids.size()) + ") ORDER BY a.creation_date, a.id");
-        for (std::size_t i = 0; i < uuids.size(); ++i) s.bind(static_cast<int>(i + 1), uuids[i]);
+        for (std::size_t i = 0; i < uuids.size(); ++i)
+            s.bind(static_cast<int>(i + 1), uuids[i]);
         std::vector<AssetRecord> r;
-        while (s.step()) r.push_back(assetRow(s));
+        while (s.step())
+            r.push_back(assetRow(s));
         return r;
     });
 }
@@ -628,10 +656,11 @@ std::vector<MomentRecord> PhotoStore::moments(bool includeHidden) {
     return read([&](Database& db) {
         Statement s = db.prepare(std::string("SELECT ") + kDaySql +
                                  " AS day, count(*), min(a.creation_date), max(a.creation_date) FROM assets a "
-                                 "WHERE a.trashed = 0" + (includeHidden ? "" : " AND a.hidden = 0") +
-                                 " GROUP BY day ORDER BY day");
+                                 "WHERE a.trashed = 0" +
+                                 (includeHidden ? "" : " AND a.hidden = 0") + " GROUP BY day ORDER BY day");
         std::vector<MomentRecord> out;
-        while (s.step()) out.push_back(MomentRecord{s.integer(0), s.integer(1), s.real(2), s.real(3)});
+        while (s.step())
+            out.push_back(MomentRecord{s.integer(0), s.integer(1), s.real(2), s.real(3)});
         return out;
     });
 }

@@ -17,14 +17,14 @@
 // One PhotoStore is one connection; its lock serialises the threads of a
 // process that use it.
 
+#include "sim/photos/Sqlite.h"
+
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "sim/photos/Sqlite.h"
 
 namespace photos {
 
@@ -106,7 +106,8 @@ struct AssetQuery {
 // failed; the transaction then commits nothing.
 class Writer {
 public:
-    explicit Writer(Database& db) : m_db(db) {}
+    explicit Writer(Database& db)
+        : m_db(db) {}
     std::optional<AssetRecord> insertAsset(AssetRecord a);
     std::optional<AlbumRecord> createAlbum(const std::string& title, std::optional<int64_t> folder = std::nullopt,
                                            std::string uuid = {});
@@ -181,7 +182,8 @@ public:
     const std::optional<std::string>& setAside() const { return m_setAside; }
 
 private:
-    explicit PhotoStore(Database db) : m_db(std::move(db)) {}
+    explicit PhotoStore(Database db)
+        : m_db(std::move(db)) {}
     // Brings the schema to kSchemaVersion; what failed, if anything did.
     static std::optional<std::string> migrate(Database& db);
     std::optional<std::string> m_setAside;

@@ -16,7 +16,8 @@ public:
     static constexpr std::size_t kMaxQueries = 64;
     ~StatementCache() {
         for (auto& [sql, idle] : m_idle)
-            for (sqlite3_stmt* s : idle) sqlite3_finalize(s);
+            for (sqlite3_stmt* s : idle)
+                sqlite3_finalize(s);
     }
     sqlite3_stmt* take(std::string_view sql) {
         std::lock_guard guard(m_lock);
@@ -61,8 +62,10 @@ Statement& Statement::operator=(Statement&& o) noexcept {
 
 Statement::~Statement() {
     if (!m_stmt) return;
-    if (m_cache) m_cache->give(m_stmt);
-    else sqlite3_finalize(m_stmt);
+    if (m_cache)
+        m_cache->give(m_stmt);
+    else
+        sqlite3_finalize(m_stmt);
 }
 
 Statement& Statement::bind(int index, int64_t v) {
@@ -74,8 +77,7 @@ Statement& Statement::bind(int index, double v) {
     return *this;
 }
 Statement& Statement::bind(int index, std::string_view v) {
-    if (m_stmt && sqlite3_bind_text(m_stmt, index, v.data(), static_cast<int>(v.size()),
-                                    SQLITE_TRANSIENT) != SQLITE_OK)
+    if (m_stmt && sqlite3_bind_text(m_stmt, index, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT) != SQLITE_OK)
         m_failed = true;
     return *this;
 }
@@ -109,16 +111,15 @@ int64_t Statement::integer(int c) const { return sqlite3_column_int64(m_stmt, c)
 double Statement::real(int c) const { return sqlite3_column_double(m_stmt, c); }
 std::string Statement::text(int c) const {
     const auto* p = sqlite3_column_text(m_stmt, c);
-    return p ? std::string(reinterpret_cast<const char*>(p),
-                           static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, c)))
+    return p ? std::string(reinterpret_cast<const char*>(p), static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, c)))
              : std::string();
 }
 bool Statement::isNull(int c) const { return sqlite3_column_type(m_stmt, c) == SQLITE_NULL; }
 
 std::optional<Database> Database::open(const std::string& hostPath) {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(hostPath.c_str(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    int rc = sqlite3_open_v2(hostPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                             nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close(db);
         return std::nullopt;
@@ -128,8 +129,12 @@ std::optional<Database> Database::open(const std::string& hostPath) {
     return Database(db);
 }
 
-Database::Database(sqlite3* db) : m_db(db), m_cache(std::make_unique<StatementCache>()) {}
-Database::Database(Database&& o) noexcept : m_db(std::exchange(o.m_db, nullptr)), m_cache(std::move(o.m_cache)) {}
+Database::Database(sqlite3* db)
+    : m_db(db)
+    , m_cache(std::make_unique<StatementCache>()) {}
+Database::Database(Database&& o) noexcept
+    : m_db(std::exchange(o.m_db, nullptr))
+    , m_cache(std::move(o.m_cache)) {}
 Database& Database::operator=(Database&& o) noexcept {
     std::swap(m_db, o.m_db);
     std::swap(m_cache, o.m_cache);

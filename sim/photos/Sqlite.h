@@ -46,7 +46,9 @@ public:
 
 private:
     friend class Database;
-    Statement(sqlite3_stmt* s, StatementCache* cache) : m_stmt(s), m_cache(cache) {}
+    Statement(sqlite3_stmt* s, StatementCache* cache)
+        : m_stmt(s)
+        , m_cache(cache) {}
     sqlite3_stmt* m_stmt = nullptr;
     StatementCache* m_cache = nullptr; // where the compiled statement goes back
     bool m_failed = false;

@@ -28,7 +28,9 @@ public:
 };
 
 CellObject* cellOf(rt::Id o) { return rt::objectAs<CellObject>(o, g_cell); }
-long typeOf(const CellObject* c) { return c->specifier ? rt::send<long>(c->specifier, "cellType"_sel) : kStaticTextCell; }
+long typeOf(const CellObject* c) {
+    return c->specifier ? rt::send<long>(c->specifier, "cellType"_sel) : kStaticTextCell;
+}
 Value property(const CellObject* c, const char* key) {
     return c->specifier ? rt::send<Value>(c->specifier, "propertyForKey:"_sel, std::string(key)) : Value();
 }
@@ -69,13 +71,13 @@ Ref<rt::Object> initCell(CellObject* self, rt::Sel, long, std::string, Ref<rt::O
     rt::send(me, "setBackgroundColor:"_sel,
              uikit::makeColor(type == kGroupCell ? uikit::Rgba{0.94, 0.94, 0.96, 1} : uikit::Rgba{1, 1, 1, 1}));
     std::string name = self->specifier ? rt::send<std::string>(self->specifier, "name"_sel) : "";
-    self->title = makeLabel(type == kGroupCell ? 13 : 17,
-                            type == kGroupCell ? uikit::Rgba{0.43, 0.43, 0.45, 1}
-                            : type == kButtonCell ? uikit::Rgba{0, 0.478, 1, 1}
-                                                  : uikit::Rgba{0, 0, 0, 1});
+    self->title = makeLabel(type == kGroupCell ? 13 : 17, type == kGroupCell    ? uikit::Rgba{0.43, 0.43, 0.45, 1}
+                                                          : type == kButtonCell ? uikit::Rgba{0, 0.478, 1, 1}
+                                                                                : uikit::Rgba{0, 0, 0, 1});
     std::string shown = name;
     if (type == kGroupCell)
-        for (auto& ch : shown) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        for (auto& ch : shown)
+            ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     rt::send(self->title, "setText:"_sel, shown);
     rt::send(me, "addSubview:"_sel, self->title);
     if (type != kGroupCell) rt::send(me, "setAccessibilityLabel:"_sel, name);
@@ -97,7 +99,8 @@ std::string choiceTitle(const CellObject* c) {
     if (!titles || !values) return "";
     Value now = currentValue(c);
     for (std::size_t i = 0; i < values->size() && i < titles->size(); ++i)
-        if ((*values)[i] == now || ((*values)[i].integer() && now.integer() && *(*values)[i].integer() == *now.integer()))
+        if ((*values)[i] == now ||
+            ((*values)[i].integer() && now.integer() && *(*values)[i].integer() == *now.integer()))
             return (*titles)[i].string() ? *(*titles)[i].string() : "";
     return "";
 }
@@ -113,10 +116,13 @@ void layoutCell(CellObject* self, rt::Sel) {
     if (self->value && type == kListItemCell) {
         rt::send(self->value, "setText:"_sel, std::string(property(self, "checked").boolValue() ? "\u2713" : ""));
         rt::send(self->value, "setTextColor:"_sel, uikit::makeColor({0, 0.478, 1, 1}));
-        rt::send(self->value, "setFrame:"_sel, gfx::CGRect{{size.width * 0.45, 0}, {size.width * 0.55 - 16, size.height}});
+        rt::send(self->value, "setFrame:"_sel,
+                 gfx::CGRect{{size.width * 0.45, 0}, {size.width * 0.55 - 16, size.height}});
     } else if (self->value) {
-        rt::send(self->value, "setText:"_sel, (type == kLinkListCell ? choiceTitle(self) + "  " : std::string()) + "\u203a");
-        rt::send(self->value, "setFrame:"_sel, gfx::CGRect{{size.width * 0.45, 0}, {size.width * 0.55 - 16, size.height}});
+        rt::send(self->value, "setText:"_sel,
+                 (type == kLinkListCell ? choiceTitle(self) + "  " : std::string()) + "\u203a");
+        rt::send(self->value, "setFrame:"_sel,
+                 gfx::CGRect{{size.width * 0.45, 0}, {size.width * 0.55 - 16, size.height}});
     }
 }
 
@@ -141,7 +147,9 @@ void layoutSwitchCell(CellObject* self, rt::Sel cmd) {
     rt::send(self->control, "setFrame:"_sel,
              gfx::CGRect{{self->frame.size.width - 67, (self->frame.size.height - 31) / 2}, {51, 31}});
 }
-void switchChanged(CellObject* self, rt::Sel, Ref<rt::Object> sw) { write(self, Value(rt::send<bool>(sw, "isOn"_sel))); }
+void switchChanged(CellObject* self, rt::Sel, Ref<rt::Object> sw) {
+    write(self, Value(rt::send<bool>(sw, "isOn"_sel)));
+}
 
 // ---- text rows -----------------------------------------------------------------------------------------
 Ref<rt::Object> initEditCell(CellObject* self, rt::Sel cmd, long style, std::string id, Ref<rt::Object> spec) {
@@ -158,8 +166,9 @@ Ref<rt::Object> initEditCell(CellObject* self, rt::Sel cmd, long style, std::str
 }
 void layoutEditCell(CellObject* self, rt::Sel cmd) {
     rt::sendSuper(g_editCell, self, cmd);
-    rt::send(self->field, "setFrame:"_sel,
-             gfx::CGRect{{self->frame.size.width * 0.5, 0}, {self->frame.size.width * 0.5 - 16, self->frame.size.height}});
+    rt::send(
+        self->field, "setFrame:"_sel,
+        gfx::CGRect{{self->frame.size.width * 0.5, 0}, {self->frame.size.width * 0.5 - 16, self->frame.size.height}});
 }
 // The value is written when editing ends; the return key ends it through the list.
 void didEndEditing(CellObject* self, rt::Sel, Ref<rt::Object> field) {
@@ -174,8 +183,10 @@ void didEndEditing(CellObject* self, rt::Sel, Ref<rt::Object> field) {
 }
 bool shouldReturn(CellObject* self, rt::Sel, Ref<rt::Object> field) {
     auto controller = rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "_viewControllerForAncestor"_sel);
-    if (controller) rt::send(controller, "_returnKeyPressed:"_sel, field);
-    else rt::send<bool>(field, "resignFirstResponder"_sel);
+    if (controller)
+        rt::send(controller, "_returnKeyPressed:"_sel, field);
+    else
+        rt::send<bool>(field, "resignFirstResponder"_sel);
     return true;
 }
 

@@ -60,7 +60,8 @@ void setValue(rt::Id, rt::Sel, Value value, Ref<rt::Object> specifier) {
     fnd::writePlistFile(path, Value(file));
     const Value post = rt::send<Value>(specifier, "propertyForKey:"_sel, std::string("PostNotification"));
     if (const std::string* note = post.string())
-        CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), note->c_str(), nullptr, nullptr, true);
+        CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), note->c_str(), nullptr,
+                                             nullptr, true);
 }
 
 // ---- the page ---------------------------------------------------------------------------------------
@@ -88,10 +89,13 @@ rt::Class* cellClassFor(const Ref<rt::Object>& specifier) {
     if (const std::string* name = cellClass.string())
         if (rt::Class* c = rt::getClass(*name); c && rt::classIsSubclassOf(c, base)) return c;
     switch (rt::send<long>(specifier, "cellType"_sel)) {
-    case kSwitchCell: return rt::getClass("PSSwitchTableCell");
+    case kSwitchCell:
+        return rt::getClass("PSSwitchTableCell");
     case kEditTextCell:
-    case kSecureEditTextCell: return rt::getClass("PSEditableTableCell");
-    default: return base;
+    case kSecureEditTextCell:
+        return rt::getClass("PSEditableTableCell");
+    default:
+        return base;
     }
 }
 
@@ -117,7 +121,9 @@ void loadView(ListObject* self, rt::Sel) {
     rt::send(Ref<rt::Object>(self), "setView:"_sel, table);
 }
 void willAppear(ListObject* self, rt::Sel, bool) { rt::send(Ref<rt::Object>(self), "reloadSpecifiers"_sel); }
-Ref<rt::Object> table(ListObject* self, rt::Sel) { return rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "view"_sel); }
+Ref<rt::Object> table(ListObject* self, rt::Sel) {
+    return rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "view"_sel);
+}
 Ref<rt::Object> bundle(ListObject* self, rt::Sel) { return self->bundle; }
 void setBundle(ListObject* self, rt::Sel, Ref<rt::Object> b) { self->bundle = std::move(b); }
 Ref<rt::Object> parentSpecifier(ListObject* self, rt::Sel) { return self->parentSpecifier; }
@@ -150,8 +156,10 @@ void selectSpecifier(ListObject* self, rt::Sel, Ref<rt::Object> specifier) {
         if (!action) return;
         rt::Sel selector = rt::sel(*action);
         if (!rt::respondsTo(target.get(), selector)) return;
-        if (rt::argumentCount(selector) > 0) rt::send(target, selector, specifier);
-        else rt::send(target, selector);
+        if (rt::argumentCount(selector) > 0)
+            rt::send(target, selector, specifier);
+        else
+            rt::send(target, selector);
     }
 }
 
@@ -168,13 +176,13 @@ Objects itemSpecifiers(ListObject* self, rt::Sel) {
     if (!titles || !values || !owner) return out;
     Value now = rt::send<Value>(owner, "readPreferenceValue:"_sel, parent);
     for (std::size_t i = 0; i < titles->size() && i < values->size(); ++i) {
-        auto s = rt::sendClass<Ref<rt::Object>>(rt::getClass("PSSpecifier"),
-                                                "preferenceSpecifierNamed:target:set:get:detail:cell:edit:"_sel,
-                                                (*titles)[i].string() ? *(*titles)[i].string() : std::string(),
-                                                Ref<rt::Object>(self), static_cast<rt::Sel>(nullptr),
-                                                static_cast<rt::Sel>(nullptr), static_cast<rt::Class*>(nullptr),
-                                                static_cast<long>(kListItemCell), static_cast<rt::Class*>(nullptr));
-        bool checked = (*values)[i] == now || ((*values)[i].integer() && now.integer() && *(*values)[i].integer() == *now.integer());
+        auto s = rt::sendClass<Ref<rt::Object>>(
+            rt::getClass("PSSpecifier"), "preferenceSpecifierNamed:target:set:get:detail:cell:edit:"_sel,
+            (*titles)[i].string() ? *(*titles)[i].string() : std::string(), Ref<rt::Object>(self),
+            static_cast<rt::Sel>(nullptr), static_cast<rt::Sel>(nullptr), static_cast<rt::Class*>(nullptr),
+            static_cast<long>(kListItemCell), static_cast<rt::Class*>(nullptr));
+        bool checked = (*values)[i] == now ||
+                       ((*values)[i].integer() && now.integer() && *(*values)[i].integer() == *now.integer());
         rt::send(s, "setProperty:forKey:"_sel, Value(checked), std::string("checked"));
         rt::send(s, "setProperty:forKey:"_sel, (*values)[i], std::string("value"));
         out.push_back(s);
@@ -185,8 +193,8 @@ void selectItem(ListObject* self, rt::Sel, Ref<rt::Object> specifier) {
     Ref<rt::Object> parent = self->parentSpecifier;
     Ref<rt::Object> owner = parent ? rt::send<Ref<rt::Object>>(parent, "target"_sel) : nullptr;
     if (!owner) return;
-    rt::send(owner, "setPreferenceValue:specifier:"_sel, rt::send<Value>(specifier, "propertyForKey:"_sel, std::string("value")),
-             parent);
+    rt::send(owner, "setPreferenceValue:specifier:"_sel,
+             rt::send<Value>(specifier, "propertyForKey:"_sel, std::string("value")), parent);
     rt::send(Ref<rt::Object>(self), "reloadSpecifiers"_sel);
 }
 

@@ -30,11 +30,11 @@
 // A tap on a link row pushes its detail controller (with the same bundle);
 // on a button row, sends its action to the target.
 
-#include <string>
-
 #include "sim/foundation/Value.h"
 #include "sim/runtime/Runtime.h"
 #include "sim/runtime/Weak.h"
+
+#include <string>
 
 namespace prefs {
 

@@ -45,7 +45,9 @@ Ref<rt::Object> target(SpecifierObject* self, rt::Sel) { return self->target.loa
 long cellType(SpecifierObject* self, rt::Sel) { return self->cell; }
 rt::Class* detailClass(SpecifierObject* self, rt::Sel) { return self->detail; }
 Dictionary properties(SpecifierObject* self, rt::Sel) { return self->properties; }
-Value propertyForKey(SpecifierObject* self, rt::Sel, std::string key) { return fnd::valueForKey(self->properties, key); }
+Value propertyForKey(SpecifierObject* self, rt::Sel, std::string key) {
+    return fnd::valueForKey(self->properties, key);
+}
 void setProperty(SpecifierObject* self, rt::Sel, Value v, std::string key) { self->properties[key] = std::move(v); }
 std::string identifier(SpecifierObject* self, rt::Sel) {
     const std::string* key = fnd::valueForKey(self->properties, "key").string();
@@ -53,11 +55,16 @@ std::string identifier(SpecifierObject* self, rt::Sel) {
 }
 
 long cellTypeNamed(const std::string& cell) {
-    static const std::pair<const char*, long> kNames[] = {
-        {"PSGroupCell", kGroupCell},       {"PSLinkCell", kLinkCell},           {"PSLinkListCell", kLinkListCell},
-        {"PSListItemCell", kListItemCell}, {"PSTitleValueCell", kTitleValueCell}, {"PSSwitchCell", kSwitchCell},
-        {"PSStaticTextCell", kStaticTextCell}, {"PSEditTextCell", kEditTextCell},
-        {"PSSecureEditTextCell", kSecureEditTextCell}, {"PSButtonCell", kButtonCell}};
+    static const std::pair<const char*, long> kNames[] = {{"PSGroupCell", kGroupCell},
+                                                          {"PSLinkCell", kLinkCell},
+                                                          {"PSLinkListCell", kLinkListCell},
+                                                          {"PSListItemCell", kListItemCell},
+                                                          {"PSTitleValueCell", kTitleValueCell},
+                                                          {"PSSwitchCell", kSwitchCell},
+                                                          {"PSStaticTextCell", kStaticTextCell},
+                                                          {"PSEditTextCell", kEditTextCell},
+                                                          {"PSSecureEditTextCell", kSecureEditTextCell},
+                                                          {"PSButtonCell", kButtonCell}};
     for (const auto& [n, t] : kNames)
         if (cell == n) return t;
     return kStaticTextCell; // an unknown kind shows as text
@@ -79,8 +86,8 @@ std::vector<Ref<rt::Object>> specifiersFromFile(const std::string& path, const R
         long type = cellTypeNamed(cell ? *cell : "");
         bool valued = fnd::valueForKey(*d, "key").string() != nullptr;
         auto s = rt::sendClass<Ref<rt::Object>>(
-            g_specifier, "preferenceSpecifierNamed:target:set:get:detail:cell:edit:"_sel, label ? *label : std::string(),
-            target, valued ? rt::sel("setPreferenceValue:specifier:") : nullptr,
+            g_specifier, "preferenceSpecifierNamed:target:set:get:detail:cell:edit:"_sel,
+            label ? *label : std::string(), target, valued ? rt::sel("setPreferenceValue:specifier:") : nullptr,
             valued ? rt::sel("readPreferenceValue:") : nullptr, detail ? rt::getClass(*detail) : nullptr, type,
             static_cast<rt::Class*>(nullptr));
         specifierOf(s.get())->properties = *d;
@@ -91,7 +98,8 @@ std::vector<Ref<rt::Object>> specifiersFromFile(const std::string& path, const R
 
 void defineSpecifiers() {
     g_specifier = rt::defineClass("PSSpecifier", nullptr, rt::factoryOf<SpecifierObject>);
-    rt::addMethod<&named>(rt::objectGetClass(g_specifier), "preferenceSpecifierNamed:target:set:get:detail:cell:edit:"_sel);
+    rt::addMethod<&named>(rt::objectGetClass(g_specifier),
+                          "preferenceSpecifierNamed:target:set:get:detail:cell:edit:"_sel);
     rt::addMethod<&name>(g_specifier, "name"_sel);
     rt::addMethod<&target>(g_specifier, "target"_sel);
     rt::addMethod<&cellType>(g_specifier, "cellType"_sel);

@@ -21,8 +21,6 @@
 // and "probe-write" {path, text}: this process writes the file itself, so a
 // test sees what its sandbox allows (the answer fails when it refuses).
 
-#include <unistd.h>
-
 #include "sim/apps/host/Application.h"
 #include "sim/foundation/Files.h"
 #include "sim/foundation/ProcessIdentity.h"
@@ -34,6 +32,8 @@
 #include "sim/ipc/Notify.h"
 #include "sim/photos/kit/PhotoKit.h"
 #include "sim/uikit/Automation.h"
+
+#include <unistd.h>
 
 using namespace rt::literals;
 
@@ -84,8 +84,9 @@ void onHello(CFNotificationCenterRef, void*, CFStringRef name, const void*, CFDi
 }
 
 unsigned long countOf(const rt::Ref<rt::Object>& collection, bool includeHidden) {
-    auto assets = rt::sendClass<rt::Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel,
-                                                     collection, photos::makeFetchOptions(includeHidden));
+    auto assets =
+        rt::sendClass<rt::Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel,
+                                           collection, photos::makeFetchOptions(includeHidden));
     return rt::send<unsigned long>(assets, "count"_sel);
 }
 
@@ -136,7 +137,8 @@ fnd::Dictionary probeWrite(const fnd::Dictionary& request) {
     const std::string* path = fnd::valueForKey(request, "path").string();
     const std::string* text = fnd::valueForKey(request, "text").string();
     if (!path || !text) return uikit::automation::failure("probe-write needs a path and a text");
-    if (!fnd::writeFileAtomically(*path, *text)) return uikit::automation::failure(g_bundle + " may not write " + *path);
+    if (!fnd::writeFileAtomically(*path, *text))
+        return uikit::automation::failure(g_bundle + " may not write " + *path);
     return uikit::automation::success();
 }
 
@@ -145,8 +147,8 @@ void probeLoaded() {
     ++runs;
     const auto& bundle = fnd::mainBundleIdentifier();
     g_bundle = bundle ? *bundle : "-";
-    log("constructor " + std::to_string(runs) + " in " + g_bundle + " pid " +
-        std::to_string(::getpid()) + " app-object " + (apps::sharedApplication() ? "yes" : "none"));
+    log("constructor " + std::to_string(runs) + " in " + g_bundle + " pid " + std::to_string(::getpid()) +
+        " app-object " + (apps::sharedApplication() ? "yes" : "none"));
 
     uikit::automation::addCommand("probe-send", probeSend);
     uikit::automation::addCommand("probe-write", probeWrite);
@@ -155,11 +157,11 @@ void probeLoaded() {
                                     CFNotificationSuspensionBehaviorDeliverImmediately);
     CFNotificationCenterAddObserver(darwin, nullptr, onLibrary, "com.lumi.probe.library", nullptr,
                                     CFNotificationSuspensionBehaviorDeliverImmediately);
-    CFNotificationCenterAddObserver(darwin, nullptr, onCoalesced, "com.lumi.probe.coalesced",
-                                    nullptr, CFNotificationSuspensionBehaviorCoalesce);
+    CFNotificationCenterAddObserver(darwin, nullptr, onCoalesced, "com.lumi.probe.coalesced", nullptr,
+                                    CFNotificationSuspensionBehaviorCoalesce);
     if (g_bundle == "com.apple.camera")
-        CFNotificationCenterAddObserver(darwin, nullptr, onRespring, "com.lumi.probe.respring",
-                                        nullptr, CFNotificationSuspensionBehaviorDeliverImmediately);
+        CFNotificationCenterAddObserver(darwin, nullptr, onRespring, "com.lumi.probe.respring", nullptr,
+                                        CFNotificationSuspensionBehaviorDeliverImmediately);
     if (g_bundle == "com.apple.springboard") {
         rt::Class* cls = rt::defineClass("LumiProbeHandler");
         rt::addMethod<&handleMessage>(cls, "handleMessageNamed:withUserInfo:"_sel, "v@:@@");

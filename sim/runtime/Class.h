@@ -10,15 +10,15 @@
 // Locking: every mutation, and every cache miss, runs under the runtime lock
 // (Runtime.cpp). The cache probe of a send takes no lock.
 
+#include "sim/runtime/Object.h"
+#include "sim/runtime/Signature.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-#include "sim/runtime/Object.h"
-#include "sim/runtime/Signature.h"
 
 namespace rt {
 

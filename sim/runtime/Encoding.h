@@ -13,14 +13,14 @@
 // same full encoding therefore have the same C++ function type, which is what
 // makes the pointer compare of interned signatures a sound type check.
 
+#include "sim/runtime/Object.h"
+#include "sim/runtime/Selector.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <type_traits>
 #include <vector>
-
-#include "sim/runtime/Object.h"
-#include "sim/runtime/Selector.h"
 
 namespace rt {
 
@@ -34,9 +34,9 @@ template <class T, class = void> struct Encode {
     static_assert(kAlwaysFalse<T>, "this type has no runtime encoding; specialise rt::Encode");
 };
 
-#define RT_ENCODE_AS(Type, Code)                                                                   \
-    template <> struct Encode<Type> {                                                              \
-        static std::string code() { return Code; }                                                 \
+#define RT_ENCODE_AS(Type, Code)                                                                                       \
+    template <> struct Encode<Type> {                                                                                  \
+        static std::string code() { return Code; }                                                                     \
     }
 
 RT_ENCODE_AS(void, "v");
@@ -82,9 +82,7 @@ template <class T> struct AbiMap {
     static T to(T v) { return v; }
     static T from(T v) { return v; }
 };
-template <> struct AbiMap<void> {
-    using type = void;
-};
+template <> struct AbiMap<void> { using type = void; };
 template <class T> struct AbiMap<Ref<T>> {
     using type = Ref<Object>;
     static type to(Ref<T> v) { return Ref<Object>(std::move(v)); }
@@ -93,15 +91,19 @@ template <class T> struct AbiMap<Ref<T>> {
 template <class T> struct AbiMap<std::vector<Ref<T>>> {
     using type = std::vector<Ref<Object>>;
     static type to(std::vector<Ref<T>> v) {
-        if constexpr (std::is_same_v<T, Object>) return v;
-        else return type(v.begin(), v.end());
+        if constexpr (std::is_same_v<T, Object>)
+            return v;
+        else
+            return type(v.begin(), v.end());
     }
     static std::vector<Ref<T>> from(type v) {
-        if constexpr (std::is_same_v<T, Object>) return v;
+        if constexpr (std::is_same_v<T, Object>)
+            return v;
         else {
             std::vector<Ref<T>> out;
             out.reserve(v.size());
-            for (auto& o : v) out.push_back(refCast<T>(std::move(o)));
+            for (auto& o : v)
+                out.push_back(refCast<T>(std::move(o)));
             return out;
         }
     }
@@ -112,21 +114,12 @@ template <class T> using AbiOf = typename AbiMap<T>::type;
 // What a call site passes is normalised before its signature is taken: string
 // literals become strings, raw object pointers and nullptr become object refs.
 
-template <class T> struct CallArg {
-    using type = T;
-};
-template <> struct CallArg<const char*> {
-    using type = std::string;
-};
-template <> struct CallArg<char*> {
-    using type = std::string;
-};
-template <> struct CallArg<std::nullptr_t> {
-    using type = Ref<Object>;
-};
+template <class T> struct CallArg { using type = T; };
+template <> struct CallArg<const char*> { using type = std::string; };
+template <> struct CallArg<char*> { using type = std::string; };
+template <> struct CallArg<std::nullptr_t> { using type = Ref<Object>; };
 template <class T>
-    requires(std::is_base_of_v<Object, T> && !std::is_same_v<std::remove_cv_t<T>, Class>)
-struct CallArg<T*> {
+requires(std::is_base_of_v<Object, T> && !std::is_same_v<std::remove_cv_t<T>, Class>) struct CallArg<T*> {
     using type = Ref<Object>;
 };
 template <class T> using CallType = typename CallArg<std::decay_t<T>>::type;
@@ -142,14 +135,16 @@ public:
     Block() = default;
     Block(std::nullptr_t) {}
     template <class F>
-        requires std::is_invocable_r_v<R, F&, A...> && (!std::is_same_v<std::decay_t<F>, Block>)
-    Block(F f) : m_fn(std::move(f)) {}
+    requires std::is_invocable_r_v<R, F&, A...> &&(!std::is_same_v<std::decay_t<F>, Block>)Block(F f)
+        : m_fn(std::move(f)) {}
 
     explicit operator bool() const { return static_cast<bool>(m_fn); }
     R operator()(A... a) const {
         if (!m_fn) {
-            if constexpr (std::is_void_v<R>) return;
-            else return R{};
+            if constexpr (std::is_void_v<R>)
+                return;
+            else
+                return R{};
         }
         return m_fn(std::forward<A>(a)...);
     }
@@ -169,22 +164,28 @@ template <class R, class... A> struct Encode<Block<R(A...)>> {
 template <class R, class... A> struct AbiMap<Block<R(A...)>> {
     using type = Block<AbiOf<R>(AbiOf<A>...)>;
     static type to(Block<R(A...)> b) {
-        if constexpr (std::is_same_v<type, Block<R(A...)>>) return b;
+        if constexpr (std::is_same_v<type, Block<R(A...)>>)
+            return b;
         else {
             if (!b) return {};
             return type([b = std::move(b)](AbiOf<A>... a) -> AbiOf<R> {
-                if constexpr (std::is_void_v<R>) b(AbiMap<A>::from(std::move(a))...);
-                else return AbiMap<R>::to(b(AbiMap<A>::from(std::move(a))...));
+                if constexpr (std::is_void_v<R>)
+                    b(AbiMap<A>::from(std::move(a))...);
+                else
+                    return AbiMap<R>::to(b(AbiMap<A>::from(std::move(a))...));
             });
         }
     }
     static Block<R(A...)> from(type b) {
-        if constexpr (std::is_same_v<type, Block<R(A...)>>) return b;
+        if constexpr (std::is_same_v<type, Block<R(A...)>>)
+            return b;
         else {
             if (!b) return {};
             return Block<R(A...)>([b = std::move(b)](A... a) -> R {
-                if constexpr (std::is_void_v<R>) b(AbiMap<A>::to(std::move(a))...);
-                else return AbiMap<R>::from(b(AbiMap<A>::to(std::move(a))...));
+                if constexpr (std::is_void_v<R>)
+                    b(AbiMap<A>::to(std::move(a))...);
+                else
+                    return AbiMap<R>::from(b(AbiMap<A>::to(std::move(a))...));
             });
         }
     }

@@ -19,8 +19,10 @@ void Object::setAssociated(const void* key, Ref<Object> value) {
     Associations* a = m_associations.load(std::memory_order_acquire);
     if (!a) {
         auto* fresh = new Associations;
-        if (m_associations.compare_exchange_strong(a, fresh, std::memory_order_acq_rel)) a = fresh;
-        else delete fresh; // another thread won; `a` now holds its table
+        if (m_associations.compare_exchange_strong(a, fresh, std::memory_order_acq_rel))
+            a = fresh;
+        else
+            delete fresh; // another thread won; `a` now holds its table
     }
     Ref<Object> old;
     {

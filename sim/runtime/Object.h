@@ -6,10 +6,10 @@
 // instance variables. Associated values let classes made at run time (the
 // products' own subclasses of host classes) keep state without a C++ type.
 
+#include "sim/runtime/Ref.h"
+
 #include <atomic>
 #include <memory>
-
-#include "sim/runtime/Ref.h"
 
 namespace rt {
 
@@ -17,7 +17,8 @@ class Class;
 
 class Object {
 public:
-    explicit Object(Class* isa) : m_isa(isa) {}
+    explicit Object(Class* isa)
+        : m_isa(isa) {}
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
     virtual ~Object();

@@ -17,15 +17,20 @@ public:
     Ref() = default;
     Ref(std::nullptr_t) {}
     // Retains: the caller keeps its own reference.
-    Ref(T* p) : m_ptr(p) {
+    Ref(T* p)
+        : m_ptr(p) {
         if (m_ptr) m_ptr->retain();
     }
-    Ref(const Ref& o) : Ref(o.m_ptr) {}
-    Ref(Ref&& o) noexcept : m_ptr(std::exchange(o.m_ptr, nullptr)) {}
+    Ref(const Ref& o)
+        : Ref(o.m_ptr) {}
+    Ref(Ref&& o) noexcept
+        : m_ptr(std::exchange(o.m_ptr, nullptr)) {}
     template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
-    Ref(const Ref<U>& o) : Ref(static_cast<T*>(o.get())) {}
+    Ref(const Ref<U>& o)
+        : Ref(static_cast<T*>(o.get())) {}
     template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
-    Ref(Ref<U>&& o) noexcept : m_ptr(o.leak()) {}
+    Ref(Ref<U>&& o) noexcept
+        : m_ptr(o.leak()) {}
     ~Ref() {
         if (m_ptr) m_ptr->release();
     }
@@ -54,9 +59,7 @@ private:
     T* m_ptr = nullptr;
 };
 
-template <class T, class U> bool operator==(const Ref<T>& a, const Ref<U>& b) {
-    return a.get() == b.get();
-}
+template <class T, class U> bool operator==(const Ref<T>& a, const Ref<U>& b) { return a.get() == b.get(); }
 
 // Unchecked downcast in release builds, as an ObjC cast of `id` is; checked in
 // debug builds, where a wrong cast is a programming error.

@@ -1,10 +1,10 @@
 // NSObject: the root class every process has, with the few methods that
 // every object answers.
 
+#include "sim/runtime/Runtime.h"
+
 #include <cstdint>
 #include <cstdio>
-
-#include "sim/runtime/Runtime.h"
 
 namespace rt {
 

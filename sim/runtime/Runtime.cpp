@@ -14,12 +14,14 @@ MethodCache* MethodCache::create(uint32_t size) {
     void* mem = ::operator new(sizeof(MethodCache) + size * sizeof(Entry));
     auto* c = new (mem) MethodCache;
     c->mask = size - 1;
-    for (uint32_t i = 0; i < size; ++i) new (&c->entries()[i]) Entry;
+    for (uint32_t i = 0; i < size; ++i)
+        new (&c->entries()[i]) Entry;
     return c;
 }
 
 void MethodCache::destroy(MethodCache* c) {
-    for (uint32_t i = 0; i <= c->mask; ++i) c->entries()[i].~Entry();
+    for (uint32_t i = 0; i <= c->mask; ++i)
+        c->entries()[i].~Entry();
     c->~MethodCache();
     ::operator delete(c);
 }
@@ -49,8 +51,8 @@ public:
                 fatal("class '" + std::string(name) + "' is defined twice in this process");
             Class* rootMeta = m_root ? m_root->metaclass() : nullptr;
             // The root metaclass is its own class and inherits from the root class.
-            Class* meta = new Class(rootMeta, std::string(name),
-                                    superclass ? superclass->metaclass() : m_root, true, nullptr);
+            Class* meta =
+                new Class(rootMeta, std::string(name), superclass ? superclass->metaclass() : m_root, true, nullptr);
             if (!rootMeta) meta->setIsa(meta);
             cls = new Class(meta, std::string(name), superclass, false, factory);
             m_classes.emplace(cls->name(), cls);
@@ -147,12 +149,11 @@ private:
         }
     }
 
-    static void checkHookSignatureLocked(Class* cls, Sel sel, Method* existing,
-                                         const Signature* sig) {
+    static void checkHookSignatureLocked(Class* cls, Sel sel, Method* existing, const Signature* sig) {
         if (existing->signature == sig) return;
-        fatal("hook of " + std::string(cls->isMetaclass() ? "+[" : "-[") + cls->name() + " " +
-              sel->name + "]: the replacement's signature " + sig->full +
-              " differs from the method's " + existing->signature->full);
+        fatal("hook of " + std::string(cls->isMetaclass() ? "+[" : "-[") + cls->name() + " " + sel->name +
+              "]: the replacement's signature " + sig->full + " differs from the method's " +
+              existing->signature->full);
     }
 
     const MethodCache::Entry* cacheInsertLocked(Class* cls, Sel sel, Method* m) {
@@ -222,9 +223,7 @@ Class::Factory Class::factory() const {
     return nullptr;
 }
 
-const MethodCache::Entry* Class::lookupSlow(Sel sel) {
-    return RuntimeImpl::shared().lookupSlow(this, sel);
-}
+const MethodCache::Entry* Class::lookupSlow(Sel sel) { return RuntimeImpl::shared().lookupSlow(this, sel); }
 
 ErasedImp OrigSlot::resolveForward() const {
     return m_forwardTo ? RuntimeImpl::shared().resolveForward(m_forwardTo, m_sel) : nullptr;
@@ -273,17 +272,15 @@ bool addMethodErased(Class* cls, Sel sel, ErasedImp imp, const Signature* sig) {
 
 void checkTypeString(Class* cls, Sel sel, const Signature* sig, std::string_view types) {
     if (sig->reduced == types) return;
-    fatal("addMethod -[" + cls->name() + " " + sel->name + "]: type encoding \"" +
-          std::string(types) + "\" does not match the implementation's \"" + sig->reduced +
-          "\" (" + sig->full + ")");
+    fatal("addMethod -[" + cls->name() + " " + sel->name + "]: type encoding \"" + std::string(types) +
+          "\" does not match the implementation's \"" + sig->reduced + "\" (" + sig->full + ")");
 }
 
 std::vector<MethodDescription> copyMethodList(Class* cls) {
     return cls ? RuntimeImpl::shared().methods(cls) : std::vector<MethodDescription>{};
 }
 
-bool hookMessageErased(Class* cls, Sel sel, ErasedImp replacement, const Signature* sig,
-                       OrigSlot* slot) {
+bool hookMessageErased(Class* cls, Sel sel, ErasedImp replacement, const Signature* sig, OrigSlot* slot) {
     return RuntimeImpl::shared().hook(cls, sel, replacement, sig, slot);
 }
 
@@ -299,13 +296,11 @@ std::string describeSend(Id self, Class* cls, Sel sel) {
 
 namespace detail {
 void unknownSelector(Id self, Class* cls, Sel sel, const Signature* callSite) {
-    fatal("unrecognized selector: " + describeSend(self, cls, sel) + " (call site signature " +
-          callSite->full + ")");
+    fatal("unrecognized selector: " + describeSend(self, cls, sel) + " (call site signature " + callSite->full + ")");
 }
 void signatureMismatch(Id self, Method* m, Sel sel, const Signature* callSite) {
-    fatal("signature mismatch: " + describeSend(self, self->isa(), sel) + ": the method of " +
-          m->owner->name() + " has " + m->signature->full + ", the call site sends " +
-          callSite->full);
+    fatal("signature mismatch: " + describeSend(self, self->isa(), sel) + ": the method of " + m->owner->name() +
+          " has " + m->signature->full + ", the call site sends " + callSite->full);
 }
 } // namespace detail
 

@@ -11,16 +11,16 @@
 // the selector and the encodings. A message to nil does nothing and answers
 // zero, false, nil or an empty value.
 
-#include <string>
-#include <string_view>
-#include <type_traits>
-#include <vector>
-
 #include "sim/runtime/Class.h"
 #include "sim/runtime/Encoding.h"
 #include "sim/runtime/Object.h"
 #include "sim/runtime/Selector.h"
 #include "sim/runtime/Signature.h"
+
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
 
 namespace rt {
 
@@ -34,17 +34,14 @@ Class* getClass(std::string_view name);
 inline Class* objectGetClass(Id obj) { return obj ? obj->isa() : nullptr; }
 // Defines and registers a class and its metaclass. A null superclass means a
 // subclass of NSObject. Defining a name twice is a programming error (fatal).
-Class* defineClass(std::string_view name, Class* superclass = nullptr,
-                   Class::Factory factory = nullptr);
+Class* defineClass(std::string_view name, Class* superclass = nullptr, Class::Factory factory = nullptr);
 Class* rootClass(); // NSObject
 
 template <class T> Object* factoryOf(Class* cls) { return new T(cls); }
 
 // Makes an instance through the class's factory (what +alloc does).
 Ref<Object> createInstanceErased(Class* cls);
-template <class T = Object> Ref<T> createInstance(Class* cls) {
-    return refCast<T>(createInstanceErased(cls));
-}
+template <class T = Object> Ref<T> createInstance(Class* cls) { return refCast<T>(createInstanceErased(cls)); }
 
 bool respondsTo(Id obj, Sel sel);
 bool isKindOf(Id obj, Class* cls);
@@ -66,14 +63,18 @@ template <class S, class R, class... A, R (*F)(S*, Sel, A...)> struct ImpTraits<
 
     static AbiOf<R> thunk(Id self, Sel cmd, AbiOf<A>... a) {
         S* typedSelf = static_cast<S*>(self);
-        if constexpr (std::is_void_v<R>) F(typedSelf, cmd, AbiMap<A>::from(std::move(a))...);
-        else return AbiMap<R>::to(F(typedSelf, cmd, AbiMap<A>::from(std::move(a))...));
+        if constexpr (std::is_void_v<R>)
+            F(typedSelf, cmd, AbiMap<A>::from(std::move(a))...);
+        else
+            return AbiMap<R>::to(F(typedSelf, cmd, AbiMap<A>::from(std::move(a))...));
     }
-    static constexpr bool kIsAbi = std::is_same_v<S, Object> && std::is_same_v<AbiOf<R>, R> &&
-                                   (std::is_same_v<AbiOf<A>, A> && ...);
+    static constexpr bool kIsAbi =
+        std::is_same_v<S, Object> && std::is_same_v<AbiOf<R>, R> && (std::is_same_v<AbiOf<A>, A> && ...);
     static ErasedImp erased() {
-        if constexpr (kIsAbi) return reinterpret_cast<ErasedImp>(F);
-        else return reinterpret_cast<ErasedImp>(&thunk);
+        if constexpr (kIsAbi)
+            return reinterpret_cast<ErasedImp>(F);
+        else
+            return reinterpret_cast<ErasedImp>(&thunk);
     }
 };
 
@@ -110,12 +111,16 @@ public:
     R operator()(Id self, Sel cmd, A... a) const {
         ErasedImp imp = resolve();
         if (!imp) { // an empty slot: answer as a message to nil would
-            if constexpr (std::is_void_v<R>) return;
-            else return R{};
+            if constexpr (std::is_void_v<R>)
+                return;
+            else
+                return R{};
         }
         auto fn = reinterpret_cast<AbiOf<R> (*)(Id, Sel, AbiOf<A>...)>(imp);
-        if constexpr (std::is_void_v<R>) fn(self, cmd, AbiMap<A>::to(std::move(a))...);
-        else return AbiMap<R>::from(fn(self, cmd, AbiMap<A>::to(std::move(a))...));
+        if constexpr (std::is_void_v<R>)
+            fn(self, cmd, AbiMap<A>::to(std::move(a))...);
+        else
+            return AbiMap<R>::from(fn(self, cmd, AbiMap<A>::to(std::move(a))...));
     }
     static const rt::Signature* signature() { return signatureOf<R, A...>(); }
 };
@@ -136,8 +141,7 @@ bool addMethodErased(Class* cls, Sel sel, ErasedImp imp, const Signature* sig);
 // Checks a hand-written type string against the implementation's reduced
 // encoding; a mismatch is fatal, so a wrong hook table fails at start-up.
 void checkTypeString(Class* cls, Sel sel, const Signature* sig, std::string_view types);
-bool hookMessageErased(Class* cls, Sel sel, ErasedImp replacement, const Signature* sig,
-                       OrigSlot* slot);
+bool hookMessageErased(Class* cls, Sel sel, ErasedImp replacement, const Signature* sig, OrigSlot* slot);
 
 // class_addMethod: false when the class itself already has the method; an
 // inherited one is shadowed.
@@ -168,16 +172,18 @@ namespace detail {
 
 template <class T> decltype(auto) toCall(T&& v) {
     using C = CallType<T>;
-    if constexpr (std::is_same_v<std::decay_t<T>, C>) return std::forward<T>(v);
-    else return C(std::forward<T>(v));
+    if constexpr (std::is_same_v<std::decay_t<T>, C>)
+        return std::forward<T>(v);
+    else
+        return C(std::forward<T>(v));
 }
 
-template <class R, class... A>
-[[gnu::always_inline]] inline R invoke(ErasedImp imp, Id self, Sel sel, A&&... args) {
+template <class R, class... A> [[gnu::always_inline]] inline R invoke(ErasedImp imp, Id self, Sel sel, A&&... args) {
     auto fn = reinterpret_cast<AbiOf<R> (*)(Id, Sel, AbiOf<CallType<A>>...)>(imp);
     if constexpr (std::is_void_v<R>)
         fn(self, sel, AbiMap<CallType<A>>::to(toCall(std::forward<A>(args)))...);
-    else return AbiMap<R>::from(fn(self, sel, AbiMap<CallType<A>>::to(toCall(std::forward<A>(args)))...));
+    else
+        return AbiMap<R>::from(fn(self, sel, AbiMap<CallType<A>>::to(toCall(std::forward<A>(args)))...));
 }
 
 template <class R> R nilResult() {
@@ -189,7 +195,7 @@ namespace detail {
 // The checked entry for a send of `sig`: fatal when the class has no such
 // method or the method has another signature.
 [[gnu::always_inline]] inline const MethodCache::Entry* entryForSend(Id self, Class* cls, Sel sel,
-                                                                    const Signature* sig) {
+                                                                     const Signature* sig) {
     const MethodCache::Entry* e = cls->lookupEntry(sel);
     if (e->signature != sig) [[unlikely]] {
         if (!e->method) unknownSelector(self, cls, sel, sig);
@@ -199,11 +205,9 @@ namespace detail {
 }
 } // namespace detail
 
-template <class R = void, class... A>
-[[gnu::always_inline]] inline R send(Id self, Sel sel, A&&... args) {
+template <class R = void, class... A> [[gnu::always_inline]] inline R send(Id self, Sel sel, A&&... args) {
     if (!self) return detail::nilResult<R>();
-    const MethodCache::Entry* e =
-        detail::entryForSend(self, self->isa(), sel, signatureOf<R, CallType<A>...>());
+    const MethodCache::Entry* e = detail::entryForSend(self, self->isa(), sel, signatureOf<R, CallType<A>...>());
     return detail::invoke<R>(e->imp, self, sel, std::forward<A>(args)...);
 }
 
@@ -221,8 +225,7 @@ template <class R = void, FixedString S, class... A>
         e = detail::entryForSend(self, cls, literal, signatureOf<R, CallType<A>...>());
         site.store(e, std::memory_order_release);
     }
-    return detail::invoke<R>(e->imp, self, e->sel.load(std::memory_order_relaxed),
-                             std::forward<A>(args)...);
+    return detail::invoke<R>(e->imp, self, e->sel.load(std::memory_order_relaxed), std::forward<A>(args)...);
 }
 
 template <class R = void, class T, class S, class... A>

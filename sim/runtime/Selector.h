@@ -27,14 +27,16 @@ inline const std::string& selName(Sel s) { return s->name; }
 // recognisers, buttons) decide by it whether to pass their argument.
 inline std::size_t argumentCount(Sel s) {
     std::size_t n = 0;
-    for (char c : s->name) n += c == ':';
+    for (char c : s->name)
+        n += c == ':';
     return n;
 }
 
 template <std::size_t N> struct FixedString {
     char data[N]{};
     constexpr FixedString(const char (&s)[N]) {
-        for (std::size_t i = 0; i < N; ++i) data[i] = s[i];
+        for (std::size_t i = 0; i < N; ++i)
+            data[i] = s[i];
     }
     constexpr std::string_view view() const { return {data, N - 1}; }
 };

@@ -23,8 +23,10 @@ std::string reduceEncoding(std::string_view full) {
                 int depth = 0;
                 std::size_t j = i + 1;
                 for (; j < full.size(); ++j) {
-                    if (full[j] == '<') ++depth;
-                    else if (full[j] == '>' && --depth == 0) break;
+                    if (full[j] == '<')
+                        ++depth;
+                    else if (full[j] == '>' && --depth == 0)
+                        break;
                 }
                 i = j;
             }

@@ -2,10 +2,10 @@
 // Method signatures, interned: two methods or call sites with the same
 // encoding share one Signature, so comparing signatures is a pointer compare.
 
+#include "sim/runtime/Encoding.h"
+
 #include <string>
 #include <string_view>
-
-#include "sim/runtime/Encoding.h"
 
 namespace rt {
 

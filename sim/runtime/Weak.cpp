@@ -64,7 +64,8 @@ void Object::clearWeakReferences() {
     std::lock_guard guard(t.lock);
     auto it = t.slots.find(this);
     if (it == t.slots.end()) return;
-    for (Object** slot : it->second) *slot = nullptr;
+    for (Object** slot : it->second)
+        *slot = nullptr;
     t.slots.erase(it);
 }
 

@@ -14,17 +14,19 @@
 namespace rt {
 
 namespace detail {
-void weakRegister(Object** slot, Object* obj);   // slot now names obj
-void weakUnregister(Object** slot);              // slot names nothing
-Object* weakLoad(Object* const* slot);           // retained, or null
+void weakRegister(Object** slot, Object* obj); // slot now names obj
+void weakUnregister(Object** slot);            // slot names nothing
+Object* weakLoad(Object* const* slot);         // retained, or null
 } // namespace detail
 
 template <class T> class Weak {
 public:
     Weak() = default;
     Weak(T* p) { detail::weakRegister(&m_ptr, p); }
-    Weak(const Ref<T>& r) : Weak(r.get()) {}
-    Weak(const Weak& o) : Weak(o.load().get()) {}
+    Weak(const Ref<T>& r)
+        : Weak(r.get()) {}
+    Weak(const Weak& o)
+        : Weak(o.load().get()) {}
     Weak& operator=(const Weak& o) {
         if (this != &o) detail::weakRegister(&m_ptr, o.load().get());
         return *this;

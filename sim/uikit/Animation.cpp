@@ -5,10 +5,10 @@
 // manual clock through an animation. With no main loop the completion runs
 // at once.
 
-#include <algorithm>
-
 #include "sim/dispatch/RunLoop.h"
 #include "sim/uikit/UIView.h"
+
+#include <algorithm>
 
 namespace uikit {
 

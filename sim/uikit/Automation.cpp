@@ -1,7 +1,5 @@
 #include "sim/uikit/Automation.h"
 
-#include <map>
-
 #include "sim/dispatch/RunLoop.h"
 #include "sim/uikit/Render.h"
 #include "sim/uikit/UIAlertController.h"
@@ -9,6 +7,8 @@
 #include "sim/uikit/UILabel.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIViewController.h"
+
+#include <map>
 
 namespace uikit::automation {
 
@@ -111,7 +111,8 @@ Found findOne(const Ref<rt::Object>& window, const Dictionary& q) {
 
 gfx::CGPoint centreInWindow(const Ref<rt::Object>& view) {
     gfx::CGRect b = rt::send<gfx::CGRect>(view, "bounds"_sel);
-    return rt::send<gfx::CGPoint>(view, "convertPoint:toView:"_sel, gfx::CGPoint{b.midX(), b.midY()}, Ref<rt::Object>());
+    return rt::send<gfx::CGPoint>(view, "convertPoint:toView:"_sel, gfx::CGPoint{b.midX(), b.midY()},
+                                  Ref<rt::Object>());
 }
 
 // The frontmost presented controller of the window's root, or nil.
@@ -151,8 +152,10 @@ Dictionary handle(const Dictionary& request) {
         // inside it, or the view it lies in), not something over it.
         auto hit = rt::send<Ref<rt::Object>>(window, "hitTest:withEvent:"_sel, c, Ref<rt::Object>());
         bool hittable = false;
-        for (ViewObject* v = viewOf(hit.get()); v && !hittable; v = v->superview) hittable = v == f.view.get();
-        for (ViewObject* v = viewOf(f.view.get()); v && !hittable; v = v->superview) hittable = v == hit.get();
+        for (ViewObject* v = viewOf(hit.get()); v && !hittable; v = v->superview)
+            hittable = v == f.view.get();
+        for (ViewObject* v = viewOf(f.view.get()); v && !hittable; v = v->superview)
+            hittable = v == hit.get();
         Dictionary found{{"class", Value(rt::className(f.view.get()))},
                          {"frame", frameValue(viewOf(f.view.get())->frame)},
                          {"x", Value(c.x)},
@@ -166,8 +169,10 @@ Dictionary handle(const Dictionary& request) {
             if (seconds < 0 || seconds > 60) return failure("a long press lasts from 0 to 60 seconds");
             touchDown(window.get(), c);
             dsp::RunLoop* main = dsp::RunLoop::main();
-            if (main) main->scheduleTimer(dsp::seconds(seconds), false, [c](dsp::Timer&) { touchUp(c); });
-            else touchUp(c);
+            if (main)
+                main->scheduleTimer(dsp::seconds(seconds), false, [c](dsp::Timer&) { touchUp(c); });
+            else
+                touchUp(c);
         }
         return success(found);
     }
@@ -176,13 +181,16 @@ Dictionary handle(const Dictionary& request) {
         TextFieldObject* field = textFieldOf(firstResponder().get());
         if (!field) return failure("no text field is being edited");
         Ref<rt::Object> keep(field), d = field->delegate.load();
-        if (d && rt::respondsTo(d.get(), "textFieldShouldReturn:"_sel)) rt::send<bool>(d, "textFieldShouldReturn:"_sel, keep);
-        else rt::send<bool>(keep, "resignFirstResponder"_sel);
+        if (d && rt::respondsTo(d.get(), "textFieldShouldReturn:"_sel))
+            rt::send<bool>(d, "textFieldShouldReturn:"_sel, keep);
+        else
+            rt::send<bool>(keep, "resignFirstResponder"_sel);
         return success();
     }
     if (*command == "drag") {
         std::optional<double> x = number(fnd::valueForKey(request, "x")), y = number(fnd::valueForKey(request, "y"));
-        std::optional<double> toX = number(fnd::valueForKey(request, "toX")), toY = number(fnd::valueForKey(request, "toY"));
+        std::optional<double> toX = number(fnd::valueForKey(request, "toX")),
+                              toY = number(fnd::valueForKey(request, "toY"));
         if (!x || !y || !toX || !toY) return failure("a drag needs x, y, toX and toY");
         // Down, through ten steps along the way, and up: as a finger moves.
         touchDown(window.get(), {*x, *y});

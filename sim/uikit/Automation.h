@@ -28,11 +28,11 @@
 // visible). No match, or more than one, is an error that says so.
 // Answers: {"ok": true, ...} or {"ok": false, "error": "..."}.
 
-#include <functional>
-#include <string>
-
 #include "sim/foundation/Value.h"
 #include "sim/runtime/Runtime.h"
+
+#include <functional>
+#include <string>
 
 namespace uikit::automation {
 

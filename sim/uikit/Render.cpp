@@ -1,14 +1,14 @@
 #include "sim/uikit/Render.h"
 
-#include <cairo.h>
-#include <algorithm>
-#include <cmath>
-
 #include "sim/graphics/UIImage.h"
 #include "sim/uikit/UIActivityIndicatorView.h"
 #include "sim/uikit/UIAlertController.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UILabel.h"
+
+#include <algorithm>
+#include <cairo.h>
+#include <cmath>
 
 namespace uikit {
 
@@ -35,8 +35,10 @@ void drawImage(cairo_t* cr, const ImageViewObject& iv) {
     if (!image || image->width() <= 0 || image->height() <= 0) return;
     double w = iv.frame.size.width, h = iv.frame.size.height;
     double sx = w / image->width(), sy = h / image->height();
-    if (iv.contentMode == kContentModeScaleAspectFit) sx = sy = std::min(sx, sy);
-    else if (iv.contentMode == kContentModeScaleAspectFill) sx = sy = std::max(sx, sy);
+    if (iv.contentMode == kContentModeScaleAspectFit)
+        sx = sy = std::min(sx, sy);
+    else if (iv.contentMode == kContentModeScaleAspectFill)
+        sx = sy = std::max(sx, sy);
     cairo_save(cr);
     cairo_translate(cr, (w - image->width() * sx) / 2, (h - image->height() * sy) / 2);
     cairo_scale(cr, sx, sy);
@@ -58,7 +60,9 @@ void drawLabel(cairo_t* cr, const LabelObject& label) {
 void drawEffect(cairo_t* cr, const EffectViewObject& e, double radius) {
     long style = blurStyleOf(e.effect.get());
     if (style < 0) return;
-    Rgba tint = style == 2 ? Rgba{0.11, 0.11, 0.11, 0.73} : style == 1 ? Rgba{1, 1, 1, 0.6} : Rgba{0.97, 0.97, 0.97, 0.8};
+    Rgba tint = style == 2   ? Rgba{0.11, 0.11, 0.11, 0.73}
+                : style == 1 ? Rgba{1, 1, 1, 0.6}
+                             : Rgba{0.97, 0.97, 0.97, 0.8};
     roundedRect(cr, e.frame.size.width, e.frame.size.height, radius);
     setColor(cr, tint);
     cairo_fill(cr);
@@ -97,8 +101,8 @@ void drawTextField(cairo_t* cr, const TextFieldObject& f) {
     Rgba ink = f.textColor ? rgbaOf(f.textColor.get()) : Rgba{0, 0, 0, 1};
     setColor(cr, shown.empty() ? Rgba{0.7, 0.7, 0.7, 1} : ink);
     double inset = f.borderStyle ? 6 : 0;
-    drawText(cr, shown.empty() ? f.placeholder : shown, {{inset, 0}, {f.frame.size.width - 2 * inset, f.frame.size.height}},
-             style, TextAlignment::Left);
+    drawText(cr, shown.empty() ? f.placeholder : shown,
+             {{inset, 0}, {f.frame.size.width - 2 * inset, f.frame.size.height}}, style, TextAlignment::Left);
 }
 
 void drawView(cairo_t* cr, const ViewObject& v) {

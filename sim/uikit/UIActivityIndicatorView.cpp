@@ -84,12 +84,8 @@ void defineUIVisualEffectView() {
     rt::addMethod<&layoutEffectView>(g_effectView, "layoutSubviews"_sel);
 }
 
-SpinnerObject* spinnerOf(rt::Id obj) {
-    return rt::objectAs<SpinnerObject>(obj, g_spinner);
-}
-EffectViewObject* effectViewOf(rt::Id obj) {
-    return rt::objectAs<EffectViewObject>(obj, g_effectView);
-}
+SpinnerObject* spinnerOf(rt::Id obj) { return rt::objectAs<SpinnerObject>(obj, g_spinner); }
+EffectViewObject* effectViewOf(rt::Id obj) { return rt::objectAs<EffectViewObject>(obj, g_effectView); }
 long blurStyleOf(rt::Id effect) {
     auto* e = rt::objectAs<BlurEffectObject>(effect, g_effect);
     return e ? e->style : -1;

@@ -16,7 +16,10 @@ namespace uikit {
 
 class SpinnerObject : public ViewObject {
 public:
-    explicit SpinnerObject(rt::Class* cls) : ViewObject(cls) { hidden = true; }
+    explicit SpinnerObject(rt::Class* cls)
+        : ViewObject(cls) {
+        hidden = true;
+    }
     long style = 1;
     bool animating = false;
     bool hidesWhenStopped = true;

@@ -1,15 +1,14 @@
 #include "sim/uikit/UIAlertController.h"
 
-#include "sim/uikit/UIFont.h"
-#include "sim/uikit/UIGestureRecognizer.h"
-
-#include <algorithm>
-
 #include "sim/dispatch/RunLoop.h"
 #include "sim/uikit/UIColor.h"
+#include "sim/uikit/UIFont.h"
+#include "sim/uikit/UIGestureRecognizer.h"
 #include "sim/uikit/UILabel.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIViewController.h"
+
+#include <algorithm>
 
 namespace uikit {
 
@@ -52,7 +51,8 @@ public:
 AlertObject* alertOf(rt::Id o) { return rt::objectAs<AlertObject>(o, g_alert); }
 
 // ---- UIAlertAction ----------------------------------------------------------------------------
-Ref<rt::Object> actionWithTitle(rt::Id, rt::Sel, std::string title, long style, rt::Block<void(Ref<rt::Object>)> handler) {
+Ref<rt::Object> actionWithTitle(rt::Id, rt::Sel, std::string title, long style,
+                                rt::Block<void(Ref<rt::Object>)> handler) {
     auto a = rt::createInstance<ActionObject>(g_action);
     a->title = std::move(title);
     a->style = style;
@@ -115,7 +115,8 @@ void addAction(AlertObject* self, rt::Sel, Ref<rt::Object> a) {
 Objects actions(AlertObject* self, rt::Sel) { return self->actions; }
 void addTextField(AlertObject* self, rt::Sel, rt::Block<void(Ref<rt::Object>)> configure) {
     if (self->preferredStyle != kAlertStyleAlert)
-        rt::fatal("-[UIAlertController addTextFieldWithConfigurationHandler:]: text fields can only be added to an alert");
+        rt::fatal(
+            "-[UIAlertController addTextFieldWithConfigurationHandler:]: text fields can only be added to an alert");
     auto field = rt::sendClass<Ref<rt::Object>>(g_textField, "new"_sel);
     textFieldOf(field.get())->borderStyle = 3;
     textFieldOf(field.get())->font = makeFont({13, false});
@@ -171,9 +172,10 @@ void loadAlertView(AlertObject* self, rt::Sel) {
     }
     if (row) y += 44;
     double height = y + 4;
-    rt::send(box, "setFrame:"_sel,
-             gfx::CGRect{{(screen.width - width) / 2, sheet ? screen.height - height - 8 : (screen.height - height) / 2},
-                         {width, height}});
+    rt::send(
+        box, "setFrame:"_sel,
+        gfx::CGRect{{(screen.width - width) / 2, sheet ? screen.height - height - 8 : (screen.height - height) / 2},
+                    {width, height}});
     rt::send(dim, "addSubview:"_sel, box);
     self->view = dim;
 }
@@ -190,7 +192,8 @@ void checkBeforePresentation(AlertObject* self, rt::Sel) {
 
 } // namespace
 
-TextFieldObject::TextFieldObject(rt::Class* cls) : ViewObject(cls) {
+TextFieldObject::TextFieldObject(rt::Class* cls)
+    : ViewObject(cls) {
     auto tap = makeBuiltInRecognizer("UITapGestureRecognizer", &kFieldTap);
     attachRecognizer(tap.get(), this);
     gestureRecognizers.push_back(tap);
@@ -241,20 +244,18 @@ void defineUIAlertController() {
 
 bool isAlert(rt::Id obj) { return alertOf(obj) != nullptr; }
 
-TextFieldObject* textFieldOf(rt::Id obj) {
-    return rt::objectAs<TextFieldObject>(obj, g_textField);
-}
+TextFieldObject* textFieldOf(rt::Id obj) { return rt::objectAs<TextFieldObject>(obj, g_textField); }
 
 bool pressAlertButton(rt::Id alert, const std::string& title) {
     AlertObject* a = alertOf(alert);
     if (!a || !a->presenting) return false;
-    auto it = std::find_if(a->actions.begin(), a->actions.end(),
-                           [&](const Ref<rt::Object>& o) { return static_cast<ActionObject*>(o.get())->title == title; });
+    auto it = std::find_if(a->actions.begin(), a->actions.end(), [&](const Ref<rt::Object>& o) {
+        return static_cast<ActionObject*>(o.get())->title == title;
+    });
     if (it == a->actions.end()) return false;
     Ref<rt::Object> action = *it;
-    rt::send(alert, "dismissViewControllerAnimated:completion:"_sel, true, rt::Block<void()>([action] {
-                 static_cast<ActionObject*>(action.get())->handler(action);
-             }));
+    rt::send(alert, "dismissViewControllerAnimated:completion:"_sel, true,
+             rt::Block<void()>([action] { static_cast<ActionObject*>(action.get())->handler(action); }));
     return true;
 }
 

@@ -24,10 +24,10 @@
 // Automation (what a person does with a presented alert) is in C++:
 // pressAlertButton and typeIntoAlertField.
 
-#include <string>
-
 #include "sim/runtime/Weak.h"
 #include "sim/uikit/UIView.h"
+
+#include <string>
 
 namespace uikit {
 

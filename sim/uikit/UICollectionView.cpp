@@ -1,10 +1,10 @@
 #include "sim/uikit/UICollectionView.h"
 
-#include <optional>
-#include <set>
-
 #include "sim/foundation/NSIndexPath.h"
 #include "sim/uikit/UIGestureRecognizer.h"
+
+#include <optional>
+#include <set>
 
 namespace uikit {
 
@@ -69,8 +69,8 @@ void reloadCounts(CollectionObject* c) {
     if (rt::respondsTo(source.get(), "numberOfSectionsInCollectionView:"_sel))
         sections = rt::send<long>(source, "numberOfSectionsInCollectionView:"_sel, Ref<rt::Object>(c));
     for (long s = 0; s < sections; ++s)
-        c->counts.push_back(std::max(0L, rt::send<long>(source, "collectionView:numberOfItemsInSection:"_sel,
-                                                         Ref<rt::Object>(c), s)));
+        c->counts.push_back(
+            std::max(0L, rt::send<long>(source, "collectionView:numberOfItemsInSection:"_sel, Ref<rt::Object>(c), s)));
 }
 
 // Items flow along the lines of the layout, each its own size when the
@@ -94,8 +94,8 @@ void computeFrames(CollectionObject* c) {
     };
     for (std::size_t s = 0; s < c->counts.size(); ++s) {
         for (long i = 0; i < c->counts[s]; ++i) {
-            CGSize size = sized ? rt::send<CGSize>(d, "collectionView:layout:sizeForItemAtIndexPath:"_sel, Ref<rt::Object>(c),
-                                                   c->layout, pathOf({static_cast<long>(s), i}))
+            CGSize size = sized ? rt::send<CGSize>(d, "collectionView:layout:sizeForItemAtIndexPath:"_sel,
+                                                   Ref<rt::Object>(c), c->layout, pathOf({static_cast<long>(s), i}))
                                 : l.itemSize;
             double itemAcross = vertical ? size.width : size.height;
             double itemAlong = vertical ? size.height : size.width;
@@ -123,7 +123,8 @@ void recycle(CollectionObject* c, std::map<Key, Ref<rt::Object>>::iterator it) {
 void layoutCells(CollectionObject* self, rt::Sel) {
     if (self->needsReload) {
         self->needsReload = false;
-        while (!self->visible.empty()) recycle(self, self->visible.begin());
+        while (!self->visible.empty())
+            recycle(self, self->visible.begin());
         reloadCounts(self);
     }
     computeFrames(self);
@@ -147,7 +148,8 @@ void layoutCells(CollectionObject* self, rt::Sel) {
                 rt::send(found->second, "setFrame:"_sel, f);
                 continue;
             }
-            auto cell = rt::send<Ref<rt::Object>>(source, "collectionView:cellForItemAtIndexPath:"_sel, keep, pathOf(k));
+            auto cell =
+                rt::send<Ref<rt::Object>>(source, "collectionView:cellForItemAtIndexPath:"_sel, keep, pathOf(k));
             if (!cellOf(cell.get()))
                 rt::fatal("the cell returned from -collectionView:cellForItemAtIndexPath: does not have a reuse "
                           "identifier - cells must be retrieved by calling "
@@ -169,8 +171,10 @@ std::optional<Key> keyAt(const CollectionObject* c, CGPoint p) {
 }
 
 void setCellSelected(CollectionObject* c, Key k, bool on) {
-    if (on) c->selected.insert(k);
-    else c->selected.erase(k);
+    if (on)
+        c->selected.insert(k);
+    else
+        c->selected.erase(k);
     auto it = c->visible.find(k);
     if (it != c->visible.end()) rt::send(it->second, "setSelected:"_sel, on);
 }
@@ -269,12 +273,14 @@ Ref<rt::Object> cellForItem(CollectionObject* self, rt::Sel, Ref<rt::Object> pat
 }
 Objects visibleCells(CollectionObject* self, rt::Sel) {
     Objects out;
-    for (const auto& [k, cell] : self->visible) out.push_back(cell);
+    for (const auto& [k, cell] : self->visible)
+        out.push_back(cell);
     return out;
 }
 Objects visiblePaths(CollectionObject* self, rt::Sel) {
     Objects out;
-    for (const auto& [k, cell] : self->visible) out.push_back(pathOf(k));
+    for (const auto& [k, cell] : self->visible)
+        out.push_back(pathOf(k));
     return out;
 }
 Ref<rt::Object> pathForCell(CollectionObject* self, rt::Sel, Ref<rt::Object> cell) {
@@ -288,7 +294,8 @@ Ref<rt::Object> pathAtPoint(CollectionObject* self, rt::Sel, CGPoint p) {
 }
 void selectItem(CollectionObject* self, rt::Sel, Ref<rt::Object> path, bool, unsigned long) {
     Key k = keyOf(path.get());
-    for (Key before : std::set<Key>(self->selected)) setCellSelected(self, before, false);
+    for (Key before : std::set<Key>(self->selected))
+        setCellSelected(self, before, false);
     if (path && validKey(self, k)) setCellSelected(self, k, true);
 }
 void deselectItem(CollectionObject* self, rt::Sel, Ref<rt::Object> path, bool) {
@@ -296,7 +303,8 @@ void deselectItem(CollectionObject* self, rt::Sel, Ref<rt::Object> path, bool) {
 }
 Objects selectedPaths(CollectionObject* self, rt::Sel) {
     Objects out;
-    for (Key k : self->selected) out.push_back(pathOf(k));
+    for (Key k : self->selected)
+        out.push_back(pathOf(k));
     return out;
 }
 bool allowsSelection(CollectionObject* self, rt::Sel) { return self->allowsSelection; }
@@ -322,13 +330,16 @@ void layoutCell(CellObject* self, rt::Sel) {
 
 } // namespace
 
-CellObject::CellObject(rt::Class* cls) : ViewObject(cls), contentView(makeView({})) {
+CellObject::CellObject(rt::Class* cls)
+    : ViewObject(cls)
+    , contentView(makeView({})) {
     ViewObject* content = viewOf(contentView.get());
     subviews.push_back(contentView);
     content->superview = this;
 }
 
-CollectionObject::CollectionObject(rt::Class* cls) : ScrollViewObject(cls) {
+CollectionObject::CollectionObject(rt::Class* cls)
+    : ScrollViewObject(cls) {
     tap = makeBuiltInRecognizer("UITapGestureRecognizer", &kTap);
     attachRecognizer(tap.get(), this);
     gestureRecognizers.push_back(tap);

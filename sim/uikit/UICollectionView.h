@@ -34,12 +34,12 @@
 // a cell that takes the touch first (a long press, a tap of its own) keeps
 // it from selecting. Selecting in code tells the delegate nothing.
 
+#include "sim/uikit/UIScrollView.h"
+
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "sim/uikit/UIScrollView.h"
 
 namespace uikit {
 

@@ -15,7 +15,9 @@ double clamp01(double v) { return std::clamp(v, 0.0, 1.0); }
 Ref<rt::Object> withRgba(rt::Id, rt::Sel, double r, double g, double b, double a) {
     return makeColor({clamp01(r), clamp01(g), clamp01(b), clamp01(a)});
 }
-Ref<rt::Object> withWhite(rt::Id, rt::Sel, double w, double a) { return makeColor({clamp01(w), clamp01(w), clamp01(w), clamp01(a)}); }
+Ref<rt::Object> withWhite(rt::Id, rt::Sel, double w, double a) {
+    return makeColor({clamp01(w), clamp01(w), clamp01(w), clamp01(a)});
+}
 Ref<rt::Object> withAlpha(ColorObject* self, rt::Sel, double a) {
     Rgba c = self->rgba;
     c.a = clamp01(a);

@@ -12,10 +12,10 @@
 // boundingRectWithSize:options:attributes:context: is the function
 // boundingRect below.
 
-#include <string>
-
 #include "sim/graphics/Geometry.h"
 #include "sim/runtime/Runtime.h"
+
+#include <string>
 
 typedef struct _cairo cairo_t;
 

@@ -1,11 +1,11 @@
 #include "sim/uikit/UIGestureRecognizer.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include "sim/dispatch/RunLoop.h"
 #include "sim/runtime/Weak.h"
 #include "sim/uikit/UIView.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace uikit {
 
@@ -23,7 +23,7 @@ class RecognizerObject : public rt::Object {
 public:
     using Object::Object;
     std::vector<std::pair<rt::Weak<rt::Object>, rt::Sel>> targets; // not retained, as in UIKit
-    const BuiltInAction* builtIn = nullptr; // a view's own recogniser (a scroll view's pan)
+    const BuiltInAction* builtIn = nullptr;                        // a view's own recogniser (a scroll view's pan)
     long state = kPossible;
     ViewObject* view = nullptr; // not retained: the view owns its recognisers
     rt::Weak<rt::Object> delegate;
@@ -33,16 +33,14 @@ public:
     double allowableMovement = 10;
     std::shared_ptr<dsp::Timer> pressTimer;
     long tapsRequired = 1;
-    long taps = 0;               // taps counted towards tapsRequired
-    dsp::TimePoint lastTap{};    // when the last counted tap lifted
+    long taps = 0;            // taps counted towards tapsRequired
+    dsp::TimePoint lastTap{}; // when the last counted tap lifted
 };
 
 // The longest pause between the taps of a multiple tap.
 constexpr dsp::Duration kTapInterval = std::chrono::milliseconds(350);
 
-RecognizerObject* recognizerOf(rt::Id o) {
-    return rt::objectAs<RecognizerObject>(o, g_recognizer);
-}
+RecognizerObject* recognizerOf(rt::Id o) { return rt::objectAs<RecognizerObject>(o, g_recognizer); }
 
 Ref<rt::Object> initWithTarget(RecognizerObject* self, rt::Sel, Ref<rt::Object> target, rt::Sel action) {
     if (target && action) self->targets.emplace_back(std::move(target), action);
@@ -100,8 +98,10 @@ void fire(RecognizerObject* r, long newState) {
         Ref<rt::Object> t = target.load();
         if (!t) continue;
         // "handle:" gets the recogniser; "handle" is sent with no argument.
-        if (rt::argumentCount(action) > 0) rt::send(t, action, keep);
-        else rt::send(t, action);
+        if (rt::argumentCount(action) > 0)
+            rt::send(t, action, keep);
+        else
+            rt::send(t, action);
     }
 }
 
@@ -127,8 +127,10 @@ void down(RecognizerObject* r, gfx::CGPoint p) {
     Ref<rt::Object> keep(r);
     r->pressTimer = main->scheduleTimer(dsp::seconds(r->minimumPressDuration), false, [keep](dsp::Timer&) {
         auto* lp = recognizerOf(keep.get());
-        if (lp->state == kPossible && shouldBegin(lp)) fire(lp, kBegan);
-        else if (lp->state == kPossible) lp->state = kFailed;
+        if (lp->state == kPossible && shouldBegin(lp))
+            fire(lp, kBegan);
+        else if (lp->state == kPossible)
+            lp->state = kFailed;
     });
 }
 
@@ -138,11 +140,15 @@ void move(RecognizerObject* r, gfx::CGPoint p) {
     bool tooFar = distance(p, r->start) > r->allowableMovement;
     if (rt::isKindOf(r, g_pan)) {
         // A pan begins once the finger has moved past the hysteresis.
-        if (r->state == kBegan || r->state == kChanged) fire(r, kChanged);
-        else if (tooFar && shouldBegin(r)) fire(r, kBegan);
-        else if (tooFar) r->state = kFailed;
+        if (r->state == kBegan || r->state == kChanged)
+            fire(r, kChanged);
+        else if (tooFar && shouldBegin(r))
+            fire(r, kBegan);
+        else if (tooFar)
+            r->state = kFailed;
     } else if (rt::isKindOf(r, g_longPress)) {
-        if (r->state == kBegan || r->state == kChanged) fire(r, kChanged);
+        if (r->state == kBegan || r->state == kChanged)
+            fire(r, kChanged);
         else if (tooFar) {
             r->state = kFailed;
             if (r->pressTimer) r->pressTimer->invalidate();
@@ -157,8 +163,10 @@ void up(RecognizerObject* r, gfx::CGPoint p) {
     if (r->pressTimer) r->pressTimer->invalidate();
     r->pressTimer.reset();
     if (rt::isKindOf(r, g_longPress) || rt::isKindOf(r, g_pan)) {
-        if (r->state == kBegan || r->state == kChanged) fire(r, kEnded);
-        else r->state = kFailed;
+        if (r->state == kBegan || r->state == kChanged)
+            fire(r, kEnded);
+        else
+            r->state = kFailed;
     } else if (r->state == kPossible && distance(p, r->start) <= r->allowableMovement) {
         // A tap: one more towards the taps required, when it follows the last
         // one closely enough; the first of a new series otherwise.
@@ -168,8 +176,10 @@ void up(RecognizerObject* r, gfx::CGPoint p) {
         r->lastTap = now;
         if (r->taps < r->tapsRequired) return; // waits for the next tap
         r->taps = 0;
-        if (shouldBegin(r)) fire(r, kEnded);
-        else r->state = kFailed;
+        if (shouldBegin(r))
+            fire(r, kEnded);
+        else
+            r->state = kFailed;
     } else {
         r->state = kFailed;
     }
@@ -226,11 +236,13 @@ void touchDown(rt::Id window, gfx::CGPoint p) {
 }
 
 void touchMove(gfx::CGPoint p) {
-    for (const auto& g : std::vector(g_tracking)) move(recognizerOf(g.get()), p);
+    for (const auto& g : std::vector(g_tracking))
+        move(recognizerOf(g.get()), p);
 }
 
 void touchUp(gfx::CGPoint p) {
-    for (const auto& g : std::vector(g_tracking)) up(recognizerOf(g.get()), p);
+    for (const auto& g : std::vector(g_tracking))
+        up(recognizerOf(g.get()), p);
     g_tracking.clear();
 }
 

@@ -1,7 +1,5 @@
 #include "sim/uikit/UIKit.h"
 
-#include <mutex>
-
 #include "sim/dispatch/NSTimer.h"
 #include "sim/foundation/NSIndexPath.h"
 #include "sim/graphics/UIImage.h"
@@ -19,6 +17,8 @@
 #include "sim/uikit/UITableView.h"
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/UIViewController.h"
+
+#include <mutex>
 
 namespace uikit {
 

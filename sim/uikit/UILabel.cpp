@@ -1,9 +1,9 @@
 #include "sim/uikit/UILabel.h"
 
-#include <algorithm>
-
 #include "sim/graphics/UIImage.h"
 #include "sim/uikit/UIColor.h"
+
+#include <algorithm>
 
 namespace uikit {
 
@@ -121,12 +121,8 @@ void defineUIImageView() {
     rt::addMethod<&setContentMode>(c, "setContentMode:"_sel);
 }
 
-LabelObject* labelOf(rt::Id obj) {
-    return rt::objectAs<LabelObject>(obj, g_label);
-}
+LabelObject* labelOf(rt::Id obj) { return rt::objectAs<LabelObject>(obj, g_label); }
 
-ImageViewObject* imageViewOf(rt::Id obj) {
-    return rt::objectAs<ImageViewObject>(obj, g_imageView);
-}
+ImageViewObject* imageViewOf(rt::Id obj) { return rt::objectAs<ImageViewObject>(obj, g_imageView); }
 
 } // namespace uikit

@@ -10,10 +10,10 @@
 //
 // Both take no touches by default, as on the device.
 
-#include <string>
-
 #include "sim/uikit/UIFont.h"
 #include "sim/uikit/UIView.h"
+
+#include <string>
 
 namespace uikit {
 
@@ -25,7 +25,10 @@ inline constexpr long kContentModeScaleAspectFill = 2;
 
 class LabelObject : public ViewObject {
 public:
-    explicit LabelObject(rt::Class* cls) : ViewObject(cls) { userInteractionEnabled = false; }
+    explicit LabelObject(rt::Class* cls)
+        : ViewObject(cls) {
+        userInteractionEnabled = false;
+    }
     std::string text;
     rt::Ref<rt::Object> font;      // nil: the system font of 17 points
     rt::Ref<rt::Object> textColor; // nil: black
@@ -44,7 +47,10 @@ public:
 
 class ImageViewObject : public ViewObject {
 public:
-    explicit ImageViewObject(rt::Class* cls) : ViewObject(cls) { userInteractionEnabled = false; }
+    explicit ImageViewObject(rt::Class* cls)
+        : ViewObject(cls) {
+        userInteractionEnabled = false;
+    }
     rt::Ref<rt::Object> image;
     long contentMode = kContentModeScaleToFill;
 };

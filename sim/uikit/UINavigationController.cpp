@@ -1,15 +1,15 @@
 #include "sim/uikit/UINavigationController.h"
 
-#include <algorithm>
-
 #include "sim/runtime/Weak.h"
 #include "sim/uikit/UIColor.h"
-#include "sim/uikit/UIGestureRecognizer.h"
 #include "sim/uikit/UIFont.h"
+#include "sim/uikit/UIGestureRecognizer.h"
 #include "sim/uikit/UILabel.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/UIViewController.h"
+
+#include <algorithm>
 
 namespace uikit {
 
@@ -75,14 +75,17 @@ rt::Class* g_barButton = nullptr;
 // button) when tapped.
 class BarControlObject : public LabelObject {
 public:
-    explicit BarControlObject(rt::Class* cls) : LabelObject(cls) { userInteractionEnabled = true; }
+    explicit BarControlObject(rt::Class* cls)
+        : LabelObject(cls) {
+        userInteractionEnabled = true;
+    }
     long index = 0;
     Ref<rt::Object> barItem; // a bar button's item; none for a tab or the back button
 };
 
-
 // Shows `next` in the container's view, in place of `shown`.
-void swapShown(ContainerObject* c, const Ref<rt::Object>& shown, const Ref<rt::Object>& next, bool animated, bool barOnTop) {
+void swapShown(ContainerObject* c, const Ref<rt::Object>& shown, const Ref<rt::Object>& next, bool animated,
+               bool barOnTop) {
     auto container = rt::send<Ref<rt::Object>>(c, "view"_sel);
     gfx::CGRect bounds = rt::send<gfx::CGRect>(container, "bounds"_sel);
     if (shown && shown != next) {
@@ -157,7 +160,8 @@ constexpr Rgba kTint{0, 0.478, 1, 1};
 Ref<rt::Object> shownChild(ContainerObject* c) {
     if (c->children.empty()) return nullptr;
     if (rt::isKindOf(c, g_nav)) return c->children.back();
-    return c->children[static_cast<std::size_t>(std::clamp<long>(c->selected, 0, static_cast<long>(c->children.size()) - 1))];
+    return c->children[static_cast<std::size_t>(
+        std::clamp<long>(c->selected, 0, static_cast<long>(c->children.size()) - 1))];
 }
 void layoutContainer(ViewObject* self, rt::Sel) {
     Ref<rt::Object> owner = self->viewController.load();
@@ -166,13 +170,15 @@ void layoutContainer(ViewObject* self, rt::Sel) {
     gfx::CGSize size = self->frame.size;
     bool top = rt::isKindOf(c, g_nav);
     double barHeight = top ? kNavigationBarHeight : kTabBarHeight;
-    rt::send(c->bar, "setFrame:"_sel, top ? gfx::CGRect{{0, 0}, {size.width, barHeight}}
-                                          : gfx::CGRect{{0, size.height - barHeight}, {size.width, barHeight}});
+    rt::send(c->bar, "setFrame:"_sel,
+             top ? gfx::CGRect{{0, 0}, {size.width, barHeight}}
+                 : gfx::CGRect{{0, size.height - barHeight}, {size.width, barHeight}});
     if (Ref<rt::Object> child = shownChild(c); child && rt::send<bool>(child, "isViewLoaded"_sel)) {
         auto v = rt::send<Ref<rt::Object>>(child, "view"_sel);
         if (viewOf(v.get())->superview == self)
-            rt::send(v, "setFrame:"_sel, top ? gfx::CGRect{{0, barHeight}, {size.width, size.height - barHeight}}
-                                             : gfx::CGRect{{0, 0}, {size.width, size.height - barHeight}});
+            rt::send(v, "setFrame:"_sel,
+                     top ? gfx::CGRect{{0, barHeight}, {size.width, size.height - barHeight}}
+                         : gfx::CGRect{{0, 0}, {size.width, size.height - barHeight}});
     }
 }
 
@@ -240,7 +246,8 @@ void loadTabsView(ContainerObject* self, rt::Sel) {
     self->bar = makeBar(g_tabBar, {{0, screen.height - kTabBarHeight}, {screen.width, kTabBarHeight}});
     static_cast<TabBarObject*>(self->bar.get())->controller = self;
     rt::send(self->view, "addSubview:"_sel, self->bar);
-    if (!self->children.empty()) swapShown(self, nullptr, self->children[static_cast<std::size_t>(self->selected)], false, false);
+    if (!self->children.empty())
+        swapShown(self, nullptr, self->children[static_cast<std::size_t>(self->selected)], false, false);
 }
 
 void tabItemsFor(ContainerObject* self) {
@@ -256,7 +263,8 @@ void tabItemsFor(ContainerObject* self) {
 void setViewControllers(ContainerObject* self, rt::Sel, Objects controllers) {
     Ref<rt::Object> shown = self->children.empty() ? nullptr : self->children[static_cast<std::size_t>(self->selected)];
     self->children = std::move(controllers);
-    for (const auto& c : self->children) adopt(self, c);
+    for (const auto& c : self->children)
+        adopt(self, c);
     self->selected = 0;
     if (auto* bar = static_cast<TabBarObject*>(self->bar.get())) bar->selected = 0;
     if (self->view) swapShown(self, shown, self->children.empty() ? nullptr : self->children[0], false, false);
@@ -290,7 +298,8 @@ void setItems(TabBarObject* self, rt::Sel, Objects items) {
 // One button per item, side by side across the bar; the selected one in the tint.
 void layoutTabBar(TabBarObject* self, rt::Sel) {
     rt::sendSuper(g_tabBar, self, "layoutSubviews"_sel);
-    for (const auto& sub : Objects(self->subviews)) rt::send(sub, "removeFromSuperview"_sel);
+    for (const auto& sub : Objects(self->subviews))
+        rt::send(sub, "removeFromSuperview"_sel);
     if (self->items.empty()) return;
     double w = self->frame.size.width / static_cast<double>(self->items.size());
     for (std::size_t i = 0; i < self->items.size(); ++i) {
@@ -310,7 +319,8 @@ bool tabBarHidden(TabBarObject* self, rt::Sel) { return self->hidden; }
 void layoutNavigationBar(ContainerObject* nav) {
     ViewObject* bar = viewOf(nav->bar.get());
     if (!bar || nav->children.empty()) return;
-    for (const auto& sub : Objects(bar->subviews)) rt::send(sub, "removeFromSuperview"_sel);
+    for (const auto& sub : Objects(bar->subviews))
+        rt::send(sub, "removeFromSuperview"_sel);
     double w = bar->frame.size.width, h = bar->frame.size.height;
     const Ref<rt::Object>& top = nav->children.back();
     auto title = makeView({{w / 4, 0}, {w / 2, h}}, rt::getClass("UILabel"));
@@ -347,7 +357,8 @@ Ref<rt::Object> rightItem(NavigationItemObject* self, rt::Sel) { return self->ri
 void setRightItem(NavigationItemObject* self, rt::Sel, Ref<rt::Object> item) {
     self->rightItem = rt::objectAs<BarButtonItemObject>(item.get(), g_barButtonItem) ? item : nullptr;
 }
-Ref<rt::Object> initBarButton(BarButtonItemObject* self, rt::Sel, std::string title, long, Ref<rt::Object> target, rt::Sel action) {
+Ref<rt::Object> initBarButton(BarButtonItemObject* self, rt::Sel, std::string title, long, Ref<rt::Object> target,
+                              rt::Sel action) {
     self->title = std::move(title);
     self->target = target.get();
     self->action = action;

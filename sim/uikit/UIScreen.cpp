@@ -1,12 +1,12 @@
 #include "sim/uikit/UIScreen.h"
 
-#include <atomic>
-#include <mutex>
-
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/PropertyList.h"
 #include "sim/foundation/SystemLog.h"
 #include "sim/runtime/Runtime.h"
+
+#include <atomic>
+#include <mutex>
 
 namespace uikit {
 
@@ -32,9 +32,7 @@ double scale(rt::Id, rt::Sel) { return screenModel().scale; }
 long idiom(rt::Id, rt::Sel) { return screenModel().idiom; }
 std::string model(rt::Id, rt::Sel) { return screenModel().idiom == 1 ? "iPad" : "iPhone"; }
 
-Ref<rt::Object> singleton(const char* cls) {
-    return rt::createInstance(rt::getClass(cls));
-}
+Ref<rt::Object> singleton(const char* cls) { return rt::createInstance(rt::getClass(cls)); }
 Ref<rt::Object> mainScreen(rt::Id, rt::Sel) {
     static Ref<rt::Object> screen = singleton("UIScreen");
     return screen;

@@ -11,9 +11,9 @@
 // 375 x 812 @3x, ipad 768 x 1024 @2x. Without the file (a test with no
 // booted device, or no device root at all), an iPhone 8.
 
-#include <string>
-
 #include "sim/graphics/Geometry.h"
+
+#include <string>
 
 namespace uikit {
 

@@ -1,9 +1,9 @@
 #include "sim/uikit/UIScrollView.h"
 
+#include "sim/uikit/UIGestureRecognizer.h"
+
 #include <algorithm>
 #include <cmath>
-
-#include "sim/uikit/UIGestureRecognizer.h"
 
 namespace uikit {
 
@@ -77,7 +77,8 @@ Ref<rt::Object> panGestureRecognizer(ScrollViewObject* self, rt::Sel) { return s
 
 } // namespace
 
-ScrollViewObject::ScrollViewObject(rt::Class* cls) : ViewObject(cls) {
+ScrollViewObject::ScrollViewObject(rt::Class* cls)
+    : ViewObject(cls) {
     clipsToBounds = true;
     pan = makeBuiltInRecognizer("UIPanGestureRecognizer", &kPan);
     attachRecognizer(pan.get(), this);

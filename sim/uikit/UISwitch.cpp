@@ -1,11 +1,11 @@
 #include "sim/uikit/UISwitch.h"
 
-#include <vector>
-
 #include "sim/runtime/Weak.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIGestureRecognizer.h"
 #include "sim/uikit/UIView.h"
+
+#include <vector>
 
 namespace uikit {
 
@@ -61,7 +61,8 @@ void addTarget(SwitchObject* self, rt::Sel, Ref<rt::Object> target, rt::Sel acti
 
 } // namespace
 
-SwitchObject::SwitchObject(rt::Class* cls) : ViewObject(cls) {
+SwitchObject::SwitchObject(rt::Class* cls)
+    : ViewObject(cls) {
     frame.size = {51, 31};
     track = makeView({{0, 0}, {51, 31}});
     rt::send(rt::send<Ref<rt::Object>>(track, "layer"_sel), "setCornerRadius:"_sel, 15.5);

@@ -49,9 +49,11 @@ void setHeader(TableObject* self, rt::Sel, Ref<rt::Object> v) {
 }
 Objects rows(TableObject* self, rt::Sel) { return self->rows; }
 void setRows(TableObject* self, rt::Sel, Objects rows) {
-    for (const auto& r : self->rows) rt::send(r, "removeFromSuperview"_sel);
+    for (const auto& r : self->rows)
+        rt::send(r, "removeFromSuperview"_sel);
     self->rows = std::move(rows);
-    for (const auto& r : self->rows) place(self, r);
+    for (const auto& r : self->rows)
+        place(self, r);
     rt::send(Ref<rt::Object>(self), "setNeedsLayout"_sel);
 }
 

@@ -1,10 +1,10 @@
 #include "sim/uikit/UIView.h"
 
-#include <algorithm>
-#include <mutex>
-
 #include "sim/dispatch/RunLoop.h"
 #include "sim/uikit/UIGestureRecognizer.h"
+
+#include <algorithm>
+#include <mutex>
 
 namespace uikit {
 
@@ -46,8 +46,7 @@ CGRect bounds(ViewObject* self, rt::Sel) { return CGRect{self->boundsOrigin, sel
 void setBounds(ViewObject* self, rt::Sel, CGRect b) {
     CGPoint centre{self->frame.midX(), self->frame.midY()};
     self->boundsOrigin = b.origin;
-    rt::send(self, "setFrame:"_sel,
-             CGRect{{centre.x - b.size.width / 2, centre.y - b.size.height / 2}, b.size});
+    rt::send(self, "setFrame:"_sel, CGRect{{centre.x - b.size.width / 2, centre.y - b.size.height / 2}, b.size});
 }
 CGPoint center(ViewObject* self, rt::Sel) { return {self->frame.midX(), self->frame.midY()}; }
 void setCenter(ViewObject* self, rt::Sel, CGPoint c) {
@@ -124,7 +123,8 @@ void setUserInteractionEnabled(ViewObject* self, rt::Sel, bool e) { self->userIn
 
 Objects gestureRecognizers(ViewObject* self, rt::Sel) { return self->gestureRecognizers; }
 void addGestureRecognizer(ViewObject* self, rt::Sel, Ref<rt::Object> g) {
-    if (!g || std::find(self->gestureRecognizers.begin(), self->gestureRecognizers.end(), g) != self->gestureRecognizers.end())
+    if (!g || std::find(self->gestureRecognizers.begin(), self->gestureRecognizers.end(), g) !=
+                  self->gestureRecognizers.end())
         return;
     attachRecognizer(g.get(), self);
     self->gestureRecognizers.push_back(std::move(g));
@@ -176,10 +176,12 @@ void layoutIfNeeded(ViewObject* self, rt::Sel) {
         self->needsLayout = false;
         rt::send(self, "layoutSubviews"_sel);
         // The controller that owns the view hears of each layout of it.
-        if (Ref<rt::Object> owner = self->viewController.load(); owner && rt::respondsTo(owner.get(), "viewDidLayoutSubviews"_sel))
+        if (Ref<rt::Object> owner = self->viewController.load();
+            owner && rt::respondsTo(owner.get(), "viewDidLayoutSubviews"_sel))
             rt::send(owner, "viewDidLayoutSubviews"_sel);
     }
-    for (const auto& sub : Objects(self->subviews)) rt::send(sub, "layoutIfNeeded"_sel);
+    for (const auto& sub : Objects(self->subviews))
+        rt::send(sub, "layoutIfNeeded"_sel);
 }
 
 // ---- touches ------------------------------------------------------------------------------------------------
@@ -221,7 +223,9 @@ CGPoint convertPoint(ViewObject* self, rt::Sel, CGPoint p, Ref<rt::Object> to) {
 
 } // namespace
 
-ViewObject::ViewObject(rt::Class* cls) : Object(cls), layer(rt::createInstance(g_layer)) {}
+ViewObject::ViewObject(rt::Class* cls)
+    : Object(cls)
+    , layer(rt::createInstance(g_layer)) {}
 
 ViewObject::~ViewObject() {
     for (auto& sub : subviews)
@@ -286,13 +290,9 @@ void defineUIView() {
 
 Ref<rt::Object> firstResponder() { return g_firstResponder.load(); }
 
-ViewObject* viewOf(rt::Id obj) {
-    return rt::objectAs<ViewObject>(obj, g_view);
-}
+ViewObject* viewOf(rt::Id obj) { return rt::objectAs<ViewObject>(obj, g_view); }
 
-LayerObject* layerOf(rt::Id obj) {
-    return rt::objectAs<LayerObject>(obj, g_layer);
-}
+LayerObject* layerOf(rt::Id obj) { return rt::objectAs<LayerObject>(obj, g_layer); }
 
 Ref<rt::Object> makeView(CGRect frame, rt::Class* cls) {
     auto v = rt::sendClass<Ref<rt::Object>>(cls ? cls : g_view, "alloc"_sel);
@@ -303,8 +303,10 @@ void runLayoutPass() {
     g_passScheduled = false;
     Objects marked;
     marked.swap(g_needLayout);
-    for (const auto& v : marked) viewOf(v.get())->queuedForLayout = false;
-    for (const auto& v : marked) rt::send(v, "layoutIfNeeded"_sel);
+    for (const auto& v : marked)
+        viewOf(v.get())->queuedForLayout = false;
+    for (const auto& v : marked)
+        rt::send(v, "layoutIfNeeded"_sel);
 }
 
 } // namespace uikit

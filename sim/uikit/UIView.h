@@ -28,12 +28,12 @@
 // that need it, parents before children. Adding a subview, and a change of a
 // view's size, mark the view. Views belong to the main thread.
 
-#include <string>
-#include <vector>
-
 #include "sim/graphics/Geometry.h"
 #include "sim/runtime/Runtime.h"
 #include "sim/runtime/Weak.h"
+
+#include <string>
+#include <vector>
 
 namespace uikit {
 

@@ -19,8 +19,10 @@ Ref<rt::Object> g_keyWindow;
 void afterTransition(bool animated, std::function<void()> fn) {
     dsp::RunLoop* main = dsp::RunLoop::main();
     if (!main) return fn();
-    if (animated) main->scheduleTimer(dsp::seconds(0.3), false, [fn](dsp::Timer&) { fn(); });
-    else main->post(std::move(fn));
+    if (animated)
+        main->scheduleTimer(dsp::seconds(0.3), false, [fn](dsp::Timer&) { fn(); });
+    else
+        main->post(std::move(fn));
 }
 
 // The view knows the controller that owns it (_viewControllerForAncestor).
@@ -50,8 +52,12 @@ Ref<rt::Object> nearestContainer(ControllerObject* self, const char* cls) {
         if (rt::isKindOf(c.get(), wanted)) return c;
     return nullptr;
 }
-Ref<rt::Object> navigationController(ControllerObject* self, rt::Sel) { return nearestContainer(self, "UINavigationController"); }
-Ref<rt::Object> tabBarController(ControllerObject* self, rt::Sel) { return nearestContainer(self, "UITabBarController"); }
+Ref<rt::Object> navigationController(ControllerObject* self, rt::Sel) {
+    return nearestContainer(self, "UINavigationController");
+}
+Ref<rt::Object> tabBarController(ControllerObject* self, rt::Sel) {
+    return nearestContainer(self, "UITabBarController");
+}
 
 // The controller of the nearest view, from this one up, that a controller owns.
 Ref<rt::Object> viewControllerForAncestor(ViewObject* self, rt::Sel) {
@@ -178,9 +184,7 @@ void defineUIWindow() {
     rt::addMethod<&setTintColor>(g_window, "setTintColor:"_sel);
 }
 
-ControllerObject* controllerOf(rt::Id obj) {
-    return rt::objectAs<ControllerObject>(obj, g_controller);
-}
+ControllerObject* controllerOf(rt::Id obj) { return rt::objectAs<ControllerObject>(obj, g_controller); }
 
 Ref<rt::Object> keyWindow() { return g_keyWindow; }
 

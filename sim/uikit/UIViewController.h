@@ -19,10 +19,10 @@
 // presentation's transition ends. The key window is the one most recently
 // made key (uikit::keyWindow()).
 
-#include <string>
-
 #include "sim/runtime/Runtime.h"
 #include "sim/runtime/Weak.h"
+
+#include <string>
 
 namespace uikit {
 

@@ -4,11 +4,11 @@
 // three photos handed off into the album and out of the camera roll, and a
 // relaunch that starts with the remembered album.
 
-#include <gtest/gtest.h>
-
 #include "sim/foundation/Files.h"
 #include "sim/foundation/PropertyList.h"
 #include "tests/e2e/E2EDevice.h"
+
+#include <gtest/gtest.h>
 
 using e2e::Device;
 using fnd::Array;
@@ -43,7 +43,9 @@ TEST(CameraPicker, AnAlbumChosenOnScreenIsStoredBySpringBoardTakesThreePhotosAnd
     EXPECT_FALSE(fnd::fileExists(kAlbumTct));
 
     ASSERT_TRUE(ok(d.ui(kCamera, {{"command", Value("tap")}, {"tag", Value(int64_t{77})}})));
-    ASSERT_TRUE(d.waitFor([&] { return ok(d.ui(kCamera, {{"command", Value("alert")}, {"button", Value("Trips")}})); }));
+    ASSERT_TRUE(d.waitFor([&] {
+        return ok(d.ui(kCamera, {{"command", Value("alert")}, {"button", Value("Trips")}}));
+    }));
     ASSERT_TRUE(d.waitFor([&] { return fnd::readArrayFile(kAlbumTct) == Array{Value("Trips")}; }))
         << "SpringBoard writes the choice";
     ASSERT_TRUE(d.waitFor([&] {
@@ -61,7 +63,8 @@ TEST(CameraPicker, AnAlbumChosenOnScreenIsStoredBySpringBoardTakesThreePhotosAnd
     ASSERT_TRUE(pid);
     ASSERT_EQ(e2e::lumisim({"terminate", kCamera, "--root", d.root()}).status, 0);
     // Gone once the device has reaped it (a launch before that finds it running).
-    ASSERT_TRUE(d.waitFor([&] { return d.countLog("deviced: com.apple.camera pid " + std::to_string(*pid) + " exited") == 1; }));
+    ASSERT_TRUE(d.waitFor(
+        [&] { return d.countLog("deviced: com.apple.camera pid " + std::to_string(*pid) + " exited") == 1; }));
     d.launch(kCamera);
     EXPECT_TRUE(d.waitFor([&] {
         return ok(d.ui(kCamera, {{"command", Value("find")}, {"tag", Value(int64_t{78})}, {"text", Value("Trips")}}));

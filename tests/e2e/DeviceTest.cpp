@@ -1,6 +1,9 @@
 // The device with real processes: deviced, SpringBoard and apps, each its own
 // OS process, driven from outside as lumisim and the tests do.
 
+#include "sim/foundation/PropertyList.h"
+#include "tests/e2e/E2EDevice.h"
+
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -8,9 +11,6 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include "sim/foundation/PropertyList.h"
-#include "tests/e2e/E2EDevice.h"
 
 using e2e::Device;
 using fnd::Dictionary;
@@ -26,8 +26,7 @@ TEST(E2E, InjectedLibraryRunsOnceBeforeAppCodeAndOnlyWhereItsFilterSays) {
     d.launch("com.apple.mobileslideshow");
     d.launch("com.apple.Preferences");
     ASSERT_TRUE(d.waitFor([&] { return d.countLog("starts its own code") == 4; }));
-    for (const std::string bundle :
-         {"com.apple.springboard", "com.apple.camera", "com.apple.mobileslideshow"}) {
+    for (const std::string bundle : {"com.apple.springboard", "com.apple.camera", "com.apple.mobileslideshow"}) {
         auto lines = d.logLines();
         int constructorAt = -1, appCodeAt = -1, constructors = 0;
         for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
@@ -38,8 +37,7 @@ TEST(E2E, InjectedLibraryRunsOnceBeforeAppCodeAndOnlyWhereItsFilterSays) {
                 EXPECT_NE(lines[i].find("constructor 1 "), std::string::npos) << lines[i];
                 EXPECT_NE(lines[i].find("app-object none"), std::string::npos) << lines[i];
             }
-            if (lines[i].find("app: " + bundle + " starts its own code") != std::string::npos)
-                appCodeAt = i;
+            if (lines[i].find("app: " + bundle + " starts its own code") != std::string::npos) appCodeAt = i;
         }
         EXPECT_EQ(constructors, 1) << bundle;
         EXPECT_LT(constructorAt, appCodeAt) << bundle << ": the library loaded after the app's code";
@@ -69,9 +67,10 @@ TEST(E2E, TenThousandMessagesFromTwoSendersArriveInEachSendersOrder) {
     ASSERT_TRUE(d.waitFor([&] { return d.serves("com.lumi.probe"); })); // the expect is in
     for (int i = 0; i < 5000; ++i) {
         for (auto* s : {a.get(), b.get()}) {
-            s->send({{"op", Value("send")}, {"center", Value("com.lumi.probe")}, {"message", Value("seq")},
-                     {"userInfo", Value(Dictionary{{"lane", Value(s == a.get() ? "A" : "B")},
-                                                   {"n", Value(i)}})}});
+            s->send({{"op", Value("send")},
+                     {"center", Value("com.lumi.probe")},
+                     {"message", Value("seq")},
+                     {"userInfo", Value(Dictionary{{"lane", Value(s == a.get() ? "A" : "B")}, {"n", Value(i)}})}});
         }
     }
     ASSERT_TRUE(d.waitFor([&] { return records().has_value(); }));
@@ -81,8 +80,10 @@ TEST(E2E, TenThousandMessagesFromTwoSendersArriveInEachSendersOrder) {
     for (const Value& r : recs) {
         const Dictionary& rec = *r.dictionary();
         int n = fnd::valueForKey(rec, "n").intValue();
-        if (fnd::valueForKey(rec, "lane") == Value("A")) ASSERT_EQ(n, nextA++);
-        else ASSERT_EQ(n, nextB++);
+        if (fnd::valueForKey(rec, "lane") == Value("A"))
+            ASSERT_EQ(n, nextA++);
+        else
+            ASSERT_EQ(n, nextB++);
         // Stamped by the device: this test process is no app of the device.
         EXPECT_EQ(fnd::valueForKey(rec, "sender"), Value("-"));
         EXPECT_EQ(fnd::valueForKey(rec, "pid"), Value(static_cast<int64_t>(::getpid())));
@@ -106,9 +107,13 @@ TEST(E2E, AProcessThatClaimsToBeSpringBoardIsNotBelieved) {
     EXPECT_EQ(fnd::valueForKey(*answer, "ok"), Value(false));
     EXPECT_FALSE(d.serves("com.zel.lumicrate12"));
 
-    liar->send({{"op", Value("send")}, {"center", Value("com.lumi.probe")}, {"message", Value("expect")},
+    liar->send({{"op", Value("send")},
+                {"center", Value("com.lumi.probe")},
+                {"message", Value("expect")},
                 {"userInfo", Value(Dictionary{{"count", Value(1)}})}});
-    liar->send({{"op", Value("send")}, {"center", Value("com.lumi.probe")}, {"message", Value("seq")},
+    liar->send({{"op", Value("send")},
+                {"center", Value("com.lumi.probe")},
+                {"message", Value("seq")},
                 {"userInfo", Value(Dictionary{{"lane", Value("liar")}, {"n", Value(0)}})}});
     ASSERT_TRUE(d.waitFor([&] { return records().has_value(); }));
     EXPECT_EQ(fnd::valueForKey(*(*records())[0].dictionary(), "sender"), Value("-"));
@@ -144,8 +149,7 @@ TEST(E2E, APeerSendingGarbageIsDroppedWhileTheOthersCarryOn) {
     d.awaitObservers({"com.apple.camera", "com.apple.springboard"}, "com.lumi.probe.hello");
     d.post("com.lumi.probe.hello");
     ASSERT_TRUE(d.waitFor([&] {
-        return d.countLog("probe: seen com.apple.camera") == 1 &&
-               d.countLog("probe: seen com.apple.springboard") == 1;
+        return d.countLog("probe: seen com.apple.camera") == 1 && d.countLog("probe: seen com.apple.springboard") == 1;
     }));
 }
 
@@ -174,8 +178,8 @@ TEST(E2E, KillallBackboarddFromAnAppRestartsSpringBoardAndEndsTheApps) {
     d.post("com.lumi.probe.respring"); // the Camera app spawns /usr/bin/killall backboardd
     ASSERT_TRUE(d.waitFor([&] {
         auto sb = d.pidOf("com.apple.springboard");
-        return sb && *sb != *oldSpringBoard && !d.pidOf("com.apple.camera") &&
-               !d.pidOf("com.apple.mobileslideshow") && d.serves("com.lumi.probe");
+        return sb && *sb != *oldSpringBoard && !d.pidOf("com.apple.camera") && !d.pidOf("com.apple.mobileslideshow") &&
+               d.serves("com.lumi.probe");
     }));
     EXPECT_EQ(d.countLog("probe: spawning killall backboardd"), 1u);
     EXPECT_EQ(d.countLog("spawning killall failed"), 0u);
@@ -218,18 +222,18 @@ TEST(E2E, MediaAddedFromOutsideIsSeenByARunningAppAtItsNextFetch) {
     d.launch("com.apple.mobileslideshow");
     d.awaitObservers({"com.apple.mobileslideshow"}, "com.lumi.probe.library");
     d.post("com.lumi.probe.library");
-    ASSERT_TRUE(d.waitFor([&] {
-        return d.countLog("probe: com.apple.mobileslideshow library camera-roll 0 hidden 0 albums -") == 1;
-    }));
+    ASSERT_TRUE(d.waitFor(
+        [&] { return d.countLog("probe: com.apple.mobileslideshow library camera-roll 0 hidden 0 albums -") == 1; }));
     std::string samples = d.root() + "/samples";
     ASSERT_EQ(e2e::lumisim({"sample-photos", samples, "--count", "3"}).status, 0);
-    auto r = e2e::lumisim({"addmedia", samples + "/sample-01.jpg", samples + "/sample-02.jpg", "--album", "Trips",
-                           "--root", d.root()});
+    auto r = e2e::lumisim(
+        {"addmedia", samples + "/sample-01.jpg", samples + "/sample-02.jpg", "--album", "Trips", "--root", d.root()});
     ASSERT_EQ(r.status, 0) << r.output;
     r = e2e::lumisim({"addmedia", samples + "/sample-03.jpg", "--album", "Trips", "--hidden", "--root", d.root()});
     ASSERT_EQ(r.status, 0) << r.output;
     // Something that is no image adds nothing, not even the files before it.
-    r = e2e::lumisim({"addmedia", samples + "/sample-01.jpg", d.root() + "/private/var/run/deviced.pid", "--root", d.root()});
+    r = e2e::lumisim(
+        {"addmedia", samples + "/sample-01.jpg", d.root() + "/private/var/run/deviced.pid", "--root", d.root()});
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.output.find("not a PNG or JPEG image"), std::string::npos) << r.output;
 
@@ -302,9 +306,9 @@ TEST(E2E, TheCommandLineSeesAndTouchesTheCameraAndItsShutterSavesAPhoto) {
 TEST(E2E, SettingsOpensAnInstalledBundleWhoseSwitchWritesItsPreferenceFile) {
     Device d;
     std::string lib = std::string(LUMI_BIN_DIR) + "/../lib";
-    auto r = e2e::lumisim({"install-prefs", lib + "/LumiProbeSettings.so", "--name", "LumiProbeSettings", "--label", "Lumi Probe",
-                           "--detail", "LumiProbeSettingsController", "--resources", lib + "/LumiProbeSettings.resources",
-                           "--root", d.root()});
+    auto r = e2e::lumisim({"install-prefs", lib + "/LumiProbeSettings.so", "--name", "LumiProbeSettings", "--label",
+                           "Lumi Probe", "--detail", "LumiProbeSettingsController", "--resources",
+                           lib + "/LumiProbeSettings.resources", "--root", d.root()});
     ASSERT_EQ(r.status, 0) << r.output;
     d.launch("com.apple.Preferences");
     ASSERT_TRUE(d.waitFor([&] { return d.countLog("app: com.apple.Preferences starts its own code") == 1; }));
@@ -328,8 +332,10 @@ TEST(E2E, TheGalleryAndTheStoreSeeTheSameLibraryWithoutTheProduct) {
     Device d;
     std::string samples = d.root() + "/samples";
     ASSERT_EQ(e2e::lumisim({"sample-photos", samples, "--count", "2"}).status, 0);
-    ASSERT_EQ(e2e::lumisim({"addmedia", samples + "/sample-01.jpg", samples + "/sample-02.jpg", "--album", "Trips", "--root",
-                            d.root()}).status, 0);
+    ASSERT_EQ(e2e::lumisim({"addmedia", samples + "/sample-01.jpg", samples + "/sample-02.jpg", "--album", "Trips",
+                            "--root", d.root()})
+                  .status,
+              0);
     d.launch("com.example.gallery");
     d.launch("com.apple.store.Jolly");
     ASSERT_TRUE(d.waitFor([&] { return d.countLog("starts its own code") == 3; }));

@@ -1,15 +1,15 @@
 #include "tests/e2e/E2EDevice.h"
 
+#include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/Files.h"
+#include "sim/foundation/PropertyList.h"
+
 #include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include "sim/foundation/DevicePaths.h"
-#include "sim/foundation/Files.h"
-#include "sim/foundation/PropertyList.h"
 
 namespace e2e {
 
@@ -19,13 +19,15 @@ using fnd::Value;
 
 CommandResult lumisim(const std::vector<std::string>& args) {
     std::string cmd = std::string(LUMI_BIN_DIR) + "/lumisim";
-    for (const auto& a : args) cmd += " '" + a + "'";
+    for (const auto& a : args)
+        cmd += " '" + a + "'";
     cmd += " 2>&1";
     FILE* p = ::popen(cmd.c_str(), "r");
     if (!p) return {-1, ""};
     std::string out;
     char buf[4096];
-    while (std::size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, p))
+        out.append(buf, n);
     int status = ::pclose(p);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
@@ -84,8 +86,7 @@ std::optional<pid_t> Device::pidOf(const std::string& bundle) {
     auto st = status();
     for (const Value& a : *fnd::valueForKey(st, "apps").array()) {
         const Dictionary& d = *a.dictionary();
-        if (fnd::valueForKey(d, "bundle") == Value(bundle) &&
-            fnd::valueForKey(d, "connected") == Value(true))
+        if (fnd::valueForKey(d, "bundle") == Value(bundle) && fnd::valueForKey(d, "connected") == Value(true))
             return static_cast<pid_t>(*fnd::valueForKey(d, "pid").integer());
     }
     return std::nullopt;
@@ -119,25 +120,25 @@ bool Device::serves(const std::string& centre) {
 }
 
 void Device::launch(const std::string& bundle) {
-    auto r = m_control->request({{"op", Value("launch")}, {"bundle", Value(bundle)}},
-                                std::chrono::seconds(10));
+    auto r = m_control->request({{"op", Value("launch")}, {"bundle", Value(bundle)}}, std::chrono::seconds(10));
     if (!r || !fnd::valueForKey(*r, "ok").boolValue()) throw std::runtime_error("launch failed");
     if (!waitFor([&] { return pidOf(bundle).has_value(); }))
         throw std::runtime_error(bundle + " never joined the device");
 }
 
-void Device::post(const std::string& name) {
-    m_control->send({{"op", Value("post")}, {"name", Value(name)}});
-}
+void Device::post(const std::string& name) { m_control->send({{"op", Value("post")}, {"name", Value(name)}}); }
 
 void Device::send(const std::string& message, Dictionary info, const std::string& centre) {
-    m_control->send({{"op", Value("send")}, {"center", Value(centre)},
-                     {"message", Value(message)}, {"userInfo", Value(std::move(info))}});
+    m_control->send({{"op", Value("send")},
+                     {"center", Value(centre)},
+                     {"message", Value(message)},
+                     {"userInfo", Value(std::move(info))}});
 }
 
 Dictionary Device::ui(const std::string& bundle, Dictionary request) {
-    auto r = m_control->request({{"op", Value("ui")}, {"bundle", Value(bundle)}, {"request", Value(std::move(request))}},
-                                std::chrono::seconds(20));
+    auto r =
+        m_control->request({{"op", Value("ui")}, {"bundle", Value(bundle)}, {"request", Value(std::move(request))}},
+                           std::chrono::seconds(20));
     if (!r) throw std::runtime_error("the device did not answer a ui request for " + bundle);
     return *r;
 }
@@ -145,7 +146,8 @@ Dictionary Device::ui(const std::string& bundle, Dictionary request) {
 std::vector<std::string> Device::logLines() {
     std::ifstream in(fnd::hostPath("/var/log/system.log"));
     std::vector<std::string> lines;
-    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    for (std::string l; std::getline(in, l);)
+        lines.push_back(l);
     return lines;
 }
 
@@ -156,8 +158,6 @@ std::size_t Device::countLog(const std::string& needle) {
     return n;
 }
 
-bool Device::waitFor(const std::function<bool()>& done) {
-    return m_loop.runUntil(done, std::chrono::seconds(20));
-}
+bool Device::waitFor(const std::function<bool()>& done) { return m_loop.runUntil(done, std::chrono::seconds(20)); }
 
 } // namespace e2e

@@ -3,15 +3,15 @@
 // library injected, booted with the lumisim binary, and shut down (every
 // process it started ended) when the test ends.
 
+#include "sim/dispatch/RunLoop.h"
+#include "sim/ipc/DeviceSocket.h"
+
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "sim/dispatch/RunLoop.h"
-#include "sim/ipc/DeviceSocket.h"
 
 namespace e2e {
 

@@ -2,13 +2,13 @@
 // with `lumisim install`, SpringBoard's message server, and what each
 // process got from it.
 
-#include <filesystem>
-#include <gtest/gtest.h>
-
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/Files.h"
 #include "sim/foundation/PropertyList.h"
 #include "tests/e2e/E2EDevice.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
 
 using e2e::Device;
 using fnd::Array;
@@ -33,8 +33,10 @@ std::vector<std::string> productMethods(const Device& d, const std::string& app,
 
 // A named message sent from inside an app's process, by the probe there.
 Dictionary sendFrom(Device& d, const std::string& app, const std::string& message, Dictionary info) {
-    return d.ui(app, {{"command", Value("probe-send")}, {"center", Value("com.zel.lumicrate12")},
-                      {"message", Value(message)}, {"userInfo", Value(std::move(info))}});
+    return d.ui(app, {{"command", Value("probe-send")},
+                      {"center", Value("com.zel.lumicrate12")},
+                      {"message", Value(message)},
+                      {"userInfo", Value(std::move(info))}});
 }
 
 } // namespace
@@ -82,7 +84,8 @@ TEST(Product, ASaveArrayFromTheSandboxedCameraLandsThroughSpringBoardAndOnlyForA
     Device d(true);
     d.launch("com.apple.camera");
     auto ok = sendFrom(d, "com.apple.camera", "savearray",
-                       {{"id", Value("com.apple.camera")}, {"array", Value(Array{Value("Trips"), Value("Q3")})},
+                       {{"id", Value("com.apple.camera")},
+                        {"array", Value(Array{Value("Trips"), Value("Q3")})},
                         {"path", Value(kLocked)}});
     ASSERT_TRUE(fnd::valueForKey(ok, "ok").boolValue());
     sendFrom(d, "com.apple.camera", "savearray",
@@ -97,7 +100,8 @@ TEST(Product, EveryProcessObservesTheSettingsNotificationAndEnabledOffLeavesSpri
     Device d(true);
     const std::vector<std::string> apps{"com.apple.camera", "com.apple.mobileslideshow", "com.apple.Preferences",
                                         "com.example.gallery", "com.apple.store.Jolly"};
-    for (const auto& a : apps) d.launch(a);
+    for (const auto& a : apps)
+        d.launch(a);
     std::vector<std::string> all = apps;
     all.push_back("com.apple.springboard");
     d.awaitObservers(all, kReload);

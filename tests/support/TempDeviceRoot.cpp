@@ -1,9 +1,9 @@
 #include "tests/support/TempDeviceRoot.h"
 
+#include "sim/foundation/DevicePaths.h"
+
 #include <cstdlib>
 #include <stdexcept>
-
-#include "sim/foundation/DevicePaths.h"
 
 namespace testsupport {
 
@@ -20,8 +20,6 @@ TempDeviceRoot::~TempDeviceRoot() {
     std::filesystem::remove_all(m_path, ec);
 }
 
-std::filesystem::path TempDeviceRoot::host(const std::string& devicePath) const {
-    return fnd::hostPath(devicePath);
-}
+std::filesystem::path TempDeviceRoot::host(const std::string& devicePath) const { return fnd::hostPath(devicePath); }
 
 } // namespace testsupport

@@ -1,6 +1,6 @@
 // The start-up routine: what each process gets, with `enabled` on and off.
 
-#include <gtest/gtest.h>
+#include "tweak/Tweak.h"
 
 #include "sim/dispatch/RunLoop.h"
 #include "sim/foundation/Files.h"
@@ -11,11 +11,12 @@
 #include "sim/ipc/InProcessDevice.h"
 #include "sim/uikit/UIKit.h"
 #include "tests/support/TempDeviceRoot.h"
-#include "tweak/Tweak.h"
 #include "tweak/camera/AlbumPicker.h"
 #include "tweak/core/Settings.h"
 #include "tweak/core/StateFiles.h"
 #include "tweak/springboard/MessageServer.h"
+
+#include <gtest/gtest.h>
 
 using fnd::Value;
 using namespace rt::literals;
@@ -35,7 +36,8 @@ struct StartUp : ::testing::Test {
     void as(const char* bundle, bool sandboxed = true) {
         dsp::RunLoop::setMain(&loop);
         fnd::setProcessIdentity({bundle ? std::optional<std::string>(bundle) : std::nullopt, sandboxed, ""});
-        process = device.connect({201, bundle ? std::optional<std::string>(bundle) : std::nullopt, sandboxed, !sandboxed}, &loop);
+        process = device.connect(
+            {201, bundle ? std::optional<std::string>(bundle) : std::nullopt, sandboxed, !sandboxed}, &loop);
         ipc::Endpoint::setShared(process.endpoint.get());
         rt::Class* sb = rt::defineClass("SpringBoard");
         rt::addMethod<&stockLaunch>(sb, "applicationDidFinishLaunching:"_sel);

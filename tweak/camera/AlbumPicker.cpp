@@ -1,12 +1,12 @@
 #include "tweak/camera/AlbumPicker.h"
 
-#include <vector>
-
 #include "sim/foundation/Value.h"
 #include "sim/uikit/UIFont.h"
 #include "tweak/core/Settings.h"
 #include "tweak/core/StateFiles.h"
 #include "tweak/springboard/MessageServer.h"
+
+#include <vector>
 
 namespace lc {
 
@@ -27,11 +27,15 @@ constexpr long kActionSheet = 0, kAlert = 1, kActionDefault = 0, kActionCancel =
 constexpr long kAlignBaselines = 0, kAlignCentre = 1;
 
 Ref<rt::Object> make(const char* cls) { return rt::sendClass<Ref<rt::Object>>(rt::getClass(cls), "alloc"_sel); }
-Ref<rt::Object> colour(const char* name) { return rt::sendClass<Ref<rt::Object>>(rt::getClass("UIColor"), rt::sel(name)); }
+Ref<rt::Object> colour(const char* name) {
+    return rt::sendClass<Ref<rt::Object>>(rt::getClass("UIColor"), rt::sel(name));
+}
 Ref<rt::Object> captionFont() {
     return rt::sendClass<Ref<rt::Object>>(rt::getClass("UIFont"), "systemFontOfSize:"_sel, kCaptionFontSize);
 }
-Ref<rt::Object> backgroundOf(const Ref<rt::Object>& bar) { return rt::send<Ref<rt::Object>>(bar, "backgroundView"_sel); }
+Ref<rt::Object> backgroundOf(const Ref<rt::Object>& bar) {
+    return rt::send<Ref<rt::Object>>(bar, "backgroundView"_sel);
+}
 Ref<rt::Object> taggedIn(const Ref<rt::Object>& view, long tag) {
     return view ? rt::send<Ref<rt::Object>>(view, "viewWithTag:"_sel, tag) : nullptr;
 }
@@ -47,7 +51,7 @@ void placeCaption(const Ref<rt::Object>& caption, const std::string& text, CGSiz
 void makeAlbumViews(const Ref<rt::Object>& bar, const Ref<rt::Object>& background, bool customDraw) {
     // A missing image file leaves the view empty; it still takes taps.
     auto image = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIImage"), "imageWithContentsOfFile:"_sel,
-                                                 std::string(kAlbumImagePath));
+                                                std::string(kAlbumImagePath));
     auto button = rt::send<Ref<rt::Object>>(make("UIImageView"), "initWithImage:"_sel, image);
     rt::send(button, "setFrame:"_sel, CGRect{{0, 0}, {kAlbumButtonSize, kAlbumButtonSize}});
     CGSize size = rt::send<CGRect>(background, "frame"_sel).size;
@@ -83,7 +87,8 @@ void makeAlbumViews(const Ref<rt::Object>& bar, const Ref<rt::Object>& backgroun
 void storeChoice() { saveArrayToFile(fnd::Array{fnd::Value(chosenAlbum)}, kCameraAlbumTctPath); }
 
 Ref<rt::Object> action(const std::string& title, long style, std::function<void()> run) {
-    return rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertAction"), "actionWithTitle:style:handler:"_sel, title, style,
+    return rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertAction"), "actionWithTitle:style:handler:"_sel, title,
+                                          style,
                                           rt::Block<void(Ref<rt::Object>)>([run = std::move(run)](Ref<rt::Object>) {
                                               if (run) run();
                                           }));
@@ -142,8 +147,8 @@ std::vector<std::string> regularAlbumTitles() {
     std::vector<std::string> titles;
     auto options = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHFetchOptions"), "new"_sel);
     auto albums = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                  "fetchAssetCollectionsWithType:subtype:options:"_sel, kTypeAlbum,
-                                                  kSubtypeRegular, options);
+                                                 "fetchAssetCollectionsWithType:subtype:options:"_sel, kTypeAlbum,
+                                                 kSubtypeRegular, options);
     if (!albums) return titles;
     for (const auto& album : rt::send<Objects>(albums, "fetchedObjects"_sel))
         titles.push_back(rt::send<std::string>(album, "localizedTitle"_sel));
@@ -163,13 +168,14 @@ void chooseAlbumNamed(const Ref<rt::Object>& bar, const std::string& name) {
 
 void chooseAlbum(rt::Id self, rt::Sel) {
     Ref<rt::Object> bar(self);
-    auto sheet = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertController"),
-                                                 "alertControllerWithTitle:message:preferredStyle:"_sel,
-                                                 std::string("Choose Album"),
-                                                 std::string("Choose the album to save the photo to."), kActionSheet);
-    rt::send(sheet, "addAction:"_sel, action(kCameraRoll, kActionDefault, [bar] { chooseAlbumNamed(bar, kCameraRoll); }));
+    auto sheet = rt::sendClass<Ref<rt::Object>>(
+        rt::getClass("UIAlertController"), "alertControllerWithTitle:message:preferredStyle:"_sel,
+        std::string("Choose Album"), std::string("Choose the album to save the photo to."), kActionSheet);
+    rt::send(sheet, "addAction:"_sel,
+             action(kCameraRoll, kActionDefault, [bar] { chooseAlbumNamed(bar, kCameraRoll); }));
     for (const std::string& title : regularAlbumTitles())
-        rt::send(sheet, "addAction:"_sel, action(title, kActionDefault, [bar, title] { chooseAlbumNamed(bar, title); }));
+        rt::send(sheet, "addAction:"_sel,
+                 action(title, kActionDefault, [bar, title] { chooseAlbumNamed(bar, title); }));
     rt::send(sheet, "addAction:"_sel, action("Cancel", kActionCancel, nullptr));
     rt::send(sheet, "addAction:"_sel,
              action("- Create new album -", kActionDefault, [bar] { rt::send(bar, "createNewAlbum"_sel); }));
@@ -179,25 +185,27 @@ void chooseAlbum(rt::Id self, rt::Sel) {
 void createNewAlbum(rt::Id self, rt::Sel) {
     Ref<rt::Object> bar(self);
     auto alert = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertController"),
-                                                 "alertControllerWithTitle:message:preferredStyle:"_sel,
-                                                 std::string("Enter new album title"), std::string(), kAlert);
-    rt::send(alert, "addTextFieldWithConfigurationHandler:"_sel, rt::Block<void(Ref<rt::Object>)>([](Ref<rt::Object> field) {
-                 rt::send(field, "setPlaceholder:"_sel, std::string());
-             }));
+                                                "alertControllerWithTitle:message:preferredStyle:"_sel,
+                                                std::string("Enter new album title"), std::string(), kAlert);
+    rt::send(alert, "addTextFieldWithConfigurationHandler:"_sel,
+             rt::Block<void(Ref<rt::Object>)>(
+                 [](Ref<rt::Object> field) { rt::send(field, "setPlaceholder:"_sel, std::string()); }));
     // The handler keeps the field, not the alert (which keeps the handler).
     Objects fields = rt::send<Objects>(alert, "textFields"_sel);
     Ref<rt::Object> field = fields.empty() ? nullptr : fields.front();
     rt::send(alert, "addAction:"_sel, action("OK", kActionDefault, [bar, field] {
                  std::string title = field ? rt::send<std::string>(field, "text"_sel) : std::string();
                  if (title.empty()) return; // nothing created, the choice unchanged
-                 auto library = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
+                 auto library =
+                     rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
                  rt::send(library, "performChanges:completionHandler:"_sel, rt::Block<void()>([title] {
                               rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
                                                              "creationRequestForAssetCollectionWithTitle:"_sel, title);
                           }),
                           rt::Block<void(bool, Ref<rt::Object>)>());
                  chosenAlbum = title;
-                 if (auto caption = taggedIn(backgroundOf(bar), kLabelTag)) rt::send(caption, "setText:"_sel, chosenAlbum);
+                 if (auto caption = taggedIn(backgroundOf(bar), kLabelTag))
+                     rt::send(caption, "setText:"_sel, chosenAlbum);
                  storeChoice();
              }));
     present(bar, alert);

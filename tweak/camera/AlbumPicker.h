@@ -13,10 +13,10 @@
 // layout pass with `enabled` and `enableCameraPicker` on; later passes only
 // refresh the caption's text.
 
-#include <string>
-
 #include "sim/graphics/Geometry.h"
 #include "sim/runtime/Runtime.h"
+
+#include <string>
 
 namespace lc {
 

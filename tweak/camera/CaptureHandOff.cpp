@@ -1,17 +1,17 @@
 #include "tweak/camera/CaptureHandOff.h"
 
+#include "sim/foundation/Value.h"
+#include "sim/graphics/Geometry.h"
+#include "tweak/camera/AlbumPicker.h"
+#include "tweak/core/Settings.h"
+#include "tweak/library/AlbumPlacement.h"
+
 #include <algorithm>
 #include <limits>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "sim/foundation/Value.h"
-#include "sim/graphics/Geometry.h"
-#include "tweak/camera/AlbumPicker.h"
-#include "tweak/core/Settings.h"
-#include "tweak/library/AlbumPlacement.h"
 
 namespace lc {
 
@@ -80,14 +80,15 @@ Ref<rt::Object> takeCapturedPhoto(long pending) {
     return photo;
 }
 
-void captureDidFinish(rt::Id self, rt::Sel cmd, Ref<rt::Object> output, Ref<rt::Object> settings, Ref<rt::Object> error) {
+void captureDidFinish(rt::Id self, rt::Sel cmd, Ref<rt::Object> output, Ref<rt::Object> settings,
+                      Ref<rt::Object> error) {
     g_captureDidFinish(self, cmd, output, settings, error);
     if (!enabled || !enableCameraPicker) return;
     // A failed capture is handed off too: its hand-off finds no new photo.
     ++handOffs().pending;
-    rt::sendClass<Ref<rt::Object>>(rt::getClass("NSTimer"),
-                                   "scheduledTimerWithTimeInterval:target:selector:userInfo:repeats:"_sel, kHandOffDelay,
-                                   Ref<rt::Object>(self), rt::sel("movePhoto"), Ref<rt::Object>(), false);
+    rt::sendClass<Ref<rt::Object>>(
+        rt::getClass("NSTimer"), "scheduledTimerWithTimeInterval:target:selector:userInfo:repeats:"_sel, kHandOffDelay,
+        Ref<rt::Object>(self), rt::sel("movePhoto"), Ref<rt::Object>(), false);
 }
 
 void movePhoto(rt::Id, rt::Sel) {

@@ -30,7 +30,7 @@
 
 namespace lc {
 
-inline constexpr double kHandOffDelay = 1.5; // seconds
+inline constexpr double kHandOffDelay = 1.5;  // seconds
 inline constexpr double kWellImageSide = 175; // points
 
 extern rt::Orig<void(rt::Ref<rt::Object>, rt::Ref<rt::Object>, rt::Ref<rt::Object>)> g_captureDidFinish;

@@ -1,23 +1,24 @@
 #include "tweak/core/Settings.h"
 
-#include <mutex>
-
 #include "sim/foundation/PropertyList.h"
 #include "tweak/core/Snapshot.h"
+
+#include <mutex>
 
 namespace lc {
 
 constinit std::atomic<bool> enabled{true}, showDeleted{true}, showFavourites{true}, showPlaces{true}, showPeople{true},
     showVideos{true}, showSelfies{true}, showPanoramas{true}, showTimelapse{true}, showSlowmo{true}, showBursts{true},
-    showScreenshots{true}, showHidden{false}, showPortrait{true}, showAnimated{true}, showLive{true}, showExposure{true},
-    showRecordings{true}, showTabMoments{true}, showTabMemories{true}, showTabShared{true}, showTabAlbums{true};
+    showScreenshots{true}, showHidden{false}, showPortrait{true}, showAnimated{true}, showLive{true},
+    showExposure{true}, showRecordings{true}, showTabMoments{true}, showTabMemories{true}, showTabShared{true},
+    showTabAlbums{true};
 constinit std::atomic<bool> layoutShowTitle{true}, layoutShowSubtitle{true};
 constinit std::atomic<std::int32_t> layoutFontSize{14}, passOption{0};
-constinit std::atomic<bool> hideRollAlbum{true}, hideRollScreenshots{true}, hideLockedFromApps{true}, hideHiddenStock{false},
-    skipDelete{false}, reorderStock{false}, showLiveBadge{false}, increaseZoom{false}, enableCameraPicker{true},
-    rememberDefault{false}, showLockedinCamera{false}, returnToMainLocked{true}, returnToMainDefault{false},
-    pickerMovePhotos{true}, showSharedAlbums{true}, showPeopleAnd{true}, showMediaTypes{true}, showOtherAlbums{true},
-    hideFoldersInApps{true};
+constinit std::atomic<bool> hideRollAlbum{true}, hideRollScreenshots{true}, hideLockedFromApps{true},
+    hideHiddenStock{false}, skipDelete{false}, reorderStock{false}, showLiveBadge{false}, increaseZoom{false},
+    enableCameraPicker{true}, rememberDefault{false}, showLockedinCamera{false}, returnToMainLocked{true},
+    returnToMainDefault{false}, pickerMovePhotos{true}, showSharedAlbums{true}, showPeopleAnd{true},
+    showMediaTypes{true}, showOtherAlbums{true}, hideFoldersInApps{true};
 constinit std::atomic<std::int32_t> photoHeight{163}, photoWidth{163};
 
 namespace {
@@ -30,30 +31,51 @@ struct BoolSetting {
 
 // The boolean keys before the layout keys, in the order they are read.
 const BoolSetting kFirst[] = {
-    {"enabled", &enabled, true},           {"showDeleted", &showDeleted, true},
-    {"showFavourites", &showFavourites, true}, {"showPlaces", &showPlaces, true},
-    {"showPeople", &showPeople, true},     {"showVideos", &showVideos, true},
-    {"showSelfies", &showSelfies, true},   {"showPanoramas", &showPanoramas, true},
-    {"showTimelapse", &showTimelapse, true}, {"showSlowmo", &showSlowmo, true},
-    {"showBursts", &showBursts, true},     {"showScreenshots", &showScreenshots, true},
-    {"showHidden", &showHidden, false},    {"showPortrait", &showPortrait, true},
-    {"showAnimated", &showAnimated, true}, {"showLive", &showLive, true},
-    {"showExposure", &showExposure, true}, {"showRecordings", &showRecordings, true},
-    {"showTabMoments", &showTabMoments, true}, {"showTabMemories", &showTabMemories, true},
-    {"showTabShared", &showTabShared, true}, {"showTabAlbums", &showTabAlbums, true},
+    {"enabled", &enabled, true},
+    {"showDeleted", &showDeleted, true},
+    {"showFavourites", &showFavourites, true},
+    {"showPlaces", &showPlaces, true},
+    {"showPeople", &showPeople, true},
+    {"showVideos", &showVideos, true},
+    {"showSelfies", &showSelfies, true},
+    {"showPanoramas", &showPanoramas, true},
+    {"showTimelapse", &showTimelapse, true},
+    {"showSlowmo", &showSlowmo, true},
+    {"showBursts", &showBursts, true},
+    {"showScreenshots", &showScreenshots, true},
+    {"showHidden", &showHidden, false},
+    {"showPortrait", &showPortrait, true},
+    {"showAnimated", &showAnimated, true},
+    {"showLive", &showLive, true},
+    {"showExposure", &showExposure, true},
+    {"showRecordings", &showRecordings, true},
+    {"showTabMoments", &showTabMoments, true},
+    {"showTabMemories", &showTabMemories, true},
+    {"showTabShared", &showTabShared, true},
+    {"showTabAlbums", &showTabAlbums, true},
 };
-const BoolSetting kLayout[] = {{"layoutShowTitle", &layoutShowTitle, true}, {"layoutShowSubtitle", &layoutShowSubtitle, true}};
+const BoolSetting kLayout[] = {{"layoutShowTitle", &layoutShowTitle, true},
+                               {"layoutShowSubtitle", &layoutShowSubtitle, true}};
 // The boolean keys after passOption, in the order they are read.
 const BoolSetting kRest[] = {
-    {"hideRollAlbum", &hideRollAlbum, true},           {"hideRollScreenshots", &hideRollScreenshots, true},
-    {"hideLockedFromApps", &hideLockedFromApps, true}, {"hideHiddenStock", &hideHiddenStock, false},
-    {"skipDelete", &skipDelete, false},                {"reorderStock", &reorderStock, false},
-    {"showLiveBadge", &showLiveBadge, false},          {"increaseZoom", &increaseZoom, false},
-    {"enableCameraPicker", &enableCameraPicker, true}, {"rememberDefault", &rememberDefault, false},
-    {"showLockedinCamera", &showLockedinCamera, false}, {"returnToMainLocked", &returnToMainLocked, true},
-    {"returnToMainDefault", &returnToMainDefault, false}, {"pickerMovePhotos", &pickerMovePhotos, true},
-    {"showSharedAlbums", &showSharedAlbums, true},     {"showPeopleAnd", &showPeopleAnd, true},
-    {"showMediaTypes", &showMediaTypes, true},         {"showOtherAlbums", &showOtherAlbums, true},
+    {"hideRollAlbum", &hideRollAlbum, true},
+    {"hideRollScreenshots", &hideRollScreenshots, true},
+    {"hideLockedFromApps", &hideLockedFromApps, true},
+    {"hideHiddenStock", &hideHiddenStock, false},
+    {"skipDelete", &skipDelete, false},
+    {"reorderStock", &reorderStock, false},
+    {"showLiveBadge", &showLiveBadge, false},
+    {"increaseZoom", &increaseZoom, false},
+    {"enableCameraPicker", &enableCameraPicker, true},
+    {"rememberDefault", &rememberDefault, false},
+    {"showLockedinCamera", &showLockedinCamera, false},
+    {"returnToMainLocked", &returnToMainLocked, true},
+    {"returnToMainDefault", &returnToMainDefault, false},
+    {"pickerMovePhotos", &pickerMovePhotos, true},
+    {"showSharedAlbums", &showSharedAlbums, true},
+    {"showPeopleAnd", &showPeopleAnd, true},
+    {"showMediaTypes", &showMediaTypes, true},
+    {"showOtherAlbums", &showOtherAlbums, true},
     {"hideFoldersInApps", &hideFoldersInApps, true},
 };
 

@@ -10,13 +10,13 @@
 // changed. A reader may still see some old and some new settings during a
 // reload, as the settings allow.
 
+#include "sim/ipc/Notify.h"
+
 #include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
-
-#include "sim/ipc/Notify.h"
 
 namespace lc {
 

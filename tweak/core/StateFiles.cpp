@@ -1,10 +1,10 @@
 #include "tweak/core/StateFiles.h"
 
-#include <algorithm>
-
 #include "sim/foundation/Files.h"
 #include "sim/foundation/PropertyList.h"
 #include "tweak/core/Snapshot.h"
+
+#include <algorithm>
 
 namespace lc {
 
@@ -47,7 +47,8 @@ TitleList unlockAlbumTitle(const std::string& title) {
 
 fnd::Array asArray(const TitleList& titles) {
     fnd::Array out;
-    for (const auto& t : titles) out.push_back(fnd::Value(t));
+    for (const auto& t : titles)
+        out.push_back(fnd::Value(t));
     return out;
 }
 

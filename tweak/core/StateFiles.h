@@ -13,12 +13,12 @@
 // thread). An absent or unreadable file reads as empty; elements that are
 // not strings are left out.
 
+#include "sim/foundation/Value.h"
+
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "sim/foundation/Value.h"
 
 namespace lc {
 

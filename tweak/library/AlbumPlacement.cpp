@@ -1,10 +1,10 @@
 #include "tweak/library/AlbumPlacement.h"
 
+#include "sim/foundation/Value.h"
+
 #include <algorithm>
 #include <climits>
 #include <vector>
-
-#include "sim/foundation/Value.h"
 
 namespace lc {
 
@@ -28,16 +28,16 @@ Ref<rt::Object> collectionWithName(const std::string& name) {
              rt::sendClass<Ref<rt::Object>>(rt::getClass("NSPredicate"), "predicateWithFormat:argumentArray:"_sel,
                                             std::string("title = %@"), std::vector<std::string>{name}));
     auto found = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                 "fetchAssetCollectionsWithType:subtype:options:"_sel, kTypeAlbum,
-                                                 kSubtypeAny, options);
+                                                "fetchAssetCollectionsWithType:subtype:options:"_sel, kTypeAlbum,
+                                                kSubtypeAny, options);
     return found ? rt::send<Ref<rt::Object>>(found, "firstObject"_sel) : nullptr;
 }
 
 Ref<rt::Object> newestImages(unsigned long limit, bool hiddenOptionSet) {
     auto options = newOptions();
     if (hiddenOptionSet) rt::send(options, "setIncludeHiddenAssets:"_sel, false);
-    auto newestFirst = rt::sendClass<Ref<rt::Object>>(rt::getClass("NSSortDescriptor"),
-                                                      "sortDescriptorWithKey:ascending:"_sel, std::string("creationDate"), false);
+    auto newestFirst = rt::sendClass<Ref<rt::Object>>(
+        rt::getClass("NSSortDescriptor"), "sortDescriptorWithKey:ascending:"_sel, std::string("creationDate"), false);
     rt::send(options, "setSortDescriptors:"_sel, Objects{newestFirst});
     rt::send(options, "setFetchLimit:"_sel, std::max(1UL, limit));
     return rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsWithMediaType:options:"_sel, kMediaImage,
@@ -55,10 +55,11 @@ namespace {
 void addToCollection(const Ref<rt::Object>& album, const Ref<rt::Object>& asset) {
     if (!album || !asset) return; // no visible image: nothing to add
     rt::send(library(), "performChanges:completionHandler:"_sel, rt::Block<void()>([album, asset] {
-                 auto current = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel,
-                                                               album, Ref<rt::Object>());
-                 auto request = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
-                                                               "changeRequestForAssetCollection:assets:"_sel, album, current);
+                 auto current = rt::sendClass<Ref<rt::Object>>(
+                     rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel, album, Ref<rt::Object>());
+                 auto request =
+                     rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
+                                                    "changeRequestForAssetCollection:assets:"_sel, album, current);
                  rt::send(request, "addAssets:"_sel, Objects{asset});
              }),
              rt::Block<void(bool, Ref<rt::Object>)>());
@@ -80,8 +81,8 @@ template <class Pick> void placeInAlbum(const std::string& name, Pick pick) {
                  if (!ok || !*placeholder) return; // the creation failed: nothing more, nothing said
                  std::string id = rt::send<std::string>(*placeholder, "localIdentifier"_sel);
                  auto found = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                              "fetchAssetCollectionsWithLocalIdentifiers:options:"_sel,
-                                                              std::vector<std::string>{id}, Ref<rt::Object>());
+                                                             "fetchAssetCollectionsWithLocalIdentifiers:options:"_sel,
+                                                             std::vector<std::string>{id}, Ref<rt::Object>());
                  if (found) addToCollection(rt::send<Ref<rt::Object>>(found, "firstObject"_sel), pick());
              }));
 }

@@ -9,9 +9,9 @@
 // for one that does not. With no visible image in the library, nothing is
 // added.
 
-#include <string>
-
 #include "sim/runtime/Runtime.h"
+
+#include <string>
 
 namespace lc {
 

@@ -1,8 +1,8 @@
 #include "tweak/library/Overlay.h"
 
-#include <vector>
-
 #include "sim/graphics/Geometry.h"
+
+#include <vector>
 
 namespace lc {
 
@@ -31,13 +31,15 @@ Ref<rt::Object> color(double white, double alpha) {
 }
 
 void animate(double duration, double delay, std::function<void()> changes, std::function<void(bool)> done) {
-    rt::sendClass(rt::getClass("UIView"), "animateWithDuration:delay:options:animations:completion:"_sel, duration, delay,
-                  kAllowUserInteraction, rt::Block<void()>(std::move(changes)), rt::Block<void(bool)>(std::move(done)));
+    rt::sendClass(rt::getClass("UIView"), "animateWithDuration:delay:options:animations:completion:"_sel, duration,
+                  delay, kAllowUserInteraction, rt::Block<void()>(std::move(changes)),
+                  rt::Block<void(bool)>(std::move(done)));
 }
 
 void fadeOutAndRemove(const Ref<rt::Object>& view, double delay) {
-    animate(kFade, delay, [view] { rt::send(view, "setAlpha:"_sel, 0.0); },
-            [view](bool) { rt::send(view, "removeFromSuperview"_sel); });
+    animate(
+        kFade, delay, [view] { rt::send(view, "setAlpha:"_sel, 0.0); },
+        [view](bool) { rt::send(view, "removeFromSuperview"_sel); });
 }
 
 } // namespace
@@ -47,10 +49,9 @@ void showMessage(const std::string& text, long kind) {
     if (!host) return;
     auto screen = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIScreen"), "mainScreen"_sel);
     gfx::CGSize size = rt::send<CGRect>(screen, "bounds"_sel).size;
-    auto overlay = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UIView"), "alloc"_sel),
-                                             "initWithFrame:"_sel,
-                                             CGRect{{size.width / 2 - 90, size.height / 2 - 30},
-                                                    {kWidth, kind == 0 ? kStayingHeight : kBriefHeight}});
+    auto overlay = rt::send<Ref<rt::Object>>(
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("UIView"), "alloc"_sel), "initWithFrame:"_sel,
+        CGRect{{size.width / 2 - 90, size.height / 2 - 30}, {kWidth, kind == 0 ? kStayingHeight : kBriefHeight}});
     rt::send(overlay, "setBackgroundColor:"_sel, color(0, 0.8));
     rt::send(rt::send<Ref<rt::Object>>(overlay, "layer"_sel), "setCornerRadius:"_sel, 15.0);
     rt::send(overlay, "setUserInteractionEnabled:"_sel, false);
@@ -63,15 +64,18 @@ void showMessage(const std::string& text, long kind) {
     rt::send(label, "setTextColor:"_sel, color(1, 1));
     rt::send(overlay, "addSubview:"_sel, label);
     rt::send(host, "addSubview:"_sel, overlay);
-    animate(kFade, 0, [overlay] { rt::send(overlay, "setAlpha:"_sel, 1.0); }, [overlay, kind](bool) {
-        if (kind != 0) fadeOutAndRemove(overlay, kHold);
-    });
+    animate(
+        kFade, 0, [overlay] { rt::send(overlay, "setAlpha:"_sel, 1.0); },
+        [overlay, kind](bool) {
+            if (kind != 0) fadeOutAndRemove(overlay, kHold);
+        });
 }
 
 void setupSpinner() {
     Ref<rt::Object> host = hostView();
-    auto s = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UIActivityIndicatorView"), "alloc"_sel),
-                                       "initWithActivityIndicatorStyle:"_sel, kWhiteSpinnerStyle);
+    auto s =
+        rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UIActivityIndicatorView"), "alloc"_sel),
+                                  "initWithActivityIndicatorStyle:"_sel, kWhiteSpinnerStyle);
     g_lastSpinner = s;
     if (!host) return;
     rt::send(s, "setHidesWhenStopped:"_sel, true);

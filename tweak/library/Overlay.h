@@ -16,9 +16,9 @@
 // one (the most recent), so overlapping batches leave no spinner behind.
 // Overlays take no touches: the app under them stays usable.
 
-#include <string>
-
 #include "sim/runtime/Runtime.h"
+
+#include <string>
 
 namespace lc {
 

@@ -1,13 +1,13 @@
 #include "tweak/springboard/MessageServer.h"
 
-#include <filesystem>
-
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/PropertyList.h"
 #include "sim/foundation/SystemLog.h"
 #include "sim/ipc/MessagingCenter.h"
 #include "tweak/core/StateFiles.h"
+
+#include <filesystem>
 
 namespace lc {
 

@@ -15,10 +15,10 @@
 // never through a symlink. Anything else writes nothing and logs one line, so
 // a sandboxed app cannot make SpringBoard overwrite other files.
 
-#include <string>
-
 #include "sim/foundation/Value.h"
 #include "sim/runtime/Runtime.h"
+
+#include <string>
 
 namespace lc {
 

@@ -26,10 +26,9 @@ public:
 class ImageWellObject : public uikit::ViewObject {
 public:
     using ViewObject::ViewObject;
-    Ref<rt::Object> thumbnail;      // the last capture's picture
-    Ref<rt::Object> thumbnailView;  // _thumbnailImageView
+    Ref<rt::Object> thumbnail;     // the last capture's picture
+    Ref<rt::Object> thumbnailView; // _thumbnailImageView
 };
-
 
 // The bar builds its parts once, at its first layout, for its width.
 void barLayout(BottomBarObject* self, rt::Sel) {

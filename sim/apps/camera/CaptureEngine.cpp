@@ -2,8 +2,6 @@
 // it to the library as a new asset, then tells the engine on the main thread
 // that the capture finished.
 
-#include <atomic>
-
 #include "sim/apps/camera/Camera.h"
 #include "sim/apps/catalog/AppCatalog.h"
 #include "sim/dispatch/Queue.h"
@@ -15,6 +13,8 @@
 #include "sim/graphics/SamplePhoto.h"
 #include "sim/graphics/UIImage.h"
 #include "sim/runtime/Weak.h"
+
+#include <atomic>
 
 namespace camera {
 
@@ -82,9 +82,10 @@ void capturePhoto(EngineObject* self, rt::Sel) {
 // Stock: the capture shows in the image well, through the viewfinder.
 void didFinishCapture(EngineObject* self, rt::Sel, Ref<rt::Object>, Ref<rt::Object> settings, Ref<rt::Object> error) {
     long id = rt::send<long>(settings, "uniqueID"_sel);
-    fnd::systemLog(fnd::LogLevel::Notice, "camera: capture " + std::to_string(id) +
-                                              (error ? " failed: " + rt::send<std::string>(error, "localizedDescription"_sel)
-                                                     : std::string(" saved")));
+    fnd::systemLog(
+        fnd::LogLevel::Notice,
+        "camera: capture " + std::to_string(id) +
+            (error ? " failed: " + rt::send<std::string>(error, "localizedDescription"_sel) : std::string(" saved")));
     Ref<rt::Object> viewfinder = self->delegate.load();
     if (!error && viewfinder)
         rt::send(viewfinder, "captureEngine:didCapturePhoto:"_sel, Ref<rt::Object>(self),

@@ -22,8 +22,8 @@ rt::Class* g_viewfinder = nullptr;
 
 // What the lens sees: the picture the next capture will take.
 Ref<rt::Object> scene(long captures) {
-    return gfx::makeUIImage(gfx::makeSamplePhoto({static_cast<int>(11 + captures), "Capture " + std::to_string(captures + 1),
-                                                  "", 900, 1200}));
+    return gfx::makeUIImage(gfx::makeSamplePhoto(
+        {static_cast<int>(11 + captures), "Capture " + std::to_string(captures + 1), "", 900, 1200}));
 }
 
 Ref<rt::Object> assoc(rt::Id self, const char* key) { return self->associated(key); }
@@ -33,7 +33,8 @@ Ref<rt::Object> newestVisibleImage() {
     auto sort = rt::sendClass<Ref<rt::Object>>(rt::getClass("NSSortDescriptor"), "sortDescriptorWithKey:ascending:"_sel,
                                                std::string("creationDate"), true);
     rt::send(options, "setSortDescriptors:"_sel, std::vector<Ref<rt::Object>>{sort});
-    auto assets = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsWithMediaType:options:"_sel, 1L, options);
+    auto assets =
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsWithMediaType:options:"_sel, 1L, options);
     return photos::requestImageNow(rt::send<Ref<rt::Object>>(assets, "lastObject"_sel), {175, 175}, 1L);
 }
 
@@ -60,7 +61,8 @@ void viewDidLoad(rt::Id self, rt::Sel) {
     self->setAssociated("engine", engine);
     auto bar = assoc(self, "bottomBar");
     rt::send(bar, "layoutIfNeeded"_sel); // the bar's parts exist from here on
-    views::onTap(rt::send<Ref<rt::Object>>(bar, "shutterButton"_sel), Ref<rt::Object>(self), "_handleShutterButtonReleased:");
+    views::onTap(rt::send<Ref<rt::Object>>(bar, "shutterButton"_sel), Ref<rt::Object>(self),
+                 "_handleShutterButtonReleased:");
     auto well = rt::send<Ref<rt::Object>>(bar, "imageWell"_sel);
     rt::send(well, "setThumbnailImage:animated:"_sel, newestVisibleImage(), false);
     auto library = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);

@@ -14,7 +14,7 @@ struct AppInfo {
     std::string displayName;
     std::string applicationClass;
     bool sandboxed;
-    bool system; // may serve named message centres
+    bool system;        // may serve named message centres
     bool linksPhotosUI; // has the Photos UI framework's classes (PUAssetHidingHelper)
 };
 

@@ -1,12 +1,12 @@
 #include "sim/apps/gallery/Gallery.h"
 
-#include <cmath>
-
 #include "sim/apps/host/Views.h"
 #include "sim/photos/kit/PhotoKit.h"
 #include "sim/uikit/Automation.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIViewController.h"
+
+#include <cmath>
 
 namespace gallery {
 
@@ -31,7 +31,7 @@ Objects objectsOf(const Ref<rt::Object>& fetchResult) {
 }
 unsigned long photoCount(const Ref<rt::Object>& collection) {
     auto assets = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel,
-                                                  collection, Ref<rt::Object>());
+                                                 collection, Ref<rt::Object>());
     return assets ? rt::send<unsigned long>(assets, "count"_sel) : 0;
 }
 std::string titleOf(const Ref<rt::Object>& c) { return rt::send<std::string>(c, "localizedTitle"_sel); }
@@ -46,45 +46,51 @@ struct Seen {
 
 Seen look() {
     Seen seen;
-    auto top = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHCollection"), "fetchTopLevelUserCollectionsWithOptions:"_sel,
-                                               Ref<rt::Object>());
+    auto top = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHCollection"),
+                                              "fetchTopLevelUserCollectionsWithOptions:"_sel, Ref<rt::Object>());
     for (const auto& c : objectsOf(top)) {
         if (isFolder(c)) {
             std::vector<std::string> inside;
-            for (const auto& a : rt::send<Objects>(c, "collections"_sel)) inside.push_back(titleOf(a));
+            for (const auto& a : rt::send<Objects>(c, "collections"_sel))
+                inside.push_back(titleOf(a));
             seen.folders.emplace_back(titleOf(c), inside);
         } else {
             seen.albums.emplace_back(titleOf(c), c);
         }
     }
     auto albums = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                  "fetchAssetCollectionsWithType:subtype:options:"_sel, photos::kTypeAlbum,
-                                                  photos::kSubtypeAlbumRegular, Ref<rt::Object>());
-    if (albums) seen.ids = rt::send<unsigned long>(rt::send<Ref<rt::Object>>(albums, "fetchedObjectIDsSet"_sel), "count"_sel);
+                                                 "fetchAssetCollectionsWithType:subtype:options:"_sel,
+                                                 photos::kTypeAlbum, photos::kSubtypeAlbumRegular, Ref<rt::Object>());
+    if (albums)
+        seen.ids = rt::send<unsigned long>(rt::send<Ref<rt::Object>>(albums, "fetchedObjectIDsSet"_sel), "count"_sel);
     auto smart = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                 "fetchAssetCollectionsWithType:subtype:options:"_sel, photos::kTypeSmartAlbum,
-                                                 photos::kSubtypeAny, Ref<rt::Object>());
-    for (const auto& c : objectsOf(smart)) seen.smart.emplace_back(titleOf(c), c);
+                                                "fetchAssetCollectionsWithType:subtype:options:"_sel,
+                                                photos::kTypeSmartAlbum, photos::kSubtypeAny, Ref<rt::Object>());
+    for (const auto& c : objectsOf(smart))
+        seen.smart.emplace_back(titleOf(c), c);
     return seen;
 }
 
 std::string report(const Seen& s) {
     std::string out = "albums:";
-    for (const auto& [t, c] : s.albums) out += " " + t + "(" + std::to_string(photoCount(c)) + ")";
+    for (const auto& [t, c] : s.albums)
+        out += " " + t + "(" + std::to_string(photoCount(c)) + ")";
     out += "\nfolders:";
     for (const auto& [t, inside] : s.folders) {
         out += " " + t + "[";
-        for (std::size_t i = 0; i < inside.size(); ++i) out += (i ? "," : "") + inside[i];
+        for (std::size_t i = 0; i < inside.size(); ++i)
+            out += (i ? "," : "") + inside[i];
         out += "]";
     }
     out += "\nsmart:";
-    for (const auto& [t, c] : s.smart) out += " " + t + "(" + std::to_string(photoCount(c)) + ")";
+    for (const auto& [t, c] : s.smart)
+        out += " " + t + "(" + std::to_string(photoCount(c)) + ")";
     return out + "\nids: " + std::to_string(s.ids) + "\n";
 }
 
 Ref<rt::Object> keyPhoto(const Ref<rt::Object>& collection) {
     auto keys = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchKeyAssetsInAssetCollection:options:"_sel,
-                                                collection, Ref<rt::Object>());
+                                               collection, Ref<rt::Object>());
     return keys ? photos::requestImageNow(rt::send<Ref<rt::Object>>(keys, "firstObject"_sel), {88, 88}, 1L) : nullptr;
 }
 
@@ -107,7 +113,8 @@ void addRow(const Ref<rt::Object>& page, const Ref<rt::Object>& target, double& 
     y += 56;
 }
 void addHeading(const Ref<rt::Object>& page, double& y, const std::string& text) {
-    views::add(page, views::label({{16, y + 12}, {uikit::screenModel().size.width - 32, 24}}, text, 20, views::kBlack, 0, true));
+    views::add(page, views::label({{16, y + 12}, {uikit::screenModel().size.width - 32, 24}}, text, 20, views::kBlack,
+                                  0, true));
     y += 44;
 }
 
@@ -117,10 +124,12 @@ void albumsLoad(rt::Id self, rt::Sel) {
     Seen seen = look();
     double y = 0;
     addHeading(page, y, "Albums");
-    for (const auto& [t, c] : seen.albums) addRow(page, me, y, t + " (" + std::to_string(photoCount(c)) + ")", c);
+    for (const auto& [t, c] : seen.albums)
+        addRow(page, me, y, t + " (" + std::to_string(photoCount(c)) + ")", c);
     for (const auto& [t, inside] : seen.folders) {
         std::string list;
-        for (const auto& a : inside) list += (list.empty() ? "" : ", ") + a;
+        for (const auto& a : inside)
+            list += (list.empty() ? "" : ", ") + a;
         addRow(page, me, y, t + " \u2014 " + (list.empty() ? "empty folder" : list), nullptr);
     }
     if (seen.albums.empty() && seen.folders.empty()) addRow(page, me, y, "No albums", nullptr);
@@ -137,20 +146,21 @@ void rowTapped(rt::Id self, rt::Sel, Ref<rt::Object> recognizer) {
     auto photosPage = rt::sendClass<Ref<rt::Object>>(rt::getClass("GalleryPhotosViewController"), "new"_sel);
     photosPage->setAssociated("collection", collection);
     rt::send(photosPage, "setTitle:"_sel, titleOf(collection));
-    rt::send(rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "navigationController"_sel), "pushViewController:animated:"_sel,
-             photosPage, true);
+    rt::send(rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "navigationController"_sel),
+             "pushViewController:animated:"_sel, photosPage, true);
 }
 
 void photosLoad(rt::Id self, rt::Sel) {
     gfx::CGSize screen = uikit::screenModel().size;
     auto page = views::box({{0, 0}, screen}, views::kWhite);
     auto assets = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel,
-                                                  self->associated("collection"), Ref<rt::Object>());
+                                                 self->associated("collection"), Ref<rt::Object>());
     double side = std::floor((screen.width - 6) / 3);
     long i = 0;
     for (const auto& a : objectsOf(assets)) {
-        auto v = uikit::makeView({{(side + 3) * static_cast<double>(i % 3), (side + 3) * static_cast<double>(i / 3)}, {side, side}},
-                                 rt::getClass("UIImageView"));
+        auto v = uikit::makeView(
+            {{(side + 3) * static_cast<double>(i % 3), (side + 3) * static_cast<double>(i / 3)}, {side, side}},
+            rt::getClass("UIImageView"));
         rt::send(v, "setContentMode:"_sel, 2L);
         rt::send(v, "setClipsToBounds:"_sel, true);
         rt::send(v, "setImage:"_sel, photos::requestImageNow(a, {side * 2, side * 2}, 1L));
@@ -163,8 +173,9 @@ void photosLoad(rt::Id self, rt::Sel) {
 void didFinishLaunching(rt::Id self, rt::Sel cmd, Ref<rt::Object> app) {
     rt::sendSuper(g_app, self, cmd, app);
     auto albums = rt::sendClass<Ref<rt::Object>>(rt::getClass("GalleryAlbumsViewController"), "new"_sel);
-    auto nav = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UINavigationController"), "alloc"_sel),
-                                         "initWithRootViewController:"_sel, albums);
+    auto nav =
+        rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UINavigationController"), "alloc"_sel),
+                                  "initWithRootViewController:"_sel, albums);
     views::showWindow(nav);
 }
 

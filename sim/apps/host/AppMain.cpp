@@ -7,10 +7,6 @@
 // code), make the application object, tell it that launching finished, and
 // run the main loop until the app is terminated or the device goes away.
 
-#include <csignal>
-#include <cstdio>
-#include <sys/prctl.h>
-
 #include "sim/apps/catalog/AppCatalog.h"
 #include "sim/apps/host/Application.h"
 #include "sim/apps/host/Injection.h"
@@ -25,6 +21,10 @@
 #include "sim/uikit/UIKit.h"
 #include "sim/uikit/UIViewController.h"
 
+#include <csignal>
+#include <cstdio>
+#include <sys/prctl.h>
+
 using namespace rt::literals;
 
 namespace {
@@ -36,16 +36,20 @@ void onDeviceOp(dsp::RunLoop& loop, ipc::Endpoint& endpoint, const fnd::Dictiona
         const std::int64_t* id = fnd::valueForKey(op, "id").integer();
         const fnd::Dictionary* request = fnd::valueForKey(op, "request").dictionary();
         if (!id) return;
-        fnd::Dictionary answer = request ? uikit::automation::handle(*request)
-                                         : fnd::Dictionary{{"ok", fnd::Value(false)}, {"error", fnd::Value("no request")}};
-        endpoint.sendToDevice({{"op", fnd::Value("ui-answer")}, {"id", fnd::Value(*id)}, {"answer", fnd::Value(answer)}});
+        fnd::Dictionary answer = request
+                                     ? uikit::automation::handle(*request)
+                                     : fnd::Dictionary{{"ok", fnd::Value(false)}, {"error", fnd::Value("no request")}};
+        endpoint.sendToDevice(
+            {{"op", fnd::Value("ui-answer")}, {"id", fnd::Value(*id)}, {"answer", fnd::Value(answer)}});
         return;
     }
     const std::string* event = fnd::valueForKey(op, "event").string();
     if (!kind || *kind != "lifecycle" || !event) return;
     rt::Ref<rt::Object> app = apps::sharedApplication();
-    if (*event == "background") rt::send(app, "applicationDidEnterBackground:"_sel, app);
-    else if (*event == "foreground") rt::send(app, "applicationWillEnterForeground:"_sel, app);
+    if (*event == "background")
+        rt::send(app, "applicationDidEnterBackground:"_sel, app);
+    else if (*event == "foreground")
+        rt::send(app, "applicationWillEnterForeground:"_sel, app);
     else if (*event == "terminate") {
         rt::send(app, "applicationWillTerminate:"_sel, app);
         loop.stop();

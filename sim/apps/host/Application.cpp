@@ -1,9 +1,9 @@
 #include "sim/apps/host/Application.h"
 
 #include "sim/apps/catalog/AppCatalog.h"
+#include "sim/apps/host/Views.h"
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/SystemLog.h"
-#include "sim/apps/host/Views.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIView.h"
@@ -18,8 +18,7 @@ rt::Ref<rt::Object> g_shared;
 
 void logLifecycle(rt::Id, rt::Sel cmd, rt::Ref<rt::Object>) {
     const auto& bundle = fnd::mainBundleIdentifier();
-    fnd::systemLog(fnd::LogLevel::Notice,
-                   "app: " + (bundle ? *bundle : std::string("?")) + " " + cmd->name);
+    fnd::systemLog(fnd::LogLevel::Notice, "app: " + (bundle ? *bundle : std::string("?")) + " " + cmd->name);
 }
 rt::Ref<rt::Object> sharedApplicationImp(rt::Id, rt::Sel) { return g_shared; }
 rt::Ref<rt::Object> keyWindowImp(rt::Id, rt::Sel) { return uikit::keyWindow(); }

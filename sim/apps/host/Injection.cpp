@@ -1,12 +1,12 @@
 #include "sim/apps/host/Injection.h"
 
-#include <algorithm>
-#include <dlfcn.h>
-#include <filesystem>
-
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/PropertyList.h"
 #include "sim/foundation/SystemLog.h"
+
+#include <algorithm>
+#include <dlfcn.h>
+#include <filesystem>
 
 namespace apps {
 
@@ -37,8 +37,7 @@ std::vector<std::string> loadInjectedLibraries(const std::string& bundleIdentifi
         std::string host = fnd::hostPath(base + ".dylib").string();
         if (!::dlopen(host.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
             const char* err = ::dlerror();
-            fnd::systemLog(fnd::LogLevel::Error,
-                           "injection: cannot load " + name + ": " + (err ? err : "?"));
+            fnd::systemLog(fnd::LogLevel::Error, "injection: cannot load " + name + ": " + (err ? err : "?"));
             continue;
         }
         loaded.push_back(name);

@@ -1,10 +1,10 @@
 #include "sim/apps/host/MethodListing.h"
 
-#include <dlfcn.h>
-#include <filesystem>
-
 #include "sim/runtime/Runtime.h"
 #include "sim/uikit/Automation.h"
+
+#include <dlfcn.h>
+#include <filesystem>
 
 namespace apps {
 

@@ -3,9 +3,9 @@
 // a class's own methods, each with the file its implementation lives in,
 // so that anyone can see which library hooked or added what.
 
-#include <string>
-
 #include "sim/foundation/Value.h"
+
+#include <string>
 
 namespace apps {
 

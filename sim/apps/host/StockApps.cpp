@@ -1,12 +1,12 @@
 #include "sim/apps/host/StockApps.h"
 
-#include <map>
-
 #include "sim/apps/camera/Camera.h"
 #include "sim/apps/gallery/Gallery.h"
 #include "sim/apps/photos/Photos.h"
 #include "sim/apps/settings/Settings.h"
 #include "sim/apps/springboard/SpringBoard.h"
+
+#include <map>
 
 namespace apps {
 

@@ -13,21 +13,22 @@ Ref<rt::Object> box(gfx::CGRect frame, uikit::Rgba colour, const char* cls) {
     return v;
 }
 
-Ref<rt::Object> label(gfx::CGRect frame, const std::string& text, double pointSize, uikit::Rgba colour,
-                      long alignment, bool bold) {
+Ref<rt::Object> label(gfx::CGRect frame, const std::string& text, double pointSize, uikit::Rgba colour, long alignment,
+                      bool bold) {
     auto l = uikit::makeView(frame, rt::getClass("UILabel"));
     rt::send(l, "setText:"_sel, text);
     rt::send(l, "setFont:"_sel,
-             rt::sendClass<Ref<rt::Object>>(rt::getClass("UIFont"), bold ? "boldSystemFontOfSize:"_sel : "systemFontOfSize:"_sel,
-                                            pointSize));
+             rt::sendClass<Ref<rt::Object>>(rt::getClass("UIFont"),
+                                            bold ? "boldSystemFontOfSize:"_sel : "systemFontOfSize:"_sel, pointSize));
     rt::send(l, "setTextColor:"_sel, uikit::makeColor(colour));
     rt::send(l, "setTextAlignment:"_sel, alignment);
     return l;
 }
 
 void onTap(const Ref<rt::Object>& view, const Ref<rt::Object>& target, const char* action) {
-    auto tap = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UITapGestureRecognizer"), "alloc"_sel),
-                                         "initWithTarget:action:"_sel, target, rt::sel(action));
+    auto tap =
+        rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UITapGestureRecognizer"), "alloc"_sel),
+                                  "initWithTarget:action:"_sel, target, rt::sel(action));
     rt::send(view, "addGestureRecognizer:"_sel, tap);
     rt::send(view, "setUserInteractionEnabled:"_sel, true);
 }

@@ -2,11 +2,11 @@
 // Building blocks of the stock apps' screens: the few lines of UIKit that
 // every screen repeats, as one call each.
 
-#include <string>
-
 #include "sim/runtime/Runtime.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIView.h"
+
+#include <string>
 
 namespace apps::views {
 

@@ -5,9 +5,6 @@
 // roll), and PUDeletePhotosActionController (the delete with its
 // confirmation).
 
-#include <cmath>
-#include <set>
-
 #include "sim/apps/host/Views.h"
 #include "sim/apps/photos/Photos.h"
 #include "sim/dispatch/Queue.h"
@@ -18,6 +15,9 @@
 #include "sim/uikit/UILabel.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIViewController.h"
+
+#include <cmath>
+#include <set>
 
 namespace photosapp {
 
@@ -56,7 +56,8 @@ void reloadAssets(GridObject* g) {
 }
 
 Ref<rt::Object> assetAt(GridObject* g, long i) {
-    return g->assets ? rt::send<Ref<rt::Object>>(g->assets, "objectAtIndex:"_sel, static_cast<unsigned long>(i)) : nullptr;
+    return g->assets ? rt::send<Ref<rt::Object>>(g->assets, "objectAtIndex:"_sel, static_cast<unsigned long>(i))
+                     : nullptr;
 }
 
 std::string dayOf(double sinceReference) { return fnd::formatDate(sinceReference).substr(0, 10); }
@@ -67,8 +68,10 @@ void buildToolbar(GridObject* g) {
     Ref<rt::Object> me(g);
     g->toolbar = views::box({{0, 0}, {screen.width, kToolbar}}, {0.97, 0.97, 0.97, 1}, "UIToolbar");
     std::vector<std::pair<std::string, const char*>> buttons{{"Add To", "_addToTapped:"}};
-    if (isRegularAlbum(g->collection)) buttons.emplace_back("Remove from Album", "_removeTapped:");
-    else buttons.emplace_back("Delete", "_deleteTapped:");
+    if (isRegularAlbum(g->collection))
+        buttons.emplace_back("Remove from Album", "_removeTapped:");
+    else
+        buttons.emplace_back("Delete", "_deleteTapped:");
     double w = screen.width / static_cast<double>(buttons.size());
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         auto b = views::label({{w * static_cast<double>(i), 0}, {w, kToolbar}}, buttons[i].first, 17,
@@ -95,9 +98,9 @@ void loadGrid(GridObject* self, rt::Sel) {
     buildToolbar(self);
     views::add(view, self->toolbar);
     rt::send(me, "setView:"_sel, view);
-    self->selectItem = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UIBarButtonItem"), "alloc"_sel),
-                                                 "initWithTitle:style:target:action:"_sel, std::string("Select"), 0L, me,
-                                                 rt::sel("_selectTapped:"));
+    self->selectItem = rt::send<Ref<rt::Object>>(
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("UIBarButtonItem"), "alloc"_sel),
+        "initWithTitle:style:target:action:"_sel, std::string("Select"), 0L, me, rt::sel("_selectTapped:"));
     rt::send(rt::send<Ref<rt::Object>>(me, "navigationItem"_sel), "setRightBarButtonItem:"_sel, self->selectItem);
     rt::send(self->collectionView, "setDataSource:"_sel, me);
     rt::send(self->collectionView, "setDelegate:"_sel, me);
@@ -150,7 +153,8 @@ Ref<rt::Object> gridCell(GridObject* self, rt::Sel, Ref<rt::Object> cv, Ref<rt::
                                           std::string("PUPhotosGridCell"), path);
     long i = rt::send<long>(path, "item"_sel);
     auto content = rt::send<Ref<rt::Object>>(cell, "contentView"_sel);
-    for (const auto& sub : rt::send<Objects>(content, "subviews"_sel)) rt::send(sub, "removeFromSuperview"_sel);
+    for (const auto& sub : rt::send<Objects>(content, "subviews"_sel))
+        rt::send(sub, "removeFromSuperview"_sel);
     gfx::CGSize size = rt::send<gfx::CGRect>(cell, "frame"_sel).size;
     auto image = uikit::makeView({{0, 0}, size}, rt::getClass("UIImageView"));
     rt::send(image, "setContentMode:"_sel, uikit::kContentModeScaleAspectFill);
@@ -175,8 +179,9 @@ void gridSelect(GridObject* self, rt::Sel, Ref<rt::Object> cv, Ref<rt::Object> p
         rt::send(cv, "reloadData"_sel);
         return;
     }
-    auto viewer = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("PUOneUpViewController"), "alloc"_sel),
-                                            "initWithAsset:"_sel, assetAt(self, i));
+    auto viewer =
+        rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("PUOneUpViewController"), "alloc"_sel),
+                                  "initWithAsset:"_sel, assetAt(self, i));
     if (auto nav = rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "navigationController"_sel))
         rt::send(nav, "pushViewController:animated:"_sel, viewer, true);
 }
@@ -197,7 +202,8 @@ void selectTapped(GridObject* self, rt::Sel, Ref<rt::Object>) {
 
 Objects selectedAssets(GridObject* self, rt::Sel) {
     Objects out;
-    for (long i : self->selected) out.push_back(assetAt(self, i));
+    for (long i : self->selected)
+        out.push_back(assetAt(self, i));
     return out;
 }
 bool wantsTabBar(GridObject* self, rt::Sel) { return !self->selecting; }
@@ -209,12 +215,15 @@ void addToTapped(GridObject* self, rt::Sel, Ref<rt::Object>) {
     Ref<rt::Object> me(self);
     Objects chosen = rt::send<Objects>(me, "selectedAssets"_sel);
     if (chosen.empty()) return;
-    auto picker = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("PUAlbumListViewController"), "alloc"_sel),
-                                            "initForPickingAssets:sourceViewController:"_sel, chosen, me);
-    auto nav = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("PUNavigationController"), "alloc"_sel),
-                                         "initWithRootViewController:"_sel, picker);
+    auto picker = rt::send<Ref<rt::Object>>(
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("PUAlbumListViewController"), "alloc"_sel),
+        "initForPickingAssets:sourceViewController:"_sel, chosen, me);
+    auto nav =
+        rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("PUNavigationController"), "alloc"_sel),
+                                  "initWithRootViewController:"_sel, picker);
     Ref<rt::Object> presenter = rt::send<Ref<rt::Object>>(me, "tabBarController"_sel);
-    rt::send(presenter ? presenter : me, "presentViewController:animated:completion:"_sel, nav, true, rt::Block<void()>());
+    rt::send(presenter ? presenter : me, "presentViewController:animated:completion:"_sel, nav, true,
+             rt::Block<void()>());
 }
 
 // "Remove from Album": a confirmation, then the stock removal.
@@ -262,7 +271,8 @@ void deleteTapped(GridObject* self, rt::Sel, Ref<rt::Object>) {
 void setAssetCollection(GridObject* self, rt::Sel, Ref<rt::Object> collection, Ref<rt::Object>, Ref<rt::Object>,
                         Ref<rt::Object>) {
     self->collection = std::move(collection);
-    if (self->collection) rt::send(Ref<rt::Object>(self), "setTitle:"_sel, rt::send<std::string>(self->collection, "localizedTitle"_sel));
+    if (self->collection)
+        rt::send(Ref<rt::Object>(self), "setTitle:"_sel, rt::send<std::string>(self->collection, "localizedTitle"_sel));
     reloadAssets(self);
 }
 bool scrolledToBottom(GridObject* self, rt::Sel) {
@@ -272,8 +282,8 @@ bool scrolledToBottom(GridObject* self, rt::Sel) {
 // ---- PUZoomableGridViewController: the camera roll, by itself ----------------------------------------
 void zoomDidLoad(GridObject* self, rt::Sel) {
     auto roll = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                "fetchAssetCollectionsWithType:subtype:options:"_sel, photos::kTypeSmartAlbum,
-                                                209L, Ref<rt::Object>());
+                                               "fetchAssetCollectionsWithType:subtype:options:"_sel,
+                                               photos::kTypeSmartAlbum, 209L, Ref<rt::Object>());
     self->collection = rt::send<Ref<rt::Object>>(roll, "firstObject"_sel);
     reloadAssets(self);
 }

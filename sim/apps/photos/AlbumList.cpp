@@ -3,8 +3,6 @@
 // the same list as the album picker: shown with a banner for photos chosen
 // in an album grid, a tap on an album adds them to it and closes.
 
-#include <cmath>
-
 #include "sim/apps/host/Views.h"
 #include "sim/apps/photos/Photos.h"
 #include "sim/dispatch/Queue.h"
@@ -14,6 +12,8 @@
 #include "sim/uikit/UIAlertController.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIViewController.h"
+
+#include <cmath>
 
 namespace photosapp {
 
@@ -34,8 +34,8 @@ public:
     std::vector<std::string> names;
     bool editing = false;
     bool picker = false;
-    Ref<rt::Object> folder;          // the folder listed; none: the top list
-    Objects pickerAssets;            // what the picker adds
+    Ref<rt::Object> folder;            // the folder listed; none: the top list
+    Objects pickerAssets;              // what the picker adds
     rt::Weak<rt::Object> pickerSource; // the grid the photos were chosen in
 };
 
@@ -56,8 +56,8 @@ void reloadItems(ListObject* self) {
         }
         if (rt::send<bool>(me, "showPlaces"_sel)) {
             auto r = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                     "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                                     photos::kTypeSmartAlbum, 1000000203L, Ref<rt::Object>());
+                                                    "fetchAssetCollectionsWithType:subtype:options:"_sel,
+                                                    photos::kTypeSmartAlbum, 1000000203L, Ref<rt::Object>());
             self->items.push_back(rt::send<Ref<rt::Object>>(r, "firstObject"_sel));
             self->names.push_back("Places");
         }
@@ -72,7 +72,8 @@ Ref<rt::Object> itemAt(ListObject* self, const Ref<rt::Object>& path) {
 Ref<rt::Object> collectionList(ListObject* self, rt::Sel) { return self->folder; }
 void setCollectionList(ListObject* self, rt::Sel, Ref<rt::Object> folder) {
     self->folder = std::move(folder);
-    if (self->folder) rt::send(Ref<rt::Object>(self), "setTitle:"_sel, rt::send<std::string>(self->folder, "localizedTitle"_sel));
+    if (self->folder)
+        rt::send(Ref<rt::Object>(self), "setTitle:"_sel, rt::send<std::string>(self->folder, "localizedTitle"_sel));
 }
 
 Ref<rt::Object> initPicker(ListObject* self, rt::Sel, Objects assets, Ref<rt::Object> source) {
@@ -88,11 +89,12 @@ void loadList(ListObject* self, rt::Sel) {
     auto view = views::box({{0, 0}, screen}, views::kWhite);
     if (self->picker) {
         self->banner = views::box({{0, 0}, {screen.width, kBanner}}, views::kGroupedBackground, "PUPickerBannerView");
-        views::add(self->banner, views::label({{16, 10}, {screen.width - 32, 24}}, "Add to Album", 17, views::kBlack, 1, true));
+        views::add(self->banner,
+                   views::label({{16, 10}, {screen.width - 32, 24}}, "Add to Album", 17, views::kBlack, 1, true));
         std::size_t n = self->pickerAssets.size();
-        views::add(self->banner, views::label({{16, 34}, {screen.width - 32, 20}},
-                                              std::to_string(n) + (n == 1 ? " photo" : " photos"), 14,
-                                              views::kSecondaryText, 1));
+        views::add(self->banner,
+                   views::label({{16, 34}, {screen.width - 32, 20}},
+                                std::to_string(n) + (n == 1 ? " photo" : " photos"), 14, views::kSecondaryText, 1));
         views::add(view, self->banner);
     }
     double w = tileWidthInList(), top = self->picker ? kBanner : 0;
@@ -101,10 +103,10 @@ void loadList(ListObject* self, rt::Sel) {
     views::add(view, self->collectionView);
     rt::send(me, "setView:"_sel, view);
     if (!self->folder) rt::send(me, "setTitle:"_sel, std::string("Albums"));
-    self->editItem = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UIBarButtonItem"), "alloc"_sel),
-                                               "initWithTitle:style:target:action:"_sel,
-                                               std::string(self->picker ? "Cancel" : "Edit"), 0L, me,
-                                               rt::sel(self->picker ? "_handleDoneButton:" : "_editTapped:"));
+    self->editItem = rt::send<Ref<rt::Object>>(
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("UIBarButtonItem"), "alloc"_sel),
+        "initWithTitle:style:target:action:"_sel, std::string(self->picker ? "Cancel" : "Edit"), 0L, me,
+        rt::sel(self->picker ? "_handleDoneButton:" : "_editTapped:"));
     rt::send(rt::send<Ref<rt::Object>>(me, "navigationItem"_sel), "setRightBarButtonItem:"_sel, self->editItem);
     rt::send(self->collectionView, "setDataSource:"_sel, me);
     rt::send(self->collectionView, "setDelegate:"_sel, me);
@@ -168,8 +170,8 @@ void didSelect(ListObject* self, rt::Sel, Ref<rt::Object> path) {
                                                "initForPickingAssets:sourceViewController:"_sel, self->pickerAssets,
                                                self->pickerSource.load());
         rt::send(inner, "setCollectionList:"_sel, album);
-        rt::send(rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "navigationController"_sel), "pushViewController:animated:"_sel,
-                 inner, true);
+        rt::send(rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "navigationController"_sel),
+                 "pushViewController:animated:"_sel, inner, true);
         return;
     }
     if (!isRegularAlbum(album)) return;
@@ -187,8 +189,9 @@ void didSelect(ListObject* self, rt::Sel, Ref<rt::Object> path) {
 // The tile of an index path: the visible one, or one made for it now.
 Ref<rt::Object> preparedTile(ListObject* self, rt::Sel, Ref<rt::Object> path) {
     auto cell = rt::send<Ref<rt::Object>>(self->collectionView, "cellForItemAtIndexPath:"_sel, path);
-    if (!cell) cell = rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "collectionView:cellForItemAtIndexPath:"_sel,
-                                                self->collectionView, path);
+    if (!cell)
+        cell = rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "collectionView:cellForItemAtIndexPath:"_sel,
+                                         self->collectionView, path);
     auto tile = cell ? rt::send<Ref<rt::Object>>(cell, "albumListCellContentView"_sel) : nullptr;
     if (tile) rt::send(cell, "layoutIfNeeded"_sel);
     return tile;
@@ -208,7 +211,8 @@ void setEditing(ListObject* self, rt::Sel, bool editing, bool animated) {
     if (auto nav = rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "navigationController"_sel))
         rt::send(nav, "_updateNavigationBar"_sel);
     for (const auto& cell : rt::send<Objects>(self->collectionView, "visibleCells"_sel))
-        rt::send(rt::send<Ref<rt::Object>>(cell, "albumListCellContentView"_sel), "setEditing:animated:"_sel, editing, animated);
+        rt::send(rt::send<Ref<rt::Object>>(cell, "albumListCellContentView"_sel), "setEditing:animated:"_sel, editing,
+                 animated);
 }
 void editTapped(ListObject* self, rt::Sel, Ref<rt::Object>) {
     rt::send(Ref<rt::Object>(self), "setEditing:animated:"_sel, !self->editing, true);
@@ -219,21 +223,22 @@ void performDelete(ListObject* self, rt::Sel, Ref<rt::Object> tile, Ref<rt::Obje
     auto album = rt::send<Ref<rt::Object>>(action, "collection"_sel);
     std::string title = rt::send<std::string>(tile, "title"_sel);
     Ref<rt::Object> me(self);
-    presentSheet(me, "", "Are you sure you want to delete the album \u201c" + title + "\u201d? The photos will not be deleted.",
-                 uikit::kAlertStyleActionSheet,
-                 {{"Delete Album", 2,
-                   [me, album] {
-                       auto library = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
-                       rt::send(library, "performChanges:completionHandler:"_sel, rt::Block<void()>([album] {
-                                    rt::sendClass(rt::getClass("PHAssetCollectionChangeRequest"), "deleteAssetCollections:"_sel,
-                                                  Objects{album});
-                                }),
-                                rt::Block<void(bool, Ref<rt::Object>)>([me](bool, Ref<rt::Object>) {
-                                    dsp::mainQueue().async([me] { rt::send(me, "reloadContentView"_sel); });
-                                }));
-                   }},
-                  {"Cancel", uikit::kActionStyleCancel, nullptr}},
-                 tile);
+    presentSheet(
+        me, "", "Are you sure you want to delete the album \u201c" + title + "\u201d? The photos will not be deleted.",
+        uikit::kAlertStyleActionSheet,
+        {{"Delete Album", 2,
+          [me, album] {
+              auto library = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
+              rt::send(library, "performChanges:completionHandler:"_sel, rt::Block<void()>([album] {
+                           rt::sendClass(rt::getClass("PHAssetCollectionChangeRequest"), "deleteAssetCollections:"_sel,
+                                         Objects{album});
+                       }),
+                       rt::Block<void(bool, Ref<rt::Object>)>([me](bool, Ref<rt::Object>) {
+                           dsp::mainQueue().async([me] { rt::send(me, "reloadContentView"_sel); });
+                       }));
+          }},
+         {"Cancel", uikit::kActionStyleCancel, nullptr}},
+        tile);
 }
 
 // The picker closes; the grid it came from leaves selection.

@@ -52,7 +52,8 @@ void build(TileObject* t) {
     t->photoViews = {photo};
     views::add(self, t->stack);
     t->titleField = uikit::makeView({}, rt::getClass("UITextField"));
-    rt::send(t->titleField, "setFont:"_sel, rt::sendClass<Ref<rt::Object>>(rt::getClass("UIFont"), "systemFontOfSize:"_sel, 15.0));
+    rt::send(t->titleField, "setFont:"_sel,
+             rt::sendClass<Ref<rt::Object>>(rt::getClass("UIFont"), "systemFontOfSize:"_sel, 15.0));
     views::add(self, t->titleField);
     t->subtitleLabel = views::label({}, "", 15, views::kSecondaryText);
     views::add(self, t->subtitleLabel);
@@ -64,7 +65,8 @@ void layoutTile(TileObject* self, rt::Sel) {
     build(self);
     double w = self->frame.size.width;
     rt::send(self->stack, "setFrame:"_sel, gfx::CGRect{{0, 0}, {w, w}});
-    for (const auto& p : self->photoViews) rt::send(p, "setFrame:"_sel, gfx::CGRect{{0, 0}, {w, w}});
+    for (const auto& p : self->photoViews)
+        rt::send(p, "setFrame:"_sel, gfx::CGRect{{0, 0}, {w, w}});
     rt::send(self->titleField, "setFrame:"_sel, gfx::CGRect{{0, w + 5}, {w, 19}});
     rt::send(self->titleField, "setText:"_sel, self->title);
     rt::send(self->subtitleLabel, "setFrame:"_sel, gfx::CGRect{{0, w + 24}, {w, 18}});
@@ -177,8 +179,7 @@ void configureTile(const Ref<rt::Object>& tileRef, const Ref<rt::Object>& collec
         rt::send(tile->deleteButton, "removeFromSuperview"_sel);
         tile->deleteButton = nullptr;
     }
-    if (tile->deleteButton)
-        rt::send(tile->deleteButton, "setAccessibilityLabel:"_sel, std::string("Delete ") + title);
+    if (tile->deleteButton) rt::send(tile->deleteButton, "setAccessibilityLabel:"_sel, std::string("Delete ") + title);
     rt::send(tileRef, "setAccessibilityLabel:"_sel, title);
     rt::send(tileRef, "setNeedsLayout"_sel);
 }

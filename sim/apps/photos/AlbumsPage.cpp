@@ -8,8 +8,6 @@
 // cell, its content view, the gadget's view, the strip, the tile's cell,
 // its content view, the tile).
 
-#include <cmath>
-
 #include "sim/apps/host/Views.h"
 #include "sim/apps/photos/Photos.h"
 #include "sim/foundation/NSIndexPath.h"
@@ -17,6 +15,8 @@
 #include "sim/uikit/UICollectionView.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIViewController.h"
+
+#include <cmath>
 
 namespace photosapp {
 
@@ -47,11 +47,11 @@ public:
     using ControllerObject::ControllerObject;
     std::string heading;
     long gadgetType = 1;
-    Ref<rt::Object> provider;           // the strips only
-    Ref<rt::Object> strip;              // a strip's collection view
-    Objects items;                      // a strip's collections, or a list's smart albums
-    std::vector<std::string> names;     // what each item is called (People has no collection)
-    std::vector<long> listSubtypes;     // a list's smart albums
+    Ref<rt::Object> provider;       // the strips only
+    Ref<rt::Object> strip;          // a strip's collection view
+    Objects items;                  // a strip's collections, or a list's smart albums
+    std::vector<std::string> names; // what each item is called (People has no collection)
+    std::vector<long> listSubtypes; // a list's smart albums
     rt::Weak<rt::Object> page;
 };
 
@@ -76,8 +76,8 @@ int stripRows(const GadgetObject* g) { return listType(g) == 1 ? 2 : 1; }
 
 Ref<rt::Object> smartAlbum(long subtype) {
     auto r = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                             "fetchAssetCollectionsWithType:subtype:options:"_sel, photos::kTypeSmartAlbum,
-                                             subtype, Ref<rt::Object>());
+                                            "fetchAssetCollectionsWithType:subtype:options:"_sel,
+                                            photos::kTypeSmartAlbum, subtype, Ref<rt::Object>());
     return rt::send<Ref<rt::Object>>(r, "firstObject"_sel);
 }
 
@@ -124,7 +124,8 @@ void stripLoad(rt::Id selfId, rt::Sel) {
     rt::send(self->strip, "setDelegate:"_sel, Ref<rt::Object>(selfId));
     views::add(view, self->strip);
     if (listType(self) == 2)
-        views::add(view, views::label({{16, kHeader + 40}, {width - 32, 22}}, "No shared albums", 15, views::kSecondaryText));
+        views::add(view,
+                   views::label({{16, kHeader + 40}, {width - 32, 22}}, "No shared albums", 15, views::kSecondaryText));
     rt::send(Ref<rt::Object>(selfId), "setView:"_sel, view);
 }
 
@@ -137,7 +138,8 @@ Ref<rt::Object> stripCell(rt::Id selfId, rt::Sel, Ref<rt::Object> cv, Ref<rt::Ob
     auto i = static_cast<std::size_t>(rt::send<long>(path, "item"_sel));
     if (i >= self->items.size()) return cell;
     const Ref<rt::Object>& c = self->items[i];
-    std::string title = c ? rt::send<std::string>(Ref<rt::Object>(selfId), "titleForCollection:"_sel, c) : self->names[i];
+    std::string title =
+        c ? rt::send<std::string>(Ref<rt::Object>(selfId), "titleForCollection:"_sel, c) : self->names[i];
     std::string subtitle = c ? rt::send<std::string>(Ref<rt::Object>(selfId), "subtitleForCollection:"_sel, c) : "";
     auto tile = rt::send<Ref<rt::Object>>(cell, "albumListCellContentView"_sel);
     configureTile(tile, c, title, subtitle);
@@ -177,7 +179,8 @@ long gadgetType(rt::Id self, rt::Sel) { return gadgetOf(self)->gadgetType; }
 void reloadList(GadgetObject* g) {
     g->items.clear();
     g->names.clear();
-    auto manager = rt::sendClass<Ref<rt::Object>>(rt::getClass("PXPhotoKitCollectionsDataSourceManager"), "sharedManager"_sel);
+    auto manager =
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("PXPhotoKitCollectionsDataSourceManager"), "sharedManager"_sel);
     for (long subtype : g->listSubtypes) {
         auto album = smartAlbum(subtype);
         if (!album) continue;
@@ -199,8 +202,9 @@ void listLoad(rt::Id selfId, rt::Sel) {
         static_cast<RowObject*>(row.get())->collection = self->items[i];
         rt::send(row, "setAccessibilityLabel:"_sel, self->names[i]);
         views::add(row, views::label({{0, 11}, {width - 140, 22}}, self->names[i], 17, views::kSystemBlue));
-        views::add(row, views::label({{width - 140, 11}, {90, 22}}, std::to_string(countOf(assetsOf(self->items[i], true))),
-                                     17, views::kSecondaryText, 2));
+        views::add(row,
+                   views::label({{width - 140, 11}, {90, 22}}, std::to_string(countOf(assetsOf(self->items[i], true))),
+                                17, views::kSecondaryText, 2));
         views::add(row, views::label({{width - 48, 11}, {16, 22}}, "\u203a", 20, views::kSecondaryText, 2));
         views::add(row, views::box({{0, 43.5}, {width - 32, 0.5}}, {0.8, 0.8, 0.82, 1}));
         views::onTap(row, Ref<rt::Object>(selfId), "_rowTapped:");
@@ -252,10 +256,10 @@ void pageLoad(rt::Id selfId, rt::Sel) {
     Ref<rt::Object> self(selfId);
     gfx::CGSize screen = uikit::screenModel().size;
     auto source = rt::createInstance<DataSourceObject>(g_dataSource);
-    source->gadgets = {makeStrip("My Albums", 1, self), makeStrip("Shared Albums", 2, self),
-                       makeStrip("People & Places", 3, self),
-                       makeList("Media Types", {202, 210, 213, 212, 201, 204, 208, 207, 211, 214, 215, 1000000207}, self),
-                       makeList("Other Albums", {205, photos::kSubtypeTrash}, self)};
+    source->gadgets = {
+        makeStrip("My Albums", 1, self), makeStrip("Shared Albums", 2, self), makeStrip("People & Places", 3, self),
+        makeList("Media Types", {202, 210, 213, 212, 201, 204, 208, 207, 211, 214, 215, 1000000207}, self),
+        makeList("Other Albums", {205, photos::kSubtypeTrash}, self)};
     selfId->setAssociated(&kDataSource, source);
     auto view = views::box({{0, 0}, screen}, views::kWhite);
     auto cv = views::collectionView({{0, 0}, screen}, {{50, 50}, 0, 10, 0}, "PXGadgetCell");
@@ -307,7 +311,8 @@ Ref<rt::Object> pageCell(rt::Id self, rt::Sel, Ref<rt::Object> cv, Ref<rt::Objec
     auto cell = rt::send<Ref<rt::Object>>(cv, "dequeueReusableCellWithReuseIdentifier:forIndexPath:"_sel,
                                           std::string("PXGadgetCell"), path);
     auto content = rt::send<Ref<rt::Object>>(cell, "contentView"_sel);
-    for (const auto& sub : rt::send<Objects>(content, "subviews"_sel)) rt::send(sub, "removeFromSuperview"_sel);
+    for (const auto& sub : rt::send<Objects>(content, "subviews"_sel))
+        rt::send(sub, "removeFromSuperview"_sel);
     if (auto g = gadgetFor(self, path)) views::add(content, rt::send<Ref<rt::Object>>(g, "view"_sel));
     return cell;
 }

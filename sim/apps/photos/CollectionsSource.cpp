@@ -49,8 +49,8 @@ Ref<rt::Object> assetsOf(const Ref<rt::Object>& collection, bool includeHidden) 
     auto sort = rt::sendClass<Ref<rt::Object>>(rt::getClass("NSSortDescriptor"), "sortDescriptorWithKey:ascending:"_sel,
                                                std::string("creationDate"), true);
     rt::send(options, "setSortDescriptors:"_sel, Objects{sort});
-    return rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel, collection,
-                                          options);
+    return rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel,
+                                          collection, options);
 }
 
 unsigned long countOf(const Ref<rt::Object>& fetchResult) {

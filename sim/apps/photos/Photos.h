@@ -16,12 +16,12 @@
 //                       PUDeletePhotosActionController
 //   OneUp               PUOneUpViewController, PUAssetViewModel, PUOneUpSettings
 
+#include "sim/graphics/Geometry.h"
+#include "sim/runtime/Runtime.h"
+
 #include <functional>
 #include <string>
 #include <vector>
-
-#include "sim/graphics/Geometry.h"
-#include "sim/runtime/Runtime.h"
 
 namespace photosapp {
 

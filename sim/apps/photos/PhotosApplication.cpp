@@ -132,13 +132,15 @@ void openAlbum(const Ref<rt::Object>& from, const Ref<rt::Object>& collection) {
 
 void presentSheet(const Ref<rt::Object>& from, const std::string& title, const std::string& message, long style,
                   std::vector<SheetAction> actions, const Ref<rt::Object>& anchor) {
-    auto sheet = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertController"),
-                                                "alertControllerWithTitle:message:preferredStyle:"_sel, title, message, style);
+    auto sheet =
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertController"),
+                                       "alertControllerWithTitle:message:preferredStyle:"_sel, title, message, style);
     for (auto& a : actions) {
         auto handler = std::move(a.handler);
         rt::send(sheet, "addAction:"_sel,
-                 rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertAction"), "actionWithTitle:style:handler:"_sel, a.title,
-                                                a.style, rt::Block<void(Ref<rt::Object>)>([handler](Ref<rt::Object>) {
+                 rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertAction"), "actionWithTitle:style:handler:"_sel,
+                                                a.title, a.style,
+                                                rt::Block<void(Ref<rt::Object>)>([handler](Ref<rt::Object>) {
                                                     if (handler) handler();
                                                 })));
     }

@@ -1,10 +1,5 @@
 #include "sim/apps/settings/Settings.h"
 
-#include <algorithm>
-#include <dlfcn.h>
-#include <filesystem>
-#include <set>
-
 #include "sim/apps/host/Views.h"
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/NSBundle.h"
@@ -12,6 +7,11 @@
 #include "sim/foundation/SystemLog.h"
 #include "sim/preferences/Preferences.h"
 #include "sim/uikit/UIAlertController.h"
+
+#include <algorithm>
+#include <dlfcn.h>
+#include <filesystem>
+#include <set>
 
 namespace settings {
 
@@ -27,11 +27,14 @@ rt::Class* g_root = nullptr;
 const char kRootKey = 0;
 constexpr const char* kLoaderFolder = "/Library/PreferenceLoader/Preferences";
 
-Ref<rt::Object> specifier(const std::string& name, long cell, const Ref<rt::Object>& target, fnd::Dictionary properties = {}) {
-    auto s = rt::sendClass<Ref<rt::Object>>(rt::getClass("PSSpecifier"), "preferenceSpecifierNamed:target:set:get:detail:cell:edit:"_sel,
-                                            name, target, static_cast<rt::Sel>(nullptr), static_cast<rt::Sel>(nullptr),
+Ref<rt::Object> specifier(const std::string& name, long cell, const Ref<rt::Object>& target,
+                          fnd::Dictionary properties = {}) {
+    auto s = rt::sendClass<Ref<rt::Object>>(rt::getClass("PSSpecifier"),
+                                            "preferenceSpecifierNamed:target:set:get:detail:cell:edit:"_sel, name,
+                                            target, static_cast<rt::Sel>(nullptr), static_cast<rt::Sel>(nullptr),
                                             static_cast<rt::Class*>(nullptr), cell, static_cast<rt::Class*>(nullptr));
-    for (auto& [k, v] : properties) rt::send(s, "setProperty:forKey:"_sel, v, k);
+    for (auto& [k, v] : properties)
+        rt::send(s, "setProperty:forKey:"_sel, v, k);
     return s;
 }
 
@@ -60,10 +63,8 @@ Objects rootSpecifiers(rt::Id self, rt::Sel) {
     Ref<rt::Object> me(self);
     auto stored = rt::send<Objects>(me, "_specifiers"_sel);
     if (!stored.empty()) return stored;
-    Objects s{specifier("", prefs::kGroupCell, me),
-              specifier("General", prefs::kStaticTextCell, me),
-              specifier("Privacy", prefs::kStaticTextCell, me),
-              specifier("Photos", prefs::kStaticTextCell, me),
+    Objects s{specifier("", prefs::kGroupCell, me), specifier("General", prefs::kStaticTextCell, me),
+              specifier("Privacy", prefs::kStaticTextCell, me), specifier("Photos", prefs::kStaticTextCell, me),
               specifier("Camera", prefs::kStaticTextCell, me)};
     Objects tweaks = loaderRows(me);
     if (!tweaks.empty()) {
@@ -87,26 +88,29 @@ void rootSelect(rt::Id self, rt::Sel cmd, Ref<rt::Object> spec) {
     if (!ok) {
         std::string library = fnd::hostPath(folder + "/" + *bundleName.string()).string();
         ok = ::dlopen(library.c_str(), RTLD_NOW | RTLD_GLOBAL) != nullptr;
-        if (ok) loaded.insert(folder);
-        else fnd::systemLog(fnd::LogLevel::Error, "settings: cannot load " + folder + ": " + ::dlerror());
+        if (ok)
+            loaded.insert(folder);
+        else
+            fnd::systemLog(fnd::LogLevel::Error, "settings: cannot load " + folder + ": " + ::dlerror());
     }
     rt::Class* detail = ok && detailName.string() ? rt::getClass(*detailName.string()) : nullptr;
     auto page = detail ? rt::sendClass<Ref<rt::Object>>(detail, "new"_sel) : nullptr;
     if (!page || !rt::respondsTo(page.get(), "setBundle:"_sel)) {
         std::string label = rt::send<std::string>(spec, "name"_sel);
-        auto alert = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertController"),
-                                                    "alertControllerWithTitle:message:preferredStyle:"_sel, label,
-                                                    std::string("The settings of this package could not be loaded."),
-                                                    uikit::kAlertStyleAlert);
+        auto alert = rt::sendClass<Ref<rt::Object>>(
+            rt::getClass("UIAlertController"), "alertControllerWithTitle:message:preferredStyle:"_sel, label,
+            std::string("The settings of this package could not be loaded."), uikit::kAlertStyleAlert);
         rt::send(alert, "addAction:"_sel,
                  rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertAction"), "actionWithTitle:style:handler:"_sel,
-                                                std::string("OK"), uikit::kActionStyleDefault, rt::Block<void(Ref<rt::Object>)>()));
+                                                std::string("OK"), uikit::kActionStyleDefault,
+                                                rt::Block<void(Ref<rt::Object>)>()));
         rt::send(me, "presentViewController:animated:completion:"_sel, alert, true, rt::Block<void()>());
         return;
     }
     rt::send(page, "setBundle:"_sel, fnd::makeBundle(folder));
     rt::send(page, "setSpecifier:"_sel, spec);
-    if (rt::send<std::string>(page, "title"_sel).empty()) rt::send(page, "setTitle:"_sel, rt::send<std::string>(spec, "name"_sel));
+    if (rt::send<std::string>(page, "title"_sel).empty())
+        rt::send(page, "setTitle:"_sel, rt::send<std::string>(spec, "name"_sel));
     rt::send(rt::send<Ref<rt::Object>>(me, "navigationController"_sel), "pushViewController:animated:"_sel, page, true);
 }
 

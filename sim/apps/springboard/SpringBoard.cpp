@@ -24,7 +24,7 @@ struct IconLook {
 };
 // The tile colours of the home screen, by app.
 constexpr IconLook kLooks[] = {
-    {"com.apple.camera", {0.35, 0.36, 0.38, 1}},   {"com.apple.mobileslideshow", {1, 0.8, 0.2, 1}},
+    {"com.apple.camera", {0.35, 0.36, 0.38, 1}},     {"com.apple.mobileslideshow", {1, 0.8, 0.2, 1}},
     {"com.apple.Preferences", {0.55, 0.56, 0.6, 1}}, {"com.example.gallery", {0.2, 0.6, 0.9, 1}},
     {"com.apple.store.Jolly", {0.1, 0.5, 0.95, 1}},
 };

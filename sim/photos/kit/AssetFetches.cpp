@@ -7,11 +7,11 @@
 // "creationDate" descriptor sets the direction. A transient collection
 // answers exactly the assets it was made with.
 
-#include <algorithm>
-
 #include "sim/foundation/NSPredicate.h"
 #include "sim/photos/kit/Classes.h"
 #include "sim/photos/kit/SmartAlbums.h"
+
+#include <algorithm>
 
 namespace photos {
 
@@ -77,7 +77,8 @@ Ref<rt::Object> transientAssets(const CollectionObject& c, const AssetQuery& q, 
         if (!a || !b) return false;
         return (q.descending || newestFirst) ? a->creationDate > b->creationDate : a->creationDate < b->creationDate;
     });
-    if (q.limit && assets.size() > static_cast<std::size_t>(*q.limit)) assets.resize(static_cast<std::size_t>(*q.limit));
+    if (q.limit && assets.size() > static_cast<std::size_t>(*q.limit))
+        assets.resize(static_cast<std::size_t>(*q.limit));
     return kit::makeResult("PHAsset", std::move(assets));
 }
 
@@ -114,10 +115,12 @@ Ref<rt::Object> fetchWithOptions(rt::Id, rt::Sel, Ref<rt::Object> options) {
 // Assets named by identifier, hidden or not, in the library's order.
 Ref<rt::Object> fetchWithIdentifiers(rt::Id, rt::Sel, std::vector<std::string> identifiers, Ref<rt::Object>) {
     std::vector<std::string> uuids;
-    for (const auto& id : identifiers) uuids.push_back(uuidOfIdentifier(id));
+    for (const auto& id : identifiers)
+        uuids.push_back(uuidOfIdentifier(id));
     std::vector<int64_t> ids;
     if (PhotoStore* s = kit::store())
-        for (const auto& a : s->assetsWithUuids(uuids)) ids.push_back(a.id);
+        for (const auto& a : s->assetsWithUuids(uuids))
+            ids.push_back(a.id);
     return kit::makeAssetResult(std::move(ids));
 }
 

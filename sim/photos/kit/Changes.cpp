@@ -7,14 +7,14 @@
 // says what failed. A request made outside a change block is a programming
 // error, as in PhotoKit.
 
-#include <filesystem>
-
 #include "sim/foundation/Dates.h"
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/Files.h"
 #include "sim/foundation/NSError.h"
 #include "sim/photos/Import.h"
 #include "sim/photos/kit/Classes.h"
+
+#include <filesystem>
 
 namespace photos {
 
@@ -34,8 +34,8 @@ class CollectionRequestObject : public rt::Object {
 public:
     using Object::Object;
     enum class Kind { Create, Modify, Delete } kind = Kind::Create;
-    std::string uuid;       // Create
-    int64_t album = 0;      // Modify
+    std::string uuid;  // Create
+    int64_t album = 0; // Modify
     std::optional<std::string> title;
     Objects adds, removes;
     std::vector<int64_t> deletes; // Delete
@@ -119,7 +119,8 @@ void deleteCollections(rt::Id, rt::Sel, Objects collections) {
     auto r = newCollectionRequest("+[PHAssetCollectionChangeRequest deleteAssetCollections:]");
     r->kind = CollectionRequestObject::Kind::Delete;
     for (auto& o : collections)
-        if (CollectionObject* c = collectionOf(o.get()); c && c->kind == CollectionKind::Album) r->deletes.push_back(c->key);
+        if (CollectionObject* c = collectionOf(o.get()); c && c->kind == CollectionKind::Album)
+            r->deletes.push_back(c->key);
 }
 
 Ref<rt::Object> collectionPlaceholder(CollectionRequestObject* self, rt::Sel) { return self->placeholder; }
@@ -202,7 +203,8 @@ struct Apply {
                 if (!exists("assets", a->id)) return fail("an asset is no longer in the library");
                 out.push_back(a->id);
             } else if (o && rt::isKindOf(o.get(), kit::classes().placeholder)) {
-                auto id = idOfUuid("assets", uuidOfIdentifier(static_cast<PlaceholderObject*>(o.get())->localIdentifier));
+                auto id =
+                    idOfUuid("assets", uuidOfIdentifier(static_cast<PlaceholderObject*>(o.get())->localIdentifier));
                 if (!id) return fail("a placeholder names no asset created in this change");
                 out.push_back(*id);
             } else {
@@ -288,7 +290,8 @@ std::optional<std::string> apply(const Objects& requests) {
     });
     if (ok) return std::nullopt;
     std::error_code ec;
-    for (const auto& p : written) std::filesystem::remove(fnd::hostPath(p), ec);
+    for (const auto& p : written)
+        std::filesystem::remove(fnd::hostPath(p), ec);
     return failure.empty() ? "the change could not be saved" : failure;
 }
 
@@ -310,8 +313,10 @@ void performChanges(rt::Id, rt::Sel, rt::Block<void()> changes, rt::Block<void(b
         changes();
         t_change = nullptr;
         std::optional<std::string> failure = apply(ctx.requests);
-        if (failure) completion(false, fnd::makeError(kErrorDomain, -1, "The change could not be applied: " + *failure));
-        else completion(true, nullptr);
+        if (failure)
+            completion(false, fnd::makeError(kErrorDomain, -1, "The change could not be applied: " + *failure));
+        else
+            completion(true, nullptr);
         if (!failure && !ctx.requests.empty()) Library::shared().notifyObservers();
     });
 }

@@ -26,12 +26,12 @@ struct Classes {
 Classes& classes();
 
 // Each file defines its classes' methods; registerPhotoKit calls them in order.
-void defineObjects(Classes& c);        // PHObject, PHAsset, PHCollection, PHAssetCollection, PHCollectionList
-void defineFetchResult(Classes& c);    // PHFetchResult
-void defineFetchOptions(Classes& c);   // PHFetchOptions
-void defineAssetFetches(Classes& c);   // PHAsset's class methods
+void defineObjects(Classes& c);      // PHObject, PHAsset, PHCollection, PHAssetCollection, PHCollectionList
+void defineFetchResult(Classes& c);  // PHFetchResult
+void defineFetchOptions(Classes& c); // PHFetchOptions
+void defineAssetFetches(Classes& c); // PHAsset's class methods
 void defineCollectionFetches(Classes& c);
-void defineChanges(Classes& c);        // PHPhotoLibrary, change requests, placeholders
+void defineChanges(Classes& c); // PHPhotoLibrary, change requests, placeholders
 void defineImageManager(Classes& c);
 
 rt::Ref<rt::Object> makeResult(std::string fetchType, std::vector<rt::Ref<rt::Object>> objects);

@@ -5,11 +5,11 @@
 // library's fixed order, moments by day. A "title = %@" predicate matches
 // the title exactly (byte for byte, so case-sensitively).
 
-#include <algorithm>
-
 #include "sim/foundation/NSPredicate.h"
 #include "sim/photos/kit/Classes.h"
 #include "sim/photos/kit/SmartAlbums.h"
+
+#include <algorithm>
 
 namespace photos {
 
@@ -64,9 +64,12 @@ Objects refine(Objects objects, const FetchOptionsObject& o, bool predicateDone 
 
 const char* fetchTypeFor(long type) {
     switch (type) {
-    case kTypeAlbum: return "PHAlbum";
-    case kTypeSmartAlbum: return "PHSmartAlbum";
-    case kTypeMoment: return "PHMoment";
+    case kTypeAlbum:
+        return "PHAlbum";
+    case kTypeSmartAlbum:
+        return "PHSmartAlbum";
+    case kTypeMoment:
+        return "PHMoment";
     }
     return "PHAssetCollection";
 }
@@ -85,7 +88,8 @@ Objects albums(const FetchOptionsObject& o, bool& predicateDone) {
 Objects moments(const FetchOptionsObject& o) {
     Objects out;
     if (PhotoStore* s = kit::store())
-        for (const auto& m : s->moments(o.includeHidden)) out.push_back(kit::makeMoment(m));
+        for (const auto& m : s->moments(o.includeHidden))
+            out.push_back(kit::makeMoment(m));
     return out;
 }
 
@@ -111,14 +115,16 @@ Ref<rt::Object> fetchWithIdentifiers(rt::Id, rt::Sel, std::vector<std::string> i
     for (const auto& id : identifiers) {
         std::string uuid = uuidOfIdentifier(id);
         if (uuid.rfind("SMARTALBUM-", 0) == 0) {
-            if (const SmartAlbum* sa = smartAlbum(std::atol(uuid.c_str() + 11))) out.push_back(makeSmartCollection(*sa));
+            if (const SmartAlbum* sa = smartAlbum(std::atol(uuid.c_str() + 11)))
+                out.push_back(makeSmartCollection(*sa));
         } else if (uuid.rfind("MOMENT-", 0) == 0) {
             int64_t day = std::atoll(uuid.c_str() + 7);
             if (s)
                 for (const auto& m : s->moments(true))
                     if (m.day == day) out.push_back(kit::makeMoment(m));
         } else if (s) {
-            for (const auto& a : s->albumsWithUuids({uuid})) out.push_back(kit::makeAlbum(a));
+            for (const auto& a : s->albumsWithUuids({uuid}))
+                out.push_back(kit::makeAlbum(a));
         }
     }
     return kit::makeResult("PHAssetCollection", refine(std::move(out), kit::optionsOrDefault(options.get())));
@@ -131,7 +137,8 @@ Ref<rt::Object> fetchContainingAsset(rt::Id, rt::Sel, Ref<rt::Object> asset, lon
     PhotoStore* s = kit::store();
     if (a && s) {
         if (type == kTypeAlbum) {
-            for (const auto& album : s->albumsContaining(a->id)) out.push_back(kit::makeAlbum(album));
+            for (const auto& album : s->albumsContaining(a->id))
+                out.push_back(kit::makeAlbum(album));
         } else if (type == kTypeSmartAlbum) {
             for (const auto& sa : smartAlbums()) {
                 AssetQuery q;
@@ -180,7 +187,8 @@ Ref<rt::Object> fetchLists(rt::Id, rt::Sel, long type, long subtype, Ref<rt::Obj
     PhotoStore* s = kit::store();
     if (s && type == kCollectionListTypeFolder &&
         (subtype == kCollectionListSubtypeRegularFolder || subtype == kSubtypeAny))
-        for (const auto& f : s->folders()) out.push_back(kit::makeFolder(f));
+        for (const auto& f : s->folders())
+            out.push_back(kit::makeFolder(f));
     return kit::makeResult("PHCollectionList", refine(std::move(out), kit::optionsOrDefault(options.get())));
 }
 

@@ -91,7 +91,8 @@ std::vector<Ref<rt::Object>> fetchedObjects(FetchResultObject* self, rt::Sel) { 
 
 Ref<rt::Object> fetchedObjectIDsSet(FetchResultObject* self, rt::Sel) {
     std::set<std::string> ids;
-    for (auto& o : self->all()) ids.insert(rt::send<std::string>(o, "localIdentifier"_sel));
+    for (auto& o : self->all())
+        ids.insert(rt::send<std::string>(o, "localIdentifier"_sel));
     return fnd::makeStringSet(std::move(ids));
 }
 

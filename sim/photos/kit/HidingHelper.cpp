@@ -3,9 +3,9 @@
 // given, and one completion when that change is done. A hidden asset stays
 // in its albums and leaves the camera roll.
 
-#include <mutex>
-
 #include "sim/photos/kit/Classes.h"
+
+#include <mutex>
 
 namespace photos {
 

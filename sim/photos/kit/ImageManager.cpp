@@ -8,12 +8,12 @@
 // global queue and the handler runs on the main queue. A missing or
 // unreadable file gives a nil image and an error in the info.
 
-#include <atomic>
-#include <cmath>
-
 #include "sim/graphics/Geometry.h"
 #include "sim/graphics/UIImage.h"
 #include "sim/photos/kit/Classes.h"
+
+#include <atomic>
+#include <cmath>
 
 namespace photos {
 
@@ -61,7 +61,8 @@ void deliver(const Request& r, const Handler& handler) {
         int w = static_cast<int>(std::lround(r.target.width)), h = static_cast<int>(std::lround(r.target.height));
         bool exact = r.resizeMode == kResizeModeExact;
         if (r.contentMode == kImageContentModeAspectFill) {
-            if (exact) image = image->scaledToFill(w, h);
+            if (exact)
+                image = image->scaledToFill(w, h);
             else {
                 double scale = std::max(r.target.width / image->width(), r.target.height / image->height());
                 if (scale < 1)

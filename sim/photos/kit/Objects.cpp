@@ -1,10 +1,10 @@
 // PHObject and its subclasses' instance side: assets, asset collections
 // (albums, smart albums, moments, transient ones) and collection lists.
 
-#include <chrono>
-
 #include "sim/photos/kit/Classes.h"
 #include "sim/photos/kit/SmartAlbums.h"
+
+#include <chrono>
 
 namespace photos {
 
@@ -86,16 +86,21 @@ std::vector<Ref<rt::Object>> contentsOf(std::optional<int64_t> folder) {
     std::vector<Ref<rt::Object>> out;
     PhotoStore* s = kit::store();
     if (!s) return out;
-    for (const auto& a : s->albumsInFolder(folder)) out.push_back(kit::makeAlbum(a));
-    for (const auto& f : s->foldersIn(folder)) out.push_back(kit::makeFolder(f));
+    for (const auto& a : s->albumsInFolder(folder))
+        out.push_back(kit::makeAlbum(a));
+    for (const auto& f : s->foldersIn(folder))
+        out.push_back(kit::makeFolder(f));
     return out;
 }
 
 std::vector<Ref<rt::Object>> collections(CollectionListObject* self, rt::Sel) {
     switch (self->kind) {
-    case ListKind::Folder: return contentsOf(self->folder);
-    case ListKind::TopLevel: return contentsOf(std::nullopt);
-    case ListKind::Transient: return self->transientCollections;
+    case ListKind::Folder:
+        return contentsOf(self->folder);
+    case ListKind::TopLevel:
+        return contentsOf(std::nullopt);
+    case ListKind::Transient:
+        return self->transientCollections;
     }
     return {};
 }

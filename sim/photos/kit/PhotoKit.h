@@ -47,6 +47,13 @@
 // requests applied in one transaction, and one completion follows on that
 // queue with success or an NSError.
 
+#include "sim/dispatch/Queue.h"
+#include "sim/foundation/Value.h"
+#include "sim/graphics/Geometry.h"
+#include "sim/photos/PhotoStore.h"
+#include "sim/runtime/Runtime.h"
+#include "sim/runtime/Weak.h"
+
 #include <array>
 #include <climits>
 #include <memory>
@@ -55,13 +62,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-#include "sim/dispatch/Queue.h"
-#include "sim/graphics/Geometry.h"
-#include "sim/foundation/Value.h"
-#include "sim/photos/PhotoStore.h"
-#include "sim/runtime/Runtime.h"
-#include "sim/runtime/Weak.h"
 
 namespace photos {
 
@@ -101,7 +101,8 @@ public:
     void notifyObservers();
 
 private:
-    Library() : m_queue("com.apple.photos.library") {}
+    Library()
+        : m_queue("com.apple.photos.library") {}
     std::mutex m_observersLock;
     std::vector<std::unique_ptr<rt::Weak<rt::Object>>> m_observers;
     std::once_flag m_opened;

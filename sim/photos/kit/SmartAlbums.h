@@ -2,10 +2,10 @@
 // The smart albums: queries over the assets, one per subtype, in the order
 // the library lists them.
 
+#include "sim/runtime/Runtime.h"
+
 #include <string>
 #include <vector>
-
-#include "sim/runtime/Runtime.h"
 
 namespace photos {
 

@@ -18,7 +18,8 @@ std::vector<Ref<rt::Object>> specifiers(rt::Id self, rt::Sel) {
     Ref<rt::Object> me(self);
     auto stored = rt::send<std::vector<Ref<rt::Object>>>(me, "_specifiers"_sel);
     if (stored.empty()) {
-        stored = rt::send<std::vector<Ref<rt::Object>>>(me, "loadSpecifiersFromPlistName:target:"_sel, std::string("Root"), me);
+        stored = rt::send<std::vector<Ref<rt::Object>>>(me, "loadSpecifiersFromPlistName:target:"_sel,
+                                                        std::string("Root"), me);
         rt::send(me, "setSpecifiers:"_sel, stored);
     }
     return stored;

@@ -4,13 +4,13 @@
 // framework, the application classes and the Camera's own classes. Answers
 // the application class, for the launch.
 
-#include <string>
-
 #include "sim/apps/camera/Camera.h"
 #include "sim/apps/host/Application.h"
 #include "sim/photos/kit/PhotoKit.h"
 #include "sim/uikit/UIKit.h"
 #include "sim/uikit/UIScreen.h"
+
+#include <string>
 
 namespace apptest {
 

@@ -2,11 +2,8 @@
 // shutter to the library and the image well, and the methods a tweak
 // hooks doing what the camera does with them.
 
-#include <gtest/gtest.h>
-
-#include <thread>
-
 #include "sim/apps/camera/Camera.h"
+
 #include "sim/apps/host/Application.h"
 #include "sim/dispatch/RunLoop.h"
 #include "sim/foundation/ProcessIdentity.h"
@@ -17,6 +14,9 @@
 #include "sim/uikit/UIViewController.h"
 #include "tests/sim/apps/CameraProcess.h"
 #include "tests/support/TempDeviceRoot.h"
+
+#include <gtest/gtest.h>
+#include <thread>
 
 using rt::Ref;
 using namespace rt::literals;
@@ -37,10 +37,11 @@ int g_thumbnailAsks = 0;
 
 long cameraRollCount() {
     auto roll = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                "fetchAssetCollectionsWithType:subtype:options:"_sel, 2L, 209L, nullptr);
+                                               "fetchAssetCollectionsWithType:subtype:options:"_sel, 2L, 209L, nullptr);
     auto album = rt::send<Ref<rt::Object>>(roll, "firstObject"_sel);
     return static_cast<long>(rt::send<unsigned long>(
-        rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel, album, nullptr),
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel, album,
+                                       nullptr),
         "count"_sel));
 }
 
@@ -72,7 +73,8 @@ struct Camera : ::testing::Test {
         settle();
         auto viewfinder = rt::send<Ref<rt::Object>>(uikit::keyWindow(), "rootViewController"_sel);
         ASSERT_EQ(rt::className(viewfinder.get()), "CAMViewfinderViewController");
-        for (const auto& v : rt::send<std::vector<Ref<rt::Object>>>(rt::send<Ref<rt::Object>>(viewfinder, "view"_sel), "subviews"_sel))
+        for (const auto& v :
+             rt::send<std::vector<Ref<rt::Object>>>(rt::send<Ref<rt::Object>>(viewfinder, "view"_sel), "subviews"_sel))
             if (rt::className(v.get()) == "CAMBottomBar") bar = v;
         ASSERT_EQ(rt::className(bar.get()), "CAMBottomBar");
     }
@@ -150,7 +152,8 @@ TEST_F(Camera, TheWellShowsWhatThumbnailImageAnswersAgainAfterEveryLibraryChange
     auto library = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
     rt::send(library, "performChanges:completionHandler:"_sel, rt::Block<void()>([] {
                  rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
-                                                "creationRequestForAssetCollectionWithTitle:"_sel, std::string("Trips"));
+                                                "creationRequestForAssetCollectionWithTitle:"_sel,
+                                                std::string("Trips"));
              }),
              rt::Block<void(bool, Ref<rt::Object>)>());
     settle();

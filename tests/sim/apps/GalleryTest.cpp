@@ -1,9 +1,9 @@
 // The third-party gallery: what it reports seeing, through each query path,
 // and that a fetch giving no result at all leaves it standing.
 
-#include "tests/sim/apps/PhotosAppFixture.h"
-
 #include "sim/apps/gallery/Gallery.h"
+
+#include "tests/sim/apps/PhotosAppFixture.h"
 
 using namespace photostest;
 

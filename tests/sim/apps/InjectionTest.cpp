@@ -1,14 +1,15 @@
 // The injection filter: which bundles a library is for. A filter that cannot
 // be read, or is of the wrong shape, names nothing.
 
-#include <fstream>
-#include <gtest/gtest.h>
-
 #include "sim/apps/host/Injection.h"
+
 #include "sim/foundation/Files.h"
 #include "sim/foundation/PropertyList.h"
 #include "sim/foundation/SystemLog.h"
 #include "tests/support/TempDeviceRoot.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
 
 using fnd::Array;
 using fnd::Dictionary;
@@ -21,8 +22,8 @@ Value filter(Value bundles) { return Value(Dictionary{{"Filter", Value(Dictionar
 
 TEST(InjectionFilter, NamesExactlyTheBundlesItLists) {
     testsupport::TempDeviceRoot root;
-    ASSERT_TRUE(fnd::writePlistFile(kFilter, filter(Value(Array{Value("com.apple.camera"),
-                                                                Value("com.apple.springboard")}))));
+    ASSERT_TRUE(
+        fnd::writePlistFile(kFilter, filter(Value(Array{Value("com.apple.camera"), Value("com.apple.springboard")}))));
     EXPECT_TRUE(apps::filterMatches(kFilter, "com.apple.camera"));
     EXPECT_TRUE(apps::filterMatches(kFilter, "com.apple.springboard"));
     EXPECT_FALSE(apps::filterMatches(kFilter, "com.apple.Camera")); // exact, case-sensitive

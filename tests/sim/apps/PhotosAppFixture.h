@@ -3,8 +3,6 @@
 // albums, the app launched on a manual clock, and what a person does
 // (taps by accessibility label, alert buttons) through automation.
 
-#include <gtest/gtest.h>
-
 #include "sim/apps/host/Application.h"
 #include "sim/apps/photos/Photos.h"
 #include "sim/dispatch/RunLoop.h"
@@ -17,6 +15,8 @@
 #include "sim/uikit/UIKit.h"
 #include "sim/uikit/UIViewController.h"
 #include "tests/support/TempDeviceRoot.h"
+
+#include <gtest/gtest.h>
 
 namespace photostest {
 
@@ -53,13 +53,15 @@ struct PhotosApp : ::testing::Test {
         std::string bytes = *fnd::readFile(path);
         attrs.creationDate = 1000.0 * index;
         std::optional<photos::AssetRecord> a;
-        store->transaction([&](photos::Writer& w) { return (a = photos::importImage(w, bytes, "s.png", attrs)).has_value(); });
+        store->transaction(
+            [&](photos::Writer& w) { return (a = photos::importImage(w, bytes, "s.png", attrs)).has_value(); });
         return a.value_or(photos::AssetRecord{});
     }
     photos::AlbumRecord addAlbum(const std::string& title, const std::vector<photos::AssetRecord>& assets) {
         auto album = store->createAlbum(title, std::nullopt);
         std::vector<int64_t> ids;
-        for (const auto& a : assets) ids.push_back(a.id);
+        for (const auto& a : assets)
+            ids.push_back(a.id);
         store->addMembers(album->id, ids);
         return *album;
     }
@@ -93,13 +95,17 @@ struct PhotosApp : ::testing::Test {
         for (int i = 0; i < 12; ++i) {
             auto found = ui({{"command", fnd::Value("find")}, {"label", fnd::Value(label)}});
             if (fnd::valueForKey(found, "hittable").boolValue()) return true;
-            ui({{"command", fnd::Value("drag")}, {"x", fnd::Value(200.0)}, {"y", fnd::Value(500.0)},
-                {"toX", fnd::Value(200.0)}, {"toY", fnd::Value(250.0)}});
+            ui({{"command", fnd::Value("drag")},
+                {"x", fnd::Value(200.0)},
+                {"y", fnd::Value(500.0)},
+                {"toX", fnd::Value(200.0)},
+                {"toY", fnd::Value(250.0)}});
         }
         return false;
     }
     bool press(const std::string& button) {
-        return fnd::valueForKey(ui({{"command", fnd::Value("alert")}, {"button", fnd::Value(button)}}), "ok").boolValue();
+        return fnd::valueForKey(ui({{"command", fnd::Value("alert")}, {"button", fnd::Value(button)}}), "ok")
+            .boolValue();
     }
     Ref<rt::Object> top() {
         auto nav = rt::send<Ref<rt::Object>>(tabs(), "selectedNavigationController"_sel);
@@ -108,19 +114,21 @@ struct PhotosApp : ::testing::Test {
     // The controller presented over the library, front last.
     Ref<rt::Object> presented() {
         Ref<rt::Object> c = tabs(), front;
-        while ((c = rt::send<Ref<rt::Object>>(c, "presentedViewController"_sel))) front = c;
+        while ((c = rt::send<Ref<rt::Object>>(c, "presentedViewController"_sel)))
+            front = c;
         return front;
     }
     unsigned long albumCount(const std::string& title, bool includeHidden = true) {
         auto options = photos::makeFetchOptions(includeHidden);
         auto found = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                     "fetchAssetCollectionsWithType:subtype:options:"_sel, 1L, 2L, Ref<rt::Object>());
+                                                    "fetchAssetCollectionsWithType:subtype:options:"_sel, 1L, 2L,
+                                                    Ref<rt::Object>());
         for (const auto& c : rt::send<Objects>(found, "fetchedObjects"_sel))
             if (rt::send<std::string>(c, "localizedTitle"_sel) == title)
-                return rt::send<unsigned long>(rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"),
-                                                                              "fetchAssetsInAssetCollection:options:"_sel, c,
-                                                                              options),
-                                               "count"_sel);
+                return rt::send<unsigned long>(
+                    rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel,
+                                                   c, options),
+                    "count"_sel);
         return 0;
     }
 };

@@ -1,10 +1,9 @@
 // The stock Photos app without any tweak: what each method the product
 // hooks does on its own, seen as a person uses the app.
 
-#include "tests/sim/apps/PhotosAppFixture.h"
-
 #include "sim/foundation/NSIndexPath.h"
 #include "sim/uikit/UIView.h"
+#include "tests/sim/apps/PhotosAppFixture.h"
 
 using namespace photostest;
 
@@ -20,23 +19,26 @@ void zoomHook(rt::Id self, rt::Sel cmd, double) { g_stockZoom(self, cmd, 400.0);
 
 std::vector<std::string> tabTitles(const Ref<rt::Object>& tabs) {
     std::vector<std::string> out;
-    for (const auto& c : rt::send<Objects>(tabs, "viewControllers"_sel)) out.push_back(rt::send<std::string>(c, "title"_sel));
+    for (const auto& c : rt::send<Objects>(tabs, "viewControllers"_sel))
+        out.push_back(rt::send<std::string>(c, "title"_sel));
     return out;
 }
 
 // Views exactly `depth` levels below `v`, in tree order.
 void atDepth(const Ref<rt::Object>& v, int depth, Objects& out) {
     for (const auto& sub : rt::send<Objects>(v, "subviews"_sel)) {
-        if (depth == 1) out.push_back(sub);
-        else atDepth(sub, depth - 1, out);
+        if (depth == 1)
+            out.push_back(sub);
+        else
+            atDepth(sub, depth - 1, out);
     }
 }
 
 } // namespace
 
 TEST_F(PhotosApp, TheTabsAreTheContentModesTheLibraryDoesNotExclude) {
-    ASSERT_TRUE(rt::hookMessage<&excludedHook>(rt::getClass("PUTabbedLibraryViewController"), "excludedContentModes"_sel,
-                                               &g_stockExcluded));
+    ASSERT_TRUE(rt::hookMessage<&excludedHook>(rt::getClass("PUTabbedLibraryViewController"),
+                                               "excludedContentModes"_sel, &g_stockExcluded));
     g_excluded = {fnd::Value(11), fnd::Value(12)};
     launch();
     EXPECT_EQ(tabTitles(tabs()), (std::vector<std::string>{"Photos", "Albums"}));
@@ -48,8 +50,8 @@ TEST_F(PhotosApp, TheTabsAreTheContentModesTheLibraryDoesNotExclude) {
 }
 
 TEST_F(PhotosApp, AOneItemTabBarIsStillShown) {
-    ASSERT_TRUE(rt::hookMessage<&excludedHook>(rt::getClass("PUTabbedLibraryViewController"), "excludedContentModes"_sel,
-                                               &g_stockExcluded));
+    ASSERT_TRUE(rt::hookMessage<&excludedHook>(rt::getClass("PUTabbedLibraryViewController"),
+                                               "excludedContentModes"_sel, &g_stockExcluded));
     g_excluded = {fnd::Value(0), fnd::Value(11), fnd::Value(12)};
     launch();
     auto bar = rt::send<Ref<rt::Object>>(tabs(), "tabBar"_sel);
@@ -75,9 +77,11 @@ TEST_F(PhotosApp, TheAlbumsPageHasItsGadgetsAndTilesSevenLevelsBelowItsCollectio
     }
     ASSERT_FALSE(tiles.empty());
     std::vector<std::string> titles;
-    for (const auto& t : tiles) titles.push_back(rt::send<std::string>(t, "title"_sel));
+    for (const auto& t : tiles)
+        titles.push_back(rt::send<std::string>(t, "title"_sel));
     EXPECT_NE(std::find(titles.begin(), titles.end(), "Trips"), titles.end());
-    EXPECT_EQ(std::find(titles.begin(), titles.end(), "Empty"), titles.end()) << "an album with no visible photo is left out";
+    EXPECT_EQ(std::find(titles.begin(), titles.end(), "Empty"), titles.end())
+        << "an album with no visible photo is left out";
 
     for (const auto& tile : tiles) {
         if (rt::send<std::string>(tile, "title"_sel) == "Trips") {
@@ -94,7 +98,8 @@ TEST_F(PhotosApp, GadgetsAnswerTheirProvidersAndTypes) {
     for (const auto& gadget : gadgets) {
         std::string kind = std::to_string(rt::send<long>(gadget, "gadgetType"_sel));
         if (rt::respondsTo(gadget.get(), "provider"_sel))
-            kind += "/" + std::to_string(rt::send<long>(rt::send<Ref<rt::Object>>(gadget, "provider"_sel), "albumListType"_sel));
+            kind += "/" + std::to_string(
+                              rt::send<long>(rt::send<Ref<rt::Object>>(gadget, "provider"_sel), "albumListType"_sel));
         kinds.push_back(kind);
     }
     // A gadget's view is the controller's: the page's rows know their gadget.
@@ -123,7 +128,8 @@ TEST_F(PhotosApp, TappingATileOpensItsAlbumAndEmptySmartAlbumsStayOutOfMediaType
     ASSERT_TRUE(tap("Trips"));
     auto grid = top();
     EXPECT_EQ(rt::className(grid.get()), "PUPhotosAlbumViewController");
-    EXPECT_EQ(rt::send<std::string>(rt::send<Ref<rt::Object>>(grid, "assetCollection"_sel), "localizedTitle"_sel), "Trips");
+    EXPECT_EQ(rt::send<std::string>(rt::send<Ref<rt::Object>>(grid, "assetCollection"_sel), "localizedTitle"_sel),
+              "Trips");
     EXPECT_TRUE(tap("Photo 2"));
     EXPECT_EQ(rt::className(top().get()), "PUOneUpViewController");
 }
@@ -159,7 +165,8 @@ TEST_F(PhotosApp, RemoveFromAlbumRemovesAndKeepsThePhotosInTheLibrary) {
     ASSERT_TRUE(tap("Remove from Album"));
     ASSERT_TRUE(press("Remove from Album"));
     EXPECT_EQ(albumCount("Trips"), 1u);
-    auto roll = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsWithOptions:"_sel, Ref<rt::Object>());
+    auto roll =
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsWithOptions:"_sel, Ref<rt::Object>());
     EXPECT_EQ(rt::send<unsigned long>(roll, "count"_sel), 2u);
 }
 
@@ -175,11 +182,12 @@ TEST_F(PhotosApp, TheDeleteConfirmationAppearsUnlessSkipped) {
     ASSERT_TRUE(presented());
     EXPECT_TRUE(uikit::isAlert(presented().get()));
     ASSERT_TRUE(press("Delete Photo"));
-    auto visible = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsWithOptions:"_sel, Ref<rt::Object>());
+    auto visible =
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsWithOptions:"_sel, Ref<rt::Object>());
     EXPECT_EQ(rt::send<unsigned long>(visible, "count"_sel), 1u);
 
-    ASSERT_TRUE(rt::hookMessage<&skipHook>(rt::getClass("PUDeletePhotosActionController"), "shouldSkipDeleteConfirmation"_sel,
-                                           &g_stockSkip));
+    ASSERT_TRUE(rt::hookMessage<&skipHook>(rt::getClass("PUDeletePhotosActionController"),
+                                           "shouldSkipDeleteConfirmation"_sel, &g_stockSkip));
     ASSERT_TRUE(tap("Select"));
     ASSERT_TRUE(tap("Photo 1"));
     ASSERT_TRUE(tap("Delete"));
@@ -198,7 +206,8 @@ TEST_F(PhotosApp, TheAlbumListDeletesAnAlbumAfterItsConfirmationAndKeepsItsPhoto
     auto list = top();
     ASSERT_EQ(rt::className(list.get()), "PUAlbumListViewController");
     EXPECT_FALSE(rt::send<Ref<rt::Object>>(list, "_pickerBannerView"_sel));
-    auto first = rt::send<Ref<rt::Object>>(list, "visibleAlbumListCellContentViewAtIndexPath:"_sel, fnd::makeIndexPath(0, 0));
+    auto first =
+        rt::send<Ref<rt::Object>>(list, "visibleAlbumListCellContentViewAtIndexPath:"_sel, fnd::makeIndexPath(0, 0));
     ASSERT_TRUE(first);
     EXPECT_EQ(rt::send<std::string>(first, "title"_sel), "Trips");
     EXPECT_TRUE(rt::send<Ref<rt::Object>>(first, "_deleteButton"_sel)) << "a user's album can be deleted";
@@ -207,14 +216,16 @@ TEST_F(PhotosApp, TheAlbumListDeletesAnAlbumAfterItsConfirmationAndKeepsItsPhoto
     ASSERT_TRUE(press("Delete Album"));
     EXPECT_EQ(albumCount("Trips"), 0u);
     EXPECT_EQ(albumCount("Rome"), 1u);
-    auto now = rt::send<Ref<rt::Object>>(list, "visibleAlbumListCellContentViewAtIndexPath:"_sel, fnd::makeIndexPath(0, 0));
+    auto now =
+        rt::send<Ref<rt::Object>>(list, "visibleAlbumListCellContentViewAtIndexPath:"_sel, fnd::makeIndexPath(0, 0));
     EXPECT_EQ(rt::send<std::string>(now, "title"_sel), "Rome");
 }
 
 TEST_F(PhotosApp, TheViewerShowsTheLiveBadgeAndZoomsAsTheSettingsSay) {
     addPhoto(1, photos::AssetRecord{.traits = photos::kTraitLivePhoto});
     addPhoto(2);
-    ASSERT_TRUE(rt::hookMessage<&zoomHook>(rt::getClass("PUOneUpSettings"), "setDefaultMaximumZoomFactor:"_sel, &g_stockZoom));
+    ASSERT_TRUE(
+        rt::hookMessage<&zoomHook>(rt::getClass("PUOneUpSettings"), "setDefaultMaximumZoomFactor:"_sel, &g_stockZoom));
     launch();
     ASSERT_TRUE(tap("Photo 1"));
     auto viewer = top();
@@ -246,12 +257,16 @@ void buttonLayoutHook(rt::Id self, rt::Sel cmd) {
 
 TEST_F(PhotosApp, TheListHearsDragsAndLayoutsAndGridsOpenAsTheirCollectionSays) {
     std::vector<photos::AssetRecord> many;
-    for (int i = 1; i <= 40; ++i) many.push_back(addPhoto(i));
-    for (int i = 0; i < 8; ++i) addAlbum("Album " + std::to_string(i), {many[static_cast<std::size_t>(i)]});
-    ASSERT_TRUE(rt::hookMessage<&dragHook>(rt::getClass("PUAlbumListViewController"), "scrollViewWillBeginDragging:"_sel, &g_stockDrag));
+    for (int i = 1; i <= 40; ++i)
+        many.push_back(addPhoto(i));
+    for (int i = 0; i < 8; ++i)
+        addAlbum("Album " + std::to_string(i), {many[static_cast<std::size_t>(i)]});
+    ASSERT_TRUE(rt::hookMessage<&dragHook>(rt::getClass("PUAlbumListViewController"),
+                                           "scrollViewWillBeginDragging:"_sel, &g_stockDrag));
     ASSERT_TRUE(rt::hookMessage<&listLayoutHook>(rt::getClass("PUAlbumListViewController"), "viewDidLayoutSubviews"_sel,
                                                  &g_stockListLayout));
-    ASSERT_TRUE(rt::hookMessage<&buttonLayoutHook>(rt::getClass("PXUIButton"), "layoutSubviews"_sel, &g_stockButtonLayout));
+    ASSERT_TRUE(
+        rt::hookMessage<&buttonLayoutHook>(rt::getClass("PXUIButton"), "layoutSubviews"_sel, &g_stockButtonLayout));
     launch();
     // The camera roll's grid opens at its end, with its day header.
     auto grid = top();
@@ -263,7 +278,10 @@ TEST_F(PhotosApp, TheListHearsDragsAndLayoutsAndGridsOpenAsTheirCollectionSays) 
     ASSERT_TRUE(tap("See All"));
     EXPECT_GT(g_listLayouts, 0) << "the list hears of its view's layout";
     EXPECT_GT(g_buttonLayouts, 0) << "each user album's tile has its delete button";
-    ui({{"command", fnd::Value("drag")}, {"x", fnd::Value(200.0)}, {"y", fnd::Value(500.0)}, {"toX", fnd::Value(200.0)},
+    ui({{"command", fnd::Value("drag")},
+        {"x", fnd::Value(200.0)},
+        {"y", fnd::Value(500.0)},
+        {"toX", fnd::Value(200.0)},
         {"toY", fnd::Value(200.0)}});
     EXPECT_EQ(g_drags, 1);
     ASSERT_TRUE(scrollTo("Album 7"));
@@ -271,12 +289,15 @@ TEST_F(PhotosApp, TheListHearsDragsAndLayoutsAndGridsOpenAsTheirCollectionSays) 
     auto album = top();
     EXPECT_FALSE(rt::send<bool>(album, "initiallyScrolledToBottom"_sel)) << "an album opens at its start";
 
-    auto manager = rt::sendClass<Ref<rt::Object>>(rt::getClass("PXPhotoKitCollectionsDataSourceManager"), "sharedManager"_sel);
+    auto manager =
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("PXPhotoKitCollectionsDataSourceManager"), "sharedManager"_sel);
     auto collection = rt::send<Ref<rt::Object>>(album, "assetCollection"_sel);
     EXPECT_TRUE(rt::send<bool>(manager, "canReorderCollection:"_sel, collection)) << "a user's album can be moved";
-    auto roll = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"), "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                               2L, 209L, Ref<rt::Object>());
-    EXPECT_FALSE(rt::send<bool>(manager, "canReorderCollection:"_sel, rt::send<Ref<rt::Object>>(roll, "firstObject"_sel)));
+    auto roll = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
+                                               "fetchAssetCollectionsWithType:subtype:options:"_sel, 2L, 209L,
+                                               Ref<rt::Object>());
+    EXPECT_FALSE(
+        rt::send<bool>(manager, "canReorderCollection:"_sel, rt::send<Ref<rt::Object>>(roll, "firstObject"_sel)));
 }
 
 TEST_F(PhotosApp, GoingToTheBackgroundKeepsTheStackAndTheSelectedTabPopsToItsRoot) {

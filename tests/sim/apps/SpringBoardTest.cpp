@@ -1,9 +1,9 @@
 // SpringBoard's stock launch: the home screen, one icon per app.
 
-#include "tests/sim/apps/PhotosAppFixture.h"
+#include "sim/apps/springboard/SpringBoard.h"
 
 #include "sim/apps/catalog/AppCatalog.h"
-#include "sim/apps/springboard/SpringBoard.h"
+#include "tests/sim/apps/PhotosAppFixture.h"
 
 using namespace photostest;
 
@@ -26,8 +26,11 @@ TEST_F(SpringBoard, FinishingLaunchPutsUpTheHomeScreenWithEveryOtherApp) {
     launch();
     EXPECT_EQ(g_launches, 1);
     for (const auto& info : apps::installedApps()) {
-        auto found = ui({{"command", fnd::Value("find")}, {"label", fnd::Value(info.displayName)}, {"class", fnd::Value("SBIconView")}});
-        EXPECT_EQ(fnd::valueForKey(found, "ok").boolValue(), info.bundleIdentifier != apps::kSpringBoard) << info.displayName;
+        auto found = ui({{"command", fnd::Value("find")},
+                         {"label", fnd::Value(info.displayName)},
+                         {"class", fnd::Value("SBIconView")}});
+        EXPECT_EQ(fnd::valueForKey(found, "ok").boolValue(), info.bundleIdentifier != apps::kSpringBoard)
+            << info.displayName;
     }
     EXPECT_TRUE(tap("Camera")) << "no device to ask: the tap is only logged";
 }

@@ -1,20 +1,19 @@
 // The owner prompt: what can be evaluated, and one reply per request, off
 // the main thread, for each way a person answers.
 
-#include <gtest/gtest.h>
-
-#include <mutex>
-#include <thread>
-
-#include "tests/sim/uikit/MainLoopFixture.h"
-
 #include "sim/auth/LocalAuthentication.h"
+
 #include "sim/dispatch/Queue.h"
 #include "sim/foundation/NSError.h"
 #include "sim/uikit/Automation.h"
 #include "sim/uikit/UIAlertController.h"
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/UIViewController.h"
+#include "tests/sim/uikit/MainLoopFixture.h"
+
+#include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
 
 using rt::Ref;
 using namespace rt::literals;
@@ -49,8 +48,8 @@ struct Authentication : uitest::MainLoopTest {
         rt::send(context, "evaluatePolicy:localizedReason:reply:"_sel, policy, reason,
                  rt::Block<void(bool, Ref<rt::Object>)>([this](bool ok, Ref<rt::Object> error) {
                      std::lock_guard guard(lock);
-                     replies.push_back({ok, error ? rt::send<long>(error, "code"_sel) : 0,
-                                        std::this_thread::get_id() == mainThread});
+                     replies.push_back(
+                         {ok, error ? rt::send<long>(error, "code"_sel) : 0, std::this_thread::get_id() == mainThread});
                  }));
         settle();
     }

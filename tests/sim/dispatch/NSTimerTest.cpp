@@ -1,10 +1,11 @@
 // NSTimer on the run loop's clock: one-shot and repeating, with and
 // without the timer as the selector's argument, and invalidation.
 
-#include <gtest/gtest.h>
-
 #include "sim/dispatch/NSTimer.h"
+
 #include "sim/dispatch/RunLoop.h"
+
+#include <gtest/gtest.h>
 
 using rt::Ref;
 using namespace rt::literals;

@@ -1,13 +1,14 @@
 // The main queue, serial queues and the global queue.
 
+#include "sim/dispatch/Queue.h"
+
+#include "sim/dispatch/RunLoop.h"
+
 #include <atomic>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
 #include <vector>
-
-#include "sim/dispatch/Queue.h"
-#include "sim/dispatch/RunLoop.h"
 
 using namespace dsp;
 
@@ -38,7 +39,8 @@ TEST_F(MainQueueTest, BlocksFromWorkerThreadsRunOnTheMainThreadInOrder) {
     EXPECT_TRUE(order.empty()); // nothing runs until the main loop turns
     loop.runUntilIdle();
     ASSERT_EQ(order.size(), 20u);
-    for (int i = 0; i < 20; ++i) EXPECT_EQ(order[i], i);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(order[i], i);
     EXPECT_FALSE(offMain.load());
 }
 
@@ -72,7 +74,8 @@ TEST(SerialQueue, RunsOneAtATimeInSubmissionOrder) {
     q.waitUntilIdle();
     EXPECT_FALSE(overlapped.load());
     ASSERT_EQ(order.size(), 200u);
-    for (int i = 0; i < 200; ++i) EXPECT_EQ(order[i], i);
+    for (int i = 0; i < 200; ++i)
+        EXPECT_EQ(order[i], i);
 }
 
 TEST(SerialQueue, SyncWaitsForTheBlockAndTheQueueKnowsItsOwnThread) {
@@ -92,7 +95,8 @@ TEST(SerialQueue, DestructionRunsWhatWasAlreadySubmitted) {
     std::atomic<int> ran{0};
     {
         SerialQueue q("drain");
-        for (int i = 0; i < 50; ++i) q.async([&] { ++ran; });
+        for (int i = 0; i < 50; ++i)
+            q.async([&] { ++ran; });
     }
     EXPECT_EQ(ran.load(), 50);
 }

@@ -1,13 +1,13 @@
 // Run loops on a manual clock: timer order, cancellation, repeating timers,
 // posts from other threads and descriptor watches.
 
+#include "sim/dispatch/RunLoop.h"
+
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-#include "sim/dispatch/RunLoop.h"
 
 using namespace dsp;
 using namespace rt::literals;
@@ -41,8 +41,7 @@ TEST(RunLoop, RunForStepsTheClockToEachDeadlineInTurn) {
     m.loop.scheduleTimer(seconds(1.5), false, [&](Timer&) {
         firedAt.push_back(toSeconds(m.clock->now()));
         // scheduled from inside a timer: still within this runFor
-        m.loop.scheduleTimer(seconds(1), false,
-                             [&](Timer&) { firedAt.push_back(toSeconds(m.clock->now())); });
+        m.loop.scheduleTimer(seconds(1), false, [&](Timer&) { firedAt.push_back(toSeconds(m.clock->now())); });
     });
     m.loop.runFor(seconds(3));
     ASSERT_EQ(firedAt.size(), 2u);
@@ -121,7 +120,8 @@ TEST(RunLoop, PostsFromOtherThreadsRunOnTheLoopInOrder) {
     producer.join();
     m.loop.runUntilIdle();
     ASSERT_EQ(got.size(), 100u);
-    for (int i = 0; i < 100; ++i) EXPECT_EQ(got[i], i);
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(got[i], i);
     EXPECT_TRUE(allOnLoop);
 }
 

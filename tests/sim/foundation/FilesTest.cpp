@@ -1,17 +1,18 @@
 // The file layer: device paths, atomic writes that no reader sees torn, text
 // files, folders and the sandbox.
 
+#include "sim/foundation/Files.h"
+
+#include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/ProcessIdentity.h"
+#include "sim/foundation/PropertyList.h"
+#include "tests/support/TempDeviceRoot.h"
+
 #include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include "sim/foundation/DevicePaths.h"
-#include "sim/foundation/Files.h"
-#include "sim/foundation/ProcessIdentity.h"
-#include "sim/foundation/PropertyList.h"
-#include "tests/support/TempDeviceRoot.h"
 
 using namespace fnd;
 
@@ -83,7 +84,8 @@ TEST(Files, AReaderInAnotherProcessNeverSeesATornFileEvenWhenTheWriterIsKilled) 
     const char* path = "/var/mobile/Library/lockedAlbums.plist";
     auto version = [](int v) {
         Array a;
-        for (int i = 0; i < 30000; ++i) a.push_back(Value("v" + std::to_string(v)));
+        for (int i = 0; i < 30000; ++i)
+            a.push_back(Value("v" + std::to_string(v)));
         return Value(a);
     };
     const Value a = version(1), b = version(2);

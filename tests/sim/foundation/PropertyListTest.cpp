@@ -1,11 +1,12 @@
 // Property lists: round trips, and readers that take anything without
 // crashing or half-reading it.
 
+#include "sim/foundation/PropertyList.h"
+
+#include "tests/support/TempDeviceRoot.h"
+
 #include <gtest/gtest.h>
 #include <random>
-
-#include "sim/foundation/PropertyList.h"
-#include "tests/support/TempDeviceRoot.h"
 
 using namespace fnd;
 
@@ -30,20 +31,23 @@ Value sample() {
 // own writer refuses such depth, but a file on disk can hold anything.
 std::string deepBinaryPlist(int depth, bool cyclic = false) {
     auto be = [](std::string& s, uint64_t v, int n) {
-        for (int i = n - 1; i >= 0; --i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+        for (int i = n - 1; i >= 0; --i)
+            s += static_cast<char>((v >> (8 * i)) & 0xFF);
     };
     std::string b = "bplist00";
     std::vector<uint64_t> offsets;
     for (int i = 0; i < depth; ++i) {
         offsets.push_back(b.size());
-        if (i == depth - 1 && !cyclic) b += static_cast<char>(0xA0);
+        if (i == depth - 1 && !cyclic)
+            b += static_cast<char>(0xA0);
         else {
             b += static_cast<char>(0xA1);
             be(b, i == depth - 1 ? 0 : i + 1, 4);
         }
     }
     uint64_t table = b.size();
-    for (uint64_t o : offsets) be(b, o, 4);
+    for (uint64_t o : offsets)
+        be(b, o, 4);
     b += std::string(6, '\0');
     b += static_cast<char>(4);
     b += static_cast<char>(4);
@@ -55,8 +59,10 @@ std::string deepBinaryPlist(int depth, bool cyclic = false) {
 
 std::string deepXmlPlist(int depth) {
     std::string s = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
-    for (int i = 0; i < depth; ++i) s += "<array>";
-    for (int i = 0; i < depth; ++i) s += "</array>";
+    for (int i = 0; i < depth; ++i)
+        s += "<array>";
+    for (int i = 0; i < depth; ++i)
+        s += "</array>";
     return s + "</plist>";
 }
 
@@ -83,9 +89,9 @@ TEST(PropertyList, NoneCannotBeStoredAndIsLeftOutOfContainers) {
 
 TEST(PropertyList, GarbageEmptyAndTruncatedInputsReadAsNone) {
     for (std::string bad : {std::string(), std::string("garbage"), std::string("\0\0\0", 3),
-                            std::string("<plist><dict><key>a</key></plist>"),
-                            std::string("bplist00"), std::string("bplist00garbagegarbagegarbage"
-                                                                 "garbagegarbagegarbage")})
+                            std::string("<plist><dict><key>a</key></plist>"), std::string("bplist00"),
+                            std::string("bplist00garbagegarbagegarbage"
+                                        "garbagegarbagegarbage")})
         EXPECT_FALSE(parsePlist(bad)) << bad;
 
     // Every prefix of a valid file reads as none, or as the whole value when
@@ -125,7 +131,8 @@ TEST(PropertyList, FuzzedBytesAndMutatedFilesNeverCrashTheReader) {
     std::uniform_int_distribution<int> byte(0, 255);
     for (int i = 0; i < 3000; ++i) {
         std::string s(static_cast<std::size_t>(rng() % 200), '\0');
-        for (char& c : s) c = static_cast<char>(byte(rng));
+        for (char& c : s)
+            c = static_cast<char>(byte(rng));
         if (i % 3 == 0) s = "bplist00" + s;
         if (i % 3 == 1) s = "<?xml version=\"1.0\"?><plist>" + s;
         (void)parsePlist(s);
@@ -146,7 +153,8 @@ TEST(PropertyList, FuzzedBytesAndMutatedFilesNeverCrashTheReader) {
 TEST(PropertyList, ALargeFileReadsWhole) {
     testsupport::TempDeviceRoot root;
     Array titles;
-    for (int i = 0; i < 20000; ++i) titles.push_back(Value("album number " + std::to_string(i)));
+    for (int i = 0; i < 20000; ++i)
+        titles.push_back(Value("album number " + std::to_string(i)));
     ASSERT_TRUE(writePlistFile("/var/mobile/Library/big.plist", Value(titles)));
     auto back = readArrayFile("/var/mobile/Library/big.plist");
     ASSERT_TRUE(back);

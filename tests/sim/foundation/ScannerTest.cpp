@@ -1,9 +1,9 @@
 // NSScanner's float scan and isAtEnd, on which the "is this subtitle a photo
 // count" test rests.
 
-#include <gtest/gtest.h>
-
 #include "sim/foundation/Scanner.h"
+
+#include <gtest/gtest.h>
 
 struct ScanCase {
     std::string text;
@@ -25,17 +25,16 @@ TEST_P(FloatScan, MatchesNSScanner) {
     EXPECT_EQ(s.isAtEnd(), GetParam().atEndAfter);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, FloatScan,
-    testing::Values(ScanCase{"12", true, true, 12}, ScanCase{"3.25", true, true, 3.25f},
-                    ScanCase{"-4", true, true, -4}, ScanCase{"+4", true, true, 4},
-                    ScanCase{".5", true, true, 0.5f}, ScanCase{"2.", true, true, 2},
-                    ScanCase{"1e3", true, true, 1000}, ScanCase{"1.5E-1", true, true, 0.15f},
-                    ScanCase{"  7  ", true, true, 7}, // white space is skipped on both sides
-                    ScanCase{"12 photos", true, false, 12}, ScanCase{"1e", true, false, 1},
-                    ScanCase{"12abc", true, false, 12}, ScanCase{"", false, true, 0},
-                    ScanCase{"   ", false, true, 0}, ScanCase{"abc", false, false, 0},
-                    ScanCase{"-", false, false, 0}, ScanCase{".", false, false, 0}));
+INSTANTIATE_TEST_SUITE_P(Texts, FloatScan,
+                         testing::Values(ScanCase{"12", true, true, 12}, ScanCase{"3.25", true, true, 3.25f},
+                                         ScanCase{"-4", true, true, -4}, ScanCase{"+4", true, true, 4},
+                                         ScanCase{".5", true, true, 0.5f}, ScanCase{"2.", true, true, 2},
+                                         ScanCase{"1e3", true, true, 1000}, ScanCase{"1.5E-1", true, true, 0.15f},
+                                         ScanCase{"  7  ", true, true, 7}, // white space is skipped on both sides
+                                         ScanCase{"12 photos", true, false, 12}, ScanCase{"1e", true, false, 1},
+                                         ScanCase{"12abc", true, false, 12}, ScanCase{"", false, true, 0},
+                                         ScanCase{"   ", false, true, 0}, ScanCase{"abc", false, false, 0},
+                                         ScanCase{"-", false, false, 0}, ScanCase{".", false, false, 0}));
 
 TEST(Scanner, AFailedScanConsumesNothing) {
     fnd::Scanner s("  x1");

@@ -1,13 +1,13 @@
 // The system log and the coloured diagnostic line.
 
+#include "sim/foundation/SystemLog.h"
+
 #include <gtest/gtest.h>
 #include <vector>
 
-#include "sim/foundation/SystemLog.h"
-
 TEST(SystemLog, ColouredLineIsExactToTheByte) {
-    std::string line = fnd::colouredLogLine("lumicrate12", "Tweak", 412, "DEBUG",
-                                            "-[<X: 0x1> y]: reloading camera roll");
+    std::string line =
+        fnd::colouredLogLine("lumicrate12", "Tweak", 412, "DEBUG", "-[<X: 0x1> y]: reloading camera roll");
     EXPECT_EQ(line, "\x1b[1;36m[lumicrate12] \x1b[m\x1b[0;36mTweak:412\x1b[m \x1b[0;30;46mDEBUG:"
                     "\x1b[m -[<X: 0x1> y]: reloading camera roll");
 }

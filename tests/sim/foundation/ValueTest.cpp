@@ -1,10 +1,10 @@
 // The boolean and integer readings of property-list values, which decide how
 // every preference key is read.
 
+#include "sim/foundation/Value.h"
+
 #include <climits>
 #include <gtest/gtest.h>
-
-#include "sim/foundation/Value.h"
 
 using fnd::Value;
 
@@ -33,18 +33,16 @@ INSTANTIATE_TEST_SUITE_P(
         Reading{Value(1e30), true, INT_MAX}, Reading{Value(-1e30), true, INT_MIN},
         Reading{Value(std::int64_t{1} << 32), true, 0}, // intValue keeps the low 32 bits
         // strings by NSString's rules
-        Reading{Value("YES"), true, 0}, Reading{Value("yes"), true, 0},
-        Reading{Value("true"), true, 0}, Reading{Value("NO"), false, 0},
-        Reading{Value("false"), false, 0}, Reading{Value("1"), true, 1},
-        Reading{Value("0"), false, 0}, Reading{Value("  42abc"), true, 42},
-        Reading{Value("-007"), true, -7}, Reading{Value("+0009"), true, 9},
-        Reading{Value("000"), false, 0}, Reading{Value("- 5"), false, -5},
-        Reading{Value("abc"), false, 0}, Reading{Value(""), false, 0},
-        Reading{Value("99999999999"), true, INT_MAX}, Reading{Value("-99999999999"), true, INT_MIN},
+        Reading{Value("YES"), true, 0}, Reading{Value("yes"), true, 0}, Reading{Value("true"), true, 0},
+        Reading{Value("NO"), false, 0}, Reading{Value("false"), false, 0}, Reading{Value("1"), true, 1},
+        Reading{Value("0"), false, 0}, Reading{Value("  42abc"), true, 42}, Reading{Value("-007"), true, -7},
+        Reading{Value("+0009"), true, 9}, Reading{Value("000"), false, 0}, Reading{Value("- 5"), false, -5},
+        Reading{Value("abc"), false, 0}, Reading{Value(""), false, 0}, Reading{Value("99999999999"), true, INT_MAX},
+        Reading{Value("-99999999999"), true, INT_MIN},
         // no reading: off and 0
         Reading{Value(), false, 0}, Reading{Value(fnd::Array{Value(1)}), false, 0},
-        Reading{Value(fnd::Dictionary{{"a", Value(1)}}), false, 0},
-        Reading{Value(fnd::Data{1, 2}), false, 0}, Reading{Value(fnd::Date{5}), false, 0}));
+        Reading{Value(fnd::Dictionary{{"a", Value(1)}}), false, 0}, Reading{Value(fnd::Data{1, 2}), false, 0},
+        Reading{Value(fnd::Date{5}), false, 0}));
 
 TEST(Value, KindsAreKeptAndCompared) {
     EXPECT_EQ(Value(3).kind(), Value::Kind::Integer);

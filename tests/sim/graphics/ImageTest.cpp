@@ -1,12 +1,12 @@
 // Images: PNG and JPEG files read and written for real, scaling by aspect,
 // sample photos that differ, and files that are no image at all.
 
-#include <gtest/gtest.h>
-#include <random>
-
 #include "sim/foundation/Files.h"
 #include "sim/graphics/SamplePhoto.h"
 #include "tests/support/TempDeviceRoot.h"
+
+#include <gtest/gtest.h>
+#include <random>
 
 using gfx::Image;
 
@@ -20,7 +20,8 @@ int channel(std::uint32_t px, int shift) { return static_cast<int>((px >> shift)
 
 TEST(Image, PngAndJpegFilesRoundTripWithTheirPixels) {
     testsupport::TempDeviceRoot root;
-    Image photo = gfx::makeSamplePhoto({.index = 3, .label = "Beach", .dateText = "2026-12-08", .width = 160, .height = 120});
+    Image photo =
+        gfx::makeSamplePhoto({.index = 3, .label = "Beach", .dateText = "2026-12-08", .width = 160, .height = 120});
     ASSERT_TRUE(photo.writePng("/p.png"));
     ASSERT_TRUE(photo.writeJpeg("/p.jpg", 95));
     auto png = Image::load("/p.png");
@@ -30,7 +31,8 @@ TEST(Image, PngAndJpegFilesRoundTripWithTheirPixels) {
     EXPECT_EQ(jpg->height(), 120);
     for (auto [x, y] : {std::pair{5, 5}, {80, 100}, {150, 10}}) {
         EXPECT_EQ(png->pixel(x, y), photo.pixel(x, y)) << "PNG is lossless";
-        for (int shift : {0, 8, 16}) EXPECT_NEAR(channel(jpg->pixel(x, y), shift), channel(photo.pixel(x, y), shift), 12);
+        for (int shift : {0, 8, 16})
+            EXPECT_NEAR(channel(jpg->pixel(x, y), shift), channel(photo.pixel(x, y), shift), 12);
     }
 }
 
@@ -78,7 +80,8 @@ TEST(Image, AnythingThatIsNoImageGivesNoneNeverACrash) {
         std::mt19937 rng(7);
         for (int round = 0; round < 200; ++round) {
             auto damaged = bytes;
-            for (int k = 0; k < 8; ++k) damaged[4 + rng() % (damaged.size() - 4)] = static_cast<std::uint8_t>(rng());
+            for (int k = 0; k < 8; ++k)
+                damaged[4 + rng() % (damaged.size() - 4)] = static_cast<std::uint8_t>(rng());
             auto image = Image::decode(damaged);
             if (image) {
                 EXPECT_GT(image->width(), 0);
@@ -87,6 +90,7 @@ TEST(Image, AnythingThatIsNoImageGivesNoneNeverACrash) {
     }
     std::vector<std::uint8_t> garbage(1000);
     std::mt19937 rng(11);
-    for (auto& b : garbage) b = static_cast<std::uint8_t>(rng());
+    for (auto& b : garbage)
+        b = static_cast<std::uint8_t>(rng());
     EXPECT_FALSE(Image::decode(garbage));
 }

@@ -2,15 +2,15 @@
 // length, an unknown operation, frames cut at every byte. A bad peer is
 // dropped; everyone else carries on.
 
-#include <gtest/gtest.h>
+#include "sim/ipc/Frame.h"
+#include "tests/sim/ipc/TransportHarness.h"
+
 #include <cstring>
+#include <gtest/gtest.h>
 #include <random>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-
-#include "sim/ipc/Frame.h"
-#include "tests/sim/ipc/TransportHarness.h"
 
 using namespace ipc;
 
@@ -58,10 +58,9 @@ protected:
         dsp::RunLoop::setMain(&loop);
         harness = testsupport::makeSocketHarness(loop);
         good = harness->connect(PeerIdentity{900, std::string("com.apple.camera"), true, false});
-        good.endpoint->addObserver("alive", Suspension::DeliverImmediately,
-                                   [this](const std::string&) { ++alive; });
-        ASSERT_TRUE(loop.runUntil([&] { return harness->hub().observes(good.peer, "alive"); },
-                                  std::chrono::seconds(10)));
+        good.endpoint->addObserver("alive", Suspension::DeliverImmediately, [this](const std::string&) { ++alive; });
+        ASSERT_TRUE(
+            loop.runUntil([&] { return harness->hub().observes(good.peer, "alive"); }, std::chrono::seconds(10)));
     }
     void TearDown() override {
         harness.reset();
@@ -93,12 +92,14 @@ TEST_F(SocketPeers, APeerThatSkipsHelloIsDropped) {
 TEST_F(SocketPeers, GarbageALyingLengthAndUnknownOperationsDropOnlyThatPeer) {
     const std::string hello = frame({{"op", fnd::Value("hello")}});
     const std::string cases[] = {
-        std::string("\x00\x00\x00\x05hello", 9),                      // not a plist
-        std::string("\x7f\xff\xff\xff", 4),                           // larger than any frame
-        std::string("\x00\x00\x00\x00", 4),                           // empty frame
-        frame({{"op", fnd::Value("frobnicate")}}),                    // unknown operation
+        std::string("\x00\x00\x00\x05hello", 9),                         // not a plist
+        std::string("\x7f\xff\xff\xff", 4),                              // larger than any frame
+        std::string("\x00\x00\x00\x00", 4),                              // empty frame
+        frame({{"op", fnd::Value("frobnicate")}}),                       // unknown operation
         frame({{"op", fnd::Value("observe")}, {"name", fnd::Value(3)}}), // wrong field type
-        frame({{"op", fnd::Value("send")}, {"center", fnd::Value("c")}, {"message", fnd::Value("m")},
+        frame({{"op", fnd::Value("send")},
+               {"center", fnd::Value("c")},
+               {"message", fnd::Value("m")},
                {"userInfo", fnd::Value("not a dictionary")}}),
     };
     for (const auto& bad : cases) {
@@ -127,11 +128,9 @@ TEST_F(SocketPeers, APeerThatHangsUpIsForgotten) {
     std::size_t before = harness->hub().peerCount();
     int fd = rawConnect(harness->socketPath());
     writeAll(fd, frame({{"op", fnd::Value("hello")}}));
-    EXPECT_TRUE(loop.runUntil([&] { return harness->hub().peerCount() == before + 1; },
-                              std::chrono::seconds(10)));
+    EXPECT_TRUE(loop.runUntil([&] { return harness->hub().peerCount() == before + 1; }, std::chrono::seconds(10)));
     ::close(fd);
-    EXPECT_TRUE(loop.runUntil([&] { return harness->hub().peerCount() == before; },
-                              std::chrono::seconds(10)));
+    EXPECT_TRUE(loop.runUntil([&] { return harness->hub().peerCount() == before; }, std::chrono::seconds(10)));
     expectGoodPeerServed();
 }
 
@@ -156,7 +155,8 @@ TEST(FrameReader, RandomChunkingAndFuzzedStreamsNeverCrashOrInventFrames) {
 
     for (int i = 0; i < 2000; ++i) {
         std::string s = stream.substr(0, 200);
-        for (int k = 0; k < 3; ++k) s[rng() % s.size()] = static_cast<char>(rng());
+        for (int k = 0; k < 3; ++k)
+            s[rng() % s.size()] = static_cast<char>(rng());
         FrameReader fuzz;
         fuzz.append(s);
         while (fuzz.next()) {

@@ -10,7 +10,8 @@ namespace {
 
 class InProcessHarness final : public TransportHarness {
 public:
-    explicit InProcessHarness(dsp::RunLoop& main) : m_main(main) {}
+    explicit InProcessHarness(dsp::RunLoop& main)
+        : m_main(main) {}
     TestProcess connect(ipc::PeerIdentity identity) override {
         auto p = m_device.connect(identity, &m_main);
         TestProcess t{p.endpoint.get(), p.peer, identity};
@@ -35,7 +36,8 @@ private:
 // identities from the processes it spawned.
 class SocketHarness final : public TransportHarness {
 public:
-    explicit SocketHarness(dsp::RunLoop& main) : m_main(main) {
+    explicit SocketHarness(dsp::RunLoop& main)
+        : m_main(main) {
         char tmpl[] = "/tmp/lumi-ipc-XXXXXX";
         m_dir = ::mkdtemp(tmpl);
         m_path = m_dir + "/deviced.sock";
@@ -50,8 +52,9 @@ public:
                     auto id = claim ? ipc::PeerIdentity::fromDictionary(*claim) : std::nullopt;
                     return id ? *id : ipc::PeerIdentity{};
                 },
-                [](ipc::SocketServer::ConnectionId, const ipc::PeerIdentity&,
-                   const fnd::Dictionary&) { return false; });
+                [](ipc::SocketServer::ConnectionId, const ipc::PeerIdentity&, const fnd::Dictionary&) {
+                    return false;
+                });
             m_server = &server;
             bool ok = server.listen();
             ready.set_value();
@@ -67,13 +70,12 @@ public:
         std::filesystem::remove_all(m_dir);
     }
     TestProcess connect(ipc::PeerIdentity identity) override {
-        auto t = ipc::SocketTransport::connect(
-            m_path, m_main, fnd::Dictionary{{"claim", fnd::Value(identity.toDictionary())}});
+        auto t = ipc::SocketTransport::connect(m_path, m_main,
+                                               fnd::Dictionary{{"claim", fnd::Value(identity.toDictionary())}});
         if (!t) throw std::runtime_error("cannot connect to the socket server");
         // The peer exists once the server has read the hello.
         std::optional<ipc::Hub::PeerId> peer;
-        m_main.runUntil([&] { return (peer = m_hub.peerWithPid(identity.pid)).has_value(); },
-                        std::chrono::seconds(10));
+        m_main.runUntil([&] { return (peer = m_hub.peerWithPid(identity.pid)).has_value(); }, std::chrono::seconds(10));
         if (!peer) throw std::runtime_error("the socket server never saw the hello");
         TestProcess p{&t->endpoint(), *peer, identity};
         m_transports.push_back(std::move(t));

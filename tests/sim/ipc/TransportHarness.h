@@ -3,12 +3,12 @@
 // against both: the in-process hub, and real sockets to a socket server that
 // runs the hub on a thread of its own (as the device daemon does).
 
-#include <memory>
-#include <thread>
-
 #include "sim/ipc/InProcessDevice.h"
 #include "sim/ipc/SocketServer.h"
 #include "sim/ipc/SocketTransport.h"
+
+#include <memory>
+#include <thread>
 
 namespace testsupport {
 

@@ -3,12 +3,12 @@
 // coalescing for a suspended process, arrival order with the sender stamped,
 // and loss without a server.
 
-#include <gtest/gtest.h>
-#include <thread>
-
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/ipc/MessagingCenter.h"
 #include "tests/sim/ipc/TransportHarness.h"
+
+#include <gtest/gtest.h>
+#include <thread>
 
 using namespace ipc;
 using namespace rt::literals;
@@ -47,8 +47,7 @@ class Transport : public testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         dsp::RunLoop::setMain(&loop);
-        harness = GetParam() ? testsupport::makeSocketHarness(loop)
-                             : testsupport::makeInProcessHarness(loop);
+        harness = GetParam() ? testsupport::makeSocketHarness(loop) : testsupport::makeInProcessHarness(loop);
         g_received.clear();
     }
     void TearDown() override {
@@ -56,9 +55,7 @@ protected:
         dsp::RunLoop::setMain(nullptr);
     }
     // Runs the main loop until `done`, for at most ten seconds of real time.
-    bool pump(const std::function<bool()>& done) {
-        return loop.runUntil(done, std::chrono::seconds(10));
-    }
+    bool pump(const std::function<bool()>& done) { return loop.runUntil(done, std::chrono::seconds(10)); }
     // Lets everything in flight arrive: a round trip through the hub from
     // every process given.
     void settle(std::initializer_list<TestProcess*> processes) {
@@ -67,14 +64,15 @@ protected:
         int arrived = 0;
         std::vector<int> tokens;
         for (auto* p : processes)
-            tokens.push_back(p->endpoint->addObserver(name, Suspension::DeliverImmediately,
-                                                      [&](const std::string&) { ++arrived; }));
+            tokens.push_back(
+                p->endpoint->addObserver(name, Suspension::DeliverImmediately, [&](const std::string&) { ++arrived; }));
         for (auto* p : processes)
             ASSERT_TRUE(pump([&] { return harness->hub().observes(p->peer, name); }));
         (*processes.begin())->endpoint->post(name);
         ASSERT_TRUE(pump([&] { return arrived == static_cast<int>(processes.size()); }));
         int i = 0;
-        for (auto* p : processes) p->endpoint->removeObserver(tokens[i++]);
+        for (auto* p : processes)
+            p->endpoint->removeObserver(tokens[i++]);
     }
     void observe(TestProcess& p, const std::string& name, Suspension s, int& count) {
         auto main = std::this_thread::get_id();
@@ -114,8 +112,7 @@ TEST_P(Transport, APostReachesEveryObserverOnceOnTheMainThread) {
 TEST_P(Transport, AnObserverRemovedHearsNothingMore) {
     auto a = harness->connect(app(111, "com.apple.camera"));
     int count = 0;
-    int token = a.endpoint->addObserver("n", Suspension::DeliverImmediately,
-                                        [&](const std::string&) { ++count; });
+    int token = a.endpoint->addObserver("n", Suspension::DeliverImmediately, [&](const std::string&) { ++count; });
     ASSERT_TRUE(pump([&] { return harness->hub().observes(a.peer, "n"); }));
     a.endpoint->post("n");
     ASSERT_TRUE(pump([&] { return count == 1; }));
@@ -162,15 +159,13 @@ TEST_P(Transport, MessagesReachTheServerInArrivalOrderStampedWithTheSender) {
     auto sb = harness->connect(springboard(131));
     auto camera = harness->connect(app(132, "com.apple.camera"));
     g_serverEndpoint = sb.endpoint;
-    sb.endpoint->registerHandler("com.zel.lumicrate12", "savearray", handler(),
-                                 "handleMessageNamed:withUserInfo:"_sel);
+    sb.endpoint->registerHandler("com.zel.lumicrate12", "savearray", handler(), "handleMessageNamed:withUserInfo:"_sel);
     sb.endpoint->runServer("com.zel.lumicrate12");
     ASSERT_TRUE(pump([&] { return sb.endpoint->isServing("com.zel.lumicrate12"); }));
 
     auto main = std::this_thread::get_id();
     for (int i = 0; i < 300; ++i)
-        camera.endpoint->sendMessage("com.zel.lumicrate12", "savearray",
-                                     fnd::Dictionary{{"seq", fnd::Value(i)}});
+        camera.endpoint->sendMessage("com.zel.lumicrate12", "savearray", fnd::Dictionary{{"seq", fnd::Value(i)}});
     ASSERT_TRUE(pump([&] { return g_received.size() == 300; }));
     for (int i = 0; i < 300; ++i) {
         EXPECT_EQ(fnd::valueForKey(g_received[i].userInfo, "seq"), fnd::Value(i));
@@ -187,15 +182,13 @@ TEST_P(Transport, AMessageWithoutAServerIsLostAndTheSenderIsNotTold) {
     auto sb = harness->connect(springboard(141));
     auto camera = harness->connect(app(142, "com.apple.camera"));
     g_serverEndpoint = sb.endpoint;
-    sb.endpoint->registerHandler("com.zel.lumicrate12", "savearray", handler(),
-                                 "handleMessageNamed:withUserInfo:"_sel);
+    sb.endpoint->registerHandler("com.zel.lumicrate12", "savearray", handler(), "handleMessageNamed:withUserInfo:"_sel);
     camera.endpoint->sendMessage("com.zel.lumicrate12", "savearray",
                                  fnd::Dictionary{{"seq", fnd::Value(1)}}); // nobody serves yet
     settle({&camera, &sb});
     sb.endpoint->runServer("com.zel.lumicrate12");
     ASSERT_TRUE(pump([&] { return sb.endpoint->isServing("com.zel.lumicrate12"); }));
-    camera.endpoint->sendMessage("com.zel.lumicrate12", "savearray",
-                                 fnd::Dictionary{{"seq", fnd::Value(2)}});
+    camera.endpoint->sendMessage("com.zel.lumicrate12", "savearray", fnd::Dictionary{{"seq", fnd::Value(2)}});
     camera.endpoint->sendMessage("com.zel.lumicrate12", "unknownName", {});
     ASSERT_TRUE(pump([&] { return !g_received.empty(); }));
     settle({&camera, &sb});
@@ -253,6 +246,4 @@ TEST_P(Transport, TheMessagingCentreFaceNeedsTheBootstrapStepInASandbox) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothTransports, Transport, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool>& i) {
-                             return i.param ? "Socket" : "InProcess";
-                         });
+                         [](const testing::TestParamInfo<bool>& i) { return i.param ? "Socket" : "InProcess"; });

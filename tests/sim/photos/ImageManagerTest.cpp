@@ -26,7 +26,8 @@ std::shared_ptr<Delivery> request(const Ref<rt::Object>& asset, gfx::CGSize size
     auto d = std::make_shared<Delivery>();
     auto manager = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHImageManager"), "defaultManager"_sel);
     rt::send<int>(manager, "requestImageForAsset:targetSize:contentMode:options:resultHandler:"_sel, asset, size, mode,
-                  options, rt::Block<void(Ref<rt::Object>, fnd::Dictionary)>([d](Ref<rt::Object> image, fnd::Dictionary info) {
+                  options,
+                  rt::Block<void(Ref<rt::Object>, fnd::Dictionary)>([d](Ref<rt::Object> image, fnd::Dictionary info) {
                       ++d->calls;
                       d->image = image;
                       d->info = info;
@@ -43,19 +44,24 @@ using ImageManager = LibraryTest;
 TEST_F(ImageManager, SynchronousRequestsAreAnsweredOnReturnScaledToFitOrFill) {
     addPhoto(10, 7); // 120 x 90
     auto asset = rt::send<Ref<rt::Object>>(assetsIn(smartAlbum(209)), "firstObject"_sel);
-    auto fit = request(asset, {60, 60}, photos::kImageContentModeAspectFit, requestOptions(photos::kResizeModeExact, true));
+    auto fit =
+        request(asset, {60, 60}, photos::kImageContentModeAspectFit, requestOptions(photos::kResizeModeExact, true));
     ASSERT_EQ(fit->calls, 1) << "a synchronous request answers before it returns";
     ASSERT_TRUE(fit->image);
     EXPECT_EQ(sizeOf(fit->image), (gfx::CGSize{60, 45}));
     EXPECT_EQ(fnd::valueForKey(fit->info, "PHImageResultIsDegradedKey"), fnd::Value(false));
 
-    auto up = request(asset, {240, 240}, photos::kImageContentModeAspectFit, requestOptions(photos::kResizeModeExact, true));
+    auto up =
+        request(asset, {240, 240}, photos::kImageContentModeAspectFit, requestOptions(photos::kResizeModeExact, true));
     EXPECT_EQ(sizeOf(up->image), (gfx::CGSize{240, 180})) << "exact scales up as well";
-    auto fast = request(asset, {240, 240}, photos::kImageContentModeAspectFit, requestOptions(photos::kResizeModeFast, true));
+    auto fast =
+        request(asset, {240, 240}, photos::kImageContentModeAspectFit, requestOptions(photos::kResizeModeFast, true));
     EXPECT_EQ(sizeOf(fast->image), (gfx::CGSize{120, 90}));
-    auto fill = request(asset, {50, 50}, photos::kImageContentModeAspectFill, requestOptions(photos::kResizeModeExact, true));
+    auto fill =
+        request(asset, {50, 50}, photos::kImageContentModeAspectFill, requestOptions(photos::kResizeModeExact, true));
     EXPECT_EQ(sizeOf(fill->image), (gfx::CGSize{50, 50}));
-    auto full = request(asset, gfx::kMaximumSize, photos::kImageContentModeAspectFit, requestOptions(photos::kResizeModeExact, true));
+    auto full = request(asset, gfx::kMaximumSize, photos::kImageContentModeAspectFit,
+                        requestOptions(photos::kResizeModeExact, true));
     EXPECT_EQ(sizeOf(full->image), (gfx::CGSize{120, 90}));
 
     // The scaled picture is the asset's own: its centre keeps the colour.
@@ -63,14 +69,16 @@ TEST_F(ImageManager, SynchronousRequestsAreAnsweredOnReturnScaledToFitOrFill) {
     const gfx::Image* small = gfx::imageOf(fit->image.get());
     auto channel = [](uint32_t px, int shift) { return static_cast<int>((px >> shift) & 0xFF); };
     uint32_t a = original->pixel(2, 2), b = small->pixel(1, 1);
-    for (int shift : {0, 8, 16}) EXPECT_NEAR(channel(a, shift), channel(b, shift), 24);
+    for (int shift : {0, 8, 16})
+        EXPECT_NEAR(channel(a, shift), channel(b, shift), 24);
 }
 
 TEST_F(ImageManager, AMissingFileGivesNoImageAndSaysSo) {
     auto record = addPhoto(10, 1);
     std::filesystem::remove(root.host(record.imagePath));
     auto asset = rt::send<Ref<rt::Object>>(assetsIn(smartAlbum(209)), "firstObject"_sel);
-    auto d = request(asset, {60, 60}, photos::kImageContentModeAspectFit, requestOptions(photos::kResizeModeExact, true));
+    auto d =
+        request(asset, {60, 60}, photos::kImageContentModeAspectFit, requestOptions(photos::kResizeModeExact, true));
     EXPECT_EQ(d->calls, 1);
     EXPECT_FALSE(d->image);
     EXPECT_TRUE(fnd::valueForKey(d->info, "PHImageErrorKey").string());
@@ -84,7 +92,8 @@ TEST_F(ImageManager, AnAsynchronousRequestAnswersOnTheMainQueue) {
     dsp::RunLoop::setMain(&loop);
     addPhoto(10, 1);
     auto asset = rt::send<Ref<rt::Object>>(assetsIn(smartAlbum(209)), "firstObject"_sel);
-    auto d = request(asset, {30, 30}, photos::kImageContentModeAspectFit, requestOptions(photos::kResizeModeExact, false));
+    auto d =
+        request(asset, {30, 30}, photos::kImageContentModeAspectFit, requestOptions(photos::kResizeModeExact, false));
     EXPECT_EQ(d->calls, 0) << "not before the main queue runs";
     ASSERT_TRUE(loop.runUntil([&] { return d->calls == 1; }, std::chrono::seconds(20)));
     EXPECT_EQ(sizeOf(d->image), (gfx::CGSize{30, 23}));

@@ -3,14 +3,14 @@
 // library tests repeat: adding images, albums and folders through the store,
 // and running one library change to its completion.
 
-#include <gtest/gtest.h>
-
 #include "sim/foundation/Files.h"
 #include "sim/foundation/NSPredicate.h"
 #include "sim/graphics/SamplePhoto.h"
 #include "sim/photos/Import.h"
 #include "sim/photos/kit/PhotoKit.h"
 #include "tests/support/TempDeviceRoot.h"
+
+#include <gtest/gtest.h>
 
 namespace phtest {
 
@@ -45,9 +45,8 @@ protected:
         std::string bytes = *fnd::readFile(path);
         attrs.creationDate = date;
         std::optional<photos::AssetRecord> a;
-        store->transaction([&](photos::Writer& w) {
-            return (a = photos::importImage(w, bytes, "sample.png", attrs)).has_value();
-        });
+        store->transaction(
+            [&](photos::Writer& w) { return (a = photos::importImage(w, bytes, "sample.png", attrs)).has_value(); });
         EXPECT_TRUE(a);
         return a.value_or(photos::AssetRecord{});
     }
@@ -56,7 +55,8 @@ protected:
                                  std::optional<int64_t> folder = std::nullopt) {
         auto album = store->createAlbum(title, folder);
         std::vector<int64_t> ids;
-        for (const auto& a : assets) ids.push_back(a.id);
+        for (const auto& a : assets)
+            ids.push_back(a.id);
         EXPECT_TRUE(store->addMembers(album->id, ids));
         return *album;
     }
@@ -87,9 +87,8 @@ protected:
     }
 
     static Ref<rt::Object> collections(long type, long subtype, Ref<rt::Object> opts = nullptr) {
-        return rt::sendClass<Ref<rt::Object>>(cls("PHAssetCollection"),
-                                              "fetchAssetCollectionsWithType:subtype:options:"_sel, type, subtype,
-                                              opts);
+        return rt::sendClass<Ref<rt::Object>>(
+            cls("PHAssetCollection"), "fetchAssetCollectionsWithType:subtype:options:"_sel, type, subtype, opts);
     }
 
     static Ref<rt::Object> smartAlbum(long subtype) {
@@ -97,8 +96,8 @@ protected:
     }
 
     static Ref<rt::Object> assetsIn(const Ref<rt::Object>& collection, Ref<rt::Object> opts = nullptr) {
-        return rt::sendClass<Ref<rt::Object>>(cls("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel,
-                                              collection, opts);
+        return rt::sendClass<Ref<rt::Object>>(cls("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel, collection,
+                                              opts);
     }
 
     static unsigned long count(const Ref<rt::Object>& result) { return rt::send<unsigned long>(result, "count"_sel); }
@@ -106,7 +105,8 @@ protected:
     // The row ids of the assets of a fetch result, in order.
     static std::vector<int64_t> ids(const Ref<rt::Object>& result) {
         std::vector<int64_t> out;
-        for (auto& o : rt::send<Objects>(result, "fetchedObjects"_sel)) out.push_back(photos::assetRecordOf(o.get())->id);
+        for (auto& o : rt::send<Objects>(result, "fetchedObjects"_sel))
+            out.push_back(photos::assetRecordOf(o.get())->id);
         return out;
     }
 

@@ -2,12 +2,12 @@
 // process is seen by the next fetch in another, and a fetch during a change
 // sees all of it or none.
 
+#include "tests/sim/photos/LibraryFixture.h"
+
 #include <atomic>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-#include "tests/sim/photos/LibraryFixture.h"
 
 using namespace phtest;
 
@@ -30,15 +30,16 @@ TEST_F(LibrarySharing, AChangeMadeInAnotherProcessIsSeenAtTheNextFetch) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(count(before), 0u) << "a fetch result is a snapshot";
-    auto album = rt::send<Ref<rt::Object>>(collections(photos::kTypeAlbum, photos::kSubtypeAny, titled("From the camera")),
-                                           "firstObject"_sel);
+    auto album = rt::send<Ref<rt::Object>>(
+        collections(photos::kTypeAlbum, photos::kSubtypeAny, titled("From the camera")), "firstObject"_sel);
     ASSERT_TRUE(album);
     EXPECT_EQ(count(assetsIn(album)), 1u);
 }
 
 TEST_F(LibrarySharing, FetchesOnSeveralThreadsSeeEachChangeWholeWhileChangesRun) {
     auto album = addAlbum("Pairs");
-    for (int i = 0; i < 10; ++i) addPhoto(i, i);
+    for (int i = 0; i < 10; ++i)
+        addPhoto(i, i);
     auto handle = rt::send<Ref<rt::Object>>(collections(photos::kTypeAlbum, photos::kSubtypeAny), "firstObject"_sel);
     constexpr int kChanges = 20;
     // Each change adds two photos to the album at once, so a reader that saw
@@ -73,7 +74,8 @@ TEST_F(LibrarySharing, FetchesOnSeveralThreadsSeeEachChangeWholeWhileChangesRun)
     }
     photos::Library::shared().waitUntilIdle();
     done = true;
-    for (auto& r : readers) r.join();
+    for (auto& r : readers)
+        r.join();
     EXPECT_EQ(completions.load(), kChanges);
     EXPECT_EQ(successes.load(), kChanges);
     EXPECT_EQ(odd.load(), 0) << "a fetch saw half of a change";

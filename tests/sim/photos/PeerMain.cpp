@@ -5,11 +5,11 @@
 //   photos_test_peer ROOT create-album TITLE   a new album holding the camera roll
 // Exits 0 when the change succeeded.
 
-#include <cstdio>
-#include <string>
-
 #include "sim/foundation/DevicePaths.h"
 #include "sim/photos/kit/PhotoKit.h"
+
+#include <cstdio>
+#include <string>
 
 using rt::Ref;
 using namespace rt::literals;
@@ -24,20 +24,20 @@ int main(int argc, char** argv) {
     std::string title = argv[3];
     bool success = false;
     auto library = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
-    rt::send(library, "performChanges:completionHandler:"_sel, rt::Block<void()>([title] {
-                 auto cameraRoll = rt::send<Ref<rt::Object>>(
-                     rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                    "fetchAssetCollectionsWithType:subtype:options:"_sel, 2L, 209L,
-                                                    Ref<rt::Object>()),
-                     "firstObject"_sel);
-                 auto assets = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"),
-                                                              "fetchAssetsInAssetCollection:options:"_sel, cameraRoll,
-                                                              Ref<rt::Object>());
-                 auto request = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
-                                                               "creationRequestForAssetCollectionWithTitle:"_sel, title);
-                 rt::send(request, "addAssets:"_sel, rt::send<std::vector<Ref<rt::Object>>>(assets, "fetchedObjects"_sel));
-             }),
-             rt::Block<void(bool, Ref<rt::Object>)>([&](bool ok, Ref<rt::Object>) { success = ok; }));
+    rt::send(
+        library, "performChanges:completionHandler:"_sel, rt::Block<void()>([title] {
+            auto cameraRoll = rt::send<Ref<rt::Object>>(
+                rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
+                                               "fetchAssetCollectionsWithType:subtype:options:"_sel, 2L, 209L,
+                                               Ref<rt::Object>()),
+                "firstObject"_sel);
+            auto assets = rt::sendClass<Ref<rt::Object>>(
+                rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel, cameraRoll, Ref<rt::Object>());
+            auto request = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
+                                                          "creationRequestForAssetCollectionWithTitle:"_sel, title);
+            rt::send(request, "addAssets:"_sel, rt::send<std::vector<Ref<rt::Object>>>(assets, "fetchedObjects"_sel));
+        }),
+        rt::Block<void(bool, Ref<rt::Object>)>([&](bool ok, Ref<rt::Object>) { success = ok; }));
     photos::Library::shared().waitUntilIdle();
     return success ? 0 : 1;
 }

@@ -1,11 +1,11 @@
 // The photo library through PhotoKit's classes: the properties its callers
 // rely on, each shown on a small library.
 
-#include <atomic>
-#include <set>
-
 #include "sim/runtime/Runtime.h"
 #include "tests/sim/photos/LibraryFixture.h"
+
+#include <atomic>
+#include <set>
 
 using namespace phtest;
 using photos::kSubtypeAny;
@@ -68,8 +68,8 @@ TEST_F(PhotoKit, HiddenAssetsStayInTheirAlbumsButLeaveTheCameraRollAndDefaultFet
     EXPECT_EQ(count(assetsIn(cameraRoll, options(true))), 3u) << "the camera roll with hidden ones asked for";
     EXPECT_EQ(ids(assetsIn(trips, options(true))), (std::vector<int64_t>{visible.id, hidden.id}));
     EXPECT_EQ(count(assetsIn(smartAlbum(205))), 3u);
-    EXPECT_TRUE(rt::send<bool>(rt::send<Ref<rt::Object>>(assetsIn(trips, options(true)), "firstObject"_sel),
-                               "isHidden"_sel));
+    EXPECT_TRUE(
+        rt::send<bool>(rt::send<Ref<rt::Object>>(assetsIn(trips, options(true)), "firstObject"_sel), "isHidden"_sel));
 }
 
 TEST_F(PhotoKit, TheNewestImageIsTheLastVisibleImageByCreationDateAndSortDescriptorsApply) {
@@ -80,7 +80,8 @@ TEST_F(PhotoKit, TheNewestImageIsTheLastVisibleImageByCreationDateAndSortDescrip
     auto middle = addPhoto(200, 5);
     auto ascending = options();
     rt::send(ascending, "setSortDescriptors:"_sel, Objects{fnd::makeSortDescriptor("creationDate", true)});
-    auto images = rt::sendClass<Ref<rt::Object>>(cls("PHAsset"), "fetchAssetsWithMediaType:options:"_sel, 1L, ascending);
+    auto images =
+        rt::sendClass<Ref<rt::Object>>(cls("PHAsset"), "fetchAssetsWithMediaType:options:"_sel, 1L, ascending);
     EXPECT_EQ(ids(images), (std::vector<int64_t>{older.id, middle.id, newest.id}));
     EXPECT_EQ(photos::assetRecordOf(rt::send<Ref<rt::Object>>(images, "lastObject"_sel).get())->id, newest.id);
     auto last = rt::send<Ref<rt::Object>>(images, "lastObject"_sel);
@@ -91,11 +92,11 @@ TEST_F(PhotoKit, TheNewestImageIsTheLastVisibleImageByCreationDateAndSortDescrip
     auto descending = options();
     rt::send(descending, "setSortDescriptors:"_sel, Objects{fnd::makeSortDescriptor("creationDate", false)});
     rt::send(descending, "setFetchLimit:"_sel, 2UL);
-    EXPECT_EQ(ids(rt::sendClass<Ref<rt::Object>>(cls("PHAsset"), "fetchAssetsWithMediaType:options:"_sel, 1L,
-                                                 descending)),
-              (std::vector<int64_t>{newest.id, middle.id}));
+    EXPECT_EQ(
+        ids(rt::sendClass<Ref<rt::Object>>(cls("PHAsset"), "fetchAssetsWithMediaType:options:"_sel, 1L, descending)),
+        (std::vector<int64_t>{newest.id, middle.id}));
     EXPECT_EQ(count(rt::sendClass<Ref<rt::Object>>(cls("PHAsset"), "fetchAssetsWithMediaType:options:"_sel, 2L,
-                                                  Ref<rt::Object>())),
+                                                   Ref<rt::Object>())),
               1u);
 }
 
@@ -103,11 +104,11 @@ TEST_F(PhotoKit, ACreatedAlbumIsFoundByItsPlaceholderOnceTheChangeHasSucceeded) 
     auto photo = addPhoto(10);
     auto placeholder = std::make_shared<std::string>();
     Outcome created = perform([placeholder] {
-        auto request = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
-                                                      "creationRequestForAssetCollectionWithTitle:"_sel,
-                                                      std::string("New"));
-        *placeholder = rt::send<std::string>(rt::send<Ref<rt::Object>>(request, "placeholderForCreatedAssetCollection"_sel),
-                                             "localIdentifier"_sel);
+        auto request =
+            rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
+                                           "creationRequestForAssetCollectionWithTitle:"_sel, std::string("New"));
+        *placeholder = rt::send<std::string>(
+            rt::send<Ref<rt::Object>>(request, "placeholderForCreatedAssetCollection"_sel), "localIdentifier"_sel);
     });
     EXPECT_EQ(created.completions, 1);
     EXPECT_TRUE(created.success) << created.error;
@@ -123,9 +124,9 @@ TEST_F(PhotoKit, ACreatedAlbumIsFoundByItsPlaceholderOnceTheChangeHasSucceeded) 
     // Membership requests change membership and nothing else.
     auto cameraRoll = smartAlbum(209);
     Outcome added = perform([&] {
-        auto request = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
-                                                      "changeRequestForAssetCollection:assets:"_sel, album,
-                                                      assetsIn(album));
+        auto request =
+            rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
+                                           "changeRequestForAssetCollection:assets:"_sel, album, assetsIn(album));
         rt::send(request, "addAssets:"_sel, rt::send<Objects>(assetsIn(cameraRoll), "fetchedObjects"_sel));
     });
     EXPECT_TRUE(added.success) << added.error;
@@ -245,10 +246,9 @@ TEST_F(PhotoKit, SmartAlbumsGatherAssetsByTraitAndTheTrashIsRecentlyDeleted) {
     EXPECT_EQ(count(assetsIn(smartAlbum(211))), 0u);
     EXPECT_EQ(count(assetsIn(smartAlbum(209))), 3u);
 
-    auto containing = rt::sendClass<Ref<rt::Object>>(cls("PHAssetCollection"),
-                                                     "fetchAssetCollectionsContainingAsset:withType:options:"_sel,
-                                                     rt::send<Ref<rt::Object>>(assetsIn(smartAlbum(203)), "firstObject"_sel),
-                                                     kTypeSmartAlbum, Ref<rt::Object>());
+    auto containing = rt::sendClass<Ref<rt::Object>>(
+        cls("PHAssetCollection"), "fetchAssetCollectionsContainingAsset:withType:options:"_sel,
+        rt::send<Ref<rt::Object>>(assetsIn(smartAlbum(203)), "firstObject"_sel), kTypeSmartAlbum, Ref<rt::Object>());
     EXPECT_EQ(titles(containing), (std::vector<std::string>{"Camera Roll", "All Photos", "Favorites"}));
 }
 
@@ -277,8 +277,9 @@ TEST_F(PhotoKit, MomentsAreDaysAndFoldersHoldAlbumsUnderTheUserCollectionsList) 
     EXPECT_EQ(titles(folder, "collections"), (std::vector<std::string>{"Rome"}));
     // Albums in folders are albums all the same.
     EXPECT_EQ(count(collections(kTypeAlbum, kSubtypeAny)), 2u);
-    auto folders = rt::sendClass<Ref<rt::Object>>(cls("PHCollectionList"), "fetchCollectionListsWithType:subtype:options:"_sel,
-                                                  photos::kCollectionListTypeFolder, kSubtypeAny, Ref<rt::Object>());
+    auto folders =
+        rt::sendClass<Ref<rt::Object>>(cls("PHCollectionList"), "fetchCollectionListsWithType:subtype:options:"_sel,
+                                       photos::kCollectionListTypeFolder, kSubtypeAny, Ref<rt::Object>());
     EXPECT_EQ(titles(folders), (std::vector<std::string>{"Trips"}));
 }
 
@@ -286,19 +287,20 @@ TEST_F(PhotoKit, TransientCollectionsAndFetchResultsBehaveAsLists) {
     auto a = addPhoto(10, 1, photos::AssetRecord{.hidden = true});
     auto b = addPhoto(20, 2);
     Objects both = rt::send<Objects>(assetsIn(smartAlbum(209), options(true)), "fetchedObjects"_sel);
-    auto transient = rt::sendClass<Ref<rt::Object>>(cls("PHAssetCollection"), "transientAssetCollectionWithAssets:title:"_sel,
-                                                    both, std::string("Copy"));
+    auto transient = rt::sendClass<Ref<rt::Object>>(
+        cls("PHAssetCollection"), "transientAssetCollectionWithAssets:title:"_sel, both, std::string("Copy"));
     EXPECT_EQ(rt::send<std::string>(transient, "title"_sel), "Copy");
     EXPECT_EQ(ids(assetsIn(transient)), (std::vector<int64_t>{a.id, b.id}));
 
     auto result = assetsIn(smartAlbum(209), options(true));
     std::vector<unsigned long> seen;
-    rt::send(result, "enumerateObjectsUsingBlock:"_sel,
-             rt::Block<void(Ref<rt::Object>, unsigned long, bool*)>([&](Ref<rt::Object> o, unsigned long i, bool* stop) {
-                 EXPECT_TRUE(o);
-                 seen.push_back(i);
-                 *stop = true;
-             }));
+    rt::send(
+        result, "enumerateObjectsUsingBlock:"_sel,
+        rt::Block<void(Ref<rt::Object>, unsigned long, bool*)>([&](Ref<rt::Object> o, unsigned long i, bool* stop) {
+            EXPECT_TRUE(o);
+            seen.push_back(i);
+            *stop = true;
+        }));
     EXPECT_EQ(seen, (std::vector<unsigned long>{0}));
     auto set = rt::send<Ref<rt::Object>>(result, "fetchedObjectIDsSet"_sel);
     EXPECT_EQ(rt::send<unsigned long>(set, "count"_sel), 2u);

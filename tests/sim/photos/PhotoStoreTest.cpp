@@ -2,15 +2,16 @@
 // losing it, exact titles, hidden assets, transactions, and a change made in
 // another process seen at the next read.
 
+#include "sim/photos/PhotoStore.h"
+
+#include "sim/foundation/SystemLog.h"
+#include "tests/support/TempDeviceRoot.h"
+
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-#include "sim/foundation/SystemLog.h"
-#include "sim/photos/PhotoStore.h"
-#include "tests/support/TempDeviceRoot.h"
 
 using namespace photos;
 
@@ -24,7 +25,8 @@ AssetRecord photoAt(double date, bool hidden = false) {
 
 std::vector<int64_t> ids(const std::vector<AssetRecord>& v) {
     std::vector<int64_t> out;
-    for (const auto& a : v) out.push_back(a.id);
+    for (const auto& a : v)
+        out.push_back(a.id);
     return out;
 }
 
@@ -46,7 +48,8 @@ TEST(PhotoStore, AMissingLibraryStartsFreshInWalModeAndReopensWithItsContent) {
         EXPECT_EQ(store->read([](Database& db) {
             Statement s = db.prepare("PRAGMA journal_mode");
             return s.step() ? s.text(0) : std::string();
-        }), "wal");
+        }),
+                  "wal");
         ASSERT_TRUE(store->createAlbum("Trips"));
         EXPECT_FALSE(store->setAside());
     }
@@ -175,7 +178,7 @@ TEST(PhotoStore, HiddenAssetsLeaveTheCameraRollButStayInTheirAlbums) {
     auto c = store->insertAsset(photoAt(20));
     auto album = store->createAlbum("Trips");
     ASSERT_TRUE(store->addMembers(album->id, {a->id, b->id}));
-    ASSERT_TRUE(store->addMembers(album->id, {a->id})); // already a member: no change
+    ASSERT_TRUE(store->addMembers(album->id, {a->id}));                               // already a member: no change
     EXPECT_EQ(ids(store->cameraRoll()), (std::vector<int64_t>{b->id, c->id, a->id})); // by date
     ASSERT_TRUE(store->setHidden({a->id, b->id}, true));
     EXPECT_EQ(ids(store->cameraRoll()), (std::vector<int64_t>{c->id}));
@@ -243,7 +246,8 @@ TEST(PhotoStore, ThreadsWritingAndReadingAtOnceLoseNothing) {
             }
         });
     }
-    for (auto& th : threads) th.join();
+    for (auto& th : threads)
+        th.join();
     EXPECT_EQ(store->assetsInAlbum(album->id, true).size(), 100u);
     EXPECT_EQ(second->cameraRoll().size(), 100u);
 }

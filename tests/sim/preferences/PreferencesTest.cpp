@@ -1,17 +1,17 @@
 // The Preferences framework: specifier lists (garbage included), values
 // read and written through the preference file, and the rows a person uses.
 
-#include <gtest/gtest.h>
-
-#include "tests/sim/uikit/MainLoopFixture.h"
+#include "sim/preferences/Preferences.h"
 
 #include "sim/foundation/Files.h"
 #include "sim/foundation/NSBundle.h"
 #include "sim/foundation/PropertyList.h"
-#include "sim/preferences/Preferences.h"
 #include "sim/uikit/Automation.h"
 #include "sim/uikit/UIView.h"
+#include "tests/sim/uikit/MainLoopFixture.h"
 #include "tests/support/TempDeviceRoot.h"
+
+#include <gtest/gtest.h>
 
 using rt::Ref;
 using namespace rt::literals;
@@ -34,27 +34,36 @@ struct Preferences : uitest::MainLoopTest {
         MainLoopTest::SetUp();
         prefs::registerPreferences();
         fnd::createDirectory("/Library/PreferenceBundles/Test.bundle", true);
-        Dictionary sw = item({{"cell", Value("PSSwitchCell")}, {"label", Value("Enabled")}, {"key", Value("enabled")},
-                              {"defaults", Value("com.test.prefs")}, {"default", Value(true)}});
-        Dictionary choice = item({{"cell", Value("PSLinkListCell")}, {"label", Value("Mode")}, {"key", Value("mode")},
-                                  {"defaults", Value("com.test.prefs")}, {"default", Value(0)},
+        Dictionary sw = item({{"cell", Value("PSSwitchCell")},
+                              {"label", Value("Enabled")},
+                              {"key", Value("enabled")},
+                              {"defaults", Value("com.test.prefs")},
+                              {"default", Value(true)}});
+        Dictionary choice = item({{"cell", Value("PSLinkListCell")},
+                                  {"label", Value("Mode")},
+                                  {"key", Value("mode")},
+                                  {"defaults", Value("com.test.prefs")},
+                                  {"default", Value(0)},
                                   {"detail", Value("PSListItemsController")},
                                   {"validTitles", Value(fnd::Array{Value("Off"), Value("On")})},
                                   {"validValues", Value(fnd::Array{Value(0), Value(1)})}});
         Dictionary button = item({{"cell", Value("PSButtonCell")}, {"label", Value("Go")}, {"action", Value("go")}});
-        fnd::writePlistFile("/Library/PreferenceBundles/Test.bundle/Root.plist",
-                            Value(Dictionary{{"title", Value("Test")},
-                                             {"items", Value(fnd::Array{Value("not a row"), Value(sw), Value(choice), Value(button),
-                                                                        Value(item({{"cell", Value("PSNoSuchCell")},
-                                                                                    {"label", Value("Odd")}}))})}}));
+        fnd::writePlistFile(
+            "/Library/PreferenceBundles/Test.bundle/Root.plist",
+            Value(Dictionary{{"title", Value("Test")},
+                             {"items", Value(fnd::Array{Value("not a row"), Value(sw), Value(choice), Value(button),
+                                                        Value(item({{"cell", Value("PSNoSuchCell")},
+                                                                    {"label", Value("Odd")}}))})}}));
         rt::Class* cls = rt::defineClass("TestListController", rt::getClass("PSListController"));
         rt::addMethod<&buttonAction>(cls, "go"_sel, "v@:");
         auto controller = rt::sendClass<Ref<rt::Object>>(cls, "new"_sel);
         rt::send(controller, "setBundle:"_sel, fnd::makeBundle("/Library/PreferenceBundles/Test.bundle"));
-        auto specifiers = rt::send<Objects>(controller, "loadSpecifiersFromPlistName:target:"_sel, std::string("Root"), controller);
+        auto specifiers =
+            rt::send<Objects>(controller, "loadSpecifiersFromPlistName:target:"_sel, std::string("Root"), controller);
         rt::send(controller, "setSpecifiers:"_sel, specifiers);
-        auto nav = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UINavigationController"), "alloc"_sel),
-                                             "initWithRootViewController:"_sel, controller);
+        auto nav = rt::send<Ref<rt::Object>>(
+            rt::sendClass<Ref<rt::Object>>(rt::getClass("UINavigationController"), "alloc"_sel),
+            "initWithRootViewController:"_sel, controller);
         window = uikit::makeView(gfx::CGRectMake(0, 0, 375, 667), rt::getClass("UIWindow"));
         rt::send(window, "setRootViewController:"_sel, nav);
         rt::send(window, "makeKeyAndVisible"_sel);
@@ -62,11 +71,15 @@ struct Preferences : uitest::MainLoopTest {
         loop.runFor(dsp::seconds(0.5));
     }
     bool tap(const std::string& label) {
-        bool ok = fnd::valueForKey(uikit::automation::handle({{"command", Value("tap")}, {"label", Value(label)}}), "ok").boolValue();
+        bool ok =
+            fnd::valueForKey(uikit::automation::handle({{"command", Value("tap")}, {"label", Value(label)}}), "ok")
+                .boolValue();
         loop.runFor(dsp::seconds(0.5));
         return ok;
     }
-    Dictionary file() { return fnd::readDictionaryFile("/var/mobile/Library/Preferences/com.test.prefs.plist").value_or(Dictionary{}); }
+    Dictionary file() {
+        return fnd::readDictionaryFile("/var/mobile/Library/Preferences/com.test.prefs.plist").value_or(Dictionary{});
+    }
 };
 
 } // namespace
@@ -77,10 +90,13 @@ TEST_F(Preferences, AListSkipsWhatIsNoRowAndShowsUnknownKindsAsText) {
     EXPECT_EQ(rt::send<long>(specifiers[0], "cellType"_sel), prefs::kSwitchCell);
     EXPECT_EQ(rt::send<long>(specifiers[3], "cellType"_sel), prefs::kStaticTextCell);
     EXPECT_EQ(rt::send<std::string>(page, "title"_sel), "Test");
-    EXPECT_TRUE(rt::send<Objects>(page, "loadSpecifiersFromPlistName:target:"_sel, std::string("Missing"), page).empty());
+    EXPECT_TRUE(
+        rt::send<Objects>(page, "loadSpecifiersFromPlistName:target:"_sel, std::string("Missing"), page).empty());
     fnd::writeTextFileAtomically("/Library/PreferenceBundles/Test.bundle/Broken.plist", "<plist><dict><key>items");
-    EXPECT_TRUE(rt::send<Objects>(page, "loadSpecifiersFromPlistName:target:"_sel, std::string("Broken"), page).empty());
-    fnd::writePlistFile("/Library/PreferenceBundles/Test.bundle/Odd.plist", Value(Dictionary{{"items", Value("none")}}));
+    EXPECT_TRUE(
+        rt::send<Objects>(page, "loadSpecifiersFromPlistName:target:"_sel, std::string("Broken"), page).empty());
+    fnd::writePlistFile("/Library/PreferenceBundles/Test.bundle/Odd.plist",
+                        Value(Dictionary{{"items", Value("none")}}));
     EXPECT_TRUE(rt::send<Objects>(page, "loadSpecifiersFromPlistName:target:"_sel, std::string("Odd"), page).empty());
 }
 
@@ -96,7 +112,8 @@ TEST_F(Preferences, AValueIsItsDefaultUntilASwitchWritesTheFileItsSpecifierNames
 
 TEST_F(Preferences, AChoiceIsPickedOnItsOwnPageAndAButtonSendsItsAction) {
     ASSERT_TRUE(tap("Mode"));
-    auto top = rt::send<Ref<rt::Object>>(rt::send<Ref<rt::Object>>(page, "navigationController"_sel), "topViewController"_sel);
+    auto top =
+        rt::send<Ref<rt::Object>>(rt::send<Ref<rt::Object>>(page, "navigationController"_sel), "topViewController"_sel);
     ASSERT_EQ(rt::className(top.get()), "PSListItemsController");
     ASSERT_TRUE(tap("On"));
     EXPECT_EQ(fnd::valueForKey(file(), "mode"), Value(1));

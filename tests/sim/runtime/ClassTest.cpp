@@ -1,8 +1,8 @@
 // Classes, metaclasses, instances and lookups by name.
 
-#include <gtest/gtest.h>
-
 #include "sim/runtime/Runtime.h"
+
+#include <gtest/gtest.h>
 
 using namespace rt;
 using namespace rt::literals;
@@ -50,7 +50,7 @@ TEST(Class, MetaclassHoldsClassMethodsAndChainsLikeObjC) {
     ASSERT_TRUE(addMethod<&classGreeting>(objectGetClass(base), "greeting"_sel));
     EXPECT_EQ(sendClass<std::string>(base, "greeting"_sel), "class LCBase");
     EXPECT_EQ(sendClass<std::string>(sub, "greeting"_sel), "class LCSub"); // inherited class method
-    EXPECT_FALSE(respondsTo(createInstance(base).get(), "greeting"_sel)); // not an instance method
+    EXPECT_FALSE(respondsTo(createInstance(base).get(), "greeting"_sel));  // not an instance method
     EXPECT_TRUE(respondsTo(base, "respondsToSelector:"_sel));
 }
 

@@ -1,9 +1,9 @@
 // Type encodings: what each C++ type encodes as, and the reduced form that a
 // hand-written type string is checked against.
 
-#include <gtest/gtest.h>
-
 #include "sim/runtime/Runtime.h"
+
+#include <gtest/gtest.h>
 
 using namespace rt;
 
@@ -26,12 +26,10 @@ INSTANTIATE_TEST_SUITE_P(
                     EncodingCase{methodEncoding<void, Ref<Object>, Ref<Object>>(), "v@:@@"},
                     EncodingCase{methodEncoding<bool, Sel, Class*>(), "B@::#"},
                     EncodingCase{methodEncoding<double, float, long, unsigned long>(), "d@:fqQ"},
-                    EncodingCase{methodEncoding<long long, short, unsigned short, char>(),
-                                 "q@:sSc"},
+                    EncodingCase{methodEncoding<long long, short, unsigned short, char>(), "q@:sSc"},
                     EncodingCase{methodEncoding<unsigned char, unsigned int>(), "C@:I"},
                     EncodingCase{methodEncoding<std::vector<Ref<Object>>>(), "@\"NSArray<id>\"@:"},
-                    EncodingCase{methodEncoding<void, Block<void(bool, Ref<Object>)>>(),
-                                 "v@:@?<v@?B@>"}));
+                    EncodingCase{methodEncoding<void, Block<void(bool, Ref<Object>)>>(), "v@:@?<v@?B@>"}));
 
 struct ReduceCase {
     std::string full;
@@ -41,10 +39,8 @@ void PrintTo(const ReduceCase& c, std::ostream* os) { *os << '"' << c.full << '"
 class Reduce : public testing::TestWithParam<ReduceCase> {};
 TEST_P(Reduce, StripsTags) { EXPECT_EQ(reduceEncoding(GetParam().full), GetParam().reduced); }
 INSTANTIATE_TEST_SUITE_P(Encodings, Reduce,
-                         testing::Values(ReduceCase{"v@:", "v@:"},
-                                         ReduceCase{"v@:i@\"NSString\"", "v@:i@"},
-                                         ReduceCase{"@\"NSArray<id>\"@:@", "@@:@"},
-                                         ReduceCase{"v@:@?<v@?B>", "v@:@?"},
+                         testing::Values(ReduceCase{"v@:", "v@:"}, ReduceCase{"v@:i@\"NSString\"", "v@:i@"},
+                                         ReduceCase{"@\"NSArray<id>\"@:@", "@@:@"}, ReduceCase{"v@:@?<v@?B>", "v@:@?"},
                                          ReduceCase{"v@:@?<v@?@?<v@?i>>B", "v@:@?B"},
                                          ReduceCase{"v@:@\"unterminated", "v@:@"}));
 

@@ -1,9 +1,9 @@
 // Replacing methods while keeping the previous implementation, and adding
 // methods: the contracts a tweak builds on.
 
-#include <gtest/gtest.h>
-
 #include "sim/runtime/Runtime.h"
+
+#include <gtest/gtest.h>
 
 using namespace rt;
 using namespace rt::literals;
@@ -135,7 +135,8 @@ TEST(Hook, TheMethodListIsTheClassesOwnWithTheCurrentImplementations) {
     addMethod<&baseTitle>(sub->metaclass(), "classTitle"_sel);
     auto names = [](Class* c) {
         std::vector<std::string> out;
-        for (const auto& m : copyMethodList(c)) out.push_back(m.sel->name + " " + m.signature->reduced);
+        for (const auto& m : copyMethodList(c))
+            out.push_back(m.sel->name + " " + m.signature->reduced);
         return out;
     };
     // Inherited methods are not listed; class methods are the metaclass's.

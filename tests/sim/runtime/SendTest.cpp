@@ -1,12 +1,12 @@
 // Typed sends: nil receivers, argument conversions, super sends, blocks,
 // the fatal errors of a wrong send, and sends from several threads at once.
 
+#include "sim/runtime/Runtime.h"
+
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
 #include <vector>
-
-#include "sim/runtime/Runtime.h"
 
 using namespace rt;
 using namespace rt::literals;
@@ -118,12 +118,12 @@ TEST(SendDeathTest, AWrongSignatureNamesBothEncodingsInsteadOfCorruptingMemory) 
     // A string where an album is expected.
     addMethod<&describeAlbum>(cls, "describe:"_sel);
     EXPECT_DEATH(send<std::string>(obj, "describe:"_sel, "Trips"), "call site sends "
-                                                                    "@\"NSString\"@:@\"NSString\"");
+                                                                   "@\"NSString\"@:@\"NSString\"");
 }
 
 namespace {
 int readCount(Id, Sel, int x) { return x * 2; }
-}
+} // namespace
 
 TEST(SendConcurrency, SendsFromManyThreadsWhileCachesFill) {
     Class* base = defineClass("LCThreadBase");
@@ -134,7 +134,8 @@ TEST(SendConcurrency, SendsFromManyThreadsWhileCachesFill) {
         addMethod<&readCount>(base, sels.back());
     }
     std::vector<Class*> subs;
-    for (int i = 0; i < 4; ++i) subs.push_back(defineClass("LCThreadSub" + std::to_string(i), base));
+    for (int i = 0; i < 4; ++i)
+        subs.push_back(defineClass("LCThreadSub" + std::to_string(i), base));
 
     std::atomic<long> total{0};
     std::vector<std::thread> threads;
@@ -152,7 +153,8 @@ TEST(SendConcurrency, SendsFromManyThreadsWhileCachesFill) {
             total += sum;
         });
     }
-    for (auto& th : threads) th.join();
+    for (auto& th : threads)
+        th.join();
     EXPECT_EQ(total.load(), 4L * 50 * 4 * 64 * 2);
 }
 
@@ -170,7 +172,8 @@ TEST(Send, OneLiteralSentToObjectsOfManyClassesReachesEachClassesMethod) {
     std::vector<Ref<Object>> objs{createInstance(a), createInstance(b), createInstance(c)};
     std::string seen;
     for (int round = 0; round < 3; ++round)
-        for (auto& o : objs) seen += send<std::string>(o, "polyName"_sel); // one call site, three classes
+        for (auto& o : objs)
+            seen += send<std::string>(o, "polyName"_sel); // one call site, three classes
     EXPECT_EQ(seen, "ABAABAABA");
     // The same literal through the Sel overload agrees.
     EXPECT_EQ(send<std::string>(objs[1].get(), sel("polyName")), "B");

@@ -1,12 +1,12 @@
 // Zeroing weak references: what delegates and gesture targets are held by.
 
-#include <gtest/gtest.h>
-
-#include <thread>
-#include <vector>
+#include "sim/runtime/Weak.h"
 
 #include "sim/runtime/Runtime.h"
-#include "sim/runtime/Weak.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
 
 using namespace rt;
 
@@ -35,9 +35,7 @@ TEST(Weak, ReassignedOrDestroyedSlotsLeaveNoTraceBehind) {
     w = second.get();
     first = nullptr; // must not touch the slot, which names `second` now
     EXPECT_EQ(w.load().get(), second.get());
-    {
-        Weak<Object> scoped(second);
-    }
+    { Weak<Object> scoped(second); }
     second = nullptr; // the destroyed slot must not be written
     EXPECT_EQ(w.load(), nullptr);
 }

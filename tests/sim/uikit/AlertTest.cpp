@@ -1,16 +1,15 @@
 // Alerts and action sheets: text entered, a handler that runs once the
 // alert has closed, cancel that runs nothing, the iPad's popover rule.
 
-#include <gtest/gtest.h>
-
-#include "tests/sim/uikit/MainLoopFixture.h"
-
 #include "sim/dispatch/RunLoop.h"
 #include "sim/uikit/Render.h"
 #include "sim/uikit/UIAlertController.h"
 #include "sim/uikit/UIKit.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIView.h"
+#include "tests/sim/uikit/MainLoopFixture.h"
+
+#include <gtest/gtest.h>
 
 using rt::Ref;
 using namespace rt::literals;
@@ -27,11 +26,12 @@ struct Alerts : uitest::MainLoopTest {
     }
     static Ref<rt::Object> alert(const std::string& title, const std::string& message, long style) {
         return rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertController"),
-                                              "alertControllerWithTitle:message:preferredStyle:"_sel, title, message, style);
+                                              "alertControllerWithTitle:message:preferredStyle:"_sel, title, message,
+                                              style);
     }
     static Ref<rt::Object> action(const std::string& title, long style, rt::Block<void(Ref<rt::Object>)> handler) {
-        return rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertAction"), "actionWithTitle:style:handler:"_sel, title,
-                                              style, handler);
+        return rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertAction"), "actionWithTitle:style:handler:"_sel,
+                                              title, style, handler);
     }
 };
 } // namespace
@@ -47,7 +47,8 @@ TEST_F(Alerts, TextEnteredReachesTheHandlerWhichRunsAfterTheAlertHasClosed) {
     // action's handler would be a cycle that never ends.
     auto field = rt::send<std::vector<Ref<rt::Object>>>(a, "textFields"_sel)[0];
     rt::send(a, "addAction:"_sel, action("OK", uikit::kActionStyleDefault, [&, field](Ref<rt::Object> act) {
-                 seen.push_back(rt::send<std::string>(act, "title"_sel) + ":" + rt::send<std::string>(field, "text"_sel));
+                 seen.push_back(rt::send<std::string>(act, "title"_sel) + ":" +
+                                rt::send<std::string>(field, "text"_sel));
              }));
     rt::send(root, "presentViewController:animated:completion:"_sel, a, true, rt::Block<void()>());
     EXPECT_FALSE(uikit::pressAlertButton(a, "Maybe"));

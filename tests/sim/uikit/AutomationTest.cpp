@@ -2,12 +2,13 @@
 // (with clear errors for none and for several), taps and long presses that
 // reach recognisers, alerts driven by typing and pressing, and screenshots.
 
-#include <gtest/gtest.h>
+#include "sim/uikit/Automation.h"
 
 #include "sim/graphics/Image.h"
-#include "sim/uikit/Automation.h"
 #include "sim/uikit/UIView.h"
 #include "tests/sim/uikit/MainLoopFixture.h"
+
+#include <gtest/gtest.h>
 
 using fnd::Dictionary;
 using fnd::Value;
@@ -18,7 +19,9 @@ using uikit::automation::handle;
 namespace {
 
 std::vector<std::string> g_events;
-void onTap(rt::Id, rt::Sel, Ref<rt::Object> r) { g_events.push_back("tap " + std::to_string(rt::send<long>(r, "state"_sel))); }
+void onTap(rt::Id, rt::Sel, Ref<rt::Object> r) {
+    g_events.push_back("tap " + std::to_string(rt::send<long>(r, "state"_sel)));
+}
 void onPress(rt::Id, rt::Sel, Ref<rt::Object> r) {
     g_events.push_back("press " + std::to_string(rt::send<long>(r, "state"_sel)));
 }
@@ -36,7 +39,8 @@ struct Automation : uitest::MainLoopTest {
         rt::send(window, "setRootViewController:"_sel, root);
         rt::send(window, "makeKeyAndVisible"_sel);
         auto page = rt::send<Ref<rt::Object>>(root, "view"_sel);
-        rt::send(page, "setBackgroundColor:"_sel, rt::sendClass<Ref<rt::Object>>(rt::getClass("UIColor"), "whiteColor"_sel));
+        rt::send(page, "setBackgroundColor:"_sel,
+                 rt::sendClass<Ref<rt::Object>>(rt::getClass("UIColor"), "whiteColor"_sel));
         for (double y : {100.0, 200.0}) {
             auto l = uikit::makeView(gfx::CGRectMake(20, y, 200, 30), rt::getClass("UILabel"));
             rt::send(l, "setText:"_sel, std::string("Trips"));
@@ -45,7 +49,8 @@ struct Automation : uitest::MainLoopTest {
         button = uikit::makeView(gfx::CGRectMake(300, 600, 40, 40));
         rt::send(button, "setAccessibilityLabel:"_sel, std::string("album button"));
         rt::send(button, "setTag:"_sel, 77L);
-        for (auto [cls, action] : {std::pair{"UITapGestureRecognizer", "tap:"}, {"UILongPressGestureRecognizer", "press:"}}) {
+        for (auto [cls, action] :
+             {std::pair{"UITapGestureRecognizer", "tap:"}, {"UILongPressGestureRecognizer", "press:"}}) {
             auto r = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass(cls), "alloc"_sel),
                                                "initWithTarget:action:"_sel, target, rt::sel(action));
             rt::send(button, "addGestureRecognizer:"_sel, r);
@@ -64,14 +69,21 @@ TEST_F(Automation, FindingSaysWhenNothingOrSeveralMatch) {
     Dictionary tree = handle({{"command", Value("tree")}});
     ASSERT_TRUE(fnd::valueForKey(tree, "ok").boolValue());
     EXPECT_EQ(fnd::valueForKey(*fnd::valueForKey(tree, "tree").dictionary(), "class"), Value("UIWindow"));
-    EXPECT_NE(error(handle({{"command", Value("find")}, {"text", Value("Rome")}})).find("no element matches text \"Rome\""),
-              std::string::npos);
+    EXPECT_NE(
+        error(handle({{"command", Value("find")}, {"text", Value("Rome")}})).find("no element matches text \"Rome\""),
+        std::string::npos);
     EXPECT_NE(error(handle({{"command", Value("find")}, {"text", Value("Trips")}})).find("2 elements match"),
               std::string::npos);
     Dictionary found = handle({{"command", Value("find")}, {"label", Value("album button")}});
     EXPECT_EQ(fnd::valueForKey(found, "x"), Value(320.0));
     EXPECT_TRUE(fnd::valueForKey(handle({{"command", Value("find")}, {"tag", Value(77)}}), "ok").boolValue());
-    EXPECT_TRUE(fnd::valueForKey(handle({{"command", Value("find")}, {"class", Value("UILabel")}, {"text", Value("Trips")}, {"x", Value(30)}, {"y", Value(110)}}), "ok").boolValue());
+    EXPECT_TRUE(fnd::valueForKey(handle({{"command", Value("find")},
+                                         {"class", Value("UILabel")},
+                                         {"text", Value("Trips")},
+                                         {"x", Value(30)},
+                                         {"y", Value(110)}}),
+                                 "ok")
+                    .boolValue());
     rt::send(button, "setHidden:"_sel, true);
     EXPECT_FALSE(fnd::valueForKey(handle({{"command", Value("find")}, {"tag", Value(77)}}), "ok").boolValue())
         << "a hidden element is not found";
@@ -80,11 +92,13 @@ TEST_F(Automation, FindingSaysWhenNothingOrSeveralMatch) {
 }
 
 TEST_F(Automation, TapsAndLongPressesReachTheRecognisers) {
-    ASSERT_TRUE(fnd::valueForKey(handle({{"command", Value("tap")}, {"label", Value("album button")}}), "ok").boolValue());
+    ASSERT_TRUE(
+        fnd::valueForKey(handle({{"command", Value("tap")}, {"label", Value("album button")}}), "ok").boolValue());
     EXPECT_EQ(g_events, (std::vector<std::string>{"tap 3"}));
     g_events.clear();
-    ASSERT_TRUE(fnd::valueForKey(handle({{"command", Value("long-press")}, {"tag", Value(77)}, {"seconds", Value(0.8)}}), "ok")
-                    .boolValue());
+    ASSERT_TRUE(
+        fnd::valueForKey(handle({{"command", Value("long-press")}, {"tag", Value(77)}, {"seconds", Value(0.8)}}), "ok")
+            .boolValue());
     EXPECT_TRUE(g_events.empty());
     loop.runFor(dsp::seconds(0.5));
     EXPECT_EQ(g_events, (std::vector<std::string>{"press 1"}));
@@ -93,7 +107,8 @@ TEST_F(Automation, TapsAndLongPressesReachTheRecognisers) {
 }
 
 TEST_F(Automation, AnAlertIsTypedIntoAndAnsweredAndTheScreenIsShot) {
-    EXPECT_NE(error(handle({{"command", Value("alert")}, {"button", Value("OK")}})).find("no alert"), std::string::npos);
+    EXPECT_NE(error(handle({{"command", Value("alert")}, {"button", Value("OK")}})).find("no alert"),
+              std::string::npos);
     auto alert = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertController"),
                                                 "alertControllerWithTitle:message:preferredStyle:"_sel,
                                                 std::string("Enter new album title"), std::string(""), 1L);
@@ -102,7 +117,8 @@ TEST_F(Automation, AnAlertIsTypedIntoAndAnsweredAndTheScreenIsShot) {
     std::string typed;
     rt::send(alert, "addAction:"_sel,
              rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertAction"), "actionWithTitle:style:handler:"_sel,
-                                            std::string("OK"), 0L, rt::Block<void(Ref<rt::Object>)>([&, field](Ref<rt::Object>) {
+                                            std::string("OK"), 0L,
+                                            rt::Block<void(Ref<rt::Object>)>([&, field](Ref<rt::Object>) {
                                                 typed = rt::send<std::string>(field, "text"_sel);
                                             })));
     rt::send(root, "presentViewController:animated:completion:"_sel, alert, false, rt::Block<void()>());
@@ -117,8 +133,9 @@ TEST_F(Automation, AnAlertIsTypedIntoAndAnsweredAndTheScreenIsShot) {
     EXPECT_EQ(image->width(), 750) << "the screen's points at its scale";
     EXPECT_GT((image->pixel(375, 667) >> 16) & 0xFF, 200u) << "the alert's box in the middle";
 
-    EXPECT_NE(error(handle({{"command", Value("type")}, {"index", Value(3)}, {"text", Value("x")}})).find("no text field 3"),
-              std::string::npos);
+    EXPECT_NE(
+        error(handle({{"command", Value("type")}, {"index", Value(3)}, {"text", Value("x")}})).find("no text field 3"),
+        std::string::npos);
     ASSERT_TRUE(fnd::valueForKey(handle({{"command", Value("type")}, {"text", Value("Trips")}}), "ok").boolValue());
     EXPECT_NE(error(handle({{"command", Value("alert")}, {"button", Value("Nope")}})).find("no button \"Nope\""),
               std::string::npos);

@@ -1,16 +1,14 @@
 // Scroll views dragged by a finger, collection views with reusable cells
 // and selection, the first responder and the controller that owns a view.
 
-#include <gtest/gtest.h>
-
-#include <map>
-
-#include "tests/sim/uikit/MainLoopFixture.h"
-
 #include "sim/foundation/NSIndexPath.h"
 #include "sim/uikit/UICollectionView.h"
 #include "sim/uikit/UIGestureRecognizer.h"
 #include "sim/uikit/UIView.h"
+#include "tests/sim/uikit/MainLoopFixture.h"
+
+#include <gtest/gtest.h>
+#include <map>
 
 using rt::Ref;
 using namespace rt::literals;
@@ -27,14 +25,12 @@ struct Record {
     std::vector<std::pair<long, long>> selected; // section, item
 } g;
 
-std::pair<long, long> pathPair(rt::Id p) {
-    return {rt::send<long>(p, "section"_sel), rt::send<long>(p, "item"_sel)};
-}
+std::pair<long, long> pathPair(rt::Id p) { return {rt::send<long>(p, "section"_sel), rt::send<long>(p, "item"_sel)}; }
 long itemsIn(rt::Id, rt::Sel, Ref<rt::Object>, long) { return g.items; }
 Ref<rt::Object> cellFor(rt::Id, rt::Sel, Ref<rt::Object> cv, Ref<rt::Object> path) {
     ++g.cellsAsked;
     return rt::send<Ref<rt::Object>>(cv, "dequeueReusableCellWithReuseIdentifier:forIndexPath:"_sel,
-                                      std::string("Tile"), path);
+                                     std::string("Tile"), path);
 }
 bool shouldSelect(rt::Id, rt::Sel, Ref<rt::Object>, Ref<rt::Object>) { return !g.refuseSelection; }
 void didSelect(rt::Id, rt::Sel, Ref<rt::Object>, Ref<rt::Object> path) { g.selected.push_back(pathPair(path)); }
@@ -79,8 +75,9 @@ struct Collections : uitest::MainLoopTest {
         auto layout = rt::sendClass<Ref<rt::Object>>(rt::getClass("UICollectionViewFlowLayout"), "new"_sel);
         rt::send(layout, "setItemSize:"_sel, gfx::CGSize{100, 100});
         rt::send(layout, "setScrollDirection:"_sel, direction);
-        auto c = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UICollectionView"), "alloc"_sel),
-                                           "initWithFrame:collectionViewLayout:"_sel, frame, layout);
+        auto c =
+            rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UICollectionView"), "alloc"_sel),
+                                      "initWithFrame:collectionViewLayout:"_sel, frame, layout);
         rt::send(c, "registerClass:forCellWithReuseIdentifier:"_sel, rt::getClass("TestTile"), std::string("Tile"));
         rt::send(c, "setDataSource:"_sel, source);
         rt::send(c, "setDelegate:"_sel, source);
@@ -231,5 +228,6 @@ TEST_F(Collections, ATapAfterScrollingSelectsTheItemUnderTheFinger) {
     tap({150, 150});
     EXPECT_EQ(g.selected, (std::vector<std::pair<long, long>>{{0, 10}}));
     auto hit = rt::send<Ref<rt::Object>>(window, "hitTest:withEvent:"_sel, CGPoint{150, 150}, Ref<rt::Object>());
-    EXPECT_EQ(rt::send<Ref<rt::Object>>(hit, "superview"_sel).get(), cellAt(10).get()) << "the cell's content view is hit";
+    EXPECT_EQ(rt::send<Ref<rt::Object>>(hit, "superview"_sel).get(), cellAt(10).get())
+        << "the cell's content view is hit";
 }

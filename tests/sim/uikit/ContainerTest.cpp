@@ -1,14 +1,13 @@
 // Navigation and tab bar controllers: the stack, the shown view, the tab
 // bar's items and a hook on the tab bar's layout.
 
-#include <gtest/gtest.h>
-
-#include "tests/sim/uikit/MainLoopFixture.h"
-
 #include "sim/dispatch/RunLoop.h"
 #include "sim/uikit/Automation.h"
 #include "sim/uikit/UIKit.h"
 #include "sim/uikit/UIView.h"
+#include "tests/sim/uikit/MainLoopFixture.h"
+
+#include <gtest/gtest.h>
 
 using rt::Ref;
 using namespace rt::literals;
@@ -41,8 +40,9 @@ struct Containers : uitest::MainLoopTest {
 
 TEST_F(Containers, ANavigationStackShowsItsTopAndPopsBackToItsRoot) {
     auto albums = controller("Albums");
-    auto nav = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UINavigationController"), "alloc"_sel),
-                                         "initWithRootViewController:"_sel, albums);
+    auto nav =
+        rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UINavigationController"), "alloc"_sel),
+                                  "initWithRootViewController:"_sel, albums);
     auto container = rt::send<Ref<rt::Object>>(nav, "view"_sel);
     EXPECT_EQ(superviewOfView(albums).get(), container.get());
     EXPECT_EQ(rt::send<gfx::CGRect>(rt::send<Ref<rt::Object>>(albums, "view"_sel), "frame"_sel).origin.y, 44);
@@ -61,7 +61,8 @@ TEST_F(Containers, ANavigationStackShowsItsTopAndPopsBackToItsRoot) {
 }
 
 TEST_F(Containers, TheTabBarListsOneItemPerTabAndAHookOnItsLayoutRunsEachPass) {
-    ASSERT_TRUE((rt::hookMessage<&hideBarAfterLayout>(rt::getClass("UITabBar"), "layoutSubviews"_sel, &g_origBarLayout)));
+    ASSERT_TRUE(
+        (rt::hookMessage<&hideBarAfterLayout>(rt::getClass("UITabBar"), "layoutSubviews"_sel, &g_origBarLayout)));
     auto tabs = rt::sendClass<Ref<rt::Object>>(rt::getClass("UITabBarController"), "new"_sel);
     auto photos = controller("Photos"), albums = controller("Albums");
     rt::send(tabs, "setViewControllers:"_sel, Objects{photos, albums});
@@ -94,8 +95,9 @@ TEST_F(Containers, TabsAreTappedAndBarsGoBackAndPressTheirItems) {
     auto window = uikit::makeView(gfx::CGRectMake(0, 0, 375, 667), rt::getClass("UIWindow"));
     auto tabs = rt::sendClass<Ref<rt::Object>>(rt::getClass("UITabBarController"), "new"_sel);
     auto albums = controller("Albums");
-    auto nav = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UINavigationController"), "alloc"_sel),
-                                         "initWithRootViewController:"_sel, albums);
+    auto nav =
+        rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UINavigationController"), "alloc"_sel),
+                                  "initWithRootViewController:"_sel, albums);
     rt::send(nav, "setTitle:"_sel, std::string("Albums"));
     rt::send(tabs, "setViewControllers:"_sel, Objects{controller("Photos"), nav});
     rt::send(window, "setRootViewController:"_sel, tabs);

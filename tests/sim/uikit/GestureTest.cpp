@@ -1,13 +1,12 @@
 // Tap and long-press recognition from touch sequences, on the manual clock.
 
-#include <gtest/gtest.h>
-
-#include "tests/sim/uikit/MainLoopFixture.h"
-
 #include "sim/dispatch/RunLoop.h"
 #include "sim/uikit/UIGestureRecognizer.h"
 #include "sim/uikit/UIKit.h"
 #include "sim/uikit/UIView.h"
+#include "tests/sim/uikit/MainLoopFixture.h"
+
+#include <gtest/gtest.h>
 
 using rt::Ref;
 using namespace rt::literals;
@@ -16,7 +15,9 @@ using gfx::CGPoint;
 namespace {
 
 std::vector<long> g_states;
-void handle(rt::Id, rt::Sel, Ref<rt::Object> recognizer) { g_states.push_back(rt::send<long>(recognizer, "state"_sel)); }
+void handle(rt::Id, rt::Sel, Ref<rt::Object> recognizer) {
+    g_states.push_back(rt::send<long>(recognizer, "state"_sel));
+}
 bool refuse(rt::Id, rt::Sel, Ref<rt::Object>) { return false; }
 int g_bare = 0;
 void bare(rt::Id, rt::Sel) { ++g_bare; }
@@ -117,8 +118,9 @@ TEST_F(Gestures, ADoubleTapNeedsTwoTapsCloseTogetherAndAnActionWithoutColonGetsN
     tapOnce();
     EXPECT_EQ(g_states, (std::vector<long>{uikit::kEnded}));
 
-    auto single = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UITapGestureRecognizer"), "alloc"_sel),
-                                            "initWithTarget:action:"_sel, sink, rt::sel("bare"));
+    auto single =
+        rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UITapGestureRecognizer"), "alloc"_sel),
+                                  "initWithTarget:action:"_sel, sink, rt::sel("bare"));
     auto other = uikit::makeView(gfx::CGRectMake(0, 300, 100, 100));
     rt::send(window, "addSubview:"_sel, other);
     rt::send(other, "addGestureRecognizer:"_sel, single);

@@ -2,10 +2,10 @@
 // A UIKit test: the classes defined, and a main run loop on a manual clock
 // that the test steps (layout passes, animations, timers, transitions).
 
-#include <gtest/gtest.h>
-
 #include "sim/dispatch/RunLoop.h"
 #include "sim/uikit/UIKit.h"
+
+#include <gtest/gtest.h>
 
 namespace uitest {
 

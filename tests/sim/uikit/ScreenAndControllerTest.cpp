@@ -1,10 +1,6 @@
 // The screen by device model, the taptic engine, windows and controllers
 // with presentation, the spinner and the blur view.
 
-#include <gtest/gtest.h>
-
-#include "tests/sim/uikit/MainLoopFixture.h"
-
 #include "sim/dispatch/RunLoop.h"
 #include "sim/foundation/PropertyList.h"
 #include "sim/uikit/Render.h"
@@ -12,7 +8,10 @@
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/UIViewController.h"
+#include "tests/sim/uikit/MainLoopFixture.h"
 #include "tests/support/TempDeviceRoot.h"
+
+#include <gtest/gtest.h>
 
 using rt::Ref;
 using namespace rt::literals;
@@ -21,7 +20,9 @@ namespace {
 
 struct Screens : uitest::MainLoopTest {
     testsupport::TempDeviceRoot root;
-    static Ref<rt::Object> make(const char* cls) { return rt::sendClass<Ref<rt::Object>>(rt::getClass(cls), "new"_sel); }
+    static Ref<rt::Object> make(const char* cls) {
+        return rt::sendClass<Ref<rt::Object>>(rt::getClass(cls), "new"_sel);
+    }
 };
 
 int g_loads = 0;
@@ -30,7 +31,8 @@ void countLoad(rt::Id, rt::Sel) { ++g_loads; }
 } // namespace
 
 TEST_F(Screens, TheScreenAndIdiomFollowTheDeviceModel) {
-    fnd::writePlistFile("/System/Library/device.plist", fnd::Value(fnd::Dictionary{{"model", fnd::Value("iphone8plus")}}));
+    fnd::writePlistFile("/System/Library/device.plist",
+                        fnd::Value(fnd::Dictionary{{"model", fnd::Value("iphone8plus")}}));
     auto screen = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIScreen"), "mainScreen"_sel);
     EXPECT_EQ(rt::send<gfx::CGRect>(screen, "bounds"_sel), gfx::CGRectMake(0, 0, 414, 736));
     EXPECT_EQ(rt::send<double>(screen, "scale"_sel), 3);
@@ -40,7 +42,8 @@ TEST_F(Screens, TheScreenAndIdiomFollowTheDeviceModel) {
     EXPECT_EQ(rt::send<gfx::CGRect>(screen, "bounds"_sel), gfx::CGRectMake(0, 0, 768, 1024));
     EXPECT_EQ(rt::send<long>(device, "userInterfaceIdiom"_sel), 1);
     uikit::setScreenModel("no such phone");
-    EXPECT_EQ(rt::send<gfx::CGRect>(screen, "bounds"_sel), gfx::CGRectMake(0, 0, 375, 667)) << "an unknown model is an iPhone 8";
+    EXPECT_EQ(rt::send<gfx::CGRect>(screen, "bounds"_sel), gfx::CGRectMake(0, 0, 375, 667))
+        << "an unknown model is an iPhone 8";
     uikit::setScreenModel("iphonexs");
     EXPECT_EQ(rt::send<gfx::CGRect>(screen, "bounds"_sel).size.height, 812);
 
@@ -65,7 +68,8 @@ TEST_F(Screens, AWindowShowsItsRootAndAPresentedControllerCoversIt) {
 
     auto sheet = make("UIViewController");
     bool done = false;
-    rt::send(root, "presentViewController:animated:completion:"_sel, sheet, true, rt::Block<void()>([&] { done = true; }));
+    rt::send(root, "presentViewController:animated:completion:"_sel, sheet, true,
+             rt::Block<void()>([&] { done = true; }));
     EXPECT_EQ(rt::send<Ref<rt::Object>>(root, "presentedViewController"_sel).get(), sheet.get());
     EXPECT_EQ(rt::send<Ref<rt::Object>>(sheet, "presentingViewController"_sel).get(), root.get());
     auto top = rt::send<std::vector<Ref<rt::Object>>>(window, "subviews"_sel).back();
@@ -75,10 +79,12 @@ TEST_F(Screens, AWindowShowsItsRootAndAPresentedControllerCoversIt) {
     loop.runFor(dsp::seconds(0.1));
     EXPECT_TRUE(done);
     // Presenting twice at once presents nothing more.
-    rt::send(root, "presentViewController:animated:completion:"_sel, make("UIViewController"), false, rt::Block<void()>());
+    rt::send(root, "presentViewController:animated:completion:"_sel, make("UIViewController"), false,
+             rt::Block<void()>());
     EXPECT_EQ(rt::send<Ref<rt::Object>>(root, "presentedViewController"_sel).get(), sheet.get());
     bool dismissed = false;
-    rt::send(sheet, "dismissViewControllerAnimated:completion:"_sel, false, rt::Block<void()>([&] { dismissed = true; }));
+    rt::send(sheet, "dismissViewControllerAnimated:completion:"_sel, false,
+             rt::Block<void()>([&] { dismissed = true; }));
     EXPECT_FALSE(rt::send<Ref<rt::Object>>(root, "presentedViewController"_sel));
     EXPECT_FALSE(rt::send<Ref<rt::Object>>(rt::send<Ref<rt::Object>>(sheet, "view"_sel), "superview"_sel));
     loop.runUntilIdle();
@@ -86,8 +92,9 @@ TEST_F(Screens, AWindowShowsItsRootAndAPresentedControllerCoversIt) {
 }
 
 TEST_F(Screens, TheSpinnerHidesWhenStoppedAndTheDarkBlurDarkensWhatIsBelow) {
-    auto spinner = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UIActivityIndicatorView"), "alloc"_sel),
-                                             "initWithActivityIndicatorStyle:"_sel, 1L);
+    auto spinner =
+        rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UIActivityIndicatorView"), "alloc"_sel),
+                                  "initWithActivityIndicatorStyle:"_sel, 1L);
     EXPECT_EQ(rt::send<gfx::CGRect>(spinner, "frame"_sel).size, (gfx::CGSize{20, 20}));
     EXPECT_TRUE(rt::send<bool>(spinner, "isHidden"_sel));
     rt::send(spinner, "startAnimating"_sel);
@@ -97,10 +104,11 @@ TEST_F(Screens, TheSpinnerHidesWhenStoppedAndTheDarkBlurDarkensWhatIsBelow) {
     EXPECT_TRUE(rt::send<bool>(spinner, "isHidden"_sel));
 
     auto page = uikit::makeView(gfx::CGRectMake(0, 0, 100, 100));
-    rt::send(page, "setBackgroundColor:"_sel, rt::sendClass<Ref<rt::Object>>(rt::getClass("UIColor"), "whiteColor"_sel));
-    auto blur = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UIVisualEffectView"), "alloc"_sel),
-                                          "initWithEffect:"_sel,
-                                          rt::sendClass<Ref<rt::Object>>(rt::getClass("UIBlurEffect"), "effectWithStyle:"_sel, 2L));
+    rt::send(page, "setBackgroundColor:"_sel,
+             rt::sendClass<Ref<rt::Object>>(rt::getClass("UIColor"), "whiteColor"_sel));
+    auto blur = rt::send<Ref<rt::Object>>(
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("UIVisualEffectView"), "alloc"_sel), "initWithEffect:"_sel,
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("UIBlurEffect"), "effectWithStyle:"_sel, 2L));
     rt::send(blur, "setFrame:"_sel, gfx::CGRectMake(0, 0, 50, 100));
     rt::send(page, "addSubview:"_sel, blur);
     loop.runUntilIdle();

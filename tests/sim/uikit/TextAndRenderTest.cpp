@@ -1,15 +1,14 @@
 // Text measured with the font engine, labels that shrink and truncate, and
 // the renderer checked by pixel probes on a drawn screen.
 
-#include <gtest/gtest.h>
-
-#include <cairo.h>
-
 #include "sim/graphics/UIImage.h"
 #include "sim/uikit/Render.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIKit.h"
 #include "sim/uikit/UILabel.h"
+
+#include <cairo.h>
+#include <gtest/gtest.h>
 
 using rt::Ref;
 using namespace rt::literals;
@@ -19,7 +18,8 @@ namespace {
 struct Text : ::testing::Test {
     void SetUp() override { uikit::registerUIKit(); }
     static Ref<rt::Object> color(double r, double g, double b, double a = 1) {
-        return rt::sendClass<Ref<rt::Object>>(rt::getClass("UIColor"), "colorWithRed:green:blue:alpha:"_sel, r, g, b, a);
+        return rt::sendClass<Ref<rt::Object>>(rt::getClass("UIColor"), "colorWithRed:green:blue:alpha:"_sel, r, g, b,
+                                              a);
     }
     static TextStyle system(double size) {
         TextStyle s;
@@ -51,7 +51,8 @@ TEST_F(Text, MeasurementGrowsWithTheTextAndTruncatesTheTailInsideTheBox) {
     wrapping.numberOfLines = 0;
     wrapping.lineBreak = uikit::LineBreak::WordWrap;
     auto wrapped = uikit::boundingRect("one two three four five six seven eight nine ten", {60, 200},
-                                       uikit::kUsesLineFragmentOrigin, wrapping).size;
+                                       uikit::kUsesLineFragmentOrigin, wrapping)
+                       .size;
     EXPECT_LE(wrapped.width, 60);
     EXPECT_GT(wrapped.height, 3 * shortText.height);
     EXPECT_EQ(uikit::boundingRect("", box, 0, system(12)).size.width, 0);
@@ -59,7 +60,8 @@ TEST_F(Text, MeasurementGrowsWithTheTextAndTruncatesTheTailInsideTheBox) {
 
 TEST_F(Text, ALabelShrinksItsTextToFitDownToItsMinimumScale) {
     auto label = uikit::makeView(gfx::CGRectMake(0, 0, 100, 20), rt::getClass("UILabel"));
-    rt::send(label, "setFont:"_sel, rt::sendClass<Ref<rt::Object>>(rt::getClass("UIFont"), "systemFontOfSize:"_sel, 12.0));
+    rt::send(label, "setFont:"_sel,
+             rt::sendClass<Ref<rt::Object>>(rt::getClass("UIFont"), "systemFontOfSize:"_sel, 12.0));
     rt::send(label, "setAdjustsFontSizeToFitWidth:"_sel, true);
     rt::send(label, "setMinimumScaleFactor:"_sel, 0.8333333134651184);
     rt::send(label, "setText:"_sel, std::string("Trips"));
@@ -67,7 +69,8 @@ TEST_F(Text, ALabelShrinksItsTextToFitDownToItsMinimumScale) {
     EXPECT_DOUBLE_EQ(l->effectivePointSize(), 12) << "a short text keeps its size";
     // A text a little too wide for 12 points fits at a smaller size.
     std::string text = "Holidays 2019";
-    while (uikit::boundingRect(text, {0, 0}, 0, system(12)).size.width < 105) text += "x";
+    while (uikit::boundingRect(text, {0, 0}, 0, system(12)).size.width < 105)
+        text += "x";
     rt::send(label, "setText:"_sel, text);
     double size = l->effectivePointSize();
     EXPECT_LT(size, 12);
@@ -99,7 +102,8 @@ TEST_F(Text, TheRendererDrawsColoursAlphaCornersClippingTextAndImages) {
     rt::send(root, "addSubview:"_sel, hidden);
     auto label = uikit::makeView(gfx::CGRectMake(20, 150, 160, 40), rt::getClass("UILabel"));
     rt::send(label, "setText:"_sel, std::string("MMMMMMMM"));
-    rt::send(label, "setFont:"_sel, rt::sendClass<Ref<rt::Object>>(rt::getClass("UIFont"), "boldSystemFontOfSize:"_sel, 30.0));
+    rt::send(label, "setFont:"_sel,
+             rt::sendClass<Ref<rt::Object>>(rt::getClass("UIFont"), "boldSystemFontOfSize:"_sel, 30.0));
     rt::send(root, "addSubview:"_sel, label);
     auto pic = gfx::Image::blank(10, 10);
     auto picture = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIImageView"), "alloc"_sel);
@@ -141,7 +145,8 @@ TEST_F(Text, ALabelAsWideAsItsMeasuredTextDrawsAllOfItAtEveryScale) {
             auto root = uikit::makeView(gfx::CGRectMake(0, 0, 400, 20));
             rt::send(root, "setBackgroundColor:"_sel, color(1, 1, 1));
             auto label = uikit::makeView(gfx::CGRectMake(0, 0, labelWidth, 20), rt::getClass("UILabel"));
-            rt::send(label, "setFont:"_sel, rt::sendClass<Ref<rt::Object>>(rt::getClass("UIFont"), "systemFontOfSize:"_sel, 12.0));
+            rt::send(label, "setFont:"_sel,
+                     rt::sendClass<Ref<rt::Object>>(rt::getClass("UIFont"), "systemFontOfSize:"_sel, 12.0));
             rt::send(label, "setText:"_sel, text);
             rt::send(root, "addSubview:"_sel, label);
             return uikit::renderView(root.get(), scale);
@@ -150,7 +155,8 @@ TEST_F(Text, ALabelAsWideAsItsMeasuredTextDrawsAllOfItAtEveryScale) {
             gfx::Image exact = draw(width, scale), roomy = draw(width + 60, scale);
             int differing = 0;
             for (int y = 0; y < exact.height(); ++y)
-                for (int x = 0; x < static_cast<int>(width * scale); ++x) differing += exact.pixel(x, y) != roomy.pixel(x, y);
+                for (int x = 0; x < static_cast<int>(width * scale); ++x)
+                    differing += exact.pixel(x, y) != roomy.pixel(x, y);
             EXPECT_EQ(differing, 0) << text << " at " << scale << "x";
         }
     }

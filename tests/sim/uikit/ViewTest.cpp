@@ -1,14 +1,13 @@
 // Views: tag search order, hit-testing, layout passes on the run loop, and
 // block animations on the loop's clock.
 
-#include <gtest/gtest.h>
-
-#include "tests/sim/uikit/MainLoopFixture.h"
-
 #include "sim/dispatch/RunLoop.h"
 #include "sim/uikit/UIColor.h"
 #include "sim/uikit/UIKit.h"
 #include "sim/uikit/UIView.h"
+#include "tests/sim/uikit/MainLoopFixture.h"
+
+#include <gtest/gtest.h>
 
 using rt::Ref;
 using namespace rt::literals;
@@ -112,7 +111,8 @@ TEST_F(Ui, AFadeInThenADelayedFadeOutRemovesTheOverlayAfterOneSixSeconds) {
     EXPECT_EQ(rt::send<Ref<rt::Object>>(host, "viewWithTag:"_sel, 204L).get(), overlay.get()) << "removed too early";
     loop.runFor(dsp::seconds(0.1)); // 1.6 s in
     EXPECT_FALSE(rt::send<Ref<rt::Object>>(host, "viewWithTag:"_sel, 204L));
-    EXPECT_EQ(uikit::rgbaOf(rt::send<Ref<rt::Object>>(overlay, "backgroundColor"_sel).get()), (uikit::Rgba{0, 0, 0, 0.8}));
+    EXPECT_EQ(uikit::rgbaOf(rt::send<Ref<rt::Object>>(overlay, "backgroundColor"_sel).get()),
+              (uikit::Rgba{0, 0, 0, 0.8}));
 }
 
 TEST_F(Ui, AHookedLayoutSubviewsRunsOnEveryLayoutPass) {

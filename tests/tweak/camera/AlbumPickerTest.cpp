@@ -20,7 +20,8 @@ struct Picker : CameraWithTweak {
     }
     int countTagged(const Ref<rt::Object>& view, long tag) {
         int n = rt::send<long>(view, "tag"_sel) == tag ? 1 : 0;
-        for (const auto& v : rt::send<Objects>(view, "subviews"_sel)) n += countTagged(v, tag);
+        for (const auto& v : rt::send<Objects>(view, "subviews"_sel))
+            n += countTagged(v, tag);
         return n;
     }
     std::vector<std::pair<std::string, long>> chooserActions() {
@@ -40,7 +41,8 @@ TEST_F(Picker, WithThePickerOffTheBarStaysStock) {
     relayout(3);
     EXPECT_EQ(countTagged(bar, lc::kAlbumTag) + countTagged(bar, lc::kLabelTag), 0);
     EXPECT_TRUE(rt::send<Objects>(background(), "subviews"_sel).empty());
-    EXPECT_FALSE(rt::send<bool>(background(), "isUserInteractionEnabled"_sel)) << "the stock background takes no touches";
+    EXPECT_FALSE(rt::send<bool>(background(), "isUserInteractionEnabled"_sel))
+        << "the stock background takes no touches";
 }
 
 TEST_F(Picker, WithTheTweakDisabledNothingIsInstalled) {
@@ -130,8 +132,9 @@ TEST_F(Picker, TheChooserListsCameraRollTheRegularAlbumsInLibraryOrderThenCancel
     EXPECT_EQ(rt::send<std::string>(sheet, "title"_sel), "Choose Album");
     EXPECT_EQ(rt::send<std::string>(sheet, "message"_sel), "Choose the album to save the photo to.");
     EXPECT_EQ(rt::send<long>(sheet, "preferredStyle"_sel), uikit::kAlertStyleActionSheet);
-    EXPECT_EQ(chooserActions(), (std::vector<std::pair<std::string, long>>{
-                                    {"Camera Roll", 0}, {"Trips", 0}, {"Rome", 0}, {"Cancel", 1}, {"- Create new album -", 0}}));
+    EXPECT_EQ(chooserActions(),
+              (std::vector<std::pair<std::string, long>>{
+                  {"Camera Roll", 0}, {"Trips", 0}, {"Rome", 0}, {"Cancel", 1}, {"- Create new album -", 0}}));
     ASSERT_TRUE(uikit::pressAlertButton(sheet.get(), "Cancel"));
     closeAlert();
     deliver();
@@ -151,7 +154,8 @@ TEST_F(Picker, ChoosingAnAlbumSetsTheCaptionAndWritesAlbumTctThroughSpringBoard)
     EXPECT_FALSE(albumTct()) << "SpringBoard writes it, when its loop gets the message";
     deliver();
     EXPECT_EQ(albumTct(), fnd::Array{Value("Trips")});
-    EXPECT_FALSE(fnd::writeFileAtomically(lc::kAlbumTctPath, "x")) << "the camera's sandbox keeps it from writing there";
+    EXPECT_FALSE(fnd::writeFileAtomically(lc::kAlbumTctPath, "x"))
+        << "the camera's sandbox keeps it from writing there";
 
     relayout(2);
     EXPECT_EQ(captionText(), "Trips") << "later passes show the choice";
@@ -193,7 +197,8 @@ TEST_F(Picker, ANewAlbumIsCreatedChosenAndStoredAndAnExistingTitleMakesASecondAl
     closeAlert();
     deliver();
     int titledTrips = 0;
-    for (const auto& a : albums()) titledTrips += rt::send<std::string>(a, "localizedTitle"_sel) == "Trips";
+    for (const auto& a : albums())
+        titledTrips += rt::send<std::string>(a, "localizedTitle"_sel) == "Trips";
     EXPECT_EQ(titledTrips, 2) << "a second album with the same title";
     EXPECT_EQ(lc::chosenAlbum, "Trips");
     EXPECT_EQ(captionText(), "Trips");

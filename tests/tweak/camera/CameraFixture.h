@@ -4,16 +4,14 @@
 // picker's album.tct goes through SpringBoard as on the phone. Time is the
 // test's: the main loop runs on a manual clock.
 
-#include <gtest/gtest.h>
-
 #include "sim/apps/camera/Camera.h"
 #include "sim/apps/host/Application.h"
 #include "sim/dispatch/RunLoop.h"
 #include "sim/foundation/Files.h"
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/PropertyList.h"
-#include "sim/ipc/InProcessDevice.h"
 #include "sim/graphics/SamplePhoto.h"
+#include "sim/ipc/InProcessDevice.h"
 #include "sim/photos/kit/PhotoKit.h"
 #include "sim/uikit/UIAlertController.h"
 #include "sim/uikit/UIGestureRecognizer.h"
@@ -29,6 +27,8 @@
 #include "tweak/core/StateFiles.h"
 #include "tweak/springboard/MessageServer.h"
 
+#include <gtest/gtest.h>
+
 namespace camtest {
 
 using fnd::Value;
@@ -37,7 +37,7 @@ using namespace rt::literals;
 using Objects = std::vector<Ref<rt::Object>>;
 
 inline const fnd::ProcessIdentity kCameraIdentity{"com.apple.camera", true,
-                                                   "/var/mobile/Containers/Data/Application/com.apple.camera"};
+                                                  "/var/mobile/Containers/Data/Application/com.apple.camera"};
 
 struct CameraWithTweak : ::testing::Test {
     testsupport::TempDeviceRoot root;
@@ -125,9 +125,9 @@ struct CameraWithTweak : ::testing::Test {
     // A person's tap at the centre of a view.
     void tap(const Ref<rt::Object>& view) {
         gfx::CGRect bounds = rt::send<gfx::CGRect>(view, "bounds"_sel);
-        gfx::CGPoint c = rt::send<gfx::CGPoint>(view, "convertPoint:toView:"_sel,
-                                                gfx::CGPoint{bounds.size.width / 2, bounds.size.height / 2},
-                                                Ref<rt::Object>());
+        gfx::CGPoint c =
+            rt::send<gfx::CGPoint>(view, "convertPoint:toView:"_sel,
+                                   gfx::CGPoint{bounds.size.width / 2, bounds.size.height / 2}, Ref<rt::Object>());
         uikit::touchDown(uikit::keyWindow(), c);
         uikit::touchUp(c);
         settle();
@@ -156,8 +156,8 @@ struct CameraWithTweak : ::testing::Test {
     }
     Objects albums() {
         auto found = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                     "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                                     photos::kTypeAlbum, photos::kSubtypeAny, Ref<rt::Object>());
+                                                    "fetchAssetCollectionsWithType:subtype:options:"_sel,
+                                                    photos::kTypeAlbum, photos::kSubtypeAny, Ref<rt::Object>());
         return rt::send<Objects>(found, "fetchedObjects"_sel);
     }
     Ref<rt::Object> addAlbum(const std::string& title) {
@@ -166,21 +166,22 @@ struct CameraWithTweak : ::testing::Test {
         rt::send(library, "performChanges:completionHandler:"_sel, rt::Block<void()>([title, id] {
                      auto r = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
                                                              "creationRequestForAssetCollectionWithTitle:"_sel, title);
-                     *id = rt::send<std::string>(rt::send<Ref<rt::Object>>(r, "placeholderForCreatedAssetCollection"_sel),
-                                                 "localIdentifier"_sel);
+                     *id =
+                         rt::send<std::string>(rt::send<Ref<rt::Object>>(r, "placeholderForCreatedAssetCollection"_sel),
+                                               "localIdentifier"_sel);
                  }),
                  rt::Block<void(bool, Ref<rt::Object>)>());
         settle();
         auto found = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                     "fetchAssetCollectionsWithLocalIdentifiers:options:"_sel,
-                                                     std::vector<std::string>{*id}, Ref<rt::Object>());
+                                                    "fetchAssetCollectionsWithLocalIdentifiers:options:"_sel,
+                                                    std::vector<std::string>{*id}, Ref<rt::Object>());
         return rt::send<Ref<rt::Object>>(found, "firstObject"_sel);
     }
     // The local identifiers of an album's assets (hidden ones too), in album order.
     std::vector<std::string> idsIn(const Ref<rt::Object>& album) {
         std::vector<std::string> out;
-        auto assets = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel,
-                                                      album, fetchOptions(true));
+        auto assets = rt::sendClass<Ref<rt::Object>>(
+            rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel, album, fetchOptions(true));
         for (const auto& a : rt::send<Objects>(assets, "fetchedObjects"_sel))
             out.push_back(rt::send<std::string>(a, "localIdentifier"_sel));
         return out;
@@ -188,12 +189,13 @@ struct CameraWithTweak : ::testing::Test {
     // Every image, oldest first, hidden ones too.
     Objects allImages() {
         auto o = fetchOptions(true);
-        auto byDate = rt::sendClass<Ref<rt::Object>>(rt::getClass("NSSortDescriptor"), "sortDescriptorWithKey:ascending:"_sel,
-                                                     std::string("creationDate"), true);
+        auto byDate =
+            rt::sendClass<Ref<rt::Object>>(rt::getClass("NSSortDescriptor"), "sortDescriptorWithKey:ascending:"_sel,
+                                           std::string("creationDate"), true);
         rt::send(o, "setSortDescriptors:"_sel, Objects{byDate});
-        return rt::send<Objects>(rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsWithMediaType:options:"_sel,
-                                                                1L, o),
-                                 "fetchedObjects"_sel);
+        return rt::send<Objects>(
+            rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsWithMediaType:options:"_sel, 1L, o),
+            "fetchedObjects"_sel);
     }
     // A photo saved from outside the camera, hidden or not, taken at `date`
     // (seconds since the reference date); the new asset.
@@ -211,7 +213,8 @@ struct CameraWithTweak : ::testing::Test {
                                                              "creationRequestForAssetFromImageAtFileURL:"_sel, path);
                      rt::send(r, "setCreationDate:"_sel, fnd::Date{date});
                      rt::send(r, "setHidden:"_sel, hide);
-                     *id = rt::send<std::string>(rt::send<Ref<rt::Object>>(r, "placeholderForCreatedAsset"_sel), "localIdentifier"_sel);
+                     *id = rt::send<std::string>(rt::send<Ref<rt::Object>>(r, "placeholderForCreatedAsset"_sel),
+                                                 "localIdentifier"_sel);
                  }),
                  rt::Block<void(bool, Ref<rt::Object>)>());
         settle();

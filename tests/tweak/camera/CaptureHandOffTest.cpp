@@ -24,7 +24,8 @@ struct HandOff : CameraWithTweak {
     }
     int albumsTitled(const std::string& title) {
         int n = 0;
-        for (const auto& a : albums()) n += rt::send<std::string>(a, "localizedTitle"_sel) == title;
+        for (const auto& a : albums())
+            n += rt::send<std::string>(a, "localizedTitle"_sel) == title;
         return n;
     }
     // Presses the shutter; the photo it saved.
@@ -37,7 +38,8 @@ struct HandOff : CameraWithTweak {
     }
     std::vector<std::string> ids(const Objects& assets) {
         std::vector<std::string> out;
-        for (const auto& a : assets) out.push_back(idOf(a));
+        for (const auto& a : assets)
+            out.push_back(idOf(a));
         return out;
     }
     Ref<rt::Object> wellImage() { return rt::send<Ref<rt::Object>>(part("imageWell"), "thumbnailImage"_sel); }
@@ -129,7 +131,8 @@ TEST_F(HandOff, ThreeCapturesInsideOneAndAHalfSecondsEachHandOffTheirOwnPhoto) {
     EXPECT_EQ(idsIn(trips).size(), 2u) << "the first two timers have fired";
     wait(1);
     EXPECT_EQ(idsIn(trips), ids(taken)) << "each photo once, in the order taken";
-    for (const auto& p : taken) EXPECT_FALSE(hidden(p));
+    for (const auto& p : taken)
+        EXPECT_FALSE(hidden(p));
 }
 
 TEST_F(HandOff, ThreeQuickCapturesAreAllHiddenWhenThePickerMovesPhotos) {
@@ -143,7 +146,8 @@ TEST_F(HandOff, ThreeQuickCapturesAreAllHiddenWhenThePickerMovesPhotos) {
     }
     wait(2);
     EXPECT_EQ(idsIn(trips), ids(taken));
-    for (const auto& p : taken) EXPECT_TRUE(hidden(p));
+    for (const auto& p : taken)
+        EXPECT_TRUE(hidden(p));
 }
 
 TEST_F(HandOff, WithNoNewVisibleImageAHandOffAddsAndHidesNothing) {

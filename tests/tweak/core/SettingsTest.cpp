@@ -1,14 +1,14 @@
 // The settings model: defaults, readings of each kind, the font-size rule,
 // per-album switches that only grow, and readers on other threads.
 
-#include <gtest/gtest.h>
-
-#include <thread>
+#include "tweak/core/Settings.h"
 
 #include "sim/foundation/Files.h"
 #include "sim/foundation/PropertyList.h"
 #include "tests/support/TempDeviceRoot.h"
-#include "tweak/core/Settings.h"
+
+#include <gtest/gtest.h>
+#include <thread>
 
 using fnd::Dictionary;
 using fnd::Value;
@@ -100,7 +100,8 @@ TEST_F(Settings, ReadersOnOtherThreadsSeeWholeSnapshotsWhileReloadsRun) {
         std::size_t seen = 0;
         while (!done) {
             auto albums = lc::albumDict();
-            for (const auto& [k, v] : *albums) seen += k.size() + v;
+            for (const auto& [k, v] : *albums)
+                seen += k.size() + v;
             seen += lc::enabled.load() + static_cast<std::size_t>(lc::layoutFontSize.load());
         }
         EXPECT_GT(seen, 0u);

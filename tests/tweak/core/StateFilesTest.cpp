@@ -1,12 +1,13 @@
 // The shared state files: the locked list (garbage and absence included),
 // the camera's album, the password and the authentication result.
 
-#include <gtest/gtest.h>
+#include "tweak/core/StateFiles.h"
 
 #include "sim/foundation/Files.h"
 #include "sim/foundation/PropertyList.h"
 #include "tests/support/TempDeviceRoot.h"
-#include "tweak/core/StateFiles.h"
+
+#include <gtest/gtest.h>
 
 using fnd::Value;
 
@@ -58,7 +59,8 @@ TEST_F(StateFiles, TheCameraAlbumPasswordAndAuthenticationResultReadBack) {
     EXPECT_EQ(lc::readPassword(), "x");
 
     EXPECT_TRUE(lc::readAuthenticationResult().empty());
-    fnd::Dictionary result{{"method", Value(2)}, {"success", Value(true)}, {"controller", Value("PUAlbumListViewController")}};
+    fnd::Dictionary result{
+        {"method", Value(2)}, {"success", Value(true)}, {"controller", Value("PUAlbumListViewController")}};
     ASSERT_TRUE(lc::writeAuthenticationResult(result));
     EXPECT_EQ(lc::readAuthenticationResult(), result);
 }

@@ -1,11 +1,12 @@
 // Album lookup and the newest photo into a named album.
 
+#include "tweak/library/AlbumPlacement.h"
+
+#include "tests/sim/photos/LibraryFixture.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
-
-#include "tests/sim/photos/LibraryFixture.h"
-#include "tweak/library/AlbumPlacement.h"
 
 using namespace phtest;
 using photos::kSubtypeAny;
@@ -46,7 +47,8 @@ struct AlbumPlacement : LibraryTest {
     }
     std::vector<std::vector<int64_t>> albumsTitled(const std::string& title) {
         std::vector<std::vector<int64_t>> out;
-        for (const auto& c : rt::send<Objects>(collections(kTypeAlbum, kSubtypeAny, titled(title)), "fetchedObjects"_sel))
+        for (const auto& c :
+             rt::send<Objects>(collections(kTypeAlbum, kSubtypeAny, titled(title)), "fetchedObjects"_sel))
             out.push_back(ids(assetsIn(c, options(true))));
         return out;
     }

@@ -1,14 +1,14 @@
 // The feedback overlay and spinner on the manual clock, and the pulse.
 
-#include <gtest/gtest.h>
-
-#include "tests/sim/uikit/MainLoopFixture.h"
+#include "tweak/library/Overlay.h"
 
 #include "sim/apps/host/Application.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/UIViewController.h"
-#include "tweak/library/Overlay.h"
+#include "tests/sim/uikit/MainLoopFixture.h"
+
+#include <gtest/gtest.h>
 
 using rt::Ref;
 using namespace rt::literals;
@@ -33,7 +33,9 @@ struct Overlay : uitest::MainLoopTest {
     std::size_t count(const char* cls) {
         std::size_t n = 0;
         for (const auto& v : rt::send<Objects>(host, "subviews"_sel))
-            if (rt::className(v.get()) == cls || (std::string(cls) == "overlay" && rt::send<long>(v, "tag"_sel) == lc::kOverlayTag)) ++n;
+            if (rt::className(v.get()) == cls ||
+                (std::string(cls) == "overlay" && rt::send<long>(v, "tag"_sel) == lc::kOverlayTag))
+                ++n;
         return n;
     }
 };
@@ -68,7 +70,9 @@ TEST_F(Overlay, AStayingMessageWithItsSpinnerStaysUntilStopSpinnerAndTheDoneMess
     EXPECT_EQ(count("UIActivityIndicatorView"), 0u);
     loop.runFor(dsp::seconds(0.31));
     ASSERT_EQ(count("overlay"), 1u) << "only the done message is left";
-    EXPECT_EQ(rt::send<gfx::CGRect>(rt::send<Ref<rt::Object>>(host, "viewWithTag:"_sel, lc::kOverlayTag), "frame"_sel).size.height, 45);
+    EXPECT_EQ(rt::send<gfx::CGRect>(rt::send<Ref<rt::Object>>(host, "viewWithTag:"_sel, lc::kOverlayTag), "frame"_sel)
+                  .size.height,
+              45);
     loop.runFor(dsp::seconds(1.3));
     EXPECT_EQ(count("overlay"), 0u);
 }

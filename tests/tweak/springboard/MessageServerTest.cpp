@@ -2,21 +2,21 @@
 // the in-process device: writes in arrival order, and the refusals that
 // keep a client from writing anything but its state files.
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
+#include "tweak/springboard/MessageServer.h"
 
 #include "sim/dispatch/RunLoop.h"
+#include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/Files.h"
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/PropertyList.h"
 #include "sim/foundation/SystemLog.h"
 #include "sim/ipc/InProcessDevice.h"
 #include "sim/ipc/MessagingCenter.h"
-#include "sim/foundation/DevicePaths.h"
 #include "tests/support/TempDeviceRoot.h"
 #include "tweak/core/StateFiles.h"
-#include "tweak/springboard/MessageServer.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
 
 using fnd::Array;
 using fnd::Value;
@@ -83,10 +83,10 @@ TEST_F(ArrayWriter, AnythingButAnArrayOfStringsForAStateFileIsRefusedAndLogged) 
     fnd::setLogSink([&](fnd::LogLevel, const std::string& line) {
         if (line.find("savearray refused") != std::string::npos) refusals.push_back(line);
     });
-    for (const std::string path : {"/var/mobile/Library/Preferences/com.zel.lumicrate12prefs.plist",
-                                   "/var/mobile/Library/lumicrate/settings.tct",
-                                   "/var/mobile/Library/lumicrate/../lumicrate/lockedAlbums.plist",
-                                   "/var/mobile/Library/lumicrate/other.plist", "lockedAlbums.plist"})
+    for (const std::string path :
+         {"/var/mobile/Library/Preferences/com.zel.lumicrate12prefs.plist",
+          "/var/mobile/Library/lumicrate/settings.tct", "/var/mobile/Library/lumicrate/../lumicrate/lockedAlbums.plist",
+          "/var/mobile/Library/lumicrate/other.plist", "lockedAlbums.plist"})
         lc::saveArrayToFile({Value("x")}, path);
     lc::saveArrayToFile({Value("Trips"), Value(3)}, lc::kdataPath);
     // A message without its array, or with garbage for it, sent by hand.
