@@ -1,17 +1,24 @@
 #pragma once
 // Class: a runtime class, itself an object whose class is its metaclass.
 //
-// A class holds its own methods (selector -> Method) and a per-class cache
-// from selector to the Method found along the superclass chain. Method
-// entries are never freed or moved, so replacing an implementation is an
-// atomic store into the entry and needs no cache flush; only adding a method
-// (which may shadow an inherited one) bumps the global cache generation.
+// A class holds its own methods (selector -> Method) and a dispatch table
+// from selector to the Method that a send to an instance reaches, found
+// along the superclass chain. Methods are never freed or moved, and a
+// dispatch slot points at the Method itself, not at a copy of its
+// implementation; so replacing an implementation (a hook of a method the
+// class owns) is one atomic store into the Method and needs no flush.
+// Adding a method may shadow an inherited one or fill a selector known to be
+// absent: it resets that selector's slot in the class and every subclass,
+// and the next send resolves it again.
 //
-// Locking: every mutation, and every cache miss, runs under the runtime lock
-// (Runtime.cpp). The cache probe of a send takes no lock.
-
-#include "sim/runtime/Object.h"
-#include "sim/runtime/Signature.h"
+// The dispatch table is a two-level sparse array indexed by the selector's
+// dense index (libobjc2's dtable): pages of slots are only ever added, never
+// replaced, so a reader never holds memory that the runtime frees, and the
+// read path takes no lock. Each slot records the class it belongs to, which
+// is what a call site's inline cache compares with the receiver's class.
+//
+// Locking: every mutation, and every resolution of a slot, runs under the
+// runtime lock (Runtime.cpp).
 
 #include <atomic>
 #include <cstdint>
@@ -20,44 +27,40 @@
 #include <unordered_map>
 #include <vector>
 
+#include "sim/runtime/Object.h"
+#include "sim/runtime/Signature.h"
+
 namespace rt {
 
 using ErasedImp = void (*)();
 
 struct Method {
     Sel sel;
+    // Null only for the runtime's marker of a selector that no class in the
+    // chain implements.
     const Signature* signature;
     std::atomic<ErasedImp> imp;
     Class* owner;
 };
 
-// A class's method cache: an open-addressed table from selector to what a
-// send needs (the implementation and its signature), filled on misses under
-// the runtime lock and read without a lock. An entry is written once, before
-// its selector is published with release; it never changes afterwards. Any
-// change to any method (an add, a hook) drops every cache, so a cached
-// implementation is never stale for long and the probe needs no generation
-// check. Dropped caches are kept, never freed: a reader may still be probing.
-struct MethodCache {
-    struct Entry {
-        std::atomic<Sel> sel{nullptr};
-        // The class whose cache holds the entry; cleared when the cache is
-        // dropped, which is how inline caches at call sites learn of it.
-        std::atomic<Class*> owner{nullptr};
-        ErasedImp imp = nullptr;
-        const Signature* signature = nullptr;
-        Method* method = nullptr; // null with a selector set: known to be absent
-    };
-    static MethodCache* create(uint32_t size);
-    static void destroy(MethodCache* c);
-    Entry* entries() { return reinterpret_cast<Entry*>(this + 1); }
-    uint32_t mask;
-    uint32_t used = 0;
+// One selector's entry in one class's dispatch table. `method` is null until
+// a send resolves it (or after an add reset it), then the Method found along
+// the chain, or the absent marker (Runtime.cpp), whose signature is null.
+struct DispatchSlot {
+    Class* owner = nullptr; // the class whose table holds the slot; never changes
+    std::atomic<Method*> method{nullptr};
 };
 
 class Class final : public Object {
 public:
     using Factory = Object* (*)(Class*);
+
+    static constexpr uint32_t kPageBits = 6;
+    static constexpr uint32_t kPageSize = 1u << kPageBits;
+    static constexpr uint32_t kPageCount = 1024; // up to 65,536 selectors in a process
+    struct DispatchPage {
+        DispatchSlot slots[kPageSize];
+    };
 
     const std::string& name() const { return m_name; }
     Class* superclass() const { return m_superclass; }
@@ -69,25 +72,27 @@ public:
     // make (none, once NSObject's is set).
     Factory factory() const;
 
-    // Cached lookup along the superclass chain. The entry's method is null
-    // when no class in the chain implements the selector. Safe from any thread.
-    [[gnu::always_inline]] const MethodCache::Entry* lookupEntry(Sel sel) {
-        if (MethodCache* c = m_cache.load(std::memory_order_acquire)) {
-            MethodCache::Entry* e = c->entries();
-            for (uint32_t i = sel->index & c->mask;; i = (i + 1) & c->mask) {
-                Sel s = e[i].sel.load(std::memory_order_acquire);
-                if (s == sel) return &e[i];
-                if (!s) break;
+    // The resolved dispatch slot for the selector: its method is the one a
+    // send reaches, or the absent marker. Safe from any thread.
+    [[gnu::always_inline]] const DispatchSlot* slotFor(Sel sel) {
+        if (std::atomic<DispatchPage*>* table = m_table.load(std::memory_order_acquire)) {
+            if (DispatchPage* page = table[sel->index >> kPageBits].load(std::memory_order_acquire)) {
+                const DispatchSlot* slot = &page->slots[sel->index & (kPageSize - 1)];
+                if (slot->method.load(std::memory_order_acquire)) return slot;
             }
         }
-        return lookupSlow(sel);
+        return resolveSlot(sel);
     }
-    Method* lookup(Sel sel) { return lookupEntry(sel)->method; }
+    // The method a send of `sel` reaches; null when none does.
+    Method* lookup(Sel sel) {
+        Method* m = slotFor(sel)->method.load(std::memory_order_acquire);
+        return m->signature ? m : nullptr;
+    }
 
 private:
     friend class RuntimeImpl;
     Class(Class* isa, std::string name, Class* superclass, bool isMeta, Factory factory);
-    const MethodCache::Entry* lookupSlow(Sel sel);
+    const DispatchSlot* resolveSlot(Sel sel);
 
     std::string m_name;
     Class* m_superclass;
@@ -96,7 +101,10 @@ private:
     // Guarded by the runtime lock.
     std::unordered_map<Sel, Method*> m_methods;
     std::vector<std::unique_ptr<Method>> m_methodStorage;
-    std::atomic<MethodCache*> m_cache{nullptr};
+    std::vector<Class*> m_subclasses; // direct ones, metaclasses included
+    // The dispatch table: kPageCount page pointers, made on the first send;
+    // pages are made as selectors are resolved. Neither is ever freed.
+    std::atomic<std::atomic<DispatchPage*>*> m_table{nullptr};
 };
 
 } // namespace rt

@@ -6,30 +6,44 @@
 #include <mutex>
 #include <shared_mutex>
 #include <sstream>
+#include <thread>
 #include <unordered_map>
 
 namespace rt {
 
-MethodCache* MethodCache::create(uint32_t size) {
-    void* mem = ::operator new(sizeof(MethodCache) + size * sizeof(Entry));
-    auto* c = new (mem) MethodCache;
-    c->mask = size - 1;
-    for (uint32_t i = 0; i < size; ++i)
-        new (&c->entries()[i]) Entry;
-    return c;
-}
-
-void MethodCache::destroy(MethodCache* c) {
-    for (uint32_t i = 0; i <= c->mask; ++i)
-        c->entries()[i].~Entry();
-    c->~MethodCache();
-    ::operator delete(c);
-}
-
 void registerRootClass(Class* root); // RootClass.cpp
 
-// All mutation of classes, and every cache miss, happens in here under one
-// lock. Workers that need the lock say so with `Locked` in their name.
+namespace {
+// The marker a resolved slot holds for a selector that no class in the chain
+// implements: a send that finds it is an unknown selector.
+Method g_absent{nullptr, nullptr, {nullptr}, nullptr};
+
+// The runtime lock, which knows its holder so that every worker can check
+// that it is called with the lock held (objc4's runtimeLock.assertLocked()).
+class RuntimeLock {
+public:
+    void lock() {
+        m_mutex.lock();
+        m_holder.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    }
+    void unlock() {
+        m_holder.store(std::thread::id(), std::memory_order_relaxed);
+        m_mutex.unlock();
+    }
+    void assertHeld(const char* worker) const {
+        if (m_holder.load(std::memory_order_relaxed) != std::this_thread::get_id())
+            fatal(std::string(worker) + " called without the runtime lock");
+    }
+
+private:
+    std::mutex m_mutex;
+    std::atomic<std::thread::id> m_holder{};
+};
+} // namespace
+
+// All mutation of classes, and every resolution of a dispatch slot, happens
+// in here under one lock. Workers that need the lock say so with `Locked` in
+// their name and check it on entry.
 class RuntimeImpl {
 public:
     static RuntimeImpl& shared() {
@@ -44,23 +58,22 @@ public:
     }
 
     Class* defineClass(std::string_view name, Class* superclass, Class::Factory factory) {
-        Class* cls;
-        {
-            std::unique_lock guard(m_registryLock);
-            if (m_classes.count(std::string(name)))
-                fatal("class '" + std::string(name) + "' is defined twice in this process");
-            Class* rootMeta = m_root ? m_root->metaclass() : nullptr;
-            // The root metaclass is its own class and inherits from the root class.
-            Class* meta =
-                new Class(rootMeta, std::string(name), superclass ? superclass->metaclass() : m_root, true, nullptr);
-            if (!rootMeta) meta->setIsa(meta);
-            cls = new Class(meta, std::string(name), superclass, false, factory);
-            m_classes.emplace(cls->name(), cls);
-            if (!m_root) {
-                m_root = cls;
-                meta->m_superclass = cls;
-            }
+        std::lock_guard lock(m_lock);
+        std::unique_lock guard(m_registryLock);
+        if (m_classes.count(std::string(name)))
+            fatal("class '" + std::string(name) + "' is defined twice in this process");
+        Class* rootMeta = m_root ? m_root->metaclass() : nullptr;
+        // The root metaclass is its own class and inherits from the root class.
+        Class* meta = new Class(rootMeta, std::string(name), superclass ? superclass->metaclass() : m_root, true, nullptr);
+        if (!rootMeta) meta->setIsa(meta);
+        Class* cls = new Class(meta, std::string(name), superclass, false, factory);
+        m_classes.emplace(cls->name(), cls);
+        if (!m_root) {
+            m_root = cls;
+            meta->m_superclass = cls;
         }
+        linkSubclassLocked(cls);
+        linkSubclassLocked(meta);
         return cls;
     }
 
@@ -86,9 +99,9 @@ public:
             checkHookSignatureLocked(cls, sel, own, sig);
             // The slot is filled before the replacement becomes visible, so a
             // caller that already sees the hook always finds its original.
+            // Dispatch slots point at the Method, so nothing else changes.
             slot->m_imp.store(own->imp.load(std::memory_order_relaxed), std::memory_order_release);
             own->imp.store(replacement, std::memory_order_release);
-            dropAllCachesLocked();
             return true;
         }
         Method* inherited = cls->superclass() ? findInChainLocked(cls->superclass(), sel) : nullptr;
@@ -109,12 +122,17 @@ public:
         return out;
     }
 
-    const MethodCache::Entry* lookupSlow(Class* cls, Sel sel) {
+    const DispatchSlot* resolveSlot(Class* cls, Sel sel) {
         std::lock_guard guard(m_lock);
-        return cacheInsertLocked(cls, sel, findInChainLocked(cls, sel));
+        DispatchSlot* slot = slotLocked(cls, sel);
+        if (!slot->method.load(std::memory_order_relaxed)) {
+            Method* m = findInChainLocked(cls, sel);
+            slot->method.store(m ? m : &g_absent, std::memory_order_release);
+        }
+        return slot;
     }
 
-    // Lookup from a forwarding slot: always walks from the given class, so the
+    // Lookup from a forwarding slot: always from the given class, so the
     // superclass's current implementation is the one called.
     ErasedImp resolveForward(Class* from, Sel sel) {
         Method* m = from->lookup(sel);
@@ -122,13 +140,20 @@ public:
     }
 
 private:
-    static Method* findInChainLocked(Class* cls, Sel sel) {
+    Method* findInChainLocked(Class* cls, Sel sel) const {
+        m_lock.assertHeld("findInChainLocked");
         for (Class* c = cls; c; c = c->m_superclass)
             if (auto it = c->m_methods.find(sel); it != c->m_methods.end()) return it->second;
         return nullptr;
     }
 
+    void linkSubclassLocked(Class* cls) {
+        m_lock.assertHeld("linkSubclassLocked");
+        if (Class* super = cls->m_superclass) super->m_subclasses.push_back(cls);
+    }
+
     void addMethodLocked(Class* cls, Sel sel, ErasedImp imp, const Signature* sig) {
+        m_lock.assertHeld("addMethodLocked");
         auto m = std::make_unique<Method>();
         m->sel = sel;
         m->signature = sig;
@@ -136,76 +161,61 @@ private:
         m->owner = cls;
         cls->m_methods.emplace(sel, m.get());
         cls->m_methodStorage.push_back(std::move(m));
-        // The new method may shadow an inherited one that subclasses cached, or
-        // fill an entry cached as absent.
-        dropAllCachesLocked();
+        // The new method may shadow an inherited one that the class or its
+        // subclasses resolved, or fill a slot resolved as absent.
+        resetSlotsLocked(cls, sel);
     }
 
-    void dropAllCachesLocked() {
-        std::shared_lock registry(m_registryLock);
-        for (auto& [name, cls] : m_classes) {
-            for (Class* c : {cls, cls->metaclass()})
-                retire(c->m_cache.exchange(nullptr, std::memory_order_acq_rel));
+    // objc4's flushCaches(cls), for one selector: the class and its
+    // subclasses resolve it again at their next send. Call sites whose inline
+    // cache points at one of these slots see it unresolved and resolve it.
+    void resetSlotsLocked(Class* cls, Sel sel) {
+        m_lock.assertHeld("resetSlotsLocked");
+        std::vector<Class*> pending{cls};
+        while (!pending.empty()) {
+            Class* c = pending.back();
+            pending.pop_back();
+            if (std::atomic<Class::DispatchPage*>* table = c->m_table.load(std::memory_order_relaxed))
+                if (Class::DispatchPage* page = table[sel->index >> Class::kPageBits].load(std::memory_order_relaxed))
+                    page->slots[sel->index & (Class::kPageSize - 1)].method.store(nullptr, std::memory_order_release);
+            pending.insert(pending.end(), c->m_subclasses.begin(), c->m_subclasses.end());
         }
     }
 
-    static void checkHookSignatureLocked(Class* cls, Sel sel, Method* existing, const Signature* sig) {
+    // The class's slot for the selector, making the table and the page when
+    // they do not exist yet. Each is published complete, with release.
+    DispatchSlot* slotLocked(Class* cls, Sel sel) {
+        m_lock.assertHeld("slotLocked");
+        if (sel->index >= Class::kPageCount * Class::kPageSize)
+            fatal("more than " + std::to_string(Class::kPageCount * Class::kPageSize) + " selectors in one process");
+        std::atomic<Class::DispatchPage*>* table = cls->m_table.load(std::memory_order_relaxed);
+        if (!table) {
+            table = new std::atomic<Class::DispatchPage*>[Class::kPageCount]();
+            cls->m_table.store(table, std::memory_order_release);
+        }
+        std::atomic<Class::DispatchPage*>& pageRef = table[sel->index >> Class::kPageBits];
+        Class::DispatchPage* page = pageRef.load(std::memory_order_relaxed);
+        if (!page) {
+            page = new Class::DispatchPage;
+            for (DispatchSlot& s : page->slots) s.owner = cls;
+            pageRef.store(page, std::memory_order_release);
+        }
+        return &page->slots[sel->index & (Class::kPageSize - 1)];
+    }
+
+    void checkHookSignatureLocked(Class* cls, Sel sel, Method* existing, const Signature* sig) const {
+        m_lock.assertHeld("checkHookSignatureLocked");
         if (existing->signature == sig) return;
         fatal("hook of " + std::string(cls->isMetaclass() ? "+[" : "-[") + cls->name() + " " + sel->name +
               "]: the replacement's signature " + sig->full + " differs from the method's " +
               existing->signature->full);
     }
 
-    const MethodCache::Entry* cacheInsertLocked(Class* cls, Sel sel, Method* m) {
-        MethodCache* c = cls->m_cache.load(std::memory_order_relaxed);
-        if (!c) {
-            c = MethodCache::create(16);
-            cls->m_cache.store(c, std::memory_order_release);
-        } else if ((c->used + 1) * 2 > c->mask + 1) {
-            MethodCache* bigger = MethodCache::create((c->mask + 1) * 2);
-            for (uint32_t i = 0; i <= c->mask; ++i) {
-                MethodCache::Entry& e = c->entries()[i];
-                if (Sel s = e.sel.load(std::memory_order_relaxed)) insertEntry(cls, bigger, s, e.method);
-            }
-            cls->m_cache.store(bigger, std::memory_order_release);
-            retire(c);
-            c = bigger;
-        }
-        return insertEntry(cls, c, sel, m);
-    }
-
-    static const MethodCache::Entry* insertEntry(Class* cls, MethodCache* c, Sel sel, Method* m) {
-        MethodCache::Entry* e = c->entries();
-        for (uint32_t i = sel->index & c->mask;; i = (i + 1) & c->mask) {
-            Sel s = e[i].sel.load(std::memory_order_relaxed);
-            if (s == sel) return &e[i];
-            if (!s) {
-                // Everything is written before the selector that publishes it.
-                e[i].method = m;
-                e[i].imp = m ? m->imp.load(std::memory_order_relaxed) : nullptr;
-                e[i].signature = m ? m->signature : nullptr;
-                e[i].owner.store(cls, std::memory_order_relaxed);
-                e[i].sel.store(sel, std::memory_order_release);
-                ++c->used;
-                return &e[i];
-            }
-        }
-    }
-
-    // A probing reader may still hold a replaced cache, so none is freed.
-    void retire(MethodCache* c) {
-        if (!c) return;
-        for (uint32_t i = 0; i <= c->mask; ++i)
-            c->entries()[i].owner.store(nullptr, std::memory_order_release);
-        m_retired.push_back(c);
-    }
-
     std::shared_mutex m_registryLock;
     std::unordered_map<std::string, Class*> m_classes;
     Class* m_root = nullptr;
     std::once_flag m_rootOnce;
-    std::mutex m_lock;
-    std::vector<MethodCache*> m_retired; // never freed: see MethodCache
+    mutable RuntimeLock m_lock;
 };
 
 Class::Class(Class* isa, std::string name, Class* superclass, bool isMeta, Factory factory)
@@ -223,7 +233,7 @@ Class::Factory Class::factory() const {
     return nullptr;
 }
 
-const MethodCache::Entry* Class::lookupSlow(Sel sel) { return RuntimeImpl::shared().lookupSlow(this, sel); }
+const DispatchSlot* Class::resolveSlot(Sel sel) { return RuntimeImpl::shared().resolveSlot(this, sel); }
 
 ErasedImp OrigSlot::resolveForward() const {
     return m_forwardTo ? RuntimeImpl::shared().resolveForward(m_forwardTo, m_sel) : nullptr;
@@ -293,6 +303,16 @@ std::string describeSend(Id self, Class* cls, Sel sel) {
     return out.str();
 }
 } // namespace
+
+std::optional<std::string> whyNotSendable(Id self, Sel sel, const Signature* callSite) {
+    Class* cls = self->isa();
+    Method* m = cls->lookup(sel);
+    if (!m) return "unrecognized selector: " + describeSend(self, cls, sel);
+    if (m->signature != callSite)
+        return "signature mismatch: " + describeSend(self, cls, sel) + ": the method has " + m->signature->full +
+               ", the message carries " + callSite->full;
+    return std::nullopt;
+}
 
 namespace detail {
 void unknownSelector(Id self, Class* cls, Sel sel, const Signature* callSite) {

@@ -17,6 +17,7 @@
 #include "sim/runtime/Selector.h"
 #include "sim/runtime/Signature.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -172,65 +173,116 @@ namespace detail {
 
 template <class T> decltype(auto) toCall(T&& v) {
     using C = CallType<T>;
-    if constexpr (std::is_same_v<std::decay_t<T>, C>)
-        return std::forward<T>(v);
-    else
-        return C(std::forward<T>(v));
+    if constexpr (std::is_same_v<std::decay_t<T>, C>) return std::forward<T>(v);
+    else return C(std::forward<T>(v));
 }
 
-template <class R, class... A> [[gnu::always_inline]] inline R invoke(ErasedImp imp, Id self, Sel sel, A&&... args) {
+template <class R, class... A>
+[[gnu::always_inline]] inline R invoke(ErasedImp imp, Id self, Sel sel, A&&... args) {
     auto fn = reinterpret_cast<AbiOf<R> (*)(Id, Sel, AbiOf<CallType<A>>...)>(imp);
-    if constexpr (std::is_void_v<R>)
-        fn(self, sel, AbiMap<CallType<A>>::to(toCall(std::forward<A>(args)))...);
-    else
-        return AbiMap<R>::from(fn(self, sel, AbiMap<CallType<A>>::to(toCall(std::forward<A>(args)))...));
+    if constexpr (std::is_void_v<R>) fn(self, sel, AbiMap<CallType<A>>::to(toCall(std::forward<A>(args)))...);
+    else return AbiMap<R>::from(fn(self, sel, AbiMap<CallType<A>>::to(toCall(std::forward<A>(args)))...));
 }
 
 template <class R> R nilResult() {
     if constexpr (!std::is_void_v<R>) return R{};
 }
-} // namespace detail
 
-namespace detail {
-// The checked entry for a send of `sig`: fatal when the class has no such
-// method or the method has another signature.
-[[gnu::always_inline]] inline const MethodCache::Entry* entryForSend(Id self, Class* cls, Sel sel,
-                                                                     const Signature* sig) {
-    const MethodCache::Entry* e = cls->lookupEntry(sel);
-    if (e->signature != sig) [[unlikely]] {
-        if (!e->method) unknownSelector(self, cls, sel, sig);
-        signatureMismatch(self, e->method, sel, sig);
+// The method a send of `sig` reaches from `slot`: fatal when the class has
+// no such method or the method has another signature.
+[[gnu::always_inline]] inline Method* methodForSend(Id self, Class* cls, const DispatchSlot* slot, Sel sel,
+                                                     const Signature* sig) {
+    Method* m = slot->method.load(std::memory_order_acquire);
+    if (!m || m->signature != sig) [[unlikely]] {
+        // Unresolved (an add reset the slot since a call site cached it), or wrong.
+        m = cls->slotFor(sel)->method.load(std::memory_order_acquire);
+        if (!m->signature) unknownSelector(self, cls, sel, sig);
+        if (m->signature != sig) signatureMismatch(self, m, sel, sig);
     }
-    return e;
+    return m;
 }
 } // namespace detail
 
 template <class R = void, class... A> [[gnu::always_inline]] inline R send(Id self, Sel sel, A&&... args) {
     if (!self) return detail::nilResult<R>();
-    const MethodCache::Entry* e = detail::entryForSend(self, self->isa(), sel, signatureOf<R, CallType<A>...>());
-    return detail::invoke<R>(e->imp, self, sel, std::forward<A>(args)...);
+    Class* cls = self->isa();
+    Method* m = detail::methodForSend(self, cls, cls->slotFor(sel), sel, signatureOf<R, CallType<A>...>());
+    return detail::invoke<R>(m->imp.load(std::memory_order_acquire), self, sel, std::forward<A>(args)...);
 }
 
-// A send to a selector literal keeps a one-entry inline cache for the literal
-// and signature: a hit costs one compare against the receiver's class. The
-// cached entry was checked when it was stored; it goes stale (owner cleared)
-// when the runtime drops the class caches after an add or a hook.
+// A send to a selector literal keeps a one-entry inline cache per literal
+// and signature: the dispatch slot of the last receiver's class. A hit costs
+// a compare of the slot's class with the receiver's, then the slot's method
+// is read as any send reads it, so a hook or an add made since is seen.
 template <class R = void, FixedString S, class... A>
 [[gnu::always_inline]] inline R send(Id self, SelLiteral<S> literal, A&&... args) {
     if (!self) return detail::nilResult<R>();
-    static std::atomic<const MethodCache::Entry*> site{nullptr};
+    static std::atomic<const DispatchSlot*> site{nullptr};
     Class* cls = self->isa();
-    const MethodCache::Entry* e = site.load(std::memory_order_acquire);
-    if (!e || e->owner.load(std::memory_order_acquire) != cls) [[unlikely]] {
-        e = detail::entryForSend(self, cls, literal, signatureOf<R, CallType<A>...>());
-        site.store(e, std::memory_order_release);
+    const DispatchSlot* slot = site.load(std::memory_order_acquire);
+    Sel sel = literal;
+    if (!slot || slot->owner != cls) [[unlikely]] {
+        slot = cls->slotFor(sel);
+        site.store(slot, std::memory_order_release);
     }
-    return detail::invoke<R>(e->imp, self, e->sel.load(std::memory_order_relaxed), std::forward<A>(args)...);
+    Method* m = detail::methodForSend(self, cls, slot, sel, signatureOf<R, CallType<A>...>());
+    return detail::invoke<R>(m->imp.load(std::memory_order_acquire), self, sel, std::forward<A>(args)...);
 }
 
 template <class R = void, class T, class S, class... A>
 [[gnu::always_inline]] inline R send(const Ref<T>& self, S sel, A&&... args) {
     return send<R>(static_cast<Id>(self.get()), sel, std::forward<A>(args)...);
+}
+
+// ---- checked sends ------------------------------------------------------------------------
+
+// Why a send cannot be made: the receiver's class has no method for the
+// selector, or its method takes or returns other types than the call.
+std::optional<std::string> whyNotSendable(Id self, Sel sel, const Signature* callSite);
+
+// The answer of a checked send: the method's result, or why it could not be
+// sent (Qt's QMetaMethodInvoker reports the same as a value).
+template <class R> class SendResult {
+public:
+    static SendResult sent(R value) { return SendResult(std::move(value), {}); }
+    static SendResult refused(std::string why) { return SendResult(R{}, std::move(why)); }
+    bool ok() const { return m_error.empty(); }
+    const std::string& error() const { return m_error; }
+    const R& value() const { return m_value; }
+
+private:
+    SendResult(R value, std::string error) : m_value(std::move(value)), m_error(std::move(error)) {}
+    R m_value;
+    std::string m_error;
+};
+template <> class SendResult<void> {
+public:
+    static SendResult sent() { return SendResult({}); }
+    static SendResult refused(std::string why) { return SendResult(std::move(why)); }
+    bool ok() const { return m_error.empty(); }
+    const std::string& error() const { return m_error; }
+
+private:
+    explicit SendResult(std::string error) : m_error(std::move(error)) {}
+    std::string m_error;
+};
+
+// A send whose selector (or receiver) came from outside the process: another
+// process's message name, an automation request. Where send() ends the
+// process, this one answers why and sends nothing, so that no peer can end a
+// process by naming a method it lacks. A nil receiver is sent to, as always.
+template <class R = void, class... A> SendResult<R> trySend(Id self, Sel sel, A&&... args) {
+    if (self) {
+        if (auto why = whyNotSendable(self, sel, signatureOf<R, CallType<A>...>()))
+            return SendResult<R>::refused(std::move(*why));
+    }
+    if constexpr (std::is_void_v<R>) {
+        send<void>(self, sel, std::forward<A>(args)...);
+        return SendResult<void>::sent();
+    } else return SendResult<R>::sent(send<R>(self, sel, std::forward<A>(args)...));
+}
+template <class R = void, class T, class... A> SendResult<R> trySend(const Ref<T>& self, Sel sel, A&&... args) {
+    return trySend<R>(static_cast<Id>(self.get()), sel, std::forward<A>(args)...);
 }
 
 // [super sel ...] from an implementation defined on `cls`.
@@ -239,8 +291,8 @@ template <class R = void, class... A> R sendSuper(Class* cls, Id self, Sel sel, 
     const Signature* sig = signatureOf<R, CallType<A>...>();
     Class* super = cls->superclass();
     if (!super) detail::unknownSelector(self, cls, sel, sig);
-    const MethodCache::Entry* e = detail::entryForSend(self, super, sel, sig);
-    return detail::invoke<R>(e->imp, self, sel, std::forward<A>(args)...);
+    Method* m = detail::methodForSend(self, super, super->slotFor(sel), sel, sig);
+    return detail::invoke<R>(m->imp.load(std::memory_order_acquire), self, sel, std::forward<A>(args)...);
 }
 
 // A class message: [Cls sel ...].

@@ -178,3 +178,43 @@ TEST(Send, OneLiteralSentToObjectsOfManyClassesReachesEachClassesMethod) {
     // The same literal through the Sel overload agrees.
     EXPECT_EQ(send<std::string>(objs[1].get(), sel("polyName")), "B");
 }
+
+TEST(CheckedSend, SaysWhyAMessageCannotBeSentAndSendsNothing) {
+    Class* cls = defineClass("LCCheckedAlbum", nullptr, &factoryOf<Album>);
+    addMethod<&titleOf>(cls, "title"_sel);
+    addMethod<&answer>(cls, "answer"_sel);
+    Ref<Album> album = makeAlbum(cls, "Trips");
+
+    auto unknown = trySend(album, sel("authenticate:withUserInfo:"), std::string("authenticate"), 1);
+    EXPECT_FALSE(unknown.ok());
+    EXPECT_NE(unknown.error().find("unrecognized selector: -[LCCheckedAlbum authenticate:withUserInfo:]"),
+              std::string::npos)
+        << unknown.error();
+
+    auto wrong = trySend<int>(album, sel("title"));
+    EXPECT_FALSE(wrong.ok());
+    EXPECT_NE(wrong.error().find("signature mismatch"), std::string::npos) << wrong.error();
+    EXPECT_NE(wrong.error().find("@\"NSString\"@:"), std::string::npos) << wrong.error();
+
+    auto right = trySend<std::string>(album, sel("title"));
+    ASSERT_TRUE(right.ok()) << right.error();
+    EXPECT_EQ(right.value(), "Trips");
+    EXPECT_EQ(trySend<int>(album, "answer"_sel).value(), 42);
+    // nil takes any message, as a plain send to nil does.
+    EXPECT_TRUE(trySend<int>(Ref<Object>(), sel("anything")).ok());
+}
+
+TEST(Send, ASubclassSeesAMethodAddedToItsSuperclassAfterItsCallSiteCachedTheInheritedOne) {
+    Class* base = defineClass("LCSlotBase");
+    Class* mid = defineClass("LCSlotMid", base);
+    Class* leaf = defineClass("LCSlotLeaf", mid);
+    addMethod<&answer>(base, "answer"_sel);
+    Ref<Object> obj = createInstance(leaf);
+    auto ask = [&] { return send<int>(obj, "answer"_sel); }; // one call site, one inline cache
+    EXPECT_EQ(ask(), 42);
+    EXPECT_EQ(ask(), 42); // the cached slot
+    addMethod<&childAnswer>(mid, "answer"_sel);
+    g_child = mid;
+    EXPECT_EQ(ask(), 43); // the slot was reset: mid's method, which calls base's
+    EXPECT_EQ(send<int>(createInstance(base), "answer"_sel), 42);
+}
