@@ -9,7 +9,7 @@
 #include "bench/support/LibraryFixture.h"
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/NSPredicate.h"
-#include "sim/photos/kit/PhotoKit.h"
+#include "sim/photos/kit/Internals.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>
@@ -29,8 +29,8 @@ Ref<rt::Object> albumFetch(const std::string& title) {
     auto options = photos::makeFetchOptions(true);
     rt::send(options, "setPredicate:"_sel, fnd::makePredicate("title = %@", {title}));
     return rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                          "fetchAssetCollectionsWithType:subtype:options:"_sel, photos::kTypeAlbum,
-                                          photos::kSubtypeAny, options);
+                                          "fetchAssetCollectionsWithType:subtype:options:"_sel, photos::PHAssetCollectionTypeAlbum,
+                                          photos::PHAssetCollectionSubtypeAny, options);
 }
 
 // ---- album lookup by title ----------------------------------------------------------------
@@ -82,7 +82,7 @@ void BM_CameraRollFetch_Library(benchmark::State& state) {
         auto roll = rt::send<Ref<rt::Object>>(
             rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
                                            "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                           photos::kTypeSmartAlbum, 209L, Ref<rt::Object>()),
+                                           photos::PHAssetCollectionTypeSmartAlbum, 209L, Ref<rt::Object>()),
             "firstObject"_sel);
         auto assets = rt::sendClass<Ref<rt::Object>>(
             rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel, roll, Ref<rt::Object>());

@@ -4,7 +4,7 @@
 // per process in a temporary device folder, with a plain SQLite connection
 // to the same file for the baselines.
 
-#include "sim/photos/kit/PhotoKit.h"
+#include "sim/photos/kit/Internals.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -93,7 +93,7 @@ void present(const std::string& title, const std::string& message, bool finger, 
     if (!presenter) return finish(false, kNotInteractive, "The prompt cannot be shown: the app has no window.");
     auto alert = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertController"),
                                                 "alertControllerWithTitle:message:preferredStyle:"_sel, title, message,
-                                                uikit::kAlertStyleAlert);
+                                                uikit::UIAlertControllerStyleAlert);
     g_prompt.alert = alert;
     g_prompt.askingForFinger = finger;
     if (withPasscodeField) {
@@ -102,13 +102,13 @@ void present(const std::string& title, const std::string& message, bool finger, 
                      rt::send(f, "setPlaceholder:"_sel, std::string("Passcode"));
                      rt::send(f, "setSecureTextEntry:"_sel, true);
                  }));
-        rt::send(alert, "addAction:"_sel, action("Cancel", uikit::kActionStyleCancel, [](Ref<rt::Object>) {
+        rt::send(alert, "addAction:"_sel, action("Cancel", uikit::UIAlertActionStyleCancel, [](Ref<rt::Object>) {
                      g_prompt.alert = nullptr;
                      finish(false, kUserCancel, "Canceled by user.");
                  }));
         // The handler reads the field of its own alert, which owns the handler.
         rt::Weak<rt::Object> owner(alert);
-        rt::send(alert, "addAction:"_sel, action("OK", uikit::kActionStyleDefault, [owner](Ref<rt::Object>) {
+        rt::send(alert, "addAction:"_sel, action("OK", uikit::UIAlertActionStyleDefault, [owner](Ref<rt::Object>) {
                      Ref<rt::Object> a = owner.load();
                      auto fields = a ? rt::send<std::vector<Ref<rt::Object>>>(a, "textFields"_sel)
                                      : std::vector<Ref<rt::Object>>{};
@@ -121,11 +121,11 @@ void present(const std::string& title, const std::string& message, bool finger, 
                  }));
     } else {
         if (g_prompt.current->policy == kPolicyDeviceOwner && deviceCredentials().passcodeSet)
-            rt::send(alert, "addAction:"_sel, action("Enter Passcode", uikit::kActionStyleDefault, [](Ref<rt::Object>) {
+            rt::send(alert, "addAction:"_sel, action("Enter Passcode", uikit::UIAlertActionStyleDefault, [](Ref<rt::Object>) {
                          g_prompt.alert = nullptr;
                          showPasscode(g_prompt.current ? g_prompt.current->reason : "");
                      }));
-        rt::send(alert, "addAction:"_sel, action("Cancel", uikit::kActionStyleCancel, [](Ref<rt::Object>) {
+        rt::send(alert, "addAction:"_sel, action("Cancel", uikit::UIAlertActionStyleCancel, [](Ref<rt::Object>) {
                      g_prompt.alert = nullptr;
                      finish(false, kUserCancel, "Canceled by user.");
                  }));

@@ -13,7 +13,28 @@
 
 #include "sim/runtime/Runtime.h"
 
+#include "sim/runtime/Face.h"
+
 namespace dsp {
+
+// NSTimer's face (the class's behaviour is described above).
+struct NSTimer : rt::NSObject {
+    RT_FACE(NSTimer, rt::NSObject)
+    static NSTimer scheduledTimerWithTimeInterval_target_selector_userInfo_repeats(double seconds, const rt::Face& target,
+                                                                                   rt::Sel selector,
+                                                                                   const rt::Face& userInfo,
+                                                                                   bool repeats) {
+        return rt::sendClass<rt::Ref<rt::Object>>(
+            cls(), rt::SelLiteral<"scheduledTimerWithTimeInterval:target:selector:userInfo:repeats:">{}, seconds,
+            target, selector, userInfo, repeats);
+    }
+    void fire() const { msg(rt::SelLiteral<"fire">{}); }
+    void invalidate() const { msg(rt::SelLiteral<"invalidate">{}); }
+    bool isValid() const { return msg<bool>(rt::SelLiteral<"isValid">{}); }
+    double timeInterval() const { return msg<double>(rt::SelLiteral<"timeInterval">{}); }
+    rt::NSObject userInfo() const { return msg<rt::Ref<rt::Object>>(rt::SelLiteral<"userInfo">{}); }
+};
+
 
 void defineNSTimer();
 

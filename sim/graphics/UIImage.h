@@ -10,9 +10,20 @@
 
 #include "sim/graphics/Geometry.h"
 #include "sim/graphics/Image.h"
-#include "sim/runtime/Runtime.h"
+#include "sim/runtime/Face.h"
 
 namespace gfx {
+
+// UIImage's face. The class lives here, below UIKit, because the photo
+// library makes images too; UIKit's public header names it as its own.
+struct UIImage : rt::NSObject {
+    RT_FACE(UIImage, rt::NSObject)
+    static UIImage imageWithContentsOfFile(const std::string& path) {
+        return rt::sendClass<rt::Ref<rt::Object>>(cls(), rt::SelLiteral<"imageWithContentsOfFile:">{}, path);
+    }
+    CGSize size() const { return msg<CGSize>(rt::SelLiteral<"size">{}); }
+    double scale() const { return msg<double>(rt::SelLiteral<"scale">{}); }
+};
 
 class UIImageObject : public rt::Object {
 public:

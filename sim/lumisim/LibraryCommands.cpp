@@ -14,7 +14,7 @@
 #include "sim/graphics/SamplePhoto.h"
 #include "sim/lumisim/Commands.h"
 #include "sim/photos/Import.h"
-#include "sim/photos/kit/PhotoKit.h"
+#include "sim/photos/kit/Internals.h"
 
 #include <chrono>
 #include <cmath>
@@ -166,7 +166,7 @@ int library(const Parsed& p) {
     std::printf("Smart albums\n");
     auto smart = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
                                                 "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                                photos::kTypeSmartAlbum, photos::kSubtypeAny, Ref<rt::Object>());
+                                                photos::PHAssetCollectionTypeSmartAlbum, photos::PHAssetCollectionSubtypeAny, Ref<rt::Object>());
     for (const auto& c : rt::send<Objects>(smart, "fetchedObjects"_sel))
         std::printf("  %-18s %-22s (subtype %ld)\n", rt::send<std::string>(c, "localizedTitle"_sel).c_str(),
                     countText(c).c_str(), rt::send<long>(c, "assetCollectionSubtype"_sel));
@@ -179,7 +179,7 @@ int library(const Parsed& p) {
         std::string albums;
         auto in = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
                                                  "fetchAssetCollectionsContainingAsset:withType:options:"_sel, a,
-                                                 photos::kTypeAlbum, Ref<rt::Object>());
+                                                 photos::PHAssetCollectionTypeAlbum, Ref<rt::Object>());
         for (const auto& c : rt::send<Objects>(in, "fetchedObjects"_sel))
             albums += (albums.empty() ? "" : ", ") + rt::send<std::string>(c, "title"_sel);
         std::printf("  %-14s %s  %-6s %s%s  albums: %s\n", fs::path(r->imagePath).filename().c_str(),

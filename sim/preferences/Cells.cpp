@@ -56,7 +56,7 @@ Ref<rt::Object> makeLabel(double size, uikit::Rgba colour) {
 void rowTapped(rt::Id recognizer, long state) {
     auto cell = rt::send<Ref<rt::Object>>(recognizer, "view"_sel);
     CellObject* c = cellOf(cell.get());
-    if (state != uikit::kEnded || !c || !c->specifier) return;
+    if (state != uikit::UIGestureRecognizerStateEnded || !c || !c->specifier) return;
     if (auto controller = rt::send<Ref<rt::Object>>(cell, "_viewControllerForAncestor"_sel);
         controller && rt::respondsTo(controller.get(), "_selectSpecifier:"_sel))
         rt::send(controller, "_selectSpecifier:"_sel, c->specifier);
@@ -138,7 +138,7 @@ Ref<rt::Object> initSwitchCell(CellObject* self, rt::Sel cmd, long style, std::s
     rt::send(self->control, "setOn:"_sel, currentValue(self).boolValue());
     rt::send(self->control, "setAccessibilityLabel:"_sel, rt::send<std::string>(spec, "name"_sel) + " switch");
     rt::send(self->control, "addTarget:action:forControlEvents:"_sel, me, rt::sel("_switchChanged:"),
-             uikit::kControlEventValueChanged);
+             uikit::UIControlEventValueChanged);
     rt::send(me, "addSubview:"_sel, self->control);
     return me;
 }

@@ -36,6 +36,7 @@
 #include <unistd.h>
 
 using namespace rt::literals;
+using namespace photos;
 
 namespace {
 
@@ -83,30 +84,28 @@ void onHello(CFNotificationCenterRef, void*, CFStringRef name, const void*, CFDi
     center->sendMessageName("seen", {});
 }
 
-unsigned long countOf(const rt::Ref<rt::Object>& collection, bool includeHidden) {
-    auto assets =
-        rt::sendClass<rt::Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel,
-                                           collection, photos::makeFetchOptions(includeHidden));
-    return rt::send<unsigned long>(assets, "count"_sel);
+unsigned long countOf(const PHAssetCollection& collection, bool includeHidden) {
+    auto options = PHFetchOptions::new_();
+    options.setIncludeHiddenAssets(includeHidden);
+    return PHAsset::fetchAssetsInAssetCollection_options(collection, options).count();
 }
 
-rt::Ref<rt::Object> smartAlbum(long subtype) {
-    auto r = rt::sendClass<rt::Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                                photos::kTypeSmartAlbum, subtype, rt::Ref<rt::Object>());
-    return rt::send<rt::Ref<rt::Object>>(r, "firstObject"_sel);
+PHAssetCollection smartAlbum(PHAssetCollectionSubtype subtype) {
+    return PHAssetCollection::fetchAssetCollectionsWithType_subtype_options(PHAssetCollectionTypeSmartAlbum, subtype,
+                                                                            nullptr)
+        .firstObject();
 }
 
 void onLibrary(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) {
     std::string albums;
-    auto all = rt::sendClass<rt::Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                  "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                                  photos::kTypeAlbum, photos::kSubtypeAny, rt::Ref<rt::Object>());
-    for (const auto& a : rt::send<std::vector<rt::Ref<rt::Object>>>(all, "fetchedObjects"_sel))
-        albums += (albums.empty() ? "" : ",") + rt::send<std::string>(a, "title"_sel) + "=" +
-                  std::to_string(countOf(a, true));
-    log(g_bundle + " library camera-roll " + std::to_string(countOf(smartAlbum(209), false)) + " hidden " +
-        std::to_string(countOf(smartAlbum(205), false)) + " albums " + (albums.empty() ? "-" : albums));
+    auto all = PHAssetCollection::fetchAssetCollectionsWithType_subtype_options(PHAssetCollectionTypeAlbum,
+                                                                                PHAssetCollectionSubtypeAny, nullptr);
+    for (const PHAssetCollection& a : all.fetchedObjects())
+        albums += (albums.empty() ? "" : ",") + a.title() + "=" + std::to_string(countOf(a, true));
+    log(g_bundle + " library camera-roll " +
+        std::to_string(countOf(smartAlbum(PHAssetCollectionSubtypeSmartAlbumUserLibrary), false)) + " hidden " +
+        std::to_string(countOf(smartAlbum(PHAssetCollectionSubtypeSmartAlbumAllHidden), false)) + " albums " +
+        (albums.empty() ? "-" : albums));
 }
 
 void onCoalesced(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) {

@@ -174,6 +174,8 @@ namespace detail {
 template <class T> decltype(auto) toCall(T&& v) {
     using C = CallType<T>;
     if constexpr (std::is_same_v<std::decay_t<T>, C>) return std::forward<T>(v);
+    else if constexpr (IsFace<std::decay_t<T>>) return v.ref();
+    else if constexpr (std::is_same_v<C, std::vector<Ref<Object>>>) return AbiMap<std::decay_t<T>>::to(v);
     else return C(std::forward<T>(v));
 }
 

@@ -35,9 +35,9 @@ void drawImage(cairo_t* cr, const ImageViewObject& iv) {
     if (!image || image->width() <= 0 || image->height() <= 0) return;
     double w = iv.frame.size.width, h = iv.frame.size.height;
     double sx = w / image->width(), sy = h / image->height();
-    if (iv.contentMode == kContentModeScaleAspectFit)
+    if (iv.contentMode == UIViewContentModeScaleAspectFit)
         sx = sy = std::min(sx, sy);
-    else if (iv.contentMode == kContentModeScaleAspectFill)
+    else if (iv.contentMode == UIViewContentModeScaleAspectFill)
         sx = sy = std::max(sx, sy);
     cairo_save(cr);
     cairo_translate(cr, (w - image->width() * sx) / 2, (h - image->height() * sy) / 2);

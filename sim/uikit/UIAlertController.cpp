@@ -27,7 +27,7 @@ class ActionObject : public rt::Object {
 public:
     using Object::Object;
     std::string title;
-    long style = kActionStyleDefault;
+    long style = UIAlertActionStyleDefault;
     rt::Block<void(Ref<rt::Object>)> handler;
 };
 
@@ -42,7 +42,7 @@ class AlertObject : public ControllerObject {
 public:
     using ControllerObject::ControllerObject;
     std::string message;
-    long preferredStyle = kAlertStyleAlert;
+    long preferredStyle = UIAlertControllerStyleAlert;
     Objects actions;
     Objects textFields;
     Ref<rt::Object> popover;
@@ -71,7 +71,7 @@ bool isSecure(TextFieldObject* self, rt::Sel) { return self->secure; }
 bool fieldCanBecomeFirstResponder(TextFieldObject*, rt::Sel) { return true; }
 void fieldTapped(rt::Id recognizer, long state) {
     auto field = rt::send<Ref<rt::Object>>(recognizer, "view"_sel);
-    if (state == kEnded && field) rt::send<bool>(field, "becomeFirstResponder"_sel);
+    if (state == UIGestureRecognizerStateEnded && field) rt::send<bool>(field, "becomeFirstResponder"_sel);
 }
 constexpr BuiltInAction kFieldTap{nullptr, &fieldTapped};
 Ref<rt::Object> fieldDelegate(TextFieldObject* self, rt::Sel) { return self->delegate.load(); }
@@ -114,7 +114,7 @@ void addAction(AlertObject* self, rt::Sel, Ref<rt::Object> a) {
 }
 Objects actions(AlertObject* self, rt::Sel) { return self->actions; }
 void addTextField(AlertObject* self, rt::Sel, rt::Block<void(Ref<rt::Object>)> configure) {
-    if (self->preferredStyle != kAlertStyleAlert)
+    if (self->preferredStyle != UIAlertControllerStyleAlert)
         rt::fatal(
             "-[UIAlertController addTextFieldWithConfigurationHandler:]: text fields can only be added to an alert");
     auto field = rt::sendClass<Ref<rt::Object>>(g_textField, "new"_sel);
@@ -132,7 +132,7 @@ void loadAlertView(AlertObject* self, rt::Sel) {
     gfx::CGSize screen = screenModel().size;
     auto dim = makeView({{0, 0}, screen});
     rt::send(dim, "setBackgroundColor:"_sel, makeColor({0, 0, 0, 0.4}));
-    bool sheet = self->preferredStyle == kAlertStyleActionSheet;
+    bool sheet = self->preferredStyle == UIAlertControllerStyleActionSheet;
     double width = sheet ? screen.width - 16 : 270;
     double y = 16;
     auto box = makeView({});
@@ -164,7 +164,7 @@ void loadAlertView(AlertObject* self, rt::Sel) {
         double x = row ? buttonWidth * static_cast<double>(i) : 0;
         auto l = makeView({{x, y}, {buttonWidth, 44}}, rt::getClass("UILabel"));
         rt::send(l, "setText:"_sel, a->title);
-        rt::send(l, "setFont:"_sel, makeFont({17, a->style == kActionStyleCancel}));
+        rt::send(l, "setFont:"_sel, makeFont({17, a->style == UIAlertActionStyleCancel}));
         rt::send(l, "setTextColor:"_sel, makeColor(a->style == 2 ? Rgba{1, 0.23, 0.19, 1} : Rgba{0, 0.48, 1, 1}));
         rt::send(l, "setTextAlignment:"_sel, 1L);
         rt::send(box, "addSubview:"_sel, l);
@@ -182,7 +182,7 @@ void loadAlertView(AlertObject* self, rt::Sel) {
 
 // Sent by presentation before the alert comes up.
 void checkBeforePresentation(AlertObject* self, rt::Sel) {
-    if (self->preferredStyle == kAlertStyleActionSheet && screenModel().idiom == 1) {
+    if (self->preferredStyle == UIAlertControllerStyleActionSheet && screenModel().idiom == 1) {
         auto* p = static_cast<PopoverObject*>(self->popover.get());
         if (!p->sourceView)
             rt::fatal("UIAlertController: an action sheet on an iPad needs a popover source view "

@@ -25,6 +25,7 @@
 // pressAlertButton and typeIntoAlertField.
 
 #include "sim/runtime/Weak.h"
+#include "sim/uikit/UIKitConstants.h"
 #include "sim/uikit/UIView.h"
 
 #include <string>
@@ -42,11 +43,6 @@ public:
     rt::Weak<rt::Object> delegate;
 };
 TextFieldObject* textFieldOf(rt::Id obj);
-
-inline constexpr long kAlertStyleActionSheet = 0;
-inline constexpr long kAlertStyleAlert = 1;
-inline constexpr long kActionStyleDefault = 0;
-inline constexpr long kActionStyleCancel = 1;
 
 void defineUIAlertController();
 

@@ -196,7 +196,7 @@ bool tapShouldBegin(rt::Id recognizer) {
 void tapChanged(rt::Id recognizer, long state) {
     CollectionObject* c = tappedView(recognizer);
     auto k = tappedKey(recognizer);
-    if (state != kEnded || !c || !k) return;
+    if (state != UIGestureRecognizerStateEnded || !c || !k) return;
     Ref<rt::Object> keep(c), d = c->delegate.load(), path = pathOf(*k);
     if (d && rt::respondsTo(d.get(), "collectionView:shouldSelectItemAtIndexPath:"_sel) &&
         !rt::send<bool>(d, "collectionView:shouldSelectItemAtIndexPath:"_sel, keep, path))

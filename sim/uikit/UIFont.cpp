@@ -107,7 +107,7 @@ FontSpec fontOf(rt::Id font) {
 
 gfx::CGRect boundingRect(const std::string& text, gfx::CGSize box, long options, const TextStyle& style) {
     PangoLayout* layout = measuringLayout();
-    configure(layout, text, box, (options & kUsesLineFragmentOrigin) != 0, style);
+    configure(layout, text, box, (options & NSStringDrawingUsesLineFragmentOrigin) != 0, style);
     gfx::CGSize size = layoutSize(layout);
     if (text.empty()) size.width = 0;
     if (box.width > 0) size.width = std::min(size.width, box.width);

@@ -14,6 +14,7 @@
 
 #include "sim/graphics/Geometry.h"
 #include "sim/runtime/Runtime.h"
+#include "sim/uikit/UIKitConstants.h"
 
 #include <string>
 
@@ -41,8 +42,6 @@ rt::Ref<rt::Object> makeFont(FontSpec spec);
 FontSpec fontOf(rt::Id font);
 
 // NSStringDrawingOptions
-inline constexpr long kUsesLineFragmentOrigin = 1 << 0;
-inline constexpr long kTruncatesLastVisibleLine = 1 << 5;
 
 enum class LineBreak { WordWrap, TruncateTail };
 enum class TextAlignment : long { Left = 0, Center = 1, Right = 2 };
@@ -54,7 +53,7 @@ struct TextStyle {
 };
 
 // The size the text takes inside a box: on one line (truncated at the tail
-// when the style says so) unless kUsesLineFragmentOrigin, which wraps it into
+// when the style says so) unless NSStringDrawingUsesLineFragmentOrigin, which wraps it into
 // lines of the box's width, as many as the box's height holds. In points,
 // fractional, as NSString answers (callers round up with ceil).
 gfx::CGRect boundingRect(const std::string& text, gfx::CGSize box, long options, const TextStyle& style);

@@ -24,7 +24,7 @@ public:
     using Object::Object;
     std::vector<std::pair<rt::Weak<rt::Object>, rt::Sel>> targets; // not retained, as in UIKit
     const BuiltInAction* builtIn = nullptr;                        // a view's own recogniser (a scroll view's pan)
-    long state = kPossible;
+    long state = UIGestureRecognizerStatePossible;
     ViewObject* view = nullptr; // not retained: the view owns its recognisers
     rt::Weak<rt::Object> delegate;
     bool enabled = true;
@@ -83,14 +83,14 @@ std::vector<Ref<rt::Object>> g_tracking; // the recognisers seeing the current t
 void exclude(RecognizerObject* winner) {
     for (const auto& g : g_tracking) {
         auto* other = recognizerOf(g.get());
-        if (other == winner || other->state != kPossible) continue;
-        other->state = kFailed;
+        if (other == winner || other->state != UIGestureRecognizerStatePossible) continue;
+        other->state = UIGestureRecognizerStateFailed;
         if (other->pressTimer) other->pressTimer->invalidate();
     }
 }
 
 void fire(RecognizerObject* r, long newState) {
-    if (r->state == kPossible) exclude(r);
+    if (r->state == UIGestureRecognizerStatePossible) exclude(r);
     r->state = newState;
     Ref<rt::Object> keep(r);
     if (r->builtIn) r->builtIn->changed(r, newState);
@@ -119,7 +119,7 @@ double distance(gfx::CGPoint a, gfx::CGPoint b) { return std::hypot(a.x - b.x, a
 // ---- the touch sequence ------------------------------------------------------------------------
 
 void down(RecognizerObject* r, gfx::CGPoint p) {
-    r->state = kPossible;
+    r->state = UIGestureRecognizerStatePossible;
     r->start = r->last = p;
     if (!rt::isKindOf(r, g_longPress)) return;
     dsp::RunLoop* main = dsp::RunLoop::main();
@@ -127,34 +127,34 @@ void down(RecognizerObject* r, gfx::CGPoint p) {
     Ref<rt::Object> keep(r);
     r->pressTimer = main->scheduleTimer(dsp::seconds(r->minimumPressDuration), false, [keep](dsp::Timer&) {
         auto* lp = recognizerOf(keep.get());
-        if (lp->state == kPossible && shouldBegin(lp))
-            fire(lp, kBegan);
-        else if (lp->state == kPossible)
-            lp->state = kFailed;
+        if (lp->state == UIGestureRecognizerStatePossible && shouldBegin(lp))
+            fire(lp, UIGestureRecognizerStateBegan);
+        else if (lp->state == UIGestureRecognizerStatePossible)
+            lp->state = UIGestureRecognizerStateFailed;
     });
 }
 
 void move(RecognizerObject* r, gfx::CGPoint p) {
     r->last = p;
-    if (r->state == kFailed) return;
+    if (r->state == UIGestureRecognizerStateFailed) return;
     bool tooFar = distance(p, r->start) > r->allowableMovement;
     if (rt::isKindOf(r, g_pan)) {
         // A pan begins once the finger has moved past the hysteresis.
-        if (r->state == kBegan || r->state == kChanged)
-            fire(r, kChanged);
+        if (r->state == UIGestureRecognizerStateBegan || r->state == UIGestureRecognizerStateChanged)
+            fire(r, UIGestureRecognizerStateChanged);
         else if (tooFar && shouldBegin(r))
-            fire(r, kBegan);
+            fire(r, UIGestureRecognizerStateBegan);
         else if (tooFar)
-            r->state = kFailed;
+            r->state = UIGestureRecognizerStateFailed;
     } else if (rt::isKindOf(r, g_longPress)) {
-        if (r->state == kBegan || r->state == kChanged)
-            fire(r, kChanged);
+        if (r->state == UIGestureRecognizerStateBegan || r->state == UIGestureRecognizerStateChanged)
+            fire(r, UIGestureRecognizerStateChanged);
         else if (tooFar) {
-            r->state = kFailed;
+            r->state = UIGestureRecognizerStateFailed;
             if (r->pressTimer) r->pressTimer->invalidate();
         }
     } else if (tooFar) {
-        r->state = kFailed;
+        r->state = UIGestureRecognizerStateFailed;
     }
 }
 
@@ -163,11 +163,11 @@ void up(RecognizerObject* r, gfx::CGPoint p) {
     if (r->pressTimer) r->pressTimer->invalidate();
     r->pressTimer.reset();
     if (rt::isKindOf(r, g_longPress) || rt::isKindOf(r, g_pan)) {
-        if (r->state == kBegan || r->state == kChanged)
-            fire(r, kEnded);
+        if (r->state == UIGestureRecognizerStateBegan || r->state == UIGestureRecognizerStateChanged)
+            fire(r, UIGestureRecognizerStateEnded);
         else
-            r->state = kFailed;
-    } else if (r->state == kPossible && distance(p, r->start) <= r->allowableMovement) {
+            r->state = UIGestureRecognizerStateFailed;
+    } else if (r->state == UIGestureRecognizerStatePossible && distance(p, r->start) <= r->allowableMovement) {
         // A tap: one more towards the taps required, when it follows the last
         // one closely enough; the first of a new series otherwise.
         dsp::RunLoop* main = dsp::RunLoop::main();
@@ -177,11 +177,11 @@ void up(RecognizerObject* r, gfx::CGPoint p) {
         if (r->taps < r->tapsRequired) return; // waits for the next tap
         r->taps = 0;
         if (shouldBegin(r))
-            fire(r, kEnded);
+            fire(r, UIGestureRecognizerStateEnded);
         else
-            r->state = kFailed;
+            r->state = UIGestureRecognizerStateFailed;
     } else {
-        r->state = kFailed;
+        r->state = UIGestureRecognizerStateFailed;
     }
 }
 

@@ -27,10 +27,9 @@
 
 #include "sim/graphics/Geometry.h"
 #include "sim/runtime/Runtime.h"
+#include "sim/uikit/UIKitConstants.h"
 
 namespace uikit {
-
-enum GestureState : long { kPossible = 0, kBegan = 1, kChanged = 2, kEnded = 3, kCancelled = 4, kFailed = 5 };
 
 void defineGestureRecognizers();
 

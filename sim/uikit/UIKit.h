@@ -1,10 +1,23 @@
 #pragma once
-// UIKit on the device: its classes as runtime classes. Built so far: UIColor,
-// UIView with CALayer, layout passes, hit-testing and block animations,
-// UIFont with text measured by Pango, UILabel, UIImageView, the spinner
-// and the blur view, UIScreen and UIDevice by device model, UIWindow and
-// UIViewController with presentation, and the renderer that draws a view
-// tree (Render.h).
+// UIKit as apps and libraries see it: its constants and the faces of its
+// classes (Face.h), whose methods are message sends, so that every hook of
+// a UIKit method reaches every caller. This is what a library injected into
+// an app includes; the framework's own headers (UIView.h, UILabel.h, ...)
+// hold the classes' storage and definitions, which callers never need.
+//
+// The classes: UIColor, UIFont, CALayer, UIView and its subclasses
+// (UILabel, UIImageView, UIScrollView, UITextField, UISwitch, the spinner,
+// the blur view, UITableView and its cells, UICollectionView and its cells
+// and flow layout, UIWindow, the bars), gesture recognisers, controllers
+// (plain, navigation, tab bar, alert with its actions and popover),
+// UIApplication, UIScreen and UIDevice with its taptic engine; UIImage is
+// defined below UIKit (graphics) and named here.
+
+#include "sim/uikit/CollectionFaces.h"
+#include "sim/uikit/ControllerFaces.h"
+#include "sim/uikit/GestureFaces.h"
+#include "sim/uikit/UIKitConstants.h"
+#include "sim/uikit/ViewFaces.h"
 
 namespace uikit {
 

@@ -44,7 +44,7 @@ Ref<rt::Object> labelTextColor(LabelObject* self, rt::Sel) {
 }
 
 CGSize sizeThatFits(LabelObject* self, rt::Sel, CGSize box) {
-    long options = self->numberOfLines == 1 ? 0 : kUsesLineFragmentOrigin;
+    long options = self->numberOfLines == 1 ? 0 : NSStringDrawingUsesLineFragmentOrigin;
     return boundingRect(self->text, box, options, self->style()).size;
 }
 
@@ -68,7 +68,7 @@ void setContentMode(ImageViewObject* self, rt::Sel, long m) { self->contentMode 
 TextStyle LabelObject::style() const {
     TextStyle s;
     s.font = fontOf(font.get());
-    s.lineBreak = lineBreakMode == kLineBreakByWordWrapping ? LineBreak::WordWrap : LineBreak::TruncateTail;
+    s.lineBreak = lineBreakMode == NSLineBreakByWordWrapping ? LineBreak::WordWrap : LineBreak::TruncateTail;
     s.numberOfLines = static_cast<int>(numberOfLines);
     return s;
 }

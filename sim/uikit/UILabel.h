@@ -11,17 +11,12 @@
 // Both take no touches by default, as on the device.
 
 #include "sim/uikit/UIFont.h"
+#include "sim/uikit/UIKitConstants.h"
 #include "sim/uikit/UIView.h"
 
 #include <string>
 
 namespace uikit {
-
-inline constexpr long kLineBreakByWordWrapping = 0;
-inline constexpr long kLineBreakByTruncatingTail = 4;
-inline constexpr long kContentModeScaleToFill = 0;
-inline constexpr long kContentModeScaleAspectFit = 1;
-inline constexpr long kContentModeScaleAspectFill = 2;
 
 class LabelObject : public ViewObject {
 public:
@@ -34,7 +29,7 @@ public:
     rt::Ref<rt::Object> textColor; // nil: black
     long alignment = 0;
     long numberOfLines = 1;
-    long lineBreakMode = kLineBreakByTruncatingTail;
+    long lineBreakMode = NSLineBreakByTruncatingTail;
     long baselineAdjustment = 0;
     bool adjustsFontSizeToFitWidth = false;
     double minimumScaleFactor = 0;
@@ -52,7 +47,7 @@ public:
         userInteractionEnabled = false;
     }
     rt::Ref<rt::Object> image;
-    long contentMode = kContentModeScaleToFill;
+    long contentMode = UIViewContentModeScaleToFill;
 };
 
 void defineUILabel();

@@ -123,7 +123,7 @@ BarControlObject* controlOf(rt::Id recognizer) {
 
 void controlTapped(rt::Id recognizer, long state) {
     BarControlObject* control = controlOf(recognizer);
-    if (!control || state != kEnded) return;
+    if (!control || state != UIGestureRecognizerStateEnded) return;
     Ref<rt::Object> keep(control);
     if (rt::isKindOf(control, g_tabButton)) {
         auto* bar = static_cast<TabBarObject*>(control->superview);

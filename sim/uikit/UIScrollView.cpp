@@ -42,15 +42,15 @@ void panChanged(rt::Id recognizer, long state) {
     ScrollViewObject* s = pannedView(recognizer);
     if (!s) return;
     Ref<rt::Object> keep(s);
-    if (state == kBegan) {
+    if (state == UIGestureRecognizerStateBegan) {
         s->dragging = true;
         s->dragStartOffset = s->boundsOrigin;
         tellDelegate(s, "scrollViewWillBeginDragging:"_sel);
     }
-    if (state == kBegan || state == kChanged) {
+    if (state == UIGestureRecognizerStateBegan || state == UIGestureRecognizerStateChanged) {
         CGPoint t = rt::send<CGPoint>(recognizer, "translationInView:"_sel, Ref<rt::Object>(s));
         moveTo(s, clampedOffset(s, {s->dragStartOffset.x - t.x, s->dragStartOffset.y - t.y}));
-    } else if (state == kEnded || state == kCancelled) {
+    } else if (state == UIGestureRecognizerStateEnded || state == UIGestureRecognizerStateCancelled) {
         s->dragging = false;
         Ref<rt::Object> d = s->delegate.load();
         if (d && rt::respondsTo(d.get(), "scrollViewDidEndDragging:willDecelerate:"_sel))

@@ -35,7 +35,7 @@ void show(SwitchObject* s) {
 
 void flip(rt::Id recognizer, long state) {
     SwitchObject* s = switchOf(rt::send<Ref<rt::Object>>(recognizer, "view"_sel).get());
-    if (!s || state != kEnded) return;
+    if (!s || state != UIGestureRecognizerStateEnded) return;
     Ref<rt::Object> keep(s);
     s->on = !s->on;
     show(s);
@@ -56,7 +56,7 @@ void setOnTintColor(SwitchObject* self, rt::Sel, Ref<rt::Object> c) {
     show(self);
 }
 void addTarget(SwitchObject* self, rt::Sel, Ref<rt::Object> target, rt::Sel action, unsigned long events) {
-    if ((events & kControlEventValueChanged) && target && action) self->actions.emplace_back(target.get(), action);
+    if ((events & UIControlEventValueChanged) && target && action) self->actions.emplace_back(target.get(), action);
 }
 
 } // namespace

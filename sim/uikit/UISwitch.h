@@ -8,9 +8,9 @@
 // to its target, which is not retained. It draws as a track in the on-tint
 // (green unless set) or light grey, with a white knob at the side it is on.
 
-namespace uikit {
+#include "sim/uikit/UIKitConstants.h"
 
-inline constexpr unsigned long kControlEventValueChanged = 1ul << 12;
+namespace uikit {
 
 void defineUISwitch();
 

@@ -76,7 +76,7 @@ void setThumbnailImage(ImageWellObject* self, rt::Sel, Ref<rt::Object> image, bo
 void wellLayout(ImageWellObject* self, rt::Sel) {
     if (!self->thumbnailView) {
         self->thumbnailView = uikit::makeView({{0, 0}, self->frame.size}, rt::getClass("UIImageView"));
-        rt::send(self->thumbnailView, "setContentMode:"_sel, uikit::kContentModeScaleAspectFill);
+        rt::send(self->thumbnailView, "setContentMode:"_sel, uikit::UIViewContentModeScaleAspectFill);
         rt::send(self, "setBackgroundColor:"_sel, uikit::makeColor({0.15, 0.15, 0.15, 1}));
         views::round(Ref<rt::Object>(self), 4);
         views::add(Ref<rt::Object>(self), self->thumbnailView);

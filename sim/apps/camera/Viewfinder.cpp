@@ -43,7 +43,7 @@ void loadView(rt::Id self, rt::Sel) {
     double top = uikit::screenModel().model == "iphonexs" ? 44 : 40, bar = bottomBarHeight();
     auto page = views::box({{0, 0}, screen}, views::kBlack);
     auto preview = uikit::makeView({{0, top}, {screen.width, screen.height - top - bar}}, rt::getClass("UIImageView"));
-    rt::send(preview, "setContentMode:"_sel, uikit::kContentModeScaleAspectFill);
+    rt::send(preview, "setContentMode:"_sel, uikit::UIViewContentModeScaleAspectFill);
     rt::send(preview, "setClipsToBounds:"_sel, true);
     rt::send(preview, "setImage:"_sel, scene(0));
     rt::send(preview, "setAccessibilityLabel:"_sel, std::string("Viewfinder"));

@@ -60,12 +60,12 @@ Seen look() {
     }
     auto albums = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
                                                  "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                                 photos::kTypeAlbum, photos::kSubtypeAlbumRegular, Ref<rt::Object>());
+                                                 photos::PHAssetCollectionTypeAlbum, photos::PHAssetCollectionSubtypeAlbumRegular, Ref<rt::Object>());
     if (albums)
         seen.ids = rt::send<unsigned long>(rt::send<Ref<rt::Object>>(albums, "fetchedObjectIDsSet"_sel), "count"_sel);
     auto smart = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
                                                 "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                                photos::kTypeSmartAlbum, photos::kSubtypeAny, Ref<rt::Object>());
+                                                photos::PHAssetCollectionTypeSmartAlbum, photos::PHAssetCollectionSubtypeAny, Ref<rt::Object>());
     for (const auto& c : objectsOf(smart))
         seen.smart.emplace_back(titleOf(c), c);
     return seen;

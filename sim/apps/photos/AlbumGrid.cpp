@@ -157,7 +157,7 @@ Ref<rt::Object> gridCell(GridObject* self, rt::Sel, Ref<rt::Object> cv, Ref<rt::
         rt::send(sub, "removeFromSuperview"_sel);
     gfx::CGSize size = rt::send<gfx::CGRect>(cell, "frame"_sel).size;
     auto image = uikit::makeView({{0, 0}, size}, rt::getClass("UIImageView"));
-    rt::send(image, "setContentMode:"_sel, uikit::kContentModeScaleAspectFill);
+    rt::send(image, "setContentMode:"_sel, uikit::UIViewContentModeScaleAspectFill);
     rt::send(image, "setClipsToBounds:"_sel, true);
     rt::send(image, "setImage:"_sel, photos::requestImageNow(assetAt(self, i), {size.width * 2, size.height * 2}, 1L));
     rt::send(image, "setAccessibilityLabel:"_sel, "Photo " + std::to_string(i + 1));
@@ -231,14 +231,14 @@ void removeTapped(GridObject* self, rt::Sel, Ref<rt::Object>) {
     Ref<rt::Object> me(self);
     std::size_t n = self->selected.size();
     if (n == 0) return;
-    presentSheet(me, "", "", uikit::kAlertStyleActionSheet,
+    presentSheet(me, "", "", uikit::UIAlertControllerStyleActionSheet,
                  {{n == 1 ? "Remove from Album" : "Remove " + std::to_string(n) + " Photos from Album", 2,
                    [me] {
                        rt::send(me, "_removeSelectedAssetsWithCompletion:"_sel, rt::Block<void(bool)>([me](bool) {
                                     rt::send(me, "setEditing:animated:"_sel, false, true);
                                 }));
                    }},
-                  {"Cancel", uikit::kActionStyleCancel, nullptr}});
+                  {"Cancel", uikit::UIAlertActionStyleCancel, nullptr}});
 }
 
 void removeSelected(GridObject* self, rt::Sel, rt::Block<void(bool)> completion) {
@@ -283,7 +283,7 @@ bool scrolledToBottom(GridObject* self, rt::Sel) {
 void zoomDidLoad(GridObject* self, rt::Sel) {
     auto roll = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
                                                "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                               photos::kTypeSmartAlbum, 209L, Ref<rt::Object>());
+                                               photos::PHAssetCollectionTypeSmartAlbum, 209L, Ref<rt::Object>());
     self->collection = rt::send<Ref<rt::Object>>(roll, "firstObject"_sel);
     reloadAssets(self);
 }
@@ -303,9 +303,9 @@ void performDelete(DeleteObject* self, rt::Sel, Ref<rt::Object> from) {
     };
     if (rt::send<bool>(me, "shouldSkipDeleteConfirmation"_sel)) return run();
     std::size_t n = assets.size();
-    presentSheet(from, "", "", uikit::kAlertStyleActionSheet,
+    presentSheet(from, "", "", uikit::UIAlertControllerStyleActionSheet,
                  {{n == 1 ? "Delete Photo" : "Delete " + std::to_string(n) + " Photos", 2, run},
-                  {"Cancel", uikit::kActionStyleCancel, nullptr}});
+                  {"Cancel", uikit::UIAlertActionStyleCancel, nullptr}});
 }
 
 } // namespace

@@ -57,7 +57,7 @@ void reloadItems(ListObject* self) {
         if (rt::send<bool>(me, "showPlaces"_sel)) {
             auto r = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
                                                     "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                                    photos::kTypeSmartAlbum, 1000000203L, Ref<rt::Object>());
+                                                    photos::PHAssetCollectionTypeSmartAlbum, 1000000203L, Ref<rt::Object>());
             self->items.push_back(rt::send<Ref<rt::Object>>(r, "firstObject"_sel));
             self->names.push_back("Places");
         }
@@ -225,7 +225,7 @@ void performDelete(ListObject* self, rt::Sel, Ref<rt::Object> tile, Ref<rt::Obje
     Ref<rt::Object> me(self);
     presentSheet(
         me, "", "Are you sure you want to delete the album \u201c" + title + "\u201d? The photos will not be deleted.",
-        uikit::kAlertStyleActionSheet,
+        uikit::UIAlertControllerStyleActionSheet,
         {{"Delete Album", 2,
           [me, album] {
               auto library = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
@@ -237,7 +237,7 @@ void performDelete(ListObject* self, rt::Sel, Ref<rt::Object> tile, Ref<rt::Obje
                            dsp::mainQueue().async([me] { rt::send(me, "reloadContentView"_sel); });
                        }));
           }},
-         {"Cancel", uikit::kActionStyleCancel, nullptr}},
+         {"Cancel", uikit::UIAlertActionStyleCancel, nullptr}},
         tile);
 }
 

@@ -46,7 +46,7 @@ void build(TileObject* t) {
     views::round(t->stack, 5);
     rt::send(t->stack, "setUserInteractionEnabled:"_sel, false);
     auto photo = uikit::makeView({}, rt::getClass("UIImageView"));
-    rt::send(photo, "setContentMode:"_sel, uikit::kContentModeScaleAspectFill);
+    rt::send(photo, "setContentMode:"_sel, uikit::UIViewContentModeScaleAspectFill);
     rt::send(photo, "setClipsToBounds:"_sel, true);
     views::add(t->stack, photo);
     t->photoViews = {photo};

@@ -77,7 +77,7 @@ int stripRows(const GadgetObject* g) { return listType(g) == 1 ? 2 : 1; }
 Ref<rt::Object> smartAlbum(long subtype) {
     auto r = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
                                             "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                            photos::kTypeSmartAlbum, subtype, Ref<rt::Object>());
+                                            photos::PHAssetCollectionTypeSmartAlbum, subtype, Ref<rt::Object>());
     return rt::send<Ref<rt::Object>>(r, "firstObject"_sel);
 }
 
@@ -259,7 +259,7 @@ void pageLoad(rt::Id selfId, rt::Sel) {
     source->gadgets = {
         makeStrip("My Albums", 1, self), makeStrip("Shared Albums", 2, self), makeStrip("People & Places", 3, self),
         makeList("Media Types", {202, 210, 213, 212, 201, 204, 208, 207, 211, 214, 215, 1000000207}, self),
-        makeList("Other Albums", {205, photos::kSubtypeTrash}, self)};
+        makeList("Other Albums", {205, photos::PHAssetCollectionSubtypeSmartAlbumRecentlyDeleted}, self)};
     selfId->setAssociated(&kDataSource, source);
     auto view = views::box({{0, 0}, screen}, views::kWhite);
     auto cv = views::collectionView({{0, 0}, screen}, {{50, 50}, 0, 10, 0}, "PXGadgetCell");

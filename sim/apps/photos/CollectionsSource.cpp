@@ -30,7 +30,7 @@ bool canReorder(rt::Id, rt::Sel, Ref<rt::Object> collection) {
 
 // The collections of a folder, or (nil) of the top list of user albums.
 Objects collectionsInList(rt::Id self, rt::Sel, Ref<rt::Object> folder) {
-    auto list = folder ? folder : photos::userCollectionsList();
+    Ref<rt::Object> list = folder ? folder : photos::userCollectionsList().ref();
     Objects out;
     for (const auto& c : rt::send<Objects>(list, "collections"_sel))
         if (rt::send<bool>(Ref<rt::Object>(self), "_containsAnyAssets:"_sel, c)) out.push_back(c);
@@ -45,10 +45,9 @@ Ref<rt::Object> shared(rt::Id, rt::Sel) {
 } // namespace
 
 Ref<rt::Object> assetsOf(const Ref<rt::Object>& collection, bool includeHidden) {
-    auto options = photos::makeFetchOptions(includeHidden);
-    auto sort = rt::sendClass<Ref<rt::Object>>(rt::getClass("NSSortDescriptor"), "sortDescriptorWithKey:ascending:"_sel,
-                                               std::string("creationDate"), true);
-    rt::send(options, "setSortDescriptors:"_sel, Objects{sort});
+    auto options = photos::PHFetchOptions::new_();
+    options.setIncludeHiddenAssets(includeHidden);
+    options.setSortDescriptors({fnd::NSSortDescriptor::sortDescriptorWithKey_ascending("creationDate", true)});
     return rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel,
                                           collection, options);
 }
@@ -59,7 +58,7 @@ unsigned long countOf(const Ref<rt::Object>& fetchResult) {
 
 bool isRegularAlbum(const Ref<rt::Object>& collection) {
     return collection && rt::respondsTo(collection.get(), "assetCollectionType"_sel) &&
-           rt::send<long>(collection, "assetCollectionType"_sel) == photos::kTypeAlbum;
+           rt::send<long>(collection, "assetCollectionType"_sel) == photos::PHAssetCollectionTypeAlbum;
 }
 
 std::string stockTitle(rt::Id, rt::Sel, Ref<rt::Object> c) {

@@ -51,8 +51,7 @@ double maximumZoom(SettingsObject* self, rt::Sel) { return self->maximumZoom; }
 
 // A live photo's view model wants its badge.
 bool wantsIrisBadge(ModelObject* self, rt::Sel) {
-    const photos::AssetRecord* a = photos::assetRecordOf(self->asset.get());
-    return a && (a->traits & photos::kTraitLivePhoto);
+    return (photos::PHAsset(self->asset).mediaSubtypes() & photos::PHAssetMediaSubtypePhotoLive) != 0;
 }
 Ref<rt::Object> modelAsset(ModelObject* self, rt::Sel) { return self->asset; }
 
@@ -73,7 +72,7 @@ void loadViewer(ViewerObject* self, rt::Sel) {
     self->maximumZoom = rt::send<double>(settings, "defaultMaximumZoomFactor"_sel);
     auto view = views::box({{0, 0}, screen}, views::kBlack);
     auto image = uikit::makeView({{0, 0}, screen}, rt::getClass("UIImageView"));
-    rt::send(image, "setContentMode:"_sel, uikit::kContentModeScaleAspectFit);
+    rt::send(image, "setContentMode:"_sel, uikit::UIViewContentModeScaleAspectFit);
     rt::send(image, "setImage:"_sel, photos::requestImageNow(self->asset, {screen.width * 2, screen.height * 2}, 0L));
     char zoom[64];
     std::snprintf(zoom, sizeof zoom, "Photo, zooms up to %gx", self->maximumZoom);

@@ -144,7 +144,7 @@ void presentSheet(const Ref<rt::Object>& from, const std::string& title, const s
                                                     if (handler) handler();
                                                 })));
     }
-    if (style == uikit::kAlertStyleActionSheet && uikit::screenModel().idiom == 1) {
+    if (style == uikit::UIAlertControllerStyleActionSheet && uikit::screenModel().idiom == 1) {
         Ref<rt::Object> source = anchor ? anchor : rt::send<Ref<rt::Object>>(from, "view"_sel);
         auto popover = rt::send<Ref<rt::Object>>(sheet, "popoverPresentationController"_sel);
         rt::send(popover, "setSourceView:"_sel, source);

@@ -99,10 +99,10 @@ void rootSelect(rt::Id self, rt::Sel cmd, Ref<rt::Object> spec) {
         std::string label = rt::send<std::string>(spec, "name"_sel);
         auto alert = rt::sendClass<Ref<rt::Object>>(
             rt::getClass("UIAlertController"), "alertControllerWithTitle:message:preferredStyle:"_sel, label,
-            std::string("The settings of this package could not be loaded."), uikit::kAlertStyleAlert);
+            std::string("The settings of this package could not be loaded."), uikit::UIAlertControllerStyleAlert);
         rt::send(alert, "addAction:"_sel,
                  rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertAction"), "actionWithTitle:style:handler:"_sel,
-                                                std::string("OK"), uikit::kActionStyleDefault,
+                                                std::string("OK"), uikit::UIAlertActionStyleDefault,
                                                 rt::Block<void(Ref<rt::Object>)>()));
         rt::send(me, "presentViewController:animated:completion:"_sel, alert, true, rt::Block<void()>());
         return;

@@ -314,7 +314,7 @@ void performChanges(rt::Id, rt::Sel, rt::Block<void()> changes, rt::Block<void(b
         t_change = nullptr;
         std::optional<std::string> failure = apply(ctx.requests);
         if (failure)
-            completion(false, fnd::makeError(kErrorDomain, -1, "The change could not be applied: " + *failure));
+            completion(false, fnd::makeError(PHPhotosErrorDomain, -1, "The change could not be applied: " + *failure));
         else
             completion(true, nullptr);
         if (!failure && !ctx.requests.empty()) Library::shared().notifyObservers();

@@ -2,7 +2,7 @@
 // Inside the PhotoKit layer: the classes once defined, and the pieces that
 // the class files share.
 
-#include "sim/photos/kit/PhotoKit.h"
+#include "sim/photos/kit/Internals.h"
 
 namespace photos::kit {
 

@@ -64,11 +64,11 @@ Objects refine(Objects objects, const FetchOptionsObject& o, bool predicateDone 
 
 const char* fetchTypeFor(long type) {
     switch (type) {
-    case kTypeAlbum:
+    case PHAssetCollectionTypeAlbum:
         return "PHAlbum";
-    case kTypeSmartAlbum:
+    case PHAssetCollectionTypeSmartAlbum:
         return "PHSmartAlbum";
-    case kTypeMoment:
+    case PHAssetCollectionTypeMoment:
         return "PHMoment";
     }
     return "PHAssetCollection";
@@ -97,12 +97,12 @@ Ref<rt::Object> fetchWithType(rt::Id, rt::Sel, long type, long subtype, Ref<rt::
     const FetchOptionsObject& o = kit::optionsOrDefault(options.get());
     Objects out;
     bool predicateDone = false;
-    if (type == kTypeAlbum && (subtype == kSubtypeAlbumRegular || subtype == kSubtypeAny)) {
+    if (type == PHAssetCollectionTypeAlbum && (subtype == PHAssetCollectionSubtypeAlbumRegular || subtype == PHAssetCollectionSubtypeAny)) {
         out = albums(o, predicateDone);
-    } else if (type == kTypeSmartAlbum) {
+    } else if (type == PHAssetCollectionTypeSmartAlbum) {
         for (const auto& sa : smartAlbums())
-            if (subtype == kSubtypeAny || subtype == sa.subtype) out.push_back(makeSmartCollection(sa));
-    } else if (type == kTypeMoment) {
+            if (subtype == PHAssetCollectionSubtypeAny || subtype == sa.subtype) out.push_back(makeSmartCollection(sa));
+    } else if (type == PHAssetCollectionTypeMoment) {
         out = moments(o);
     }
     return kit::makeResult(fetchTypeFor(type), refine(std::move(out), o, predicateDone));
@@ -136,10 +136,10 @@ Ref<rt::Object> fetchContainingAsset(rt::Id, rt::Sel, Ref<rt::Object> asset, lon
     const AssetRecord* a = assetRecordOf(asset.get());
     PhotoStore* s = kit::store();
     if (a && s) {
-        if (type == kTypeAlbum) {
+        if (type == PHAssetCollectionTypeAlbum) {
             for (const auto& album : s->albumsContaining(a->id))
                 out.push_back(kit::makeAlbum(album));
-        } else if (type == kTypeSmartAlbum) {
+        } else if (type == PHAssetCollectionTypeSmartAlbum) {
             for (const auto& sa : smartAlbums()) {
                 AssetQuery q;
                 q.source = AssetQuery::Source::Sql;
@@ -149,7 +149,7 @@ Ref<rt::Object> fetchContainingAsset(rt::Id, rt::Sel, Ref<rt::Object> asset, lon
                 q.includeTrashed = sa.trash;
                 if (s->countAssets(q) > 0) out.push_back(makeSmartCollection(sa));
             }
-        } else if (type == kTypeMoment) {
+        } else if (type == PHAssetCollectionTypeMoment) {
             int64_t day = dayOf(a->creationDate);
             for (const auto& m : s->moments(o.includeHidden))
                 if (m.day == day && !a->trashed) out.push_back(kit::makeMoment(m));
@@ -164,16 +164,15 @@ Ref<rt::Object> transientAssetCollection(rt::Id, rt::Sel, Objects assets, std::s
     c->uuid = "TRANSIENT-" + newUuid();
     c->title = title;
     c->localizedTitle = title;
-    c->type = kTypeAlbum;
-    c->subtype = kSubtypeAlbumRegular;
+    c->type = PHAssetCollectionTypeAlbum;
+    c->subtype = PHAssetCollectionSubtypeAlbumRegular;
     c->transientAssets = std::move(assets);
     return c;
 }
 
 // ---- PHCollection and PHCollectionList -------------------------------------------------------------
 Ref<rt::Object> fetchTopLevel(rt::Id, rt::Sel, Ref<rt::Object> options) {
-    auto list = userCollectionsList();
-    auto contents = rt::send<Objects>(list, "collections"_sel);
+    Objects contents = rt::send<Objects>(userCollectionsList(), "collections"_sel);
     return kit::makeResult("PHCollection", refine(std::move(contents), kit::optionsOrDefault(options.get())));
 }
 
@@ -185,8 +184,8 @@ Ref<rt::Object> fetchInList(rt::Id, rt::Sel, Ref<rt::Object> list, Ref<rt::Objec
 Ref<rt::Object> fetchLists(rt::Id, rt::Sel, long type, long subtype, Ref<rt::Object> options) {
     Objects out;
     PhotoStore* s = kit::store();
-    if (s && type == kCollectionListTypeFolder &&
-        (subtype == kCollectionListSubtypeRegularFolder || subtype == kSubtypeAny))
+    if (s && type == PHCollectionListTypeFolder &&
+        (subtype == PHCollectionListSubtypeRegularFolder || subtype == PHAssetCollectionSubtypeAny))
         for (const auto& f : s->folders())
             out.push_back(kit::makeFolder(f));
     return kit::makeResult("PHCollectionList", refine(std::move(out), kit::optionsOrDefault(options.get())));

@@ -25,7 +25,7 @@ namespace {
 class RequestOptionsObject : public rt::Object {
 public:
     using Object::Object;
-    long resizeMode = kResizeModeNone;
+    long resizeMode = PHImageRequestOptionsResizeModeNone;
     long deliveryMode = 0;
     bool synchronous = false;
 };
@@ -56,11 +56,11 @@ void deliver(const Request& r, const Handler& handler) {
         handler(nullptr, info);
         return;
     }
-    bool full = r.target.width <= 0 || r.target.height <= 0 || r.resizeMode == kResizeModeNone;
+    bool full = r.target.width <= 0 || r.target.height <= 0 || r.resizeMode == PHImageRequestOptionsResizeModeNone;
     if (!full) {
         int w = static_cast<int>(std::lround(r.target.width)), h = static_cast<int>(std::lround(r.target.height));
-        bool exact = r.resizeMode == kResizeModeExact;
-        if (r.contentMode == kImageContentModeAspectFill) {
+        bool exact = r.resizeMode == PHImageRequestOptionsResizeModeExact;
+        if (r.contentMode == PHImageContentModeAspectFill) {
             if (exact)
                 image = image->scaledToFill(w, h);
             else {
@@ -83,7 +83,7 @@ int requestImage(rt::Id, rt::Sel, Ref<rt::Object> asset, gfx::CGSize target, lon
     auto* o = options && rt::isKindOf(options.get(), kit::classes().imageRequestOptions)
                   ? static_cast<RequestOptionsObject*>(options.get())
                   : nullptr;
-    Request r{a ? a->imagePath : std::string(), target, contentMode, o ? o->resizeMode : kResizeModeFast,
+    Request r{a ? a->imagePath : std::string(), target, contentMode, o ? o->resizeMode : PHImageRequestOptionsResizeModeFast,
               nextId.fetch_add(1)};
     if (o && o->synchronous) {
         deliver(r, handler);
@@ -124,16 +124,14 @@ void defineImageManager(Classes& c) {
 }
 
 } // namespace kit
-Ref<rt::Object> requestImageNow(const Ref<rt::Object>& asset, gfx::CGSize target, long contentMode) {
+gfx::UIImage requestImageNow(const PHAsset& asset, gfx::CGSize target, PHImageContentMode contentMode) {
     if (!asset) return nullptr;
-    auto options = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHImageRequestOptions"), rt::sel("new"));
-    rt::send(options, rt::sel("setSynchronous:"), true);
-    auto manager = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHImageManager"), rt::sel("defaultManager"));
-    auto found = std::make_shared<Ref<rt::Object>>();
-    rt::send<int>(manager, rt::sel("requestImageForAsset:targetSize:contentMode:options:resultHandler:"), asset, target,
-                  contentMode, options,
-                  Handler([found](Ref<rt::Object> image, fnd::Dictionary) { *found = std::move(image); }));
-    return *found;
+    auto options = PHImageRequestOptions::new_();
+    options.setSynchronous(true);
+    gfx::UIImage found;
+    PHImageManager::defaultManager().requestImageForAsset_targetSize_contentMode_options_resultHandler(
+        asset, target, contentMode, options, [&found](gfx::UIImage image, fnd::Dictionary) { found = std::move(image); });
+    return found;
 }
 
 } // namespace photos

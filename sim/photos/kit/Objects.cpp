@@ -33,6 +33,18 @@ bool objectIsEqual(rt::Id self, rt::Sel, Ref<rt::Object> other) {
 // ---- PHAsset ------------------------------------------------------------------------------------
 fnd::Date creationDate(AssetObject* self, rt::Sel) { return fnd::Date{self->record.creationDate}; }
 long mediaType(AssetObject* self, rt::Sel) { return self->record.mediaType; }
+// The store's traits as the platform's subtype bits.
+unsigned long mediaSubtypes(AssetObject* self, rt::Sel) {
+    static constexpr std::pair<int64_t, PHAssetMediaSubtype> kBits[] = {
+        {kTraitPanorama, PHAssetMediaSubtypePhotoPanorama},       {kTraitScreenshot, PHAssetMediaSubtypePhotoScreenshot},
+        {kTraitLivePhoto, PHAssetMediaSubtypePhotoLive},          {kTraitDepthEffect, PHAssetMediaSubtypePhotoDepthEffect},
+        {kTraitSlowMotion, PHAssetMediaSubtypeVideoHighFrameRate}, {kTraitTimelapse, PHAssetMediaSubtypeVideoTimelapse},
+    };
+    unsigned long subtypes = 0;
+    for (auto [trait, bit] : kBits)
+        if (self->record.traits & trait) subtypes |= bit;
+    return subtypes;
+}
 bool isHidden(AssetObject* self, rt::Sel) { return self->record.hidden; }
 bool isFavorite(AssetObject* self, rt::Sel) { return self->record.favorite; }
 unsigned long pixelWidth(AssetObject* self, rt::Sel) { return static_cast<unsigned long>(self->record.pixelWidth); }
@@ -52,7 +64,7 @@ std::string title(CollectionObject* self, rt::Sel) { return self->title; }
 long collectionType(CollectionObject* self, rt::Sel) { return self->type; }
 long collectionSubtype(CollectionObject* self, rt::Sel) { return self->subtype; }
 bool isTrashBin(CollectionObject* self, rt::Sel) {
-    return self->kind == CollectionKind::Smart && self->subtype == kSubtypeTrash;
+    return self->kind == CollectionKind::Smart && self->subtype == PHAssetCollectionSubtypeSmartAlbumRecentlyDeleted;
 }
 fnd::Date startDate(CollectionObject* self, rt::Sel) { return fnd::Date{self->startDate}; }
 fnd::Date endDate(CollectionObject* self, rt::Sel) { return fnd::Date{self->endDate}; }
@@ -104,8 +116,8 @@ std::vector<Ref<rt::Object>> collections(CollectionListObject* self, rt::Sel) {
     }
     return {};
 }
-long listType(CollectionListObject*, rt::Sel) { return kCollectionListTypeFolder; }
-long listSubtype(CollectionListObject*, rt::Sel) { return kCollectionListSubtypeRegularFolder; }
+long listType(CollectionListObject*, rt::Sel) { return PHCollectionListTypeFolder; }
+long listSubtype(CollectionListObject*, rt::Sel) { return PHCollectionListSubtypeRegularFolder; }
 
 // "8 December 2026" for a day since the reference date.
 std::string dayTitle(int64_t day) {
@@ -129,6 +141,7 @@ void defineObjects(Classes& c) {
     c.asset = rt::defineClass("PHAsset", c.object, rt::factoryOf<AssetObject>);
     rt::addMethod<&creationDate>(c.asset, "creationDate"_sel);
     rt::addMethod<&mediaType>(c.asset, "mediaType"_sel);
+    rt::addMethod<&mediaSubtypes>(c.asset, "mediaSubtypes"_sel);
     rt::addMethod<&isHidden>(c.asset, "isHidden"_sel);
     rt::addMethod<&isFavorite>(c.asset, "isFavorite"_sel);
     rt::addMethod<&pixelWidth>(c.asset, "pixelWidth"_sel);
@@ -161,8 +174,8 @@ Ref<rt::Object> makeAlbum(const AlbumRecord& album) {
     c->uuid = album.uuid;
     c->title = album.title;
     c->localizedTitle = album.title;
-    c->type = kTypeAlbum;
-    c->subtype = kSubtypeAlbumRegular;
+    c->type = PHAssetCollectionTypeAlbum;
+    c->subtype = PHAssetCollectionSubtypeAlbumRegular;
     c->folder = album.folder;
     return c;
 }
@@ -182,7 +195,7 @@ Ref<rt::Object> makeMoment(const MomentRecord& m) {
     c->key = m.day;
     c->uuid = "MOMENT-" + std::to_string(m.day);
     c->localizedTitle = dayTitle(m.day); // a moment has no title of its own
-    c->type = kTypeMoment;
+    c->type = PHAssetCollectionTypeMoment;
     c->subtype = 0;
     c->startDate = m.startDate;
     c->endDate = m.endDate;
@@ -198,7 +211,7 @@ Ref<rt::Object> makeAsset(AssetRecord record) {
     return a;
 }
 
-Ref<rt::Object> userCollectionsList() {
+PHCollectionList userCollectionsList() {
     registerPhotoKit();
     auto l = rt::createInstance<CollectionListObject>(kit::classes().collectionList);
     l->kind = ListKind::TopLevel;

@@ -27,7 +27,7 @@ const std::vector<SmartAlbum>& smartAlbums() {
         {1000000207, "Screen Recordings", trait(kTraitScreenRecording)},
         {1000000203, "Places", "a.has_location = 1"},
         {205, "Hidden", "a.hidden = 1", true},
-        {kSubtypeTrash, "Recently Deleted", "a.trashed = 1", false, true},
+        {PHAssetCollectionSubtypeSmartAlbumRecentlyDeleted, "Recently Deleted", "a.trashed = 1", false, true},
     };
     return all;
 }
@@ -45,7 +45,7 @@ rt::Ref<rt::Object> makeSmartCollection(const SmartAlbum& album) {
     c->uuid = "SMARTALBUM-" + std::to_string(album.subtype);
     c->title = album.title;
     c->localizedTitle = album.title;
-    c->type = kTypeSmartAlbum;
+    c->type = PHAssetCollectionTypeSmartAlbum;
     c->subtype = album.subtype;
     return c;
 }

@@ -6,7 +6,7 @@
 
 #include "sim/apps/camera/Camera.h"
 #include "sim/apps/host/Application.h"
-#include "sim/photos/kit/PhotoKit.h"
+#include "sim/photos/kit/Internals.h"
 #include "sim/uikit/UIKit.h"
 #include "sim/uikit/UIScreen.h"
 

@@ -7,7 +7,7 @@
 #include "sim/apps/host/Application.h"
 #include "sim/dispatch/RunLoop.h"
 #include "sim/foundation/ProcessIdentity.h"
-#include "sim/photos/kit/PhotoKit.h"
+#include "sim/photos/kit/Internals.h"
 #include "sim/uikit/UIGestureRecognizer.h"
 #include "sim/uikit/UIKit.h"
 #include "sim/uikit/UIScreen.h"

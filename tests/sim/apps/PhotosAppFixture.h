@@ -9,7 +9,7 @@
 #include "sim/foundation/Files.h"
 #include "sim/graphics/SamplePhoto.h"
 #include "sim/photos/Import.h"
-#include "sim/photos/kit/PhotoKit.h"
+#include "sim/photos/kit/Internals.h"
 #include "sim/uikit/Automation.h"
 #include "sim/uikit/UIAlertController.h"
 #include "sim/uikit/UIKit.h"

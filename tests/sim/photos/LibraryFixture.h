@@ -7,7 +7,7 @@
 #include "sim/foundation/NSPredicate.h"
 #include "sim/graphics/SamplePhoto.h"
 #include "sim/photos/Import.h"
-#include "sim/photos/kit/PhotoKit.h"
+#include "sim/photos/kit/Internals.h"
 #include "tests/support/TempDeviceRoot.h"
 
 #include <gtest/gtest.h>
@@ -92,7 +92,7 @@ protected:
     }
 
     static Ref<rt::Object> smartAlbum(long subtype) {
-        return rt::send<Ref<rt::Object>>(collections(photos::kTypeSmartAlbum, subtype), "firstObject"_sel);
+        return rt::send<Ref<rt::Object>>(collections(photos::PHAssetCollectionTypeSmartAlbum, subtype), "firstObject"_sel);
     }
 
     static Ref<rt::Object> assetsIn(const Ref<rt::Object>& collection, Ref<rt::Object> opts = nullptr) {

@@ -6,7 +6,7 @@
 // Exits 0 when the change succeeded.
 
 #include "sim/foundation/DevicePaths.h"
-#include "sim/photos/kit/PhotoKit.h"
+#include "sim/photos/kit/Internals.h"
 
 #include <cstdio>
 #include <string>

@@ -8,9 +8,9 @@
 #include <set>
 
 using namespace phtest;
-using photos::kSubtypeAny;
-using photos::kTypeAlbum;
-using photos::kTypeSmartAlbum;
+using photos::PHAssetCollectionSubtypeAny;
+using photos::PHAssetCollectionTypeAlbum;
+using photos::PHAssetCollectionTypeSmartAlbum;
 
 using PhotoKit = LibraryTest;
 
@@ -19,19 +19,19 @@ TEST_F(PhotoKit, TitleLookupIsExactAndCaseSensitiveAndTheFirstCreatedComesFirst)
     addAlbum("trips");
     auto second = addAlbum("Trips");
     addAlbum("Trips ");
-    auto found = collections(kTypeAlbum, kSubtypeAny, titled("Trips"));
+    auto found = collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny, titled("Trips"));
     EXPECT_EQ(rt::send<std::string>(found, "fetchType"_sel), "PHAlbum");
     ASSERT_EQ(count(found), 2u);
     auto firstFound = rt::send<Ref<rt::Object>>(found, "firstObject"_sel);
     EXPECT_EQ(photos::collectionOf(firstFound.get())->key, first.id);
     EXPECT_EQ(photos::collectionOf(rt::send<Ref<rt::Object>>(found, "lastObject"_sel).get())->key, second.id);
     EXPECT_EQ(rt::send<std::string>(firstFound, "title"_sel), "Trips");
-    EXPECT_EQ(rt::send<long>(firstFound, "assetCollectionType"_sel), kTypeAlbum);
-    EXPECT_EQ(rt::send<long>(firstFound, "assetCollectionSubtype"_sel), photos::kSubtypeAlbumRegular);
-    EXPECT_EQ(count(collections(kTypeAlbum, kSubtypeAny, titled("TRIPS"))), 0u);
-    EXPECT_EQ(count(collections(kTypeAlbum, photos::kSubtypeAlbumRegular)), 4u);
+    EXPECT_EQ(rt::send<long>(firstFound, "assetCollectionType"_sel), PHAssetCollectionTypeAlbum);
+    EXPECT_EQ(rt::send<long>(firstFound, "assetCollectionSubtype"_sel), photos::PHAssetCollectionSubtypeAlbumRegular);
+    EXPECT_EQ(count(collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny, titled("TRIPS"))), 0u);
+    EXPECT_EQ(count(collections(PHAssetCollectionTypeAlbum, photos::PHAssetCollectionSubtypeAlbumRegular)), 4u);
     // Subtypes the library has no albums of find nothing.
-    EXPECT_EQ(count(collections(kTypeAlbum, 100)), 0u);
+    EXPECT_EQ(count(collections(PHAssetCollectionTypeAlbum, 100)), 0u);
 }
 
 TEST_F(PhotoKit, HiddenAssetsStayInTheirAlbumsButLeaveTheCameraRollAndDefaultFetches) {
@@ -39,7 +39,7 @@ TEST_F(PhotoKit, HiddenAssetsStayInTheirAlbumsButLeaveTheCameraRollAndDefaultFet
     auto hidden = addPhoto(20, 2, photos::AssetRecord{.hidden = true});
     auto elsewhere = addPhoto(30, 3);
     addAlbum("Trips", {visible, hidden});
-    auto trips = rt::send<Ref<rt::Object>>(collections(kTypeAlbum, kSubtypeAny, titled("Trips")), "firstObject"_sel);
+    auto trips = rt::send<Ref<rt::Object>>(collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny, titled("Trips")), "firstObject"_sel);
 
     EXPECT_EQ(ids(assetsIn(trips)), (std::vector<int64_t>{visible.id}));
     EXPECT_EQ(ids(assetsIn(trips, options(true))), (std::vector<int64_t>{visible.id, hidden.id}));
@@ -144,7 +144,7 @@ TEST_F(PhotoKit, ACreatedAlbumIsFoundByItsPlaceholderOnceTheChangeHasSucceeded) 
 TEST_F(PhotoKit, AFailedChangeCommitsNothingAndItsOneCompletionSaysWhy) {
     auto photo = addPhoto(10);
     auto doomed = addAlbum("Doomed");
-    auto handle = rt::send<Ref<rt::Object>>(collections(kTypeAlbum, kSubtypeAny, titled("Doomed")), "firstObject"_sel);
+    auto handle = rt::send<Ref<rt::Object>>(collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny, titled("Doomed")), "firstObject"_sel);
     store->transaction([&](photos::Writer& w) { return w.deleteAlbum(doomed.id); });
     Outcome outcome = perform([&] {
         rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
@@ -156,7 +156,7 @@ TEST_F(PhotoKit, AFailedChangeCommitsNothingAndItsOneCompletionSaysWhy) {
     EXPECT_EQ(outcome.completions, 1);
     EXPECT_FALSE(outcome.success);
     EXPECT_NE(outcome.error.find("no longer in the library"), std::string::npos) << outcome.error;
-    EXPECT_EQ(count(collections(kTypeAlbum, kSubtypeAny, titled("Half"))), 0u) << "half of the change was kept";
+    EXPECT_EQ(count(collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny, titled("Half"))), 0u) << "half of the change was kept";
 
     // A picture that is no image fails its creation, and leaves no file behind.
     std::string notImage = "/notes.txt";
@@ -222,7 +222,7 @@ TEST_F(PhotoKit, SmartAlbumsGatherAssetsByTraitAndTheTrashIsRecentlyDeleted) {
     EXPECT_EQ(ids(assetsIn(smartAlbum(1000000203))), (std::vector<int64_t>{placed.id}));
     EXPECT_EQ(ids(assetsIn(smartAlbum(202))), (std::vector<int64_t>{video.id}));
     EXPECT_EQ(count(assetsIn(smartAlbum(1000000205))), 4u) << "treated like the camera roll";
-    auto all = collections(kTypeSmartAlbum, kSubtypeAny);
+    auto all = collections(PHAssetCollectionTypeSmartAlbum, PHAssetCollectionSubtypeAny);
     EXPECT_EQ(rt::send<std::string>(all, "fetchType"_sel), "PHSmartAlbum");
     std::set<long> subtypes;
     Ref<rt::Object> trash;
@@ -248,7 +248,7 @@ TEST_F(PhotoKit, SmartAlbumsGatherAssetsByTraitAndTheTrashIsRecentlyDeleted) {
 
     auto containing = rt::sendClass<Ref<rt::Object>>(
         cls("PHAssetCollection"), "fetchAssetCollectionsContainingAsset:withType:options:"_sel,
-        rt::send<Ref<rt::Object>>(assetsIn(smartAlbum(203)), "firstObject"_sel), kTypeSmartAlbum, Ref<rt::Object>());
+        rt::send<Ref<rt::Object>>(assetsIn(smartAlbum(203)), "firstObject"_sel), PHAssetCollectionTypeSmartAlbum, Ref<rt::Object>());
     EXPECT_EQ(titles(containing), (std::vector<std::string>{"Camera Roll", "All Photos", "Favorites"}));
 }
 
@@ -256,12 +256,12 @@ TEST_F(PhotoKit, MomentsAreDaysAndFoldersHoldAlbumsUnderTheUserCollectionsList) 
     addPhoto(86400 * 100 + 10, 1);
     addPhoto(86400 * 100 + 20, 2);
     auto nextDay = addPhoto(86400 * 101 + 5, 3);
-    auto moments = collections(photos::kTypeMoment, kSubtypeAny);
+    auto moments = collections(photos::PHAssetCollectionTypeMoment, PHAssetCollectionSubtypeAny);
     EXPECT_EQ(rt::send<std::string>(moments, "fetchType"_sel), "PHMoment");
     ASSERT_EQ(count(moments), 2u);
     EXPECT_EQ(titles(moments), (std::vector<std::string>{"11 April 2001", "12 April 2001"}));
     auto second = rt::send<Ref<rt::Object>>(moments, "lastObject"_sel);
-    EXPECT_EQ(rt::send<long>(second, "assetCollectionType"_sel), photos::kTypeMoment);
+    EXPECT_EQ(rt::send<long>(second, "assetCollectionType"_sel), photos::PHAssetCollectionTypeMoment);
     EXPECT_EQ(rt::send<std::string>(second, "title"_sel), "") << "a moment has no title";
     EXPECT_EQ(ids(assetsIn(second)), (std::vector<int64_t>{nextDay.id}));
 
@@ -276,10 +276,10 @@ TEST_F(PhotoKit, MomentsAreDaysAndFoldersHoldAlbumsUnderTheUserCollectionsList) 
     EXPECT_FALSE(rt::respondsTo(folder.get(), "isTrashBin"_sel));
     EXPECT_EQ(titles(folder, "collections"), (std::vector<std::string>{"Rome"}));
     // Albums in folders are albums all the same.
-    EXPECT_EQ(count(collections(kTypeAlbum, kSubtypeAny)), 2u);
+    EXPECT_EQ(count(collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny)), 2u);
     auto folders =
         rt::sendClass<Ref<rt::Object>>(cls("PHCollectionList"), "fetchCollectionListsWithType:subtype:options:"_sel,
-                                       photos::kCollectionListTypeFolder, kSubtypeAny, Ref<rt::Object>());
+                                       photos::PHCollectionListTypeFolder, PHAssetCollectionSubtypeAny, Ref<rt::Object>());
     EXPECT_EQ(titles(folders), (std::vector<std::string>{"Trips"}));
 }
 
@@ -332,7 +332,7 @@ TEST_F(PhotoKit, AHookOnAClassMethodReachesEveryCaller) {
     auto album = addAlbum("A", {*store->assetsWithIds({1}).begin()});
     ASSERT_TRUE((rt::hookMessage<&includeHiddenFetch>(rt::objectGetClass(cls("PHAsset")),
                                                       "fetchAssetsInAssetCollection:options:"_sel, &g_origFetch)));
-    auto handle = rt::send<Ref<rt::Object>>(collections(kTypeAlbum, kSubtypeAny), "firstObject"_sel);
+    auto handle = rt::send<Ref<rt::Object>>(collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny), "firstObject"_sel);
     EXPECT_EQ(count(assetsIn(handle)), 1u) << "the hook's options reached the stock fetch";
     // The key-asset fetch is a separate method and stays stock.
     EXPECT_EQ(count(rt::sendClass<Ref<rt::Object>>(cls("PHAsset"), "fetchKeyAssetsInAssetCollection:options:"_sel,

@@ -37,16 +37,16 @@ struct Alerts : uitest::MainLoopTest {
 } // namespace
 
 TEST_F(Alerts, TextEnteredReachesTheHandlerWhichRunsAfterTheAlertHasClosed) {
-    auto a = alert("Enter new album title", "", uikit::kAlertStyleAlert);
+    auto a = alert("Enter new album title", "", uikit::UIAlertControllerStyleAlert);
     rt::send(a, "addTextFieldWithConfigurationHandler:"_sel, rt::Block<void(Ref<rt::Object>)>([](Ref<rt::Object> f) {
                  rt::send(f, "setPlaceholder:"_sel, std::string("Album title"));
              }));
     std::vector<std::string> seen;
-    rt::send(a, "addAction:"_sel, action("Cancel", uikit::kActionStyleCancel, nullptr));
+    rt::send(a, "addAction:"_sel, action("Cancel", uikit::UIAlertActionStyleCancel, nullptr));
     // The handler holds the field, not the alert: an alert holding its own
     // action's handler would be a cycle that never ends.
     auto field = rt::send<std::vector<Ref<rt::Object>>>(a, "textFields"_sel)[0];
-    rt::send(a, "addAction:"_sel, action("OK", uikit::kActionStyleDefault, [&, field](Ref<rt::Object> act) {
+    rt::send(a, "addAction:"_sel, action("OK", uikit::UIAlertActionStyleDefault, [&, field](Ref<rt::Object> act) {
                  seen.push_back(rt::send<std::string>(act, "title"_sel) + ":" +
                                 rt::send<std::string>(field, "text"_sel));
              }));
@@ -67,8 +67,8 @@ TEST_F(Alerts, TextEnteredReachesTheHandlerWhichRunsAfterTheAlertHasClosed) {
     EXPECT_FALSE(uikit::pressAlertButton(a, "OK")) << "a closed alert has no buttons to press";
 
     // Cancel runs nothing.
-    auto b = alert("Choose Album", "Choose the album to save the photo to.", uikit::kAlertStyleActionSheet);
-    rt::send(b, "addAction:"_sel, action("Cancel", uikit::kActionStyleCancel, nullptr));
+    auto b = alert("Choose Album", "Choose the album to save the photo to.", uikit::UIAlertControllerStyleActionSheet);
+    rt::send(b, "addAction:"_sel, action("Cancel", uikit::UIAlertActionStyleCancel, nullptr));
     rt::send(root, "presentViewController:animated:completion:"_sel, b, true, rt::Block<void()>());
     ASSERT_TRUE(uikit::pressAlertButton(b, "Cancel"));
     loop.runFor(dsp::seconds(1));
@@ -79,7 +79,7 @@ TEST_F(Alerts, TextEnteredReachesTheHandlerWhichRunsAfterTheAlertHasClosed) {
 
 TEST_F(Alerts, AnActionSheetOnAnIPadNeedsAPopoverSource) {
     uikit::setScreenModel("ipad");
-    auto sheet = alert("Choose Album", "", uikit::kAlertStyleActionSheet);
+    auto sheet = alert("Choose Album", "", uikit::UIAlertControllerStyleActionSheet);
     EXPECT_DEATH(rt::send(root, "presentViewController:animated:completion:"_sel, sheet, false, rt::Block<void()>()),
                  "needs a popover source view");
     auto popover = rt::send<Ref<rt::Object>>(sheet, "popoverPresentationController"_sel);

@@ -163,7 +163,7 @@ TEST_F(Collections, ATapSelectsTheCellUnlessTheDelegateOrAnotherRecogniserTakesI
     uikit::touchDown(window, {250, 150});
     loop.runFor(dsp::seconds(0.6));
     uikit::touchUp({250, 150});
-    EXPECT_EQ(rt::send<long>(press, "state"_sel), uikit::kEnded);
+    EXPECT_EQ(rt::send<long>(press, "state"_sel), uikit::UIGestureRecognizerStateEnded);
     EXPECT_EQ(g.selected.size(), 2u);
     tap({250, 150}); // a quick tap still selects
     EXPECT_EQ(g.selected.back(), (std::pair{0L, 5L}));

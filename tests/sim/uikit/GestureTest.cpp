@@ -55,13 +55,13 @@ TEST_F(Gestures, ALongPressBeginsOnlyAfterItsMinimumDurationThenChangesAndEnds) 
     rt::send(press, "setMinimumPressDuration:"_sel, 0.5);
     uikit::touchDown(window, {150, 150});
     loop.runFor(dsp::seconds(0.49));
-    EXPECT_EQ(rt::send<long>(press, "state"_sel), uikit::kPossible);
+    EXPECT_EQ(rt::send<long>(press, "state"_sel), uikit::UIGestureRecognizerStatePossible);
     EXPECT_TRUE(g_states.empty()) << "nothing before the minimum duration";
     loop.runFor(dsp::seconds(0.01));
-    EXPECT_EQ(g_states, (std::vector<long>{uikit::kBegan}));
+    EXPECT_EQ(g_states, (std::vector<long>{uikit::UIGestureRecognizerStateBegan}));
     uikit::touchMove({160, 150});
     uikit::touchUp({160, 150});
-    EXPECT_EQ(g_states, (std::vector<long>{uikit::kBegan, uikit::kChanged, uikit::kEnded}));
+    EXPECT_EQ(g_states, (std::vector<long>{uikit::UIGestureRecognizerStateBegan, uikit::UIGestureRecognizerStateChanged, uikit::UIGestureRecognizerStateEnded}));
     EXPECT_EQ(rt::send<CGPoint>(press, "locationInView:"_sel, tile), (CGPoint{60, 50}));
 
     // Lifted early: it fails and says nothing.
@@ -71,7 +71,7 @@ TEST_F(Gestures, ALongPressBeginsOnlyAfterItsMinimumDurationThenChangesAndEnds) 
     uikit::touchUp({150, 150});
     loop.runFor(dsp::seconds(1));
     EXPECT_TRUE(g_states.empty());
-    EXPECT_EQ(rt::send<long>(press, "state"_sel), uikit::kFailed);
+    EXPECT_EQ(rt::send<long>(press, "state"_sel), uikit::UIGestureRecognizerStateFailed);
 }
 
 TEST_F(Gestures, ATapIsADownAndUpInPlaceAndGoesThroughViewsThatTakeNoTouches) {
@@ -81,7 +81,7 @@ TEST_F(Gestures, ATapIsADownAndUpInPlaceAndGoesThroughViewsThatTakeNoTouches) {
     rt::send(window, "addSubview:"_sel, overlay);
     uikit::touchDown(window, {120, 120});
     uikit::touchUp({122, 121});
-    EXPECT_EQ(g_states, (std::vector<long>{uikit::kEnded}));
+    EXPECT_EQ(g_states, (std::vector<long>{uikit::UIGestureRecognizerStateEnded}));
     uikit::touchDown(window, {120, 120});
     uikit::touchMove({150, 120});
     uikit::touchUp({150, 120});
@@ -116,7 +116,7 @@ TEST_F(Gestures, ADoubleTapNeedsTwoTapsCloseTogetherAndAnActionWithoutColonGetsN
     EXPECT_TRUE(g_states.empty()) << "too long after the first: a new first tap";
     loop.runFor(dsp::seconds(0.2));
     tapOnce();
-    EXPECT_EQ(g_states, (std::vector<long>{uikit::kEnded}));
+    EXPECT_EQ(g_states, (std::vector<long>{uikit::UIGestureRecognizerStateEnded}));
 
     auto single =
         rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UITapGestureRecognizer"), "alloc"_sel),

@@ -51,7 +51,7 @@ TEST_F(Text, MeasurementGrowsWithTheTextAndTruncatesTheTailInsideTheBox) {
     wrapping.numberOfLines = 0;
     wrapping.lineBreak = uikit::LineBreak::WordWrap;
     auto wrapped = uikit::boundingRect("one two three four five six seven eight nine ten", {60, 200},
-                                       uikit::kUsesLineFragmentOrigin, wrapping)
+                                       uikit::NSStringDrawingUsesLineFragmentOrigin, wrapping)
                        .size;
     EXPECT_LE(wrapped.width, 60);
     EXPECT_GT(wrapped.height, 3 * shortText.height);

@@ -131,7 +131,7 @@ TEST_F(Picker, TheChooserListsCameraRollTheRegularAlbumsInLibraryOrderThenCancel
     ASSERT_TRUE(uikit::isAlert(sheet.get()));
     EXPECT_EQ(rt::send<std::string>(sheet, "title"_sel), "Choose Album");
     EXPECT_EQ(rt::send<std::string>(sheet, "message"_sel), "Choose the album to save the photo to.");
-    EXPECT_EQ(rt::send<long>(sheet, "preferredStyle"_sel), uikit::kAlertStyleActionSheet);
+    EXPECT_EQ(rt::send<long>(sheet, "preferredStyle"_sel), uikit::UIAlertControllerStyleActionSheet);
     EXPECT_EQ(chooserActions(),
               (std::vector<std::pair<std::string, long>>{
                   {"Camera Roll", 0}, {"Trips", 0}, {"Rome", 0}, {"Cancel", 1}, {"- Create new album -", 0}}));
@@ -189,7 +189,7 @@ TEST_F(Picker, ANewAlbumIsCreatedChosenAndStoredAndAnExistingTitleMakesASecondAl
     ASSERT_TRUE(uikit::isAlert(alert.get()));
     EXPECT_EQ(rt::send<std::string>(alert, "title"_sel), "Enter new album title");
     EXPECT_EQ(rt::send<std::string>(alert, "message"_sel), "");
-    EXPECT_EQ(rt::send<long>(alert, "preferredStyle"_sel), uikit::kAlertStyleAlert);
+    EXPECT_EQ(rt::send<long>(alert, "preferredStyle"_sel), uikit::UIAlertControllerStyleAlert);
     ASSERT_EQ(rt::send<Objects>(alert, "actions"_sel).size(), 1u) << "OK only: no cancel";
     CGRect before = frameOf(tagged(lc::kLabelTag));
     ASSERT_TRUE(uikit::typeIntoAlertField(alert.get(), 0, "Trips"));

@@ -12,7 +12,7 @@
 #include "sim/foundation/PropertyList.h"
 #include "sim/graphics/SamplePhoto.h"
 #include "sim/ipc/InProcessDevice.h"
-#include "sim/photos/kit/PhotoKit.h"
+#include "sim/photos/kit/Internals.h"
 #include "sim/uikit/UIAlertController.h"
 #include "sim/uikit/UIGestureRecognizer.h"
 #include "sim/uikit/UIKit.h"
@@ -157,7 +157,7 @@ struct CameraWithTweak : ::testing::Test {
     Objects albums() {
         auto found = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
                                                     "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                                    photos::kTypeAlbum, photos::kSubtypeAny, Ref<rt::Object>());
+                                                    photos::PHAssetCollectionTypeAlbum, photos::PHAssetCollectionSubtypeAny, Ref<rt::Object>());
         return rt::send<Objects>(found, "fetchedObjects"_sel);
     }
     Ref<rt::Object> addAlbum(const std::string& title) {

@@ -9,8 +9,8 @@
 #include <mutex>
 
 using namespace phtest;
-using photos::kSubtypeAny;
-using photos::kTypeAlbum;
+using photos::PHAssetCollectionSubtypeAny;
+using photos::PHAssetCollectionTypeAlbum;
 
 namespace {
 
@@ -48,7 +48,7 @@ struct AlbumPlacement : LibraryTest {
     std::vector<std::vector<int64_t>> albumsTitled(const std::string& title) {
         std::vector<std::vector<int64_t>> out;
         for (const auto& c :
-             rt::send<Objects>(collections(kTypeAlbum, kSubtypeAny, titled(title)), "fetchedObjects"_sel))
+             rt::send<Objects>(collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny, titled(title)), "fetchedObjects"_sel))
             out.push_back(ids(assetsIn(c, options(true))));
         return out;
     }
