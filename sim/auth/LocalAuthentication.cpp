@@ -22,9 +22,7 @@ using Reply = rt::Block<void(bool, Ref<rt::Object>)>;
 
 namespace {
 
-constexpr const char* kDomain = "com.apple.LocalAuthentication";
-constexpr long kAuthenticationFailed = -1, kUserCancel = -2, kPasscodeNotSet = -5, kBiometryNotEnrolled = -7,
-               kNotInteractive = -1004;
+constexpr LAError kNotInteractive = -1004; // LAErrorNotInteractive
 
 std::optional<Credentials> g_testCredentials;
 
@@ -59,7 +57,7 @@ void finish(bool ok, long code = 0, const std::string& why = {}) {
     if (!g_prompt.current) return;
     Reply reply = g_prompt.current->reply;
     g_prompt.current.reset();
-    Ref<rt::Object> error = ok ? nullptr : fnd::makeError(kDomain, code, why);
+    Ref<rt::Object> error = ok ? nullptr : fnd::makeError(LAErrorDomain, code, why);
     dsp::globalQueue().async([reply, ok, error] { reply(ok, error); });
     showNext();
 }
@@ -104,7 +102,7 @@ void present(const std::string& title, const std::string& message, bool finger, 
                  }));
         rt::send(alert, "addAction:"_sel, action("Cancel", uikit::UIAlertActionStyleCancel, [](Ref<rt::Object>) {
                      g_prompt.alert = nullptr;
-                     finish(false, kUserCancel, "Canceled by user.");
+                     finish(false, LAErrorUserCancel, "Canceled by user.");
                  }));
         // The handler reads the field of its own alert, which owns the handler.
         rt::Weak<rt::Object> owner(alert);
@@ -120,14 +118,15 @@ void present(const std::string& title, const std::string& message, bool finger, 
                          showPasscode("Wrong passcode. Try again.");
                  }));
     } else {
-        if (g_prompt.current->policy == kPolicyDeviceOwner && deviceCredentials().passcodeSet)
-            rt::send(alert, "addAction:"_sel, action("Enter Passcode", uikit::UIAlertActionStyleDefault, [](Ref<rt::Object>) {
+        if (g_prompt.current->policy == LAPolicyDeviceOwnerAuthentication && deviceCredentials().passcodeSet)
+            rt::send(alert, "addAction:"_sel,
+                     action("Enter Passcode", uikit::UIAlertActionStyleDefault, [](Ref<rt::Object>) {
                          g_prompt.alert = nullptr;
                          showPasscode(g_prompt.current ? g_prompt.current->reason : "");
                      }));
         rt::send(alert, "addAction:"_sel, action("Cancel", uikit::UIAlertActionStyleCancel, [](Ref<rt::Object>) {
                      g_prompt.alert = nullptr;
-                     finish(false, kUserCancel, "Canceled by user.");
+                     finish(false, LAErrorUserCancel, "Canceled by user.");
                  }));
     }
     rt::send(presenter, "presentViewController:animated:completion:"_sel, alert, true, rt::Block<void()>());
@@ -152,17 +151,18 @@ void showNext() {
 // What can be evaluated; the error code when it cannot.
 std::optional<long> refusal(long policy) {
     Credentials c = deviceCredentials();
-    if (policy == kPolicyBiometrics) return c.fingerEnrolled ? std::nullopt : std::optional(kBiometryNotEnrolled);
-    if (policy == kPolicyDeviceOwner)
-        return c.fingerEnrolled || c.passcodeSet ? std::nullopt : std::optional(kPasscodeNotSet);
-    return kAuthenticationFailed;
+    if (policy == LAPolicyDeviceOwnerAuthenticationWithBiometrics)
+        return c.fingerEnrolled ? std::nullopt : std::optional(LAErrorBiometryNotEnrolled);
+    if (policy == LAPolicyDeviceOwnerAuthentication)
+        return c.fingerEnrolled || c.passcodeSet ? std::nullopt : std::optional(LAErrorPasscodeNotSet);
+    return LAErrorAuthenticationFailed;
 }
 
 std::string describe(long code) {
     switch (code) {
-    case kPasscodeNotSet:
+    case LAErrorPasscodeNotSet:
         return "Passcode not set.";
-    case kBiometryNotEnrolled:
+    case LAErrorBiometryNotEnrolled:
         return "No identities are enrolled.";
     default:
         return "The policy cannot be evaluated.";
@@ -171,13 +171,13 @@ std::string describe(long code) {
 
 bool canEvaluate(rt::Id, rt::Sel, long policy, Ref<rt::Object>* error) {
     auto no = refusal(policy);
-    if (no && error) *error = fnd::makeError(kDomain, *no, describe(*no));
+    if (no && error) *error = fnd::makeError(LAErrorDomain, *no, describe(*no));
     return !no;
 }
 
 void evaluate(rt::Id, rt::Sel, long policy, std::string reason, Reply reply) {
     if (auto no = refusal(policy)) {
-        Ref<rt::Object> error = fnd::makeError(kDomain, *no, describe(*no));
+        Ref<rt::Object> error = fnd::makeError(LAErrorDomain, *no, describe(*no));
         dsp::globalQueue().async([reply, error] { reply(false, error); });
         return;
     }
@@ -199,7 +199,7 @@ fnd::Dictionary touchId(const fnd::Dictionary& request) {
         return uikit::automation::success({{"result", fnd::Value("matched")}});
     }
     if (++g_prompt.wrongFingers >= 3) {
-        finish(false, kAuthenticationFailed, "Application retry limit exceeded.");
+        finish(false, LAErrorAuthenticationFailed, "Application retry limit exceeded.");
         return uikit::automation::success({{"result", fnd::Value("failed")}});
     }
     dismissAlert();

@@ -23,12 +23,36 @@
 // "other"} puts one on the sensor while a prompt shows; the passcode is
 // typed into the prompt ("type", then "alert OK").
 
+#include "sim/foundation/Foundation.h"
+
 #include <string>
 
 namespace auth {
 
-inline constexpr long kPolicyBiometrics = 1;
-inline constexpr long kPolicyDeviceOwner = 2;
+using LAPolicy = fnd::NSInteger;
+inline constexpr LAPolicy LAPolicyDeviceOwnerAuthenticationWithBiometrics = 1;
+inline constexpr LAPolicy LAPolicyDeviceOwnerAuthentication = 2;
+
+inline constexpr const char* LAErrorDomain = "com.apple.LocalAuthentication";
+using LAError = fnd::NSInteger;
+inline constexpr LAError LAErrorAuthenticationFailed = -1;
+inline constexpr LAError LAErrorUserCancel = -2;
+inline constexpr LAError LAErrorPasscodeNotSet = -5;
+inline constexpr LAError LAErrorBiometryNotEnrolled = -7;
+
+// LAContext's face (Face.h).
+struct LAContext : rt::NSObject {
+    RT_FACE(LAContext, rt::NSObject)
+    // `error` may be null; otherwise it receives the reason when the answer is NO.
+    bool canEvaluatePolicy_error(LAPolicy policy, rt::Ref<rt::Object>* error) const {
+        return msg<bool>(rt::SelLiteral<"canEvaluatePolicy:error:">{}, policy, error);
+    }
+    // The reply runs once, on the global queue.
+    void evaluatePolicy_localizedReason_reply(LAPolicy policy, const std::string& reason,
+                                              rt::Block<void(bool, fnd::NSError)> reply) const {
+        msg(rt::SelLiteral<"evaluatePolicy:localizedReason:reply:">{}, policy, reason, std::move(reply));
+    }
+};
 
 void registerLocalAuthentication();
 

@@ -29,7 +29,7 @@ public:
 
 CellObject* cellOf(rt::Id o) { return rt::objectAs<CellObject>(o, g_cell); }
 long typeOf(const CellObject* c) {
-    return c->specifier ? rt::send<long>(c->specifier, "cellType"_sel) : kStaticTextCell;
+    return c->specifier ? rt::send<long>(c->specifier, "cellType"_sel) : PSStaticTextCell;
 }
 Value property(const CellObject* c, const char* key) {
     return c->specifier ? rt::send<Value>(c->specifier, "propertyForKey:"_sel, std::string(key)) : Value();
@@ -67,26 +67,26 @@ Ref<rt::Object> initCell(CellObject* self, rt::Sel, long, std::string, Ref<rt::O
     Ref<rt::Object> me(self);
     self->specifier = std::move(specifier);
     long type = typeOf(self);
-    self->frame.size.height = type == kGroupCell ? 44 : 44;
+    self->frame.size.height = type == PSGroupCell ? 44 : 44;
     rt::send(me, "setBackgroundColor:"_sel,
-             uikit::makeColor(type == kGroupCell ? uikit::Rgba{0.94, 0.94, 0.96, 1} : uikit::Rgba{1, 1, 1, 1}));
+             uikit::makeColor(type == PSGroupCell ? uikit::Rgba{0.94, 0.94, 0.96, 1} : uikit::Rgba{1, 1, 1, 1}));
     std::string name = self->specifier ? rt::send<std::string>(self->specifier, "name"_sel) : "";
-    self->title = makeLabel(type == kGroupCell ? 13 : 17, type == kGroupCell    ? uikit::Rgba{0.43, 0.43, 0.45, 1}
-                                                          : type == kButtonCell ? uikit::Rgba{0, 0.478, 1, 1}
-                                                                                : uikit::Rgba{0, 0, 0, 1});
+    self->title = makeLabel(type == PSGroupCell ? 13 : 17, type == PSGroupCell    ? uikit::Rgba{0.43, 0.43, 0.45, 1}
+                                                           : type == PSButtonCell ? uikit::Rgba{0, 0.478, 1, 1}
+                                                                                  : uikit::Rgba{0, 0, 0, 1});
     std::string shown = name;
-    if (type == kGroupCell)
+    if (type == PSGroupCell)
         for (auto& ch : shown)
             ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     rt::send(self->title, "setText:"_sel, shown);
     rt::send(me, "addSubview:"_sel, self->title);
-    if (type != kGroupCell) rt::send(me, "setAccessibilityLabel:"_sel, name);
-    if (type == kLinkCell || type == kLinkListCell || type == kListItemCell) {
+    if (type != PSGroupCell) rt::send(me, "setAccessibilityLabel:"_sel, name);
+    if (type == PSLinkCell || type == PSLinkListCell || type == PSListItemCell) {
         self->value = makeLabel(17, {0.56, 0.56, 0.58, 1});
         rt::send(self->value, "setTextAlignment:"_sel, 2L);
         rt::send(me, "addSubview:"_sel, self->value);
     }
-    if (type != kGroupCell && type != kSwitchCell && type != kEditTextCell && type != kSecureEditTextCell)
+    if (type != PSGroupCell && type != PSSwitchCell && type != PSEditTextCell && type != PSSecureEditTextCell)
         rt::send(me, "addGestureRecognizer:"_sel, uikit::makeBuiltInRecognizer("UITapGestureRecognizer", &kRowTap));
     return me;
 }
@@ -108,19 +108,19 @@ std::string choiceTitle(const CellObject* c) {
 void layoutCell(CellObject* self, rt::Sel) {
     gfx::CGSize size = self->frame.size;
     long type = typeOf(self);
-    if (type == kGroupCell) {
+    if (type == PSGroupCell) {
         rt::send(self->title, "setFrame:"_sel, gfx::CGRect{{16, size.height - 24}, {size.width - 32, 18}});
         return;
     }
     rt::send(self->title, "setFrame:"_sel, gfx::CGRect{{16, 0}, {size.width * 0.6, size.height}});
-    if (self->value && type == kListItemCell) {
+    if (self->value && type == PSListItemCell) {
         rt::send(self->value, "setText:"_sel, std::string(property(self, "checked").boolValue() ? "\u2713" : ""));
         rt::send(self->value, "setTextColor:"_sel, uikit::makeColor({0, 0.478, 1, 1}));
         rt::send(self->value, "setFrame:"_sel,
                  gfx::CGRect{{size.width * 0.45, 0}, {size.width * 0.55 - 16, size.height}});
     } else if (self->value) {
         rt::send(self->value, "setText:"_sel,
-                 (type == kLinkListCell ? choiceTitle(self) + "  " : std::string()) + "\u203a");
+                 (type == PSLinkListCell ? choiceTitle(self) + "  " : std::string()) + "\u203a");
         rt::send(self->value, "setFrame:"_sel,
                  gfx::CGRect{{size.width * 0.45, 0}, {size.width * 0.55 - 16, size.height}});
     }
@@ -158,7 +158,7 @@ Ref<rt::Object> initEditCell(CellObject* self, rt::Sel cmd, long style, std::str
     Value v = currentValue(self);
     std::string text = v.string() ? *v.string() : v.integer() ? std::to_string(*v.integer()) : "";
     rt::send(self->field, "setText:"_sel, text);
-    rt::send(self->field, "setSecureTextEntry:"_sel, typeOf(self) == kSecureEditTextCell);
+    rt::send(self->field, "setSecureTextEntry:"_sel, typeOf(self) == PSSecureEditTextCell);
     rt::send(self->field, "setAccessibilityLabel:"_sel, rt::send<std::string>(spec, "name"_sel) + " field");
     rt::send(self->field, "setDelegate:"_sel, me);
     rt::send(me, "addSubview:"_sel, self->field);

@@ -89,10 +89,10 @@ rt::Class* cellClassFor(const Ref<rt::Object>& specifier) {
     if (const std::string* name = cellClass.string())
         if (rt::Class* c = rt::getClass(*name); c && rt::classIsSubclassOf(c, base)) return c;
     switch (rt::send<long>(specifier, "cellType"_sel)) {
-    case kSwitchCell:
+    case PSSwitchCell:
         return rt::getClass("PSSwitchTableCell");
-    case kEditTextCell:
-    case kSecureEditTextCell:
+    case PSEditTextCell:
+    case PSSecureEditTextCell:
         return rt::getClass("PSEditableTableCell");
     default:
         return base;
@@ -136,9 +136,9 @@ void returnKeyPressed(ListObject* self, rt::Sel, Ref<rt::Object>) {
 void selectSpecifier(ListObject* self, rt::Sel, Ref<rt::Object> specifier) {
     Ref<rt::Object> me(self);
     long type = rt::send<long>(specifier, "cellType"_sel);
-    if (type == kLinkCell || type == kLinkListCell) {
+    if (type == PSLinkCell || type == PSLinkListCell) {
         rt::Class* detail = rt::send<rt::Class*>(specifier, "detailControllerClass"_sel);
-        if (!detail && type == kLinkListCell) detail = g_items;
+        if (!detail && type == PSLinkListCell) detail = g_items;
         if (!detail) return;
         auto page = rt::sendClass<Ref<rt::Object>>(detail, "new"_sel);
         if (!listOf(page.get())) return; // not a list page: nothing to show it with
@@ -148,7 +148,7 @@ void selectSpecifier(ListObject* self, rt::Sel, Ref<rt::Object> specifier) {
             rt::send(page, "setTitle:"_sel, rt::send<std::string>(specifier, "name"_sel));
         if (auto nav = rt::send<Ref<rt::Object>>(me, "navigationController"_sel))
             rt::send(nav, "pushViewController:animated:"_sel, page, true);
-    } else if (type == kButtonCell) {
+    } else if (type == PSButtonCell) {
         const Value actionValue = rt::send<Value>(specifier, "propertyForKey:"_sel, std::string("action"));
         const std::string* action = actionValue.string();
         Ref<rt::Object> target = rt::send<Ref<rt::Object>>(specifier, "target"_sel);
@@ -180,7 +180,7 @@ Objects itemSpecifiers(ListObject* self, rt::Sel) {
             rt::getClass("PSSpecifier"), "preferenceSpecifierNamed:target:set:get:detail:cell:edit:"_sel,
             (*titles)[i].string() ? *(*titles)[i].string() : std::string(), Ref<rt::Object>(self),
             static_cast<rt::Sel>(nullptr), static_cast<rt::Sel>(nullptr), static_cast<rt::Class*>(nullptr),
-            static_cast<long>(kListItemCell), static_cast<rt::Class*>(nullptr));
+            static_cast<long>(PSListItemCell), static_cast<rt::Class*>(nullptr));
         bool checked = (*values)[i] == now ||
                        ((*values)[i].integer() && now.integer() && *(*values)[i].integer() == *now.integer());
         rt::send(s, "setProperty:forKey:"_sel, Value(checked), std::string("checked"));

@@ -21,7 +21,7 @@ public:
     rt::Weak<rt::Object> target;
     rt::Sel setter = nullptr, getter = nullptr;
     rt::Class* detail = nullptr;
-    long cell = kGroupCell;
+    long cell = PSGroupCell;
     rt::Class* edit = nullptr;
     Dictionary properties;
 };
@@ -55,19 +55,19 @@ std::string identifier(SpecifierObject* self, rt::Sel) {
 }
 
 long cellTypeNamed(const std::string& cell) {
-    static const std::pair<const char*, long> kNames[] = {{"PSGroupCell", kGroupCell},
-                                                          {"PSLinkCell", kLinkCell},
-                                                          {"PSLinkListCell", kLinkListCell},
-                                                          {"PSListItemCell", kListItemCell},
-                                                          {"PSTitleValueCell", kTitleValueCell},
-                                                          {"PSSwitchCell", kSwitchCell},
-                                                          {"PSStaticTextCell", kStaticTextCell},
-                                                          {"PSEditTextCell", kEditTextCell},
-                                                          {"PSSecureEditTextCell", kSecureEditTextCell},
-                                                          {"PSButtonCell", kButtonCell}};
+    static const std::pair<const char*, long> kNames[] = {{"PSGroupCell", PSGroupCell},
+                                                          {"PSLinkCell", PSLinkCell},
+                                                          {"PSLinkListCell", PSLinkListCell},
+                                                          {"PSListItemCell", PSListItemCell},
+                                                          {"PSTitleValueCell", PSTitleValueCell},
+                                                          {"PSSwitchCell", PSSwitchCell},
+                                                          {"PSStaticTextCell", PSStaticTextCell},
+                                                          {"PSEditTextCell", PSEditTextCell},
+                                                          {"PSSecureEditTextCell", PSSecureEditTextCell},
+                                                          {"PSButtonCell", PSButtonCell}};
     for (const auto& [n, t] : kNames)
         if (cell == n) return t;
-    return kStaticTextCell; // an unknown kind shows as text
+    return PSStaticTextCell; // an unknown kind shows as text
 }
 
 } // namespace

@@ -54,7 +54,7 @@ Objects loaderRows(const Ref<rt::Object>& target) {
     Objects rows;
     for (auto& [label, entry] : entries) {
         entry["isBundleEntry"] = Value(true);
-        rows.push_back(specifier(label, prefs::kLinkCell, target, entry));
+        rows.push_back(specifier(label, prefs::PSLinkCell, target, entry));
     }
     return rows;
 }
@@ -63,12 +63,12 @@ Objects rootSpecifiers(rt::Id self, rt::Sel) {
     Ref<rt::Object> me(self);
     auto stored = rt::send<Objects>(me, "_specifiers"_sel);
     if (!stored.empty()) return stored;
-    Objects s{specifier("", prefs::kGroupCell, me), specifier("General", prefs::kStaticTextCell, me),
-              specifier("Privacy", prefs::kStaticTextCell, me), specifier("Photos", prefs::kStaticTextCell, me),
-              specifier("Camera", prefs::kStaticTextCell, me)};
+    Objects s{specifier("", prefs::PSGroupCell, me), specifier("General", prefs::PSStaticTextCell, me),
+              specifier("Privacy", prefs::PSStaticTextCell, me), specifier("Photos", prefs::PSStaticTextCell, me),
+              specifier("Camera", prefs::PSStaticTextCell, me)};
     Objects tweaks = loaderRows(me);
     if (!tweaks.empty()) {
-        s.push_back(specifier("Tweaks", prefs::kGroupCell, me));
+        s.push_back(specifier("Tweaks", prefs::PSGroupCell, me));
         s.insert(s.end(), tweaks.begin(), tweaks.end());
     }
     rt::send(me, "setSpecifiers:"_sel, s);

@@ -44,7 +44,7 @@ struct Authentication : uitest::MainLoopTest {
         rt::send(window, "makeKeyAndVisible"_sel);
         context = rt::sendClass<Ref<rt::Object>>(rt::getClass("LAContext"), "new"_sel);
     }
-    void ask(const std::string& reason, long policy = auth::kPolicyDeviceOwner) {
+    void ask(const std::string& reason, long policy = auth::LAPolicyDeviceOwnerAuthentication) {
         rt::send(context, "evaluatePolicy:localizedReason:reply:"_sel, policy, reason,
                  rt::Block<void(bool, Ref<rt::Object>)>([this](bool ok, Ref<rt::Object> error) {
                      std::lock_guard guard(lock);
@@ -87,14 +87,14 @@ long refusalCode(const Ref<rt::Object>& context, long policy) {
 
 TEST_F(Authentication, WhatCanBeEvaluatedFollowsThePasscodeAndTheFinger) {
     auth::setCredentialsForTesting({false, "", false});
-    EXPECT_EQ(refusalCode(context, auth::kPolicyDeviceOwner), -5);
-    EXPECT_EQ(refusalCode(context, auth::kPolicyBiometrics), -7);
+    EXPECT_EQ(refusalCode(context, auth::LAPolicyDeviceOwnerAuthentication), -5);
+    EXPECT_EQ(refusalCode(context, auth::LAPolicyDeviceOwnerAuthenticationWithBiometrics), -7);
     auth::setCredentialsForTesting({true, "1234", false});
-    EXPECT_EQ(refusalCode(context, auth::kPolicyDeviceOwner), 0);
-    EXPECT_EQ(refusalCode(context, auth::kPolicyBiometrics), -7);
+    EXPECT_EQ(refusalCode(context, auth::LAPolicyDeviceOwnerAuthentication), 0);
+    EXPECT_EQ(refusalCode(context, auth::LAPolicyDeviceOwnerAuthenticationWithBiometrics), -7);
     auth::setCredentialsForTesting({false, "", true});
-    EXPECT_EQ(refusalCode(context, auth::kPolicyDeviceOwner), 0);
-    EXPECT_TRUE(rt::send<bool>(context, "canEvaluatePolicy:error:"_sel, auth::kPolicyBiometrics,
+    EXPECT_EQ(refusalCode(context, auth::LAPolicyDeviceOwnerAuthentication), 0);
+    EXPECT_TRUE(rt::send<bool>(context, "canEvaluatePolicy:error:"_sel, auth::LAPolicyDeviceOwnerAuthenticationWithBiometrics,
                                static_cast<Ref<rt::Object>*>(nullptr)));
 
     auth::setCredentialsForTesting({false, "", false});

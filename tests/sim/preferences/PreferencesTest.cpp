@@ -87,8 +87,8 @@ struct Preferences : uitest::MainLoopTest {
 TEST_F(Preferences, AListSkipsWhatIsNoRowAndShowsUnknownKindsAsText) {
     auto specifiers = rt::send<Objects>(page, "specifiers"_sel);
     ASSERT_EQ(specifiers.size(), 4u) << "the string item is no row";
-    EXPECT_EQ(rt::send<long>(specifiers[0], "cellType"_sel), prefs::kSwitchCell);
-    EXPECT_EQ(rt::send<long>(specifiers[3], "cellType"_sel), prefs::kStaticTextCell);
+    EXPECT_EQ(rt::send<long>(specifiers[0], "cellType"_sel), prefs::PSSwitchCell);
+    EXPECT_EQ(rt::send<long>(specifiers[3], "cellType"_sel), prefs::PSStaticTextCell);
     EXPECT_EQ(rt::send<std::string>(page, "title"_sel), "Test");
     EXPECT_TRUE(
         rt::send<Objects>(page, "loadSpecifiersFromPlistName:target:"_sel, std::string("Missing"), page).empty());
