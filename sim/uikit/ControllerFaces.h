@@ -177,9 +177,13 @@ struct UIWindow : UIView {
     void setTintColor(const UIColor& colour) const { msg("setTintColor:"_sel, colour); }
 };
 
-// The application object: each app's own class (SpringBoard, PhotosApplication, ...) is a UIApplication.
+// The application object: each app's own class (SpringBoard, PhotosApplication, ...) is a
+// UIApplication. The app host defines the class (sim/apps/host/Application.h).
 struct UIApplication : NSObject {
     RT_FACE(UIApplication, NSObject)
+    static UIApplication sharedApplication() { return rt::sendClass<UIApplication>(cls(), "sharedApplication"_sel); }
+    UIWindow keyWindow() const;
+    bool openURL(const std::string& url) const { return msg<bool>("openURL:"_sel, url); }
     void applicationDidFinishLaunching(const UIApplication& app) const {
         msg("applicationDidFinishLaunching:"_sel, app);
     }
@@ -191,6 +195,8 @@ struct UIApplication : NSObject {
     }
     void applicationWillTerminate(const UIApplication& app) const { msg("applicationWillTerminate:"_sel, app); }
 };
+
+inline UIWindow UIApplication::keyWindow() const { return msg<UIWindow>("keyWindow"_sel); }
 
 struct UIScreen : NSObject {
     RT_FACE(UIScreen, NSObject)

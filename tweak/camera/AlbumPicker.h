@@ -13,8 +13,7 @@
 // layout pass with `enabled` and `enableCameraPicker` on; later passes only
 // refresh the caption's text.
 
-#include "sim/graphics/Geometry.h"
-#include "sim/runtime/Runtime.h"
+#include "sim/uikit/UIKit.h"
 
 #include <string>
 
@@ -44,7 +43,7 @@ gfx::CGPoint albumButtonCentre(gfx::CGSize background, bool customDrawButton);
 gfx::CGRect captionFrame(const std::string& text, gfx::CGSize box, gfx::CGPoint buttonCentre);
 // Whether one of the bar's direct subviews is a CustomDrawButton (the class
 // looked up by name; a process without it has none).
-bool holdsCustomDrawButton(const rt::Ref<rt::Object>& bar);
+bool holdsCustomDrawButton(const uikit::UIView& bar);
 
 // ---- the methods the camera group installs on CAMBottomBar ----------------------------------------
 extern rt::Orig<void()> g_bottomBarLayout;
@@ -54,7 +53,7 @@ void createNewAlbum(rt::Id self, rt::Sel cmd);
 
 // What choosing `name` in the chooser does: chosenAlbum, the caption (text
 // and frame, measured against 380 × 20), and album.tct.
-void chooseAlbumNamed(const rt::Ref<rt::Object>& bar, const std::string& name);
+void chooseAlbumNamed(const uikit::UIView& bar, const std::string& name);
 // The titles the chooser lists: the regular user albums, in library order.
 std::vector<std::string> regularAlbumTitles();
 

@@ -26,7 +26,7 @@
 //
 // Main thread only.
 
-#include "sim/runtime/Runtime.h"
+#include "sim/photos/kit/PhotoKit.h"
 
 namespace lc {
 
@@ -44,6 +44,6 @@ rt::Ref<rt::Object> wellThumbnailImage(rt::Id self, rt::Sel cmd);
 // Picks the photo of the hand-off now starting, with `pending` hand-offs
 // still to run counting this one (see above), and marks it taken; nil when
 // there is none.
-rt::Ref<rt::Object> takeCapturedPhoto(long pending);
+photos::PHAsset takeCapturedPhoto(long pending);
 
 } // namespace lc

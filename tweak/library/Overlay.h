@@ -16,7 +16,7 @@
 // one (the most recent), so overlapping batches leave no spinner behind.
 // Overlays take no touches: the app under them stays usable.
 
-#include "sim/runtime/Runtime.h"
+#include "sim/uikit/UIKit.h"
 
 #include <string>
 

@@ -97,7 +97,8 @@ Ref<rt::Object> fetchWithType(rt::Id, rt::Sel, long type, long subtype, Ref<rt::
     const FetchOptionsObject& o = kit::optionsOrDefault(options.get());
     Objects out;
     bool predicateDone = false;
-    if (type == PHAssetCollectionTypeAlbum && (subtype == PHAssetCollectionSubtypeAlbumRegular || subtype == PHAssetCollectionSubtypeAny)) {
+    if (type == PHAssetCollectionTypeAlbum &&
+        (subtype == PHAssetCollectionSubtypeAlbumRegular || subtype == PHAssetCollectionSubtypeAny)) {
         out = albums(o, predicateDone);
     } else if (type == PHAssetCollectionTypeSmartAlbum) {
         for (const auto& sa : smartAlbums())

@@ -83,8 +83,8 @@ int requestImage(rt::Id, rt::Sel, Ref<rt::Object> asset, gfx::CGSize target, lon
     auto* o = options && rt::isKindOf(options.get(), kit::classes().imageRequestOptions)
                   ? static_cast<RequestOptionsObject*>(options.get())
                   : nullptr;
-    Request r{a ? a->imagePath : std::string(), target, contentMode, o ? o->resizeMode : PHImageRequestOptionsResizeModeFast,
-              nextId.fetch_add(1)};
+    Request r{a ? a->imagePath : std::string(), target, contentMode,
+              o ? o->resizeMode : PHImageRequestOptionsResizeModeFast, nextId.fetch_add(1)};
     if (o && o->synchronous) {
         deliver(r, handler);
     } else {
@@ -128,10 +128,11 @@ gfx::UIImage requestImageNow(const PHAsset& asset, gfx::CGSize target, PHImageCo
     if (!asset) return nullptr;
     auto options = PHImageRequestOptions::new_();
     options.setSynchronous(true);
-    gfx::UIImage found;
+    auto found = std::make_shared<gfx::UIImage>(); // kept alive even should a hook answer later
     PHImageManager::defaultManager().requestImageForAsset_targetSize_contentMode_options_resultHandler(
-        asset, target, contentMode, options, [&found](gfx::UIImage image, fnd::Dictionary) { found = std::move(image); });
-    return found;
+        asset, target, contentMode, options,
+        [found](gfx::UIImage image, fnd::Dictionary) { *found = std::move(image); });
+    return *found;
 }
 
 } // namespace photos

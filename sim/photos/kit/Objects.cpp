@@ -36,9 +36,12 @@ long mediaType(AssetObject* self, rt::Sel) { return self->record.mediaType; }
 // The store's traits as the platform's subtype bits.
 unsigned long mediaSubtypes(AssetObject* self, rt::Sel) {
     static constexpr std::pair<int64_t, PHAssetMediaSubtype> kBits[] = {
-        {kTraitPanorama, PHAssetMediaSubtypePhotoPanorama},       {kTraitScreenshot, PHAssetMediaSubtypePhotoScreenshot},
-        {kTraitLivePhoto, PHAssetMediaSubtypePhotoLive},          {kTraitDepthEffect, PHAssetMediaSubtypePhotoDepthEffect},
-        {kTraitSlowMotion, PHAssetMediaSubtypeVideoHighFrameRate}, {kTraitTimelapse, PHAssetMediaSubtypeVideoTimelapse},
+        {kTraitPanorama, PHAssetMediaSubtypePhotoPanorama},
+        {kTraitScreenshot, PHAssetMediaSubtypePhotoScreenshot},
+        {kTraitLivePhoto, PHAssetMediaSubtypePhotoLive},
+        {kTraitDepthEffect, PHAssetMediaSubtypePhotoDepthEffect},
+        {kTraitSlowMotion, PHAssetMediaSubtypeVideoHighFrameRate},
+        {kTraitTimelapse, PHAssetMediaSubtypeVideoTimelapse},
     };
     unsigned long subtypes = 0;
     for (auto [trait, bit] : kBits)
