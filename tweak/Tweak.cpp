@@ -25,13 +25,6 @@ void springboardDidFinishLaunching(rt::Id self, rt::Sel cmd, rt::Ref<rt::Object>
     startMessageServer(rt::Ref<rt::Object>(self));
 }
 
-template <auto F, class Sig> bool replace(void* cls, const char* sel, rt::Orig<Sig>* slot) {
-    return rt::hookMessage<F>(static_cast<rt::Class*>(cls), rt::sel(sel), slot);
-}
-template <auto F> bool add(void* cls, const char* sel, const char* types) {
-    return rt::addMethod<F>(static_cast<rt::Class*>(cls), rt::sel(sel), types);
-}
-
 // LCLockView: a plain view with one strong property, photoView.
 const char kPhotoViewKey = 0;
 rt::Ref<rt::Object> lockViewInit(rt::Id self, rt::Sel cmd, gfx::CGRect frame) {
@@ -53,45 +46,69 @@ void defineLockView() {
 
 } // namespace
 
+// The hook table: one line per hook.
+// clang-format off
 const std::vector<HookRow>& hookTable() {
     static const std::vector<HookRow> table{
-        {"camera", "CAMCaptureEngine", "captureOutput:didFinishCaptureForResolvedSettings:error:", HookKind::Replace,
-         nullptr,
-         [](void* c) {
-             return replace<&captureDidFinish>(
-                 c, "captureOutput:didFinishCaptureForResolvedSettings:error:", &g_captureDidFinish);
-         }},
-        {"camera", "CAMCaptureEngine", "movePhoto", HookKind::Add,
-         "v@:", [](void* c) { return add<&movePhoto>(c, "movePhoto", "v@:"); }},
-        {"camera", "CAMBottomBar", "layoutSubviews", HookKind::Replace, nullptr,
-         [](void* c) { return replace<&bottomBarLayoutSubviews>(c, "layoutSubviews", &g_bottomBarLayout); }},
-        {"camera", "CAMBottomBar", "chooseAlbum", HookKind::Add,
-         "v@:", [](void* c) { return add<&chooseAlbum>(c, "chooseAlbum", "v@:"); }},
-        {"camera", "CAMBottomBar", "createNewAlbum", HookKind::Add,
-         "v@:", [](void* c) { return add<&createNewAlbum>(c, "createNewAlbum", "v@:"); }},
-        {"camera", "CAMImageWell", "thumbnailImage", HookKind::Replace, nullptr,
-         [](void* c) { return replace<&wellThumbnailImage>(c, "thumbnailImage", &g_wellThumbnailImage); }},
-        {"springboard", "SpringBoard", "applicationDidFinishLaunching:", HookKind::Replace, nullptr,
-         [](void* c) {
-             return replace<&springboardDidFinishLaunching>(c, "applicationDidFinishLaunching:", &g_springboardLaunch);
-         }},
-        {"springboard", "SpringBoard", "handleMessageNamed:withUserInfo:", HookKind::Add, "v@:@@",
-         [](void* c) { return add<&handleMessageNamedWithUserInfo>(c, "handleMessageNamed:withUserInfo:", "v@:@@"); }},
+        replace<&captureDidFinish>              ("camera",      "CAMCaptureEngine", "captureOutput:didFinishCaptureForResolvedSettings:error:", g_captureDidFinish),
+        add<&movePhoto>                         ("camera",      "CAMCaptureEngine", "movePhoto",                       "v@:"),
+        replace<&bottomBarLayoutSubviews>       ("camera",      "CAMBottomBar",     "layoutSubviews",                  g_bottomBarLayout),
+        add<&chooseAlbum>                       ("camera",      "CAMBottomBar",     "chooseAlbum",                     "v@:"),
+        add<&createNewAlbum>                    ("camera",      "CAMBottomBar",     "createNewAlbum",                  "v@:"),
+        replace<&wellThumbnailImage>            ("camera",      "CAMImageWell",     "thumbnailImage",                  g_wellThumbnailImage),
+        replace<&springboardDidFinishLaunching> ("springboard", "SpringBoard",      "applicationDidFinishLaunching:",  g_springboardLaunch),
+        add<&handleMessageNamedWithUserInfo>    ("springboard", "SpringBoard",      "handleMessageNamed:withUserInfo:", "v@:@@"),
     };
     return table;
 }
+// clang-format on
 
-int installGroup(const std::string& group) {
+std::string describeRow(const HookRow& row) {
+    const char* kind = row.kind == HookKind::Add ? "A" : row.kind == HookKind::ReplaceClass ? "C" : "R";
+    const char* sign = row.kind == HookKind::ReplaceClass ? "+[" : "-[";
+    return std::string(row.group) + " " + kind + " " + sign + row.className + " " + row.selector + "]";
+}
+
+namespace {
+
+// A row whose implementation cannot stand in for the host's method (or does
+// not have its own encoding) is a programming error of the table: fatal.
+void checkRow(const HookRow& row, rt::Class* cls, rt::Sel sel) {
+    const rt::Signature* mine = row.signature();
+    if (row.kind == HookKind::Add) {
+        if (mine->reduced != row.types)
+            rt::fatal("lumicrate12: hook row " + describeRow(row) + ": the encoding \"" + row.types +
+                      "\" is not the implementation's \"" + mine->reduced + "\" (" + mine->full + ")");
+        return;
+    }
+    const rt::Signature* host = rt::methodSignature(cls, sel);
+    if (host && host != mine)
+        rt::fatal("lumicrate12: hook row " + describeRow(row) + ": the replacement is " + mine->full +
+                  " but the method is " + host->full);
+}
+
+bool installRow(const HookRow& row, rt::Class* cls) {
+    rt::Sel sel = rt::sel(row.selector);
+    checkRow(row, cls, sel);
+    if (row.kind == HookKind::Add) return rt::addMethodErased(cls, sel, row.implementation, row.signature());
+    return rt::hookMessageErased(cls, sel, row.implementation, row.signature(), row.previous);
+}
+
+} // namespace
+
+int installRows(const std::vector<HookRow>& rows, const std::string& group) {
     int installed = 0;
-    for (const HookRow& row : hookTable()) {
+    for (const HookRow& row : rows) {
         if (group != row.group) continue;
         rt::Class* cls = rt::getClass(row.className);
         if (!cls) continue; // a host class this process lacks: skipped silently
         if (row.kind == HookKind::ReplaceClass) cls = rt::objectGetClass(cls);
-        if (row.install(cls)) ++installed;
+        if (installRow(row, cls)) ++installed;
     }
     return installed;
 }
+
+int installGroup(const std::string& group) { return installRows(hookTable(), group); }
 
 void startUp() {
     defineLockView();

@@ -20,15 +20,15 @@
 // Locking: every mutation, and every resolution of a slot, runs under the
 // runtime lock (Runtime.cpp).
 
+#include "sim/runtime/Object.h"
+#include "sim/runtime/Signature.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-#include "sim/runtime/Object.h"
-#include "sim/runtime/Signature.h"
 
 namespace rt {
 

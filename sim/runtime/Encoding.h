@@ -31,7 +31,9 @@ template <class T> inline constexpr bool kAlwaysFalse = false;
 // A face (Face.h) is a typed C++ view of a runtime object; across a message
 // boundary it is the object it views ("@").
 template <class T>
-concept IsFace = requires { typename T::IsRuntimeFace; };
+concept IsFace = requires {
+    typename T::IsRuntimeFace;
+};
 
 // Encode<T>::code() gives T's encoding. Frameworks specialise it for their
 // value types and structs (CGRect, a property-list value, ...).
@@ -81,12 +83,12 @@ template <class T> struct Encode<std::vector<Ref<T>>> {
 };
 
 template <class T>
-    requires IsFace<T>
+requires IsFace<T>
 struct Encode<T, void> {
     static std::string code() { return "@"; }
 };
 template <class T>
-    requires IsFace<T>
+requires IsFace<T>
 struct Encode<std::vector<T>, void> {
     static std::string code() { return "@\"NSArray<id>\""; }
 };
@@ -125,26 +127,28 @@ template <class T> struct AbiMap<std::vector<Ref<T>>> {
     }
 };
 template <class T>
-    requires IsFace<T>
+requires IsFace<T>
 struct AbiMap<T> {
     using type = Ref<Object>;
     static type to(const T& face) { return face.ref(); }
     static T from(type v) { return T(std::move(v)); }
 };
 template <class T>
-    requires IsFace<T>
+requires IsFace<T>
 struct AbiMap<std::vector<T>> {
     using type = std::vector<Ref<Object>>;
     static type to(const std::vector<T>& v) {
         type out;
         out.reserve(v.size());
-        for (const T& f : v) out.push_back(f.ref());
+        for (const T& f : v)
+            out.push_back(f.ref());
         return out;
     }
     static std::vector<T> from(type v) {
         std::vector<T> out;
         out.reserve(v.size());
-        for (auto& o : v) out.emplace_back(std::move(o));
+        for (auto& o : v)
+            out.emplace_back(std::move(o));
         return out;
     }
 };
@@ -163,12 +167,12 @@ requires(std::is_base_of_v<Object, T> && !std::is_same_v<std::remove_cv_t<T>, Cl
     using type = Ref<Object>;
 };
 template <class T>
-    requires IsFace<T>
+requires IsFace<T>
 struct CallArg<T> {
     using type = Ref<Object>;
 };
 template <class T>
-    requires IsFace<T>
+requires IsFace<T>
 struct CallArg<std::vector<T>> {
     using type = std::vector<Ref<Object>>;
 };

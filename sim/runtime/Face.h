@@ -22,9 +22,9 @@
 // take faces as arguments, blocks may be typed with them, and a face method
 // may return a face or a vector of faces.
 
-#include <atomic>
-
 #include "sim/runtime/Runtime.h"
+
+#include <atomic>
 
 namespace rt {
 
@@ -47,10 +47,11 @@ public:
 
     Face() = default;
     Face(std::nullptr_t) {}
-    Face(Ref<Object> self) : m_self(std::move(self)) {}
+    Face(Ref<Object> self)
+        : m_self(std::move(self)) {}
     template <class T>
-        requires(std::is_base_of_v<Object, T> && !std::is_same_v<T, Object>)
-    Face(Ref<T> self) : m_self(std::move(self)) {}
+    requires(std::is_base_of_v<Object, T> && !std::is_same_v<T, Object>) Face(Ref<T> self)
+        : m_self(std::move(self)) {}
 
     Id get() const { return m_self.get(); }
     const Ref<Object>& ref() const { return m_self; }
@@ -79,7 +80,7 @@ template <class R = void, IsFace F, class S, class... A> R send(const F& self, S
 #define RT_FACE(Name, Base)                                                                                            \
     using FaceSuper = Base;                                                                                            \
     using FaceSuper::FaceSuper;                                                                                        \
-    static ::rt::Class* cls() { return ::rt::classNamed<#Name>(); }                                                   \
+    static ::rt::Class* cls() { return ::rt::classNamed<#Name>(); }                                                    \
     static Name alloc() { return Name(::rt::sendClass<::rt::Ref<::rt::Object>>(cls(), ::rt::SelLiteral<"alloc">{})); } \
     static Name new_() { return Name(::rt::sendClass<::rt::Ref<::rt::Object>>(cls(), ::rt::SelLiteral<"new">{})); }
 

@@ -64,7 +64,8 @@ public:
             fatal("class '" + std::string(name) + "' is defined twice in this process");
         Class* rootMeta = m_root ? m_root->metaclass() : nullptr;
         // The root metaclass is its own class and inherits from the root class.
-        Class* meta = new Class(rootMeta, std::string(name), superclass ? superclass->metaclass() : m_root, true, nullptr);
+        Class* meta =
+            new Class(rootMeta, std::string(name), superclass ? superclass->metaclass() : m_root, true, nullptr);
         if (!rootMeta) meta->setIsa(meta);
         Class* cls = new Class(meta, std::string(name), superclass, false, factory);
         m_classes.emplace(cls->name(), cls);
@@ -197,7 +198,8 @@ private:
         Class::DispatchPage* page = pageRef.load(std::memory_order_relaxed);
         if (!page) {
             page = new Class::DispatchPage;
-            for (DispatchSlot& s : page->slots) s.owner = cls;
+            for (DispatchSlot& s : page->slots)
+                s.owner = cls;
             pageRef.store(page, std::memory_order_release);
         }
         return &page->slots[sel->index & (Class::kPageSize - 1)];
@@ -259,6 +261,11 @@ Ref<Object> createInstanceErased(Class* cls) {
     Class::Factory f = cls->factory();
     if (!f) fatal("class '" + cls->name() + "' cannot make instances");
     return Ref<Object>::adopt(f(cls));
+}
+
+const Signature* methodSignature(Class* cls, Sel sel) {
+    Method* m = cls ? cls->lookup(sel) : nullptr;
+    return m ? m->signature : nullptr;
 }
 
 bool respondsTo(Id obj, Sel sel) { return obj && obj->isa()->lookup(sel) != nullptr; }

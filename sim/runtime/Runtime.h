@@ -60,6 +60,7 @@ template <auto F> struct ImpTraits;
 template <class S, class R, class... A, R (*F)(S*, Sel, A...)> struct ImpTraits<F> {
     static_assert(std::is_base_of_v<Object, S>, "self must be a runtime object pointer");
     using Result = R;
+    using Function = R(A...); // the method's type without self and _cmd, as an Orig slot names it
     static const Signature* signature() { return signatureOf<R, A...>(); }
 
     static AbiOf<R> thunk(Id self, Sel cmd, AbiOf<A>... a) {
@@ -139,6 +140,9 @@ struct MethodDescription {
 std::vector<MethodDescription> copyMethodList(Class* cls);
 
 bool addMethodErased(Class* cls, Sel sel, ErasedImp imp, const Signature* sig);
+// The signature of the method a send of `sel` to an instance of `cls`
+// reaches (for class methods, pass the metaclass); null when none does.
+const Signature* methodSignature(Class* cls, Sel sel);
 // Checks a hand-written type string against the implementation's reduced
 // encoding; a mismatch is fatal, so a wrong hook table fails at start-up.
 void checkTypeString(Class* cls, Sel sel, const Signature* sig, std::string_view types);
@@ -173,17 +177,22 @@ namespace detail {
 
 template <class T> decltype(auto) toCall(T&& v) {
     using C = CallType<T>;
-    if constexpr (std::is_same_v<std::decay_t<T>, C>) return std::forward<T>(v);
-    else if constexpr (IsFace<std::decay_t<T>>) return v.ref();
-    else if constexpr (std::is_same_v<C, std::vector<Ref<Object>>>) return AbiMap<std::decay_t<T>>::to(v);
-    else return C(std::forward<T>(v));
+    if constexpr (std::is_same_v<std::decay_t<T>, C>)
+        return std::forward<T>(v);
+    else if constexpr (IsFace<std::decay_t<T>>)
+        return v.ref();
+    else if constexpr (std::is_same_v<C, std::vector<Ref<Object>>>)
+        return AbiMap<std::decay_t<T>>::to(v);
+    else
+        return C(std::forward<T>(v));
 }
 
-template <class R, class... A>
-[[gnu::always_inline]] inline R invoke(ErasedImp imp, Id self, Sel sel, A&&... args) {
+template <class R, class... A> [[gnu::always_inline]] inline R invoke(ErasedImp imp, Id self, Sel sel, A&&... args) {
     auto fn = reinterpret_cast<AbiOf<R> (*)(Id, Sel, AbiOf<CallType<A>>...)>(imp);
-    if constexpr (std::is_void_v<R>) fn(self, sel, AbiMap<CallType<A>>::to(toCall(std::forward<A>(args)))...);
-    else return AbiMap<R>::from(fn(self, sel, AbiMap<CallType<A>>::to(toCall(std::forward<A>(args)))...));
+    if constexpr (std::is_void_v<R>)
+        fn(self, sel, AbiMap<CallType<A>>::to(toCall(std::forward<A>(args)))...);
+    else
+        return AbiMap<R>::from(fn(self, sel, AbiMap<CallType<A>>::to(toCall(std::forward<A>(args)))...));
 }
 
 template <class R> R nilResult() {
@@ -193,7 +202,7 @@ template <class R> R nilResult() {
 // The method a send of `sig` reaches from `slot`: fatal when the class has
 // no such method or the method has another signature.
 [[gnu::always_inline]] inline Method* methodForSend(Id self, Class* cls, const DispatchSlot* slot, Sel sel,
-                                                     const Signature* sig) {
+                                                    const Signature* sig) {
     Method* m = slot->method.load(std::memory_order_acquire);
     if (!m || m->signature != sig) [[unlikely]] {
         // Unresolved (an add reset the slot since a call site cached it), or wrong.
@@ -253,7 +262,9 @@ public:
     const R& value() const { return m_value; }
 
 private:
-    SendResult(R value, std::string error) : m_value(std::move(value)), m_error(std::move(error)) {}
+    SendResult(R value, std::string error)
+        : m_value(std::move(value))
+        , m_error(std::move(error)) {}
     R m_value;
     std::string m_error;
 };
@@ -265,7 +276,8 @@ public:
     const std::string& error() const { return m_error; }
 
 private:
-    explicit SendResult(std::string error) : m_error(std::move(error)) {}
+    explicit SendResult(std::string error)
+        : m_error(std::move(error)) {}
     std::string m_error;
 };
 
@@ -281,7 +293,8 @@ template <class R = void, class... A> SendResult<R> trySend(Id self, Sel sel, A&
     if constexpr (std::is_void_v<R>) {
         send<void>(self, sel, std::forward<A>(args)...);
         return SendResult<void>::sent();
-    } else return SendResult<R>::sent(send<R>(self, sel, std::forward<A>(args)...));
+    } else
+        return SendResult<R>::sent(send<R>(self, sel, std::forward<A>(args)...));
 }
 template <class R = void, class T, class... A> SendResult<R> trySend(const Ref<T>& self, Sel sel, A&&... args) {
     return trySend<R>(static_cast<Id>(self.get()), sel, std::forward<A>(args)...);

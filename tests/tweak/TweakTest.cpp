@@ -132,3 +132,48 @@ TEST_F(StartUp, TheLockViewKeepsItsPhotoViewAndTheDebugLineIsByteForByte) {
     EXPECT_EQ(seen, "\x1b[1;36m[lumicrate12] \x1b[m\x1b[0;36mTweak:1630\x1b[m \x1b[0;30;46mDEBUG:\x1b[m "
                     "-[<PUAlbumListViewController: 0x1> reloadCameraRollWithMove:1]: reloading camera roll");
 }
+
+namespace {
+std::string hostTitle(rt::Id, rt::Sel) { return "host"; }
+int countReplacement(rt::Id, rt::Sel) { return 7; }
+void takesNumber(rt::Id, rt::Sel, int) {}
+rt::Orig<int()> g_wrongSlot;
+rt::Orig<std::string()> g_rightSlot;
+std::string titleReplacement(rt::Id self, rt::Sel cmd) { return "hooked " + g_rightSlot(self, cmd); }
+} // namespace
+
+TEST(HookRows, ARowInstallsExactlyWhatItNamesAndEachRowOfTheProductTableIsNamedForMessages) {
+    rt::Class* host = rt::defineClass("LCRowHost");
+    rt::addMethod<&hostTitle>(host, "title"_sel);
+    std::vector<lc::HookRow> rows{
+        lc::replace<&titleReplacement>("test", "LCRowHost", "title", g_rightSlot),
+        lc::add<&takesNumber>("test", "LCRowHost", "takeNumber:", "v@:i"),
+        lc::add<&takesNumber>("other", "LCRowHost", "notThisGroup:", "v@:i"),
+        lc::replace<&titleReplacement>("test", "LCNoSuchHost", "title", g_rightSlot),
+    };
+    EXPECT_EQ(lc::installRows(rows, "test"), 2);
+    EXPECT_EQ(rt::send<std::string>(rt::createInstance(host), "title"_sel), "hooked host");
+    EXPECT_TRUE(rt::respondsTo(rt::createInstance(host), "takeNumber:"_sel));
+    EXPECT_FALSE(rt::respondsTo(rt::createInstance(host), "notThisGroup:"_sel));
+    for (const lc::HookRow& row : lc::hookTable())
+        EXPECT_NE(lc::describeRow(row).find(row.selector), std::string::npos);
+    EXPECT_EQ(lc::describeRow(lc::hookTable().front()),
+              "camera R -[CAMCaptureEngine captureOutput:didFinishCaptureForResolvedSettings:error:]");
+}
+
+TEST(HookRowsDeathTest, AReplacementOfAnotherSignatureFailsAtStartUpNamingTheRow) {
+    rt::Class* host = rt::defineClass("LCWrongRowHost");
+    rt::addMethod<&hostTitle>(host, "title"_sel);
+    std::vector<lc::HookRow> rows{lc::replace<&countReplacement>("camera", "LCWrongRowHost", "title", g_wrongSlot)};
+    EXPECT_DEATH(lc::installRows(rows, "camera"),
+                 "hook row camera R -\\[LCWrongRowHost title\\]: the replacement is i@: but the method is "
+                 "@\"NSString\"@:");
+}
+
+TEST(HookRowsDeathTest, AnAddedMethodWhoseEncodingIsNotItsImplementationsFailsNamingTheRow) {
+    rt::defineClass("LCWrongAddHost");
+    std::vector<lc::HookRow> rows{lc::add<&takesNumber>("photos", "LCWrongAddHost", "unlockAlbum:", "v@:@")};
+    EXPECT_DEATH(lc::installRows(rows, "photos"),
+                 "hook row photos A -\\[LCWrongAddHost unlockAlbum:\\]: the encoding \"v@:@\" is not the "
+                 "implementation's \"v@:i\"");
+}
