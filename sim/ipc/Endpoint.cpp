@@ -1,5 +1,7 @@
 #include "sim/ipc/Endpoint.h"
 
+#include "sim/foundation/SystemLog.h"
+
 #include <atomic>
 
 namespace ipc {
@@ -145,8 +147,13 @@ void Endpoint::dispatchMessage(const Dictionary& op) {
         handler = it->second;
     }
     m_currentSender = sender ? PeerIdentity::fromDictionary(*sender) : std::nullopt;
-    rt::send<void>(handler.target, handler.selector, *message, *info);
+    // Which handler runs is another process's choice, so the send is checked:
+    // a handler the target lacks, or one of another signature, drops the
+    // message with one line, and this process carries on.
+    auto sent = rt::trySend(handler.target, handler.selector, *message, *info);
     m_currentSender.reset();
+    if (!sent.ok())
+        fnd::systemLog(fnd::LogLevel::Error, "ipc: dropped \"" + *message + "\" to " + *center + ": " + sent.error());
 }
 
 } // namespace ipc

@@ -5,6 +5,7 @@
 #include "sim/foundation/Files.h"
 #include "sim/foundation/NSBundle.h"
 #include "sim/foundation/PropertyList.h"
+#include "sim/foundation/SystemLog.h"
 #include "sim/ipc/Notify.h"
 #include "sim/preferences/Preferences.h"
 #include "sim/uikit/UIColor.h"
@@ -154,12 +155,13 @@ void selectSpecifier(ListObject* self, rt::Sel, Ref<rt::Object> specifier) {
         Ref<rt::Object> target = rt::send<Ref<rt::Object>>(specifier, "target"_sel);
         if (!target) target = me;
         if (!action) return;
+        // The action is named by the bundle's specifier file: a method the
+        // target lacks, or one of another signature, is logged, not fatal.
         rt::Sel selector = rt::sel(*action);
         if (!rt::respondsTo(target.get(), selector)) return;
-        if (rt::argumentCount(selector) > 0)
-            rt::send(target, selector, specifier);
-        else
-            rt::send(target, selector);
+        auto sent =
+            rt::argumentCount(selector) > 0 ? rt::trySend(target, selector, specifier) : rt::trySend(target, selector);
+        if (!sent.ok()) fnd::systemLog(fnd::LogLevel::Error, "Preferences: button action: " + sent.error());
     }
 }
 

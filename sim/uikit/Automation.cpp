@@ -181,9 +181,10 @@ Dictionary handle(const Dictionary& request) {
         TextFieldObject* field = textFieldOf(firstResponder().get());
         if (!field) return failure("no text field is being edited");
         Ref<rt::Object> keep(field), d = field->delegate.load();
-        if (d && rt::respondsTo(d.get(), "textFieldShouldReturn:"_sel))
-            rt::send<bool>(d, "textFieldShouldReturn:"_sel, keep);
-        else
+        if (d && rt::respondsTo(d.get(), "textFieldShouldReturn:"_sel)) {
+            auto sent = rt::trySend<bool>(d, "textFieldShouldReturn:"_sel, keep);
+            if (!sent.ok()) return failure("the field's delegate cannot take the return key: " + sent.error());
+        } else
             rt::send<bool>(keep, "resignFirstResponder"_sel);
         return success();
     }

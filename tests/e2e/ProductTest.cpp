@@ -96,6 +96,24 @@ TEST(Product, ASaveArrayFromTheSandboxedCameraLandsThroughSpringBoardAndOnlyForA
     EXPECT_FALSE(fnd::fileExists("/var/mobile/Library/Preferences/evil.plist"));
 }
 
+TEST(Product, AMessageSpringBoardHasNoHandlerForIsDroppedWithOneLineAndSpringBoardKeepsServing) {
+    Device d(true);
+    auto before = d.pidOf("com.apple.springboard");
+    ASSERT_TRUE(before);
+    // From outside (the command line) and from inside an app: "authenticate",
+    // whose handler SpringBoard does not define yet, and a name nobody handles.
+    auto r = e2e::lumisim({"send", "com.zel.lumicrate12", "authenticate", "--root", d.root()});
+    ASSERT_EQ(r.status, 0) << r.output;
+    d.launch("com.apple.camera");
+    sendFrom(d, "com.apple.camera", "authenticate", {{"controller", Value("PUAlbumListViewController")}});
+    sendFrom(d, "com.apple.camera", "no such message", {});
+    sendFrom(d, "com.apple.camera", "savearray", {{"array", Value(Array{Value("Trips")})}, {"path", Value(kLocked)}});
+    ASSERT_TRUE(d.waitFor([&] { return fnd::readArrayFile(kLocked) == Array{Value("Trips")}; }));
+    EXPECT_EQ(d.countLog("ipc: dropped \"authenticate\" to com.zel.lumicrate12: unrecognized selector"), 2u);
+    EXPECT_EQ(d.pidOf("com.apple.springboard"), before) << "SpringBoard was restarted";
+    EXPECT_EQ(d.countLog("com.apple.springboard pid " + std::to_string(*before) + " exited"), 0u);
+}
+
 TEST(Product, EveryProcessObservesTheSettingsNotificationAndEnabledOffLeavesSpringBoardStock) {
     Device d(true);
     const std::vector<std::string> apps{"com.apple.camera", "com.apple.mobileslideshow", "com.apple.Preferences",

@@ -4,6 +4,7 @@
 // and loss without a server.
 
 #include "sim/foundation/ProcessIdentity.h"
+#include "sim/foundation/SystemLog.h"
 #include "sim/ipc/MessagingCenter.h"
 #include "tests/sim/ipc/TransportHarness.h"
 
@@ -176,6 +177,37 @@ TEST_P(Transport, MessagesReachTheServerInArrivalOrderStampedWithTheSender) {
     }
     EXPECT_EQ(std::this_thread::get_id(), main);
     EXPECT_FALSE(sb.endpoint->currentSender()) << "the sender is known only inside a handler";
+}
+
+TEST_P(Transport, AMessageWhoseHandlerTheTargetCannotTakeIsDroppedWithOneLineAndTheServerCarriesOn) {
+    auto sb = harness->connect(springboard(151));
+    auto camera = harness->connect(app(152, "com.apple.camera"));
+    g_serverEndpoint = sb.endpoint;
+    std::vector<std::string> errors;
+    fnd::LogSink previous = fnd::setLogSink([&errors](fnd::LogLevel level, const std::string& line) {
+        if (level == fnd::LogLevel::Error) errors.push_back(line);
+    });
+    // A handler the class does not define, and one registered under the
+    // wrong selector shape: neither may end the server's process.
+    sb.endpoint->registerHandler("com.zel.lumicrate12", "authenticate", handler(), "authenticate:withUserInfo:"_sel);
+    sb.endpoint->registerHandler("com.zel.lumicrate12", "count", handler(), "description"_sel);
+    sb.endpoint->registerHandler("com.zel.lumicrate12", "savearray", handler(), "handleMessageNamed:withUserInfo:"_sel);
+    sb.endpoint->runServer("com.zel.lumicrate12");
+    ASSERT_TRUE(pump([&] { return sb.endpoint->isServing("com.zel.lumicrate12"); }));
+
+    camera.endpoint->sendMessage("com.zel.lumicrate12", "authenticate", {{"controller", fnd::Value("x")}});
+    camera.endpoint->sendMessage("com.zel.lumicrate12", "count", {});
+    camera.endpoint->sendMessage("com.zel.lumicrate12", "savearray", {{"seq", fnd::Value(1)}});
+    ASSERT_TRUE(pump([&] { return g_received.size() == 1; }));
+    fnd::setLogSink(previous);
+    EXPECT_EQ(g_received[0].message, "savearray");
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_NE(errors[0].find("dropped \"authenticate\" to com.zel.lumicrate12: unrecognized selector: "
+                             "-[LCTestMessageHandler authenticate:withUserInfo:]"),
+              std::string::npos)
+        << errors[0];
+    EXPECT_NE(errors[1].find("dropped \"count\""), std::string::npos) << errors[1];
+    EXPECT_NE(errors[1].find("signature mismatch"), std::string::npos) << errors[1];
 }
 
 TEST_P(Transport, AMessageWithoutAServerIsLostAndTheSenderIsNotTold) {
