@@ -6,6 +6,7 @@
 #include "sim/foundation/PropertyList.h"
 #include "sim/foundation/SystemLog.h"
 #include "sim/ipc/DeviceSocket.h"
+#include "sim/ipc/Operations.h"
 
 #include <csignal>
 #include <cstdio>
@@ -168,11 +169,11 @@ std::optional<pid_t> Daemon::pidOf(const std::string& bundle) const {
 
 void Daemon::sendLifecycle(pid_t pid, const char* event) {
     for (auto conn : m_server->connectionsOf(pid))
-        m_server->sendTo(conn, Dictionary{{"op", Value("lifecycle")}, {"event", Value(event)}});
+        m_server->sendTo(conn, Dictionary{{ipc::op::kKey, Value(ipc::op::kLifecycle)}, {"event", Value(event)}});
 }
 
 void Daemon::terminate(pid_t pid, double graceSeconds) {
-    sendLifecycle(pid, "terminate");
+    sendLifecycle(pid, ipc::op::kEventTerminate);
     m_loop->scheduleTimer(dsp::seconds(graceSeconds), false, [this, pid](dsp::Timer&) {
         if (m_apps.count(pid)) ::kill(pid, SIGKILL);
     });
@@ -235,93 +236,134 @@ fnd::Dictionary Daemon::status() const {
 }
 
 void Daemon::reply(ipc::SocketServer::ConnectionId to, bool ok, Dictionary body) {
-    body["op"] = Value("reply");
+    body[ipc::op::kKey] = Value(ipc::op::kReply);
     body["ok"] = Value(ok);
     m_server->sendTo(to, body);
 }
 
-bool Daemon::control(ipc::SocketServer::ConnectionId from, const Dictionary& op) {
-    const std::string& kind = *fnd::valueForKey(op, "op").string();
-    const std::string* bundle = fnd::valueForKey(op, "bundle").string();
-    auto needApp = [&]() -> std::optional<pid_t> {
-        if (!bundle || !apps::findApp(*bundle)) {
-            reply(from, false, {{"error", Value("no app named " + (bundle ? *bundle : std::string("''")))}});
-            return std::nullopt;
-        }
-        auto pid = pidOf(*bundle);
-        if (!pid) reply(from, false, {{"error", Value(*bundle + " is not running")}});
-        return pid;
+// The device's control operations: name -> handler. Each answers its asker;
+// false means the operation could not be read and the peer is dropped.
+const std::map<std::string_view, Daemon::Control>& Daemon::controls() {
+    static const std::map<std::string_view, Control> table{
+        {ipc::op::kStatus, &Daemon::statusOp},
+        {ipc::op::kLaunch, &Daemon::launchOp},
+        {ipc::op::kTerminate, &Daemon::terminateOp},
+        {ipc::op::kBackground, &Daemon::lifecycleOp},
+        {ipc::op::kForeground, &Daemon::lifecycleOp},
+        {ipc::op::kKillall, &Daemon::killallOp},
+        {ipc::op::kUi, &Daemon::uiOp},
+        {ipc::op::kUiAnswer, &Daemon::answerUi},
+        {ipc::op::kShutdown, &Daemon::shutdownOp},
     };
-    if (kind == "status") {
-        reply(from, true, status());
-    } else if (kind == "launch") {
-        if (!bundle || !apps::findApp(*bundle)) {
-            reply(from, false, {{"error", Value("no app named " + (bundle ? *bundle : std::string("''")))}});
-            return true;
-        }
-        auto pid = pidOf(*bundle);
-        if (pid) { // already running: bring it to the foreground
-            m_apps[*pid].state = "foreground";
-            if (auto peer = m_hub.peerWithPid(*pid)) m_hub.setSuspended(*peer, false);
-        } else
-            pid = spawn(*bundle);
-        if (pid)
-            reply(from, true, {{"pid", Value(static_cast<int64_t>(*pid))}});
-        else
-            reply(from, false, {{"error", Value("cannot spawn " + *bundle)}});
-    } else if (kind == "terminate") {
-        if (auto pid = needApp()) {
-            terminate(*pid, 2.0);
-            reply(from, true, {{"pid", Value(static_cast<int64_t>(*pid))}});
-        }
-    } else if (kind == "background" || kind == "foreground") {
-        if (auto pid = needApp()) {
-            bool back = kind == "background";
-            App& app = m_apps[*pid];
-            if (app.state != kind) {
-                app.state = kind;
-                auto peer = m_hub.peerWithPid(*pid);
-                // Going to the background, the app hears of it first, then is
-                // suspended; coming back, what it was owed arrives before the event.
-                if (back) {
-                    sendLifecycle(*pid, "background");
-                    if (peer) m_hub.setSuspended(*peer, true);
-                } else {
-                    if (peer) m_hub.setSuspended(*peer, false);
-                    sendLifecycle(*pid, "foreground");
-                }
-            }
-            reply(from, true, {{"pid", Value(static_cast<int64_t>(*pid))}});
-        }
-    } else if (kind == "killall") {
-        const std::string* name = fnd::valueForKey(op, "name").string();
-        if (name && (*name == "backboardd" || *name == "SpringBoard")) {
-            m_restartingUI = !m_apps.empty();
-            for (const auto& [pid, app] : m_apps)
-                ::kill(pid, SIGKILL);
-            if (m_apps.empty()) spawn(apps::kSpringBoard);
-            reply(from, true);
-        } else {
-            reply(from, false, {{"error", Value("No matching processes")}});
-        }
-    } else if (kind == "ui") {
-        const Dictionary* request = fnd::valueForKey(op, "request").dictionary();
-        if (!request) {
-            reply(from, false, {{"error", Value("ui needs a request")}});
-            return true;
-        }
-        if (auto pid = needApp()) forwardUi(from, *pid, *bundle, *request);
-    } else if (kind == "ui-answer") {
-        return answerUi(from, op);
-    } else if (kind == "shutdown") {
-        m_shuttingDown = true;
-        reply(from, true);
-        for (const auto& [pid, app] : m_apps)
-            terminate(pid, 2.0);
-        if (m_apps.empty()) m_loop->post([this] { m_loop->stop(); });
-    } else {
-        return false; // unknown operation: the peer is dropped
+    return table;
+}
+
+bool Daemon::control(ipc::SocketServer::ConnectionId from, const Dictionary& op) {
+    const std::string& kind = *fnd::valueForKey(op, ipc::op::kKey).string();
+    auto it = controls().find(kind);
+    if (it == controls().end()) {
+        reply(from, false, {{"error", Value(ipc::op::unknownOperation(kind))}}); // the peer is kept
+        return true;
     }
+    return (this->*it->second)(from, kind, op);
+}
+
+// The running app that `op` names by its bundle, or none (the asker is answered why).
+std::optional<pid_t> Daemon::runningApp(ipc::SocketServer::ConnectionId from, const Dictionary& op) {
+    const std::string* bundle = fnd::valueForKey(op, "bundle").string();
+    if (!bundle || !apps::findApp(*bundle)) {
+        reply(from, false, {{"error", Value("no app named " + (bundle ? *bundle : std::string("''")))}});
+        return std::nullopt;
+    }
+    auto pid = pidOf(*bundle);
+    if (!pid) reply(from, false, {{"error", Value(*bundle + " is not running")}});
+    return pid;
+}
+
+bool Daemon::statusOp(ipc::SocketServer::ConnectionId from, const std::string&, const Dictionary&) {
+    reply(from, true, status());
+    return true;
+}
+
+bool Daemon::launchOp(ipc::SocketServer::ConnectionId from, const std::string&, const Dictionary& op) {
+    const std::string* bundle = fnd::valueForKey(op, "bundle").string();
+    if (!bundle || !apps::findApp(*bundle)) {
+        reply(from, false, {{"error", Value("no app named " + (bundle ? *bundle : std::string("''")))}});
+        return true;
+    }
+    auto pid = pidOf(*bundle);
+    if (pid) { // already running: bring it to the foreground
+        m_apps[*pid].state = ipc::op::kEventForeground;
+        if (auto peer = m_hub.peerWithPid(*pid)) m_hub.setSuspended(*peer, false);
+    } else
+        pid = spawn(*bundle);
+    if (pid)
+        reply(from, true, {{"pid", Value(static_cast<int64_t>(*pid))}});
+    else
+        reply(from, false, {{"error", Value("cannot spawn " + *bundle)}});
+    return true;
+}
+
+bool Daemon::terminateOp(ipc::SocketServer::ConnectionId from, const std::string&, const Dictionary& op) {
+    if (auto pid = runningApp(from, op)) {
+        terminate(*pid, 2.0);
+        reply(from, true, {{"pid", Value(static_cast<int64_t>(*pid))}});
+    }
+    return true;
+}
+
+bool Daemon::lifecycleOp(ipc::SocketServer::ConnectionId from, const std::string& kind, const Dictionary& op) {
+    auto pid = runningApp(from, op);
+    if (!pid) return true;
+    bool back = kind == ipc::op::kBackground;
+    App& app = m_apps[*pid];
+    if (app.state != kind) {
+        app.state = kind;
+        auto peer = m_hub.peerWithPid(*pid);
+        // Going to the background, the app hears of it first, then is
+        // suspended; coming back, what it was owed arrives before the event.
+        if (back) {
+            sendLifecycle(*pid, ipc::op::kEventBackground);
+            if (peer) m_hub.setSuspended(*peer, true);
+        } else {
+            if (peer) m_hub.setSuspended(*peer, false);
+            sendLifecycle(*pid, ipc::op::kEventForeground);
+        }
+    }
+    reply(from, true, {{"pid", Value(static_cast<int64_t>(*pid))}});
+    return true;
+}
+
+bool Daemon::killallOp(ipc::SocketServer::ConnectionId from, const std::string&, const Dictionary& op) {
+    const std::string* name = fnd::valueForKey(op, "name").string();
+    if (name && (*name == "backboardd" || *name == "SpringBoard")) {
+        m_restartingUI = !m_apps.empty();
+        for (const auto& [pid, app] : m_apps)
+            ::kill(pid, SIGKILL);
+        if (m_apps.empty()) spawn(apps::kSpringBoard);
+        reply(from, true);
+    } else {
+        reply(from, false, {{"error", Value("No matching processes")}});
+    }
+    return true;
+}
+
+bool Daemon::uiOp(ipc::SocketServer::ConnectionId from, const std::string&, const Dictionary& op) {
+    const Dictionary* request = fnd::valueForKey(op, "request").dictionary();
+    if (!request) {
+        reply(from, false, {{"error", Value("ui needs a request")}});
+        return true;
+    }
+    if (auto pid = runningApp(from, op)) forwardUi(from, *pid, *fnd::valueForKey(op, "bundle").string(), *request);
+    return true;
+}
+
+bool Daemon::shutdownOp(ipc::SocketServer::ConnectionId from, const std::string&, const Dictionary&) {
+    m_shuttingDown = true;
+    reply(from, true);
+    for (const auto& [pid, app] : m_apps)
+        terminate(pid, 2.0);
+    if (m_apps.empty()) m_loop->post([this] { m_loop->stop(); });
     return true;
 }
 
@@ -338,10 +380,11 @@ void Daemon::forwardUi(ipc::SocketServer::ConnectionId from, pid_t pid, const st
         if (it != m_pendingUi.end()) failUi(id, it->second.bundle + " did not answer");
     });
     m_pendingUi[id] = PendingUi{from, pid, bundle, timeout};
-    m_server->sendTo(conns.front(), Dictionary{{"op", Value("ui")}, {"id", Value(id)}, {"request", Value(request)}});
+    m_server->sendTo(conns.front(),
+                     Dictionary{{ipc::op::kKey, Value(ipc::op::kUi)}, {"id", Value(id)}, {"request", Value(request)}});
 }
 
-bool Daemon::answerUi(ipc::SocketServer::ConnectionId from, const Dictionary& op) {
+bool Daemon::answerUi(ipc::SocketServer::ConnectionId from, const std::string&, const Dictionary& op) {
     const std::int64_t* id = fnd::valueForKey(op, "id").integer();
     const Dictionary* answer = fnd::valueForKey(op, "answer").dictionary();
     if (!id || !answer) return false; // malformed: the peer is dropped

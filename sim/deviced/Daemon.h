@@ -6,11 +6,12 @@
 // processes the daemon spawned; anything else is an outside process with no
 // bundle, sandboxed and not a system process, whatever its hello says.
 //
-// Control operations (each answered with a "reply"): status, launch,
-// terminate, background, foreground, killall, shutdown, and ui {bundle,
-// request}: an automation request (uikit/Automation.h) carried to the app
-// as {op "ui", id, request}; the app's {op "ui-answer", id, answer} is
-// relayed as the reply. Only the process the request went to may answer
+// Control operations (ipc/Operations.h; each answered with a "reply", an
+// unknown one with an error that names it): status, launch, terminate,
+// background, foreground, killall, shutdown, and ui {bundle, request}: an
+// automation request (uikit/Automation.h) carried to the app as {op "ui",
+// id, request}; the app's {op "ui-answer", id, answer} is relayed as the
+// reply. Only the process the request went to may answer
 // it; an app that ends or stays silent for 10 seconds of device time gets
 // the asker an error. SpringBoard is
 // started at boot and started again, after a short delay, whenever it dies;
@@ -25,6 +26,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace deviced {
 
@@ -59,6 +61,17 @@ private:
     bool boot();
     ipc::PeerIdentity resolve(pid_t pid) const;
     bool control(ipc::SocketServer::ConnectionId from, const fnd::Dictionary& op);
+    using Control = bool (Daemon::*)(ipc::SocketServer::ConnectionId from, const std::string& kind,
+                                     const fnd::Dictionary& op);
+    static const std::map<std::string_view, Control>& controls();
+    std::optional<pid_t> runningApp(ipc::SocketServer::ConnectionId from, const fnd::Dictionary& op);
+    bool statusOp(ipc::SocketServer::ConnectionId from, const std::string& kind, const fnd::Dictionary& op);
+    bool launchOp(ipc::SocketServer::ConnectionId from, const std::string& kind, const fnd::Dictionary& op);
+    bool terminateOp(ipc::SocketServer::ConnectionId from, const std::string& kind, const fnd::Dictionary& op);
+    bool lifecycleOp(ipc::SocketServer::ConnectionId from, const std::string& kind, const fnd::Dictionary& op);
+    bool killallOp(ipc::SocketServer::ConnectionId from, const std::string& kind, const fnd::Dictionary& op);
+    bool uiOp(ipc::SocketServer::ConnectionId from, const std::string& kind, const fnd::Dictionary& op);
+    bool shutdownOp(ipc::SocketServer::ConnectionId from, const std::string& kind, const fnd::Dictionary& op);
     void reply(ipc::SocketServer::ConnectionId to, bool ok, fnd::Dictionary body = {});
     fnd::Dictionary status() const;
 
@@ -70,7 +83,7 @@ private:
     void scheduleSpringBoard(double delaySeconds);
     void forwardUi(ipc::SocketServer::ConnectionId from, pid_t pid, const std::string& bundle,
                    const fnd::Dictionary& request);
-    bool answerUi(ipc::SocketServer::ConnectionId from, const fnd::Dictionary& op);
+    bool answerUi(ipc::SocketServer::ConnectionId from, const std::string& kind, const fnd::Dictionary& op);
     void failUi(std::int64_t id, const std::string& why);
 
     Options m_options;

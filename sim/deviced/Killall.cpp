@@ -3,6 +3,7 @@
 // end, and SpringBoard starts again.
 
 #include "sim/ipc/DeviceSocket.h"
+#include "sim/ipc/Operations.h"
 
 #include <cstdio>
 
@@ -12,11 +13,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     auto socket = ipc::DeviceSocket::connect(ipc::deviceSocketPath());
-    if (!socket || !socket->send({{"op", fnd::Value("hello")}})) {
+    if (!socket || !socket->send({{ipc::op::kKey, fnd::Value(ipc::op::kHello)}})) {
         std::fprintf(stderr, "killall: the device is not running\n");
         return 1;
     }
-    auto r = socket->request({{"op", fnd::Value("killall")}, {"name", fnd::Value(argv[1])}}, std::chrono::seconds(10));
+    auto r = socket->request({{ipc::op::kKey, fnd::Value(ipc::op::kKillall)}, {"name", fnd::Value(argv[1])}},
+                             std::chrono::seconds(10));
     const bool* ok = r ? fnd::valueForKey(*r, "ok").boolean() : nullptr;
     if (!ok || !*ok) {
         std::fprintf(stderr, "No matching processes were found\n");

@@ -1,6 +1,7 @@
 #include "sim/ipc/DeviceSocket.h"
 
 #include "sim/foundation/DevicePaths.h"
+#include "sim/ipc/Operations.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -101,8 +102,8 @@ std::optional<fnd::Dictionary> DeviceSocket::request(const fnd::Dictionary& op, 
         if (left <= dsp::Duration::zero()) return std::nullopt;
         auto f = readFrame(std::chrono::duration_cast<dsp::Duration>(left));
         if (!f) return std::nullopt;
-        const std::string* kind = fnd::valueForKey(*f, "op").string();
-        if (kind && *kind == "reply") return f;
+        const std::string* kind = fnd::valueForKey(*f, op::kKey).string();
+        if (kind && *kind == op::kReply) return f;
     }
 }
 

@@ -1,8 +1,11 @@
 #include "sim/ipc/Endpoint.h"
 
 #include "sim/foundation/SystemLog.h"
+#include "sim/ipc/Operations.h"
 
 #include <atomic>
+#include <map>
+#include <string_view>
 
 namespace ipc {
 
@@ -34,8 +37,8 @@ int Endpoint::addObserver(const std::string& name, Suspension behavior, Notifica
         m_observers.emplace(token,
                             Observer{name, behavior, std::make_shared<NotificationCallback>(std::move(callback))});
     }
-    m_uplink(
-        Dictionary{{"op", Value("observe")}, {"name", Value(name)}, {"behavior", Value(suspensionName(behavior))}});
+    m_uplink(Dictionary{
+        {op::kKey, Value(op::kObserve)}, {"name", Value(name)}, {"behavior", Value(suspensionName(behavior))}});
     return token;
 }
 
@@ -48,18 +51,18 @@ void Endpoint::removeObserver(int token) {
         removed = std::move(it->second);
         m_observers.erase(it);
     }
-    m_uplink(Dictionary{{"op", Value("unobserve")},
+    m_uplink(Dictionary{{op::kKey, Value(op::kUnobserve)},
                         {"name", Value(removed->name)},
                         {"behavior", Value(suspensionName(removed->behavior))}});
 }
 
 void Endpoint::post(const std::string& name) {
     if (name.empty()) return;
-    m_uplink(Dictionary{{"op", Value("post")}, {"name", Value(name)}});
+    m_uplink(Dictionary{{op::kKey, Value(op::kPost)}, {"name", Value(name)}});
 }
 
 void Endpoint::runServer(const std::string& center) {
-    m_uplink(Dictionary{{"op", Value("register")}, {"center", Value(center)}});
+    m_uplink(Dictionary{{op::kKey, Value(op::kRegister)}, {"center", Value(center)}});
 }
 
 bool Endpoint::isServing(const std::string& center) const {
@@ -74,7 +77,7 @@ void Endpoint::registerHandler(const std::string& center, const std::string& mes
 }
 
 void Endpoint::sendMessage(const std::string& center, const std::string& message, Dictionary userInfo) {
-    m_uplink(Dictionary{{"op", Value("send")},
+    m_uplink(Dictionary{{op::kKey, Value(op::kSend)},
                         {"center", Value(center)},
                         {"message", Value(message)},
                         {"userInfo", Value(std::move(userInfo))}});
@@ -92,33 +95,41 @@ void Endpoint::receive(Dictionary op) {
     });
 }
 
+// What the hub and the device send a process: name -> handler. Operations
+// this endpoint does not know go to the extra handler (the app host's).
 void Endpoint::dispatch(const Dictionary& op) {
-    const std::string* kind = fnd::valueForKey(op, "op").string();
+    using Handler = void (Endpoint::*)(const Dictionary&);
+    static const std::map<std::string_view, Handler> table{
+        {op::kNotify, &Endpoint::dispatchNotification},
+        {op::kMessage, &Endpoint::dispatchMessage},
+        {op::kRegistered, &Endpoint::dispatchRegistered},
+    };
+    const std::string* kind = fnd::valueForKey(op, op::kKey).string();
     if (!kind) return;
-    if (*kind == "notify") {
-        const std::string* name = fnd::valueForKey(op, "name").string();
-        const std::string* scope = fnd::valueForKey(op, "scope").string();
-        if (name && scope) dispatchNotification(*name, *scope);
-    } else if (*kind == "message") {
-        dispatchMessage(op);
-    } else if (*kind == "registered") {
-        const std::string* center = fnd::valueForKey(op, "center").string();
-        const bool* ok = fnd::valueForKey(op, "ok").boolean();
-        if (center && ok && *ok) {
-            std::lock_guard guard(m_lock);
-            m_serving.insert(*center);
-        }
-    } else {
-        std::function<void(const Dictionary&)> extra;
-        {
-            std::lock_guard guard(m_lock);
-            extra = m_extra;
-        }
-        if (extra) extra(op);
+    if (auto it = table.find(*kind); it != table.end()) return (this->*it->second)(op);
+    std::function<void(const Dictionary&)> extra;
+    {
+        std::lock_guard guard(m_lock);
+        extra = m_extra;
     }
+    if (extra) extra(op);
 }
 
-void Endpoint::dispatchNotification(const std::string& name, const std::string& scope) {
+void Endpoint::dispatchRegistered(const Dictionary& op) {
+    const std::string* center = fnd::valueForKey(op, "center").string();
+    const bool* ok = fnd::valueForKey(op, "ok").boolean();
+    if (!center || !ok || !*ok) return;
+    std::lock_guard guard(m_lock);
+    m_serving.insert(*center);
+}
+
+void Endpoint::dispatchNotification(const Dictionary& op) {
+    const std::string* name = fnd::valueForKey(op, "name").string();
+    const std::string* scope = fnd::valueForKey(op, "scope").string();
+    if (name && scope) notifyObservers(*name, *scope);
+}
+
+void Endpoint::notifyObservers(const std::string& name, const std::string& scope) {
     // The callbacks are copied out first: a callback may add or remove observers.
     std::vector<std::shared_ptr<NotificationCallback>> due;
     {

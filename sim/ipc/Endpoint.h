@@ -79,8 +79,10 @@ private:
 
     dsp::RunLoop& mainLoop() const;
     void dispatch(const fnd::Dictionary& op);
-    void dispatchNotification(const std::string& name, const std::string& scope);
+    void dispatchNotification(const fnd::Dictionary& op);
     void dispatchMessage(const fnd::Dictionary& op);
+    void dispatchRegistered(const fnd::Dictionary& op);
+    void notifyObservers(const std::string& name, const std::string& scope);
 
     Uplink m_uplink;
     dsp::RunLoop* m_mainLoop;

@@ -1,5 +1,7 @@
 #include "sim/ipc/Hub.h"
 
+#include "sim/ipc/Operations.h"
+
 #include <algorithm>
 
 namespace ipc {
@@ -47,60 +49,75 @@ void Hub::removePeer(PeerId peer) {
     std::erase_if(m_centres, [peer](const auto& kv) { return kv.second == peer; });
 }
 
+// The hub's operations: name -> handler, each with the lock held.
+const std::map<std::string_view, Hub::Operation>& Hub::operations() {
+    static const std::map<std::string_view, Operation> table{
+        {op::kPost, &Hub::postOp},         {op::kObserve, &Hub::observeOp}, {op::kUnobserve, &Hub::observeOp},
+        {op::kRegister, &Hub::registerOp}, {op::kSend, &Hub::sendOp},
+    };
+    return table;
+}
+
+bool Hub::handles(std::string_view operation) { return operations().count(operation) != 0; }
+
 bool Hub::handle(PeerId from, const Dictionary& op) {
     std::lock_guard guard(m_lock);
     auto it = m_peers.find(from);
     if (it == m_peers.end()) return false;
-    Peer& sender = it->second;
-    const std::string* kind = fnd::valueForKey(op, "op").string();
+    const std::string* kind = fnd::valueForKey(op, op::kKey).string();
     if (!kind) return false;
+    auto handler = operations().find(*kind);
+    if (handler == operations().end()) return false;
+    return (this->*handler->second)(it->second, from, *kind, op);
+}
 
-    if (*kind == "post") {
-        const std::string* name = stringField(op, "name");
-        return name && postLocked(*name);
-    }
-    if (*kind == "observe" || *kind == "unobserve") {
-        const std::string* name = stringField(op, "name");
-        const std::string* behavior = fnd::valueForKey(op, "behavior").string();
-        auto s = behavior ? suspensionFromName(*behavior) : std::nullopt;
-        if (!name || !s) return false;
-        auto& counts = sender.observing[*name];
-        if (*kind == "observe")
-            ++counts[*s];
-        else if (counts[*s] > 0 && --counts[*s] == 0)
-            counts.erase(*s);
-        if (counts.empty()) sender.observing.erase(*name);
-        return true;
-    }
-    if (*kind == "register") {
-        const std::string* center = stringField(op, "center");
-        if (!center) return false;
-        bool allowed = sender.identity.system && !sender.identity.sandboxed;
-        auto owner = m_centres.find(*center);
-        bool ok = allowed && (owner == m_centres.end() || owner->second == from);
-        if (ok) m_centres[*center] = from;
-        sender.sink(Dictionary{{"op", Value("registered")}, {"center", Value(*center)}, {"ok", Value(ok)}});
-        return true;
-    }
-    if (*kind == "send") {
-        const std::string* center = stringField(op, "center");
-        const std::string* message = stringField(op, "message");
-        const Value& info = fnd::valueForKey(op, "userInfo");
-        if (!center || !message || !(info.isNone() || info.dictionary())) return false;
-        auto owner = m_centres.find(*center);
-        if (owner == m_centres.end()) return true; // no server: lost, silently
-        auto peer = m_peers.find(owner->second);
-        if (peer == m_peers.end()) return true;
-        peer->second.sink(Dictionary{
-            {"op", Value("message")},
-            {"center", Value(*center)},
-            {"message", Value(*message)},
-            {"userInfo", info.isNone() ? Value(Dictionary{}) : info},
-            {"sender", Value(sender.identity.toDictionary())},
-        });
-        return true;
-    }
-    return false;
+bool Hub::postOp(Peer&, PeerId, const std::string&, const Dictionary& op) {
+    const std::string* name = stringField(op, "name");
+    return name && postLocked(*name);
+}
+
+bool Hub::observeOp(Peer& sender, PeerId, const std::string& kind, const Dictionary& op) {
+    const std::string* name = stringField(op, "name");
+    const std::string* behavior = fnd::valueForKey(op, "behavior").string();
+    auto s = behavior ? suspensionFromName(*behavior) : std::nullopt;
+    if (!name || !s) return false;
+    auto& counts = sender.observing[*name];
+    if (kind == op::kObserve)
+        ++counts[*s];
+    else if (counts[*s] > 0 && --counts[*s] == 0)
+        counts.erase(*s);
+    if (counts.empty()) sender.observing.erase(*name);
+    return true;
+}
+
+bool Hub::registerOp(Peer& sender, PeerId from, const std::string&, const Dictionary& op) {
+    const std::string* center = stringField(op, "center");
+    if (!center) return false;
+    bool allowed = sender.identity.system && !sender.identity.sandboxed;
+    auto owner = m_centres.find(*center);
+    bool ok = allowed && (owner == m_centres.end() || owner->second == from);
+    if (ok) m_centres[*center] = from;
+    sender.sink(Dictionary{{op::kKey, Value(op::kRegistered)}, {"center", Value(*center)}, {"ok", Value(ok)}});
+    return true;
+}
+
+bool Hub::sendOp(Peer& sender, PeerId, const std::string&, const Dictionary& op) {
+    const std::string* center = stringField(op, "center");
+    const std::string* message = stringField(op, "message");
+    const Value& info = fnd::valueForKey(op, "userInfo");
+    if (!center || !message || !(info.isNone() || info.dictionary())) return false;
+    auto owner = m_centres.find(*center);
+    if (owner == m_centres.end()) return true; // no server: lost, silently
+    auto peer = m_peers.find(owner->second);
+    if (peer == m_peers.end()) return true;
+    peer->second.sink(Dictionary{
+        {op::kKey, Value(op::kMessage)},
+        {"center", Value(*center)},
+        {"message", Value(*message)},
+        {"userInfo", info.isNone() ? Value(Dictionary{}) : info},
+        {"sender", Value(sender.identity.toDictionary())},
+    });
+    return true;
 }
 
 bool Hub::postLocked(const std::string& name) {
@@ -122,7 +139,7 @@ bool Hub::postLocked(const std::string& name) {
 }
 
 void Hub::deliverLocked(Peer& p, const std::string& name, const char* scope) {
-    p.sink(Dictionary{{"op", Value("notify")}, {"name", Value(name)}, {"scope", Value(scope)}});
+    p.sink(Dictionary{{op::kKey, Value(op::kNotify)}, {"name", Value(name)}, {"scope", Value(scope)}});
 }
 
 void Hub::setSuspended(PeerId peer, bool suspended) {

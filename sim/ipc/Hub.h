@@ -2,13 +2,9 @@
 // Hub: the device's switchboard for Darwin notifications and named messages.
 //
 // Every process is a peer with an identity the hub is given (never one the
-// peer claims). Peers speak to the hub in operations, property-list
-// dictionaries with an "op" key:
-//
-//   up   observe {name, behavior}  unobserve {name, behavior}  post {name}
-//        register {center}         send {center, message, userInfo}
-//   down notify {name, scope}      message {center, message, userInfo, sender}
-//        registered {center, ok}
+// peer claims). Peers speak to the hub in the operations Operations.h names
+// (observe, unobserve, post, register, send; and down: notify, message,
+// registered), property-list dictionaries with an "op" key.
 //
 // Notifications fan out to every peer that observes the name, once per post.
 // A suspended peer gets "deliver immediately" observations at once; its
@@ -34,6 +30,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ipc {
@@ -50,8 +47,10 @@ public:
     PeerId addPeer(PeerIdentity identity, Sink sink);
     void removePeer(PeerId peer);
     // Handles one operation from a peer. False when the operation is
-    // malformed: the caller drops that peer.
+    // malformed, or not one of the hub's: the caller drops that peer.
     bool handle(PeerId peer, const fnd::Dictionary& op);
+    // Whether the operation is one of the hub's (the device answers the others).
+    static bool handles(std::string_view operation);
     // Suspending starts holding back coalesced and held notifications;
     // resuming delivers what is owed.
     void setSuspended(PeerId peer, bool suspended);
@@ -76,6 +75,14 @@ private:
         std::vector<std::string> owedCoalesced; // names, each once, in first-post order
         std::deque<std::string> owedHeld;
     };
+
+    using Operation = bool (Hub::*)(Peer& sender, PeerId from, const std::string& kind, const fnd::Dictionary& op);
+    static const std::map<std::string_view, Operation>& operations();
+    // The operations, with the lock held.
+    bool postOp(Peer& sender, PeerId from, const std::string& kind, const fnd::Dictionary& op);
+    bool observeOp(Peer& sender, PeerId from, const std::string& kind, const fnd::Dictionary& op);
+    bool registerOp(Peer& sender, PeerId from, const std::string& kind, const fnd::Dictionary& op);
+    bool sendOp(Peer& sender, PeerId from, const std::string& kind, const fnd::Dictionary& op);
 
     bool postLocked(const std::string& name);
     void deliverLocked(Peer& p, const std::string& name, const char* scope);

@@ -1,5 +1,7 @@
 #include "sim/ipc/SocketServer.h"
 
+#include "sim/ipc/Operations.h"
+
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
@@ -54,94 +56,112 @@ void SocketServer::accept() {
             ::close(fd);
             continue;
         }
-        ConnectionId id = m_nextId++;
-        Connection& c = m_connections[id];
-        c.fd = fd;
-        c.pid = cred.pid;
-        c.watch = m_loop.addWatch(fd, POLLIN, [this, id](short ev) { onEvent(id, ev); });
+        auto c = std::make_shared<Connection>();
+        c->id = m_nextId++;
+        c->fd = fd;
+        c->pid = cred.pid;
+        m_connections[c->id] = c;
+        updateWatch(c);
     }
 }
 
-void SocketServer::onEvent(ConnectionId id, short events) {
+SocketServer::ConnectionRef SocketServer::find(ConnectionId id) const {
     auto it = m_connections.find(id);
-    if (it == m_connections.end()) return;
-    if (events & POLLOUT) flush(id);
-    it = m_connections.find(id);
-    if (it == m_connections.end() || !(events & (POLLIN | POLLHUP | POLLERR))) return;
+    return it == m_connections.end() ? nullptr : it->second;
+}
+
+void SocketServer::onEvent(const ConnectionRef& c, short events) {
+    if (!c->open) return;
+    if (events & POLLOUT) flush(*c);
+    if (c->open && (events & (POLLIN | POLLHUP | POLLERR))) drainMessagesFromPeer(c);
+}
+
+// The read step: parse what arrived into the inbox and ask for a turn to
+// handle it. Nothing is handled here.
+void SocketServer::drainMessagesFromPeer(const ConnectionRef& c) {
     char buf[65536];
-    ssize_t n = ::recv(it->second.fd, buf, sizeof buf, 0);
+    ssize_t n = ::recv(c->fd, buf, sizeof buf, 0);
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
     if (n <= 0) {
-        drop(id);
+        drop(c->id);
         return;
     }
-    bool ok = it->second.reader.append(std::string_view(buf, static_cast<std::size_t>(n)));
-    // Frames parsed from this read are handled one by one; a frame may drop
-    // the connection, so it is looked up again each time.
-    for (;;) {
-        auto conn = m_connections.find(id);
-        if (conn == m_connections.end()) return;
-        auto frame = conn->second.reader.next();
-        if (!frame) break;
-        handleFrame(id, *frame);
+    c->reader.append(std::string_view(buf, static_cast<std::size_t>(n)));
+    while (auto frame = c->reader.next())
+        c->inbox.push_back(std::move(*frame));
+    if (c->handling || (c->inbox.empty() && !c->reader.failed())) return;
+    c->handling = true;
+    std::weak_ptr<int> alive = m_alive;
+    m_loop.post([this, alive, c] {
+        if (alive.lock()) handleMessages(c);
+    });
+}
+
+// The handling step, on a later turn of the loop: `c` is a strong reference,
+// so the connection's state outlives a handler that drops it.
+void SocketServer::handleMessages(const ConnectionRef& c) {
+    c->handling = false;
+    while (c->open && !c->inbox.empty()) {
+        fnd::Dictionary op = std::move(c->inbox.front());
+        c->inbox.pop_front();
+        handleFrame(c, op);
     }
-    if (!ok) {
+    // A malformed frame ends the connection once the good ones before it are handled.
+    if (c->open && c->reader.failed()) {
         ++m_dropped;
-        drop(id);
+        drop(c->id);
     }
 }
 
-void SocketServer::handleFrame(ConnectionId id, const fnd::Dictionary& op) {
-    Connection& c = m_connections.at(id);
-    const std::string* kind = fnd::valueForKey(op, "op").string();
-    if (!c.helloed) {
-        if (!kind || *kind != "hello") {
+void SocketServer::handleFrame(const ConnectionRef& c, const fnd::Dictionary& op) {
+    const std::string* kind = fnd::valueForKey(op, op::kKey).string();
+    if (!c->helloed) {
+        if (!kind || *kind != op::kHello) {
             ++m_dropped;
-            drop(id);
+            drop(c->id);
             return;
         }
-        c.helloed = true;
-        PeerIdentity identity = m_resolver(c.pid, op);
+        c->helloed = true;
+        PeerIdentity identity = m_resolver(c->pid, op);
+        ConnectionId id = c->id;
         m_peers[id] = m_hub.addPeer(identity, [this, id](const fnd::Dictionary& d) { sendTo(id, d); });
         return;
     }
-    Hub::PeerId peer = m_peers.at(id);
-    static const std::set<std::string> kHubOps{"observe", "unobserve", "post", "register", "send"};
+    Hub::PeerId peer = m_peers.at(c->id);
     bool ok;
-    if (kind && kHubOps.count(*kind))
+    if (kind && Hub::handles(*kind))
         ok = m_hub.handle(peer, op);
     else {
         auto identity = m_hub.identity(peer);
-        ok = kind && identity && m_control(id, *identity, op);
+        ok = kind && identity && m_control(c->id, *identity, op);
     }
-    if (!ok && m_connections.count(id)) {
+    if (!ok && c->open) {
         ++m_dropped;
-        drop(id);
+        drop(c->id);
     }
 }
 
 void SocketServer::sendTo(ConnectionId id, const fnd::Dictionary& op) {
-    auto it = m_connections.find(id);
-    if (it == m_connections.end()) return;
+    ConnectionRef c = find(id);
+    if (!c) return;
     auto frame = encodeFrame(op);
     if (!frame) return;
-    it->second.out += *frame;
-    if (it->second.out.size() > kMaxPendingBytes) {
+    c->out += *frame;
+    if (c->out.size() > kMaxPendingBytes) {
         // A peer that does not read is dropped before it can exhaust the daemon.
         // The drop happens on the next turn: sinks run inside hub calls.
-        m_loop.post([this, id] {
-            if (m_connections.count(id)) {
-                ++m_dropped;
-                drop(id);
-            }
+        std::weak_ptr<int> alive = m_alive;
+        m_loop.post([this, alive, c] {
+            if (!alive.lock() || !c->open) return;
+            ++m_dropped;
+            drop(c->id);
         });
         return;
     }
-    flush(id);
+    flush(*c);
 }
 
-void SocketServer::flush(ConnectionId id) {
-    Connection& c = m_connections.at(id);
+void SocketServer::flush(Connection& c) {
     while (!c.out.empty()) {
         ssize_t n = ::send(c.fd, c.out.data(), c.out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0) {
@@ -155,44 +175,46 @@ void SocketServer::flush(ConnectionId id) {
     bool want = !c.out.empty();
     if (want != c.wantsWrite) {
         c.wantsWrite = want;
-        updateWatch(id);
+        if (ConnectionRef ref = find(c.id)) updateWatch(ref);
     }
 }
 
-void SocketServer::updateWatch(ConnectionId id) {
-    Connection& c = m_connections.at(id);
-    m_loop.removeWatch(c.watch);
-    short events = POLLIN | (c.wantsWrite ? POLLOUT : 0);
-    c.watch = m_loop.addWatch(c.fd, events, [this, id](short ev) { onEvent(id, ev); });
+void SocketServer::updateWatch(const ConnectionRef& c) {
+    if (c->watch) m_loop.removeWatch(c->watch);
+    short events = POLLIN | (c->wantsWrite ? POLLOUT : 0);
+    std::weak_ptr<Connection> weak = c;
+    c->watch = m_loop.addWatch(c->fd, events, [this, weak](short ev) {
+        if (ConnectionRef strong = weak.lock()) onEvent(strong, ev);
+    });
 }
 
 void SocketServer::drop(ConnectionId id) {
     auto it = m_connections.find(id);
     if (it == m_connections.end()) return;
-    pid_t pid = it->second.pid;
-    m_loop.removeWatch(it->second.watch);
-    ::close(it->second.fd);
+    ConnectionRef c = it->second;
     m_connections.erase(it);
+    c->open = false;
+    c->inbox.clear();
+    m_loop.removeWatch(c->watch);
+    ::close(c->fd);
     if (auto p = m_peers.find(id); p != m_peers.end()) {
         m_hub.removePeer(p->second);
         m_peers.erase(p);
     }
-    if (m_onClose) m_onClose(id, pid);
+    if (m_onClose) m_onClose(id, c->pid);
 }
 
 std::optional<pid_t> SocketServer::pidOf(ConnectionId id) const {
-    auto it = m_connections.find(id);
-    if (it == m_connections.end()) return std::nullopt;
-    return it->second.pid;
+    ConnectionRef c = find(id);
+    if (!c) return std::nullopt;
+    return c->pid;
 }
 
-} // namespace ipc
-
-namespace ipc {
 std::vector<SocketServer::ConnectionId> SocketServer::connectionsOf(pid_t pid) const {
     std::vector<ConnectionId> out;
     for (const auto& [id, c] : m_connections)
-        if (c.pid == pid) out.push_back(id);
+        if (c->pid == pid) out.push_back(id);
     return out;
 }
+
 } // namespace ipc

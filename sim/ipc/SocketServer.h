@@ -5,16 +5,24 @@
 // loop, and hands each connection's operations to the hub as a peer. A
 // connection's first frame must be "hello"; its identity then comes from the
 // resolver, which is given the pid the kernel reports for the peer
-// (SO_PEERCRED), so a process cannot claim to be another. Operations the hub
-// does not know go to the control handler. A connection that sends a
-// malformed frame, an unknown operation, or stops reading while the server's
-// buffer for it grows past a limit is dropped; the others carry on.
-// Parsed frames are handled after the read returns, never re-entrantly.
+// (SO_PEERCRED), so a process cannot claim to be another. Operations that
+// are not the hub's go to the control handler (the device's own). A
+// connection that sends a malformed frame, an operation its receiver cannot
+// read, or stops reading while the server's buffer for it grows past a limit
+// is dropped; the others carry on.
+//
+// Reading and handling are two steps, as in SerenityOS's IPC connections
+// (drain the messages from the peer, then handle them): the read callback
+// only parses frames into the connection's inbox and asks the loop for a
+// turn; on that turn the inbox is handled while the handler holds a strong
+// reference to the connection, so a handler that drops its own connection
+// (or any other) never leaves a frame being handled on freed state.
 
 #include "sim/dispatch/RunLoop.h"
 #include "sim/ipc/Frame.h"
 #include "sim/ipc/Hub.h"
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -52,20 +60,28 @@ public:
 
 private:
     struct Connection {
+        ConnectionId id;
         int fd;
         pid_t pid;
+        bool open = true;
         bool helloed = false;
+        bool handling = false; // a turn to handle the inbox is asked for
         FrameReader reader;
+        std::deque<fnd::Dictionary> inbox; // parsed, not yet handled
         std::string out;
         int watch = 0;
         bool wantsWrite = false;
     };
+    using ConnectionRef = std::shared_ptr<Connection>;
 
     void accept();
-    void onEvent(ConnectionId id, short events);
-    void handleFrame(ConnectionId id, const fnd::Dictionary& op);
-    void flush(ConnectionId id);
-    void updateWatch(ConnectionId id);
+    void onEvent(const ConnectionRef& c, short events);
+    void drainMessagesFromPeer(const ConnectionRef& c);
+    void handleMessages(const ConnectionRef& c);
+    void handleFrame(const ConnectionRef& c, const fnd::Dictionary& op);
+    void flush(Connection& c);
+    void updateWatch(const ConnectionRef& c);
+    ConnectionRef find(ConnectionId id) const;
 
     dsp::RunLoop& m_loop;
     std::string m_path;
@@ -76,9 +92,11 @@ private:
     int m_listenFd = -1;
     int m_listenWatch = 0;
     ConnectionId m_nextId = 1;
-    std::map<ConnectionId, Connection> m_connections;
+    std::map<ConnectionId, ConnectionRef> m_connections;
     std::map<ConnectionId, Hub::PeerId> m_peers;
     std::size_t m_dropped = 0;
+    // Turns the server asked the loop for see whether it still exists.
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };
 
 } // namespace ipc

@@ -1,12 +1,14 @@
 #include "sim/ipc/SocketTransport.h"
 
+#include "sim/ipc/Operations.h"
+
 namespace ipc {
 
 std::unique_ptr<SocketTransport> SocketTransport::connect(const std::string& path, dsp::RunLoop& loop,
                                                           fnd::Dictionary hello) {
     auto socket = DeviceSocket::connect(path);
     if (!socket) return nullptr;
-    hello["op"] = fnd::Value("hello");
+    hello[op::kKey] = fnd::Value(op::kHello);
     if (!socket->send(hello)) return nullptr;
     std::unique_ptr<SocketTransport> t(new SocketTransport);
     t->m_socket = std::move(socket);

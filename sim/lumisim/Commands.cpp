@@ -6,6 +6,7 @@
 #include "sim/foundation/PropertyList.h"
 #include "sim/foundation/Spawn.h"
 #include "sim/ipc/DeviceSocket.h"
+#include "sim/ipc/Operations.h"
 
 #include <chrono>
 #include <csignal>
@@ -34,7 +35,7 @@ void fail(const std::string& message, int status) {
 std::unique_ptr<ipc::DeviceSocket> connectOrFail(const Parsed& p) {
     fnd::setDeviceRoot(p.root);
     auto s = ipc::DeviceSocket::connect(fnd::hostPath("/private/var/run/deviced.sock").string());
-    if (!s || !s->send({{"op", Value("hello")}})) fail("no device is booted at " + p.root);
+    if (!s || !s->send({{ipc::op::kKey, Value(ipc::op::kHello)}})) fail("no device is booted at " + p.root);
     return s;
 }
 
@@ -52,8 +53,8 @@ Dictionary requestOrFail(ipc::DeviceSocket& s, Dictionary op, std::chrono::secon
 std::optional<Dictionary> tryStatus(const std::string& root) {
     fnd::setDeviceRoot(root);
     auto s = ipc::DeviceSocket::connect(fnd::hostPath("/private/var/run/deviced.sock").string());
-    if (!s || !s->send({{"op", Value("hello")}})) return std::nullopt;
-    return s->request({{"op", Value("status")}}, std::chrono::seconds(5));
+    if (!s || !s->send({{ipc::op::kKey, Value(ipc::op::kHello)}})) return std::nullopt;
+    return s->request({{ipc::op::kKey, Value(ipc::op::kStatus)}}, std::chrono::seconds(5));
 }
 
 namespace {
@@ -134,7 +135,7 @@ bool processRunning(pid_t pid) {
 int shutdown(const Parsed& p) {
     auto s = connectOrFail(p);
     auto pidText = fnd::readTextFile("/private/var/run/deviced.pid");
-    requestOrFail(*s, {{"op", Value("shutdown")}});
+    requestOrFail(*s, {{ipc::op::kKey, Value(ipc::op::kShutdown)}});
     pid_t pid = pidText ? static_cast<pid_t>(std::atoi(pidText->c_str())) : 0;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     while (processRunning(pid) && std::chrono::steady_clock::now() < deadline)
@@ -146,7 +147,7 @@ int shutdown(const Parsed& p) {
 
 int appCommand(const char* op, const Parsed& p) {
     auto s = connectOrFail(p);
-    auto r = requestOrFail(*s, {{"op", Value(op)}, {"bundle", Value(p.positional[0])}});
+    auto r = requestOrFail(*s, {{ipc::op::kKey, Value(op)}, {"bundle", Value(p.positional[0])}});
     const int64_t* pid = fnd::valueForKey(r, "pid").integer();
     std::printf("%s %s%s\n", op, p.positional[0].c_str(), pid ? (" (pid " + std::to_string(*pid) + ")").c_str() : "");
     return 0;
@@ -154,7 +155,7 @@ int appCommand(const char* op, const Parsed& p) {
 
 int ps(const Parsed& p) {
     auto s = connectOrFail(p);
-    auto r = requestOrFail(*s, {{"op", Value("status")}});
+    auto r = requestOrFail(*s, {{ipc::op::kKey, Value(ipc::op::kStatus)}});
     std::printf("%-8s %-28s %-11s %s\n", "PID", "BUNDLE", "STATE", "SANDBOX");
     if (const fnd::Array* apps = fnd::valueForKey(r, "apps").array()) {
         for (const Value& a : *apps) {
@@ -170,9 +171,10 @@ int ps(const Parsed& p) {
 int notify(const Parsed& p) {
     if (p.positional[0] != "post") fail("notify: the only action is 'post'", 2);
     auto s = connectOrFail(p);
-    if (!s->send({{"op", Value("post")}, {"name", Value(p.positional[1])}})) fail("the device went away");
+    if (!s->send({{ipc::op::kKey, Value(ipc::op::kPost)}, {"name", Value(p.positional[1])}}))
+        fail("the device went away");
     // A status round trip on the same connection: the post has been handled.
-    requestOrFail(*s, {{"op", Value("status")}});
+    requestOrFail(*s, {{ipc::op::kKey, Value(ipc::op::kStatus)}});
     std::printf("posted %s\n", p.positional[1].c_str());
     return 0;
 }
@@ -190,12 +192,12 @@ int send(const Parsed& p) {
         info = *v->dictionary();
     }
     auto s = connectOrFail(p);
-    if (!s->send({{"op", Value("send")},
+    if (!s->send({{ipc::op::kKey, Value(ipc::op::kSend)},
                   {"center", Value(p.positional[0])},
                   {"message", Value(p.positional[1])},
                   {"userInfo", Value(std::move(info))}}))
         fail("the device went away");
-    requestOrFail(*s, {{"op", Value("status")}}); // the send has been handled
+    requestOrFail(*s, {{ipc::op::kKey, Value(ipc::op::kStatus)}}); // the send has been handled
     std::printf("sent %s to %s\n", p.positional[1].c_str(), p.positional[0].c_str());
     return 0;
 }

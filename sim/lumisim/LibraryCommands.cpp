@@ -164,9 +164,9 @@ int library(const Parsed& p) {
     printCollections(rt::send<Objects>(photos::userCollectionsList(), "collections"_sel), 0);
 
     std::printf("Smart albums\n");
-    auto smart = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                                photos::PHAssetCollectionTypeSmartAlbum, photos::PHAssetCollectionSubtypeAny, Ref<rt::Object>());
+    auto smart = rt::sendClass<Ref<rt::Object>>(
+        rt::getClass("PHAssetCollection"), "fetchAssetCollectionsWithType:subtype:options:"_sel,
+        photos::PHAssetCollectionTypeSmartAlbum, photos::PHAssetCollectionSubtypeAny, Ref<rt::Object>());
     for (const auto& c : rt::send<Objects>(smart, "fetchedObjects"_sel))
         std::printf("  %-18s %-22s (subtype %ld)\n", rt::send<std::string>(c, "localizedTitle"_sel).c_str(),
                     countText(c).c_str(), rt::send<long>(c, "assetCollectionSubtype"_sel));

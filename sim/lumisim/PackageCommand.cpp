@@ -11,6 +11,7 @@
 
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/Files.h"
+#include "sim/ipc/Operations.h"
 #include "sim/lumisim/Commands.h"
 
 #include <algorithm>
@@ -123,7 +124,7 @@ int install(const Parsed& p) {
 
     if (!tryStatus(p.root)) return 0; // not booted: the files load at the next boot
     auto s = connectOrFail(p);
-    requestOrFail(*s, {{"op", Value("killall")}, {"name", Value("SpringBoard")}});
+    requestOrFail(*s, {{ipc::op::kKey, Value(ipc::op::kKillall)}, {"name", Value("SpringBoard")}});
     std::printf("restarted SpringBoard\n");
     return 0;
 }

@@ -3,6 +3,7 @@
 // library hooked or added shows that library's file (lumicrate12.dylib)
 // where the stock method shows the app's or the framework's.
 
+#include "sim/ipc/Operations.h"
 #include "sim/lumisim/Commands.h"
 
 #include <cstdio>
@@ -21,7 +22,7 @@ int runtime(const Parsed& p) {
     const std::string& cls = p.positional[2];
     auto s = connectOrFail(p);
     Dictionary r = requestOrFail(*s,
-                                 {{"op", Value("ui")},
+                                 {{ipc::op::kKey, Value(ipc::op::kUi)},
                                   {"bundle", Value(bundle)},
                                   {"request", Value(Dictionary{{"command", Value("methods")}, {"class", Value(cls)}})}},
                                  std::chrono::seconds(30));

@@ -12,6 +12,7 @@
 //   ui BUNDLE presented
 //   ui BUNDLE screenshot FILE
 
+#include "sim/ipc/Operations.h"
 #include "sim/lumisim/Commands.h"
 
 #include <cstdio>
@@ -104,8 +105,9 @@ int ui(const Parsed& p) {
     }
 
     auto s = connectOrFail(p);
-    Dictionary r = requestOrFail(*s, {{"op", Value("ui")}, {"bundle", Value(bundle)}, {"request", Value(request)}},
-                                 std::chrono::seconds(30));
+    Dictionary r = requestOrFail(
+        *s, {{ipc::op::kKey, Value(ipc::op::kUi)}, {"bundle", Value(bundle)}, {"request", Value(request)}},
+        std::chrono::seconds(30));
     if (command == "tree") {
         if (const Dictionary* tree = fnd::valueForKey(r, "tree").dictionary()) printTree(*tree, 0);
     } else if (command == "presented") {

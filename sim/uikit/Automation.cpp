@@ -4,11 +4,13 @@
 #include "sim/uikit/Render.h"
 #include "sim/uikit/UIAlertController.h"
 #include "sim/uikit/UIGestureRecognizer.h"
+#include "sim/uikit/UIKit.h"
 #include "sim/uikit/UILabel.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIViewController.h"
 
 #include <map>
+#include <string_view>
 
 namespace uikit::automation {
 
@@ -137,110 +139,151 @@ Dictionary success(Dictionary body) {
 
 void addCommand(const std::string& name, Command command) { appCommands()[name] = std::move(command); }
 
+namespace {
+
+using Window = Ref<rt::Object>;
+
+Dictionary treeCommand(const std::string&, const Window& window, const Dictionary&) {
+    return success({{"tree", treeOf(viewOf(window.get()))}});
+}
+
+// find, tap and long-press: the element, and for the last two a finger on it.
+Dictionary elementCommand(const std::string& command, const Window& window, const Dictionary& request) {
+    Found f = findOne(window, request);
+    if (!f.view) return failure(f.error);
+    gfx::CGPoint c = centreInWindow(f.view);
+    // Hittable: a touch at the centre reaches the element (or a view
+    // inside it, or the view it lies in), not something over it.
+    auto hit = rt::send<Ref<rt::Object>>(window, "hitTest:withEvent:"_sel, c, Ref<rt::Object>());
+    bool hittable = false;
+    for (ViewObject* v = viewOf(hit.get()); v && !hittable; v = v->superview)
+        hittable = v == f.view.get();
+    for (ViewObject* v = viewOf(f.view.get()); v && !hittable; v = v->superview)
+        hittable = v == hit.get();
+    Dictionary found{{"class", Value(rt::className(f.view.get()))},
+                     {"frame", frameValue(viewOf(f.view.get())->frame)},
+                     {"x", Value(c.x)},
+                     {"y", Value(c.y)},
+                     {"hittable", Value(hittable)}};
+    if (command == command::kTap) {
+        touchDown(window.get(), c);
+        touchUp(c);
+    } else if (command == command::kLongPress) {
+        double seconds = number(fnd::valueForKey(request, "seconds")).value_or(1.0);
+        if (seconds < 0 || seconds > 60) return failure("a long press lasts from 0 to 60 seconds");
+        touchDown(window.get(), c);
+        dsp::RunLoop* main = dsp::RunLoop::main();
+        if (main)
+            main->scheduleTimer(dsp::seconds(seconds), false, [c](dsp::Timer&) { touchUp(c); });
+        else
+            touchUp(c);
+    }
+    return success(found);
+}
+
+// The return key of the keyboard, for the field being edited.
+Dictionary returnCommand(const std::string&, const Window&, const Dictionary&) {
+    TextFieldObject* field = textFieldOf(firstResponder().get());
+    if (!field) return failure("no text field is being edited");
+    Ref<rt::Object> keep(field), d = field->delegate.load();
+    if (d && rt::respondsTo(d.get(), "textFieldShouldReturn:"_sel)) {
+        auto sent = rt::trySend<bool>(d, "textFieldShouldReturn:"_sel, keep);
+        if (!sent.ok()) return failure("the field's delegate cannot take the return key: " + sent.error());
+    } else
+        rt::send<bool>(keep, "resignFirstResponder"_sel);
+    return success();
+}
+
+Dictionary dragCommand(const std::string&, const Window& window, const Dictionary& request) {
+    std::optional<double> x = number(fnd::valueForKey(request, "x")), y = number(fnd::valueForKey(request, "y"));
+    std::optional<double> toX = number(fnd::valueForKey(request, "toX")),
+                          toY = number(fnd::valueForKey(request, "toY"));
+    if (!x || !y || !toX || !toY) return failure("a drag needs x, y, toX and toY");
+    // Down, through ten steps along the way, and up: as a finger moves.
+    touchDown(window.get(), {*x, *y});
+    for (int step = 1; step <= 10; ++step)
+        touchMove({*x + (*toX - *x) * step / 10, *y + (*toY - *y) * step / 10});
+    touchUp({*toX, *toY});
+    return success();
+}
+
+Dictionary typeCommand(const std::string&, const Window& window, const Dictionary& request) {
+    Ref<rt::Object> front = frontmost(window);
+    const std::string* text = fnd::valueForKey(request, "text").string();
+    if (!front || !isAlert(front.get())) {
+        // No alert: the text field being edited takes the typing.
+        TextFieldObject* field = textFieldOf(firstResponder().get());
+        if (!field) return failure("no alert is presented and no text field is being edited");
+        if (!text) return failure("type needs a text");
+        rt::send(field, "setText:"_sel, *text);
+        return success();
+    }
+    const int64_t* index = fnd::valueForKey(request, "index").integer();
+    if (!text) return failure("type needs a text");
+    if (!typeIntoAlertField(front.get(), index ? static_cast<std::size_t>(*index) : 0, *text))
+        return failure("the alert has no text field " + std::to_string(index ? *index : 0));
+    return success();
+}
+
+Dictionary alertCommand(const std::string&, const Window& window, const Dictionary& request) {
+    Ref<rt::Object> front = frontmost(window);
+    if (!front || !isAlert(front.get())) return failure("no alert is presented");
+    const std::string* button = fnd::valueForKey(request, "button").string();
+    if (!button || !pressAlertButton(front.get(), *button))
+        return failure("the alert has no button \"" + (button ? *button : std::string()) + "\"");
+    return success();
+}
+
+Dictionary presentedCommand(const std::string&, const Window& window, const Dictionary&) {
+    fnd::Array list;
+    UIViewController c = window ? UIWindow(window).rootViewController() : nullptr;
+    while ((c = c ? c.presentedViewController() : nullptr)) {
+        Dictionary entry;
+        entry["class"] = Value(rt::className(c.get()));
+        entry["title"] = Value(c.title());
+        list.emplace_back(std::move(entry));
+    }
+    return success({{"presented", Value(list)}});
+}
+
+Dictionary screenshotCommand(const std::string&, const Window& window, const Dictionary&) {
+    auto png = renderView(window.get(), screenModel().scale).pngBytes();
+    if (!png) return failure("the screenshot could not be encoded");
+    return success({{"png", Value(fnd::Data(png->begin(), png->end()))}});
+}
+
+struct CommandEntry {
+    Dictionary (*run)(const std::string& command, const Window& window, const Dictionary& request);
+    bool needsWindow;
+};
+
+const std::map<std::string_view, CommandEntry>& commands() {
+    static const std::map<std::string_view, CommandEntry> table{
+        {command::kTree, {&treeCommand, true}},
+        {command::kFind, {&elementCommand, true}},
+        {command::kTap, {&elementCommand, true}},
+        {command::kLongPress, {&elementCommand, true}},
+        {command::kDrag, {&dragCommand, true}},
+        {command::kType, {&typeCommand, true}},
+        {command::kReturn, {&returnCommand, true}},
+        {command::kAlert, {&alertCommand, true}},
+        {command::kPresented, {&presentedCommand, false}},
+        {command::kScreenshot, {&screenshotCommand, true}},
+    };
+    return table;
+}
+
+} // namespace
+
 Dictionary handle(const Dictionary& request) {
     const std::string* command = fnd::valueForKey(request, "command").string();
     if (!command) return failure("no command");
     if (auto own = appCommands().find(*command); own != appCommands().end()) return own->second(request);
-    Ref<rt::Object> window = keyWindow();
-    if (!window && *command != "presented") return failure("the app has no key window");
-    if (*command == "tree") return success({{"tree", treeOf(viewOf(window.get()))}});
-    if (*command == "find" || *command == "tap" || *command == "long-press") {
-        Found f = findOne(window, request);
-        if (!f.view) return failure(f.error);
-        gfx::CGPoint c = centreInWindow(f.view);
-        // Hittable: a touch at the centre reaches the element (or a view
-        // inside it, or the view it lies in), not something over it.
-        auto hit = rt::send<Ref<rt::Object>>(window, "hitTest:withEvent:"_sel, c, Ref<rt::Object>());
-        bool hittable = false;
-        for (ViewObject* v = viewOf(hit.get()); v && !hittable; v = v->superview)
-            hittable = v == f.view.get();
-        for (ViewObject* v = viewOf(f.view.get()); v && !hittable; v = v->superview)
-            hittable = v == hit.get();
-        Dictionary found{{"class", Value(rt::className(f.view.get()))},
-                         {"frame", frameValue(viewOf(f.view.get())->frame)},
-                         {"x", Value(c.x)},
-                         {"y", Value(c.y)},
-                         {"hittable", Value(hittable)}};
-        if (*command == "tap") {
-            touchDown(window.get(), c);
-            touchUp(c);
-        } else if (*command == "long-press") {
-            double seconds = number(fnd::valueForKey(request, "seconds")).value_or(1.0);
-            if (seconds < 0 || seconds > 60) return failure("a long press lasts from 0 to 60 seconds");
-            touchDown(window.get(), c);
-            dsp::RunLoop* main = dsp::RunLoop::main();
-            if (main)
-                main->scheduleTimer(dsp::seconds(seconds), false, [c](dsp::Timer&) { touchUp(c); });
-            else
-                touchUp(c);
-        }
-        return success(found);
-    }
-    if (*command == "return") {
-        // The return key of the keyboard, for the field being edited.
-        TextFieldObject* field = textFieldOf(firstResponder().get());
-        if (!field) return failure("no text field is being edited");
-        Ref<rt::Object> keep(field), d = field->delegate.load();
-        if (d && rt::respondsTo(d.get(), "textFieldShouldReturn:"_sel)) {
-            auto sent = rt::trySend<bool>(d, "textFieldShouldReturn:"_sel, keep);
-            if (!sent.ok()) return failure("the field's delegate cannot take the return key: " + sent.error());
-        } else
-            rt::send<bool>(keep, "resignFirstResponder"_sel);
-        return success();
-    }
-    if (*command == "drag") {
-        std::optional<double> x = number(fnd::valueForKey(request, "x")), y = number(fnd::valueForKey(request, "y"));
-        std::optional<double> toX = number(fnd::valueForKey(request, "toX")),
-                              toY = number(fnd::valueForKey(request, "toY"));
-        if (!x || !y || !toX || !toY) return failure("a drag needs x, y, toX and toY");
-        // Down, through ten steps along the way, and up: as a finger moves.
-        touchDown(window.get(), {*x, *y});
-        for (int step = 1; step <= 10; ++step)
-            touchMove({*x + (*toX - *x) * step / 10, *y + (*toY - *y) * step / 10});
-        touchUp({*toX, *toY});
-        return success();
-    }
-    if (*command == "type" || *command == "alert") {
-        Ref<rt::Object> front = frontmost(window);
-        if (*command == "type" && (!front || !isAlert(front.get()))) {
-            // No alert: the text field being edited takes the typing.
-            TextFieldObject* field = textFieldOf(firstResponder().get());
-            const std::string* text = fnd::valueForKey(request, "text").string();
-            if (!field) return failure("no alert is presented and no text field is being edited");
-            if (!text) return failure("type needs a text");
-            rt::send(field, "setText:"_sel, *text);
-            return success();
-        }
-        if (!front || !isAlert(front.get())) return failure("no alert is presented");
-        if (*command == "type") {
-            const int64_t* index = fnd::valueForKey(request, "index").integer();
-            const std::string* text = fnd::valueForKey(request, "text").string();
-            if (!text) return failure("type needs a text");
-            if (!typeIntoAlertField(front.get(), index ? static_cast<std::size_t>(*index) : 0, *text))
-                return failure("the alert has no text field " + std::to_string(index ? *index : 0));
-            return success();
-        }
-        const std::string* button = fnd::valueForKey(request, "button").string();
-        if (!button || !pressAlertButton(front.get(), *button))
-            return failure("the alert has no button \"" + (button ? *button : std::string()) + "\"");
-        return success();
-    }
-    if (*command == "presented") {
-        fnd::Array list;
-        if (window) {
-            Ref<rt::Object> c = rt::send<Ref<rt::Object>>(window, "rootViewController"_sel);
-            while ((c = c ? rt::send<Ref<rt::Object>>(c, "presentedViewController"_sel) : nullptr))
-                list.push_back(Value(Dictionary{{"class", Value(rt::className(c.get()))},
-                                                {"title", Value(rt::send<std::string>(c, "title"_sel))}}));
-        }
-        return success({{"presented", Value(list)}});
-    }
-    if (*command == "screenshot") {
-        auto png = renderView(window.get(), screenModel().scale).pngBytes();
-        if (!png) return failure("the screenshot could not be encoded");
-        return success({{"png", Value(fnd::Data(png->begin(), png->end()))}});
-    }
-    return failure("unknown command \"" + *command + "\"");
+    auto entry = commands().find(*command);
+    if (entry == commands().end()) return failure("unknown command \"" + *command + "\"");
+    Window window = keyWindow();
+    if (!window && entry->second.needsWindow) return failure("the app has no key window");
+    return entry->second.run(*command, window, request);
 }
 
 } // namespace uikit::automation

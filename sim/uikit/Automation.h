@@ -36,6 +36,20 @@
 
 namespace uikit::automation {
 
+// The commands, as the requests name them.
+namespace command {
+inline constexpr const char* kTree = "tree";
+inline constexpr const char* kFind = "find";
+inline constexpr const char* kTap = "tap";
+inline constexpr const char* kLongPress = "long-press";
+inline constexpr const char* kDrag = "drag";
+inline constexpr const char* kType = "type";
+inline constexpr const char* kReturn = "return";
+inline constexpr const char* kAlert = "alert";
+inline constexpr const char* kPresented = "presented";
+inline constexpr const char* kScreenshot = "screenshot";
+} // namespace command
+
 fnd::Dictionary handle(const fnd::Dictionary& request);
 
 // A command of the app's own (SpringBoard's "touch-id"), answered before

@@ -92,6 +92,19 @@ TEST(E2E, TenThousandMessagesFromTwoSendersArriveInEachSendersOrder) {
     EXPECT_EQ(nextB, 5000);
 }
 
+TEST(E2E, AnUnknownOperationIsAnsweredWithAnErrorNamingItAndThePeerIsKept) {
+    Device d;
+    auto client = d.connect({});
+    auto answer = client->request({{"op", Value("frobnicate")}}, std::chrono::seconds(10));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(fnd::valueForKey(*answer, "ok"), Value(false));
+    EXPECT_EQ(fnd::valueForKey(*answer, "error"), Value("unknown operation \"frobnicate\""));
+    // The same connection goes on being served.
+    answer = client->request({{"op", Value("status")}}, std::chrono::seconds(10));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(fnd::valueForKey(*answer, "ok"), Value(true));
+}
+
 TEST(E2E, AProcessThatClaimsToBeSpringBoardIsNotBelieved) {
     Device d;
     auto liar = d.connect({{"bundle", Value("com.apple.springboard")},

@@ -15,6 +15,7 @@
 #include "sim/auth/LocalAuthentication.h"
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/SystemLog.h"
+#include "sim/ipc/Operations.h"
 #include "sim/ipc/SocketTransport.h"
 #include "sim/photos/kit/PhotoKit.h"
 #include "sim/uikit/Automation.h"
@@ -23,38 +24,58 @@
 
 #include <csignal>
 #include <cstdio>
+#include <map>
+#include <string_view>
 #include <sys/prctl.h>
 
 using namespace rt::literals;
 
 namespace {
-// What the device asks of the app: lifecycle events, and automation of its
-// user interface (answered to the device with the request's id).
-void onDeviceOp(dsp::RunLoop& loop, ipc::Endpoint& endpoint, const fnd::Dictionary& op) {
-    const std::string* kind = fnd::valueForKey(op, "op").string();
-    if (kind && *kind == "ui") {
-        const std::int64_t* id = fnd::valueForKey(op, "id").integer();
-        const fnd::Dictionary* request = fnd::valueForKey(op, "request").dictionary();
-        if (!id) return;
-        fnd::Dictionary answer = request
-                                     ? uikit::automation::handle(*request)
-                                     : fnd::Dictionary{{"ok", fnd::Value(false)}, {"error", fnd::Value("no request")}};
-        endpoint.sendToDevice(
-            {{"op", fnd::Value("ui-answer")}, {"id", fnd::Value(*id)}, {"answer", fnd::Value(answer)}});
-        return;
-    }
-    const std::string* event = fnd::valueForKey(op, "event").string();
-    if (!kind || *kind != "lifecycle" || !event) return;
-    rt::Ref<rt::Object> app = apps::sharedApplication();
-    if (*event == "background")
-        rt::send(app, "applicationDidEnterBackground:"_sel, app);
-    else if (*event == "foreground")
-        rt::send(app, "applicationWillEnterForeground:"_sel, app);
-    else if (*event == "terminate") {
-        rt::send(app, "applicationWillTerminate:"_sel, app);
-        loop.stop();
-    }
+
+using uikit::UIApplication;
+
+// An automation request, answered to the device with the request's id.
+void answerUi(ipc::Endpoint& endpoint, const fnd::Dictionary& op) {
+    const std::int64_t* id = fnd::valueForKey(op, "id").integer();
+    const fnd::Dictionary* request = fnd::valueForKey(op, "request").dictionary();
+    if (!id) return;
+    fnd::Dictionary answer = request ? uikit::automation::handle(*request) : uikit::automation::failure("no request");
+    endpoint.sendToDevice(
+        {{ipc::op::kKey, fnd::Value(ipc::op::kUiAnswer)}, {"id", fnd::Value(*id)}, {"answer", fnd::Value(answer)}});
 }
+
+// A lifecycle event: the application object hears of it; "terminate" then ends the run loop.
+void onLifecycle(dsp::RunLoop& loop, const fnd::Dictionary& op) {
+    using Event = void (*)(dsp::RunLoop&, const UIApplication&);
+    static const std::map<std::string_view, Event> events{
+        {ipc::op::kEventBackground,
+         [](dsp::RunLoop&, const UIApplication& app) { app.applicationDidEnterBackground(app); }},
+        {ipc::op::kEventForeground,
+         [](dsp::RunLoop&, const UIApplication& app) { app.applicationWillEnterForeground(app); }},
+        {ipc::op::kEventTerminate,
+         [](dsp::RunLoop& loop, const UIApplication& app) {
+             app.applicationWillTerminate(app);
+             loop.stop();
+         }},
+    };
+    const std::string* event = fnd::valueForKey(op, "event").string();
+    auto it = event ? events.find(*event) : events.end();
+    if (it != events.end()) it->second(loop, apps::sharedApplication());
+}
+
+// What the device asks of the app, by operation: lifecycle events and
+// automation of its user interface. Others are not the app's and are ignored.
+void onDeviceOp(dsp::RunLoop& loop, ipc::Endpoint& endpoint, const fnd::Dictionary& op) {
+    using Handler = void (*)(dsp::RunLoop&, ipc::Endpoint&, const fnd::Dictionary&);
+    static const std::map<std::string_view, Handler> table{
+        {ipc::op::kUi, [](dsp::RunLoop&, ipc::Endpoint& e, const fnd::Dictionary& o) { answerUi(e, o); }},
+        {ipc::op::kLifecycle, [](dsp::RunLoop& l, ipc::Endpoint&, const fnd::Dictionary& o) { onLifecycle(l, o); }},
+    };
+    const std::string* kind = fnd::valueForKey(op, ipc::op::kKey).string();
+    auto it = kind ? table.find(*kind) : table.end();
+    if (it != table.end()) it->second(loop, endpoint, op);
+}
+
 } // namespace
 
 int main() {
@@ -92,8 +113,8 @@ int main() {
 
     fnd::systemLog(fnd::LogLevel::Notice, "app: " + *bundle + " starts its own code");
     apps::setSharedApplication(rt::sendClass<rt::Ref<rt::Object>>(appClass, "new"_sel));
-    rt::Ref<rt::Object> app = apps::sharedApplication();
-    rt::send(app, "applicationDidFinishLaunching:"_sel, app);
+    UIApplication app = apps::sharedApplication();
+    app.applicationDidFinishLaunching(app);
     if (!uikit::keyWindow()) apps::showLaunchScreen(*bundle);
     mainLoop.run();
     ipc::Endpoint::setShared(nullptr);

@@ -6,6 +6,7 @@
 #include "sim/auth/LocalAuthentication.h"
 #include "sim/foundation/SystemLog.h"
 #include "sim/ipc/Endpoint.h"
+#include "sim/ipc/Operations.h"
 #include "sim/uikit/UIScreen.h"
 
 namespace springboard {
@@ -48,7 +49,7 @@ void iconTapped(rt::Id, rt::Sel, Ref<rt::Object> recognizer) {
     if (!icon) return;
     fnd::systemLog(fnd::LogLevel::Notice, "springboard: launching " + icon->bundle + " from its icon");
     if (ipc::Endpoint* e = ipc::Endpoint::shared())
-        e->sendToDevice({{"op", fnd::Value("launch")}, {"bundle", fnd::Value(icon->bundle)}});
+        e->sendToDevice({{ipc::op::kKey, fnd::Value(ipc::op::kLaunch)}, {"bundle", fnd::Value(icon->bundle)}});
 }
 
 Ref<rt::Object> makeIcon(const apps::AppInfo& app, gfx::CGPoint origin, const Ref<rt::Object>& target) {

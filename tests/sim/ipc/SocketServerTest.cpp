@@ -163,3 +163,14 @@ TEST(FrameReader, RandomChunkingAndFuzzedStreamsNeverCrashOrInventFrames) {
         }
     }
 }
+
+TEST_F(SocketPeers, AHandlerThatDropsItsOwnConnectionEndsItAndTheFramesQueuedBehindItAreNotHandled) {
+    int fd = rawConnect(harness->socketPath());
+    // One write, so that all three frames are parsed before any is handled.
+    writeAll(fd, frame({{"op", fnd::Value("hello")}}) + frame({{"op", fnd::Value("quit")}}) +
+                     frame({{"op", fnd::Value("post")}, {"name", fnd::Value("alive")}}));
+    EXPECT_TRUE(closedByServer(loop, fd));
+    ::close(fd);
+    expectGoodPeerServed();
+    EXPECT_EQ(alive, 1) << "a frame queued behind the drop was handled";
+}

@@ -45,6 +45,7 @@ public:
         m_thread = std::thread([this, &ready] {
             dsp::RunLoop loop;
             m_loop = &loop;
+            ipc::SocketServer* self = nullptr;
             ipc::SocketServer server(
                 loop, m_path, m_hub,
                 [](pid_t, const fnd::Dictionary& hello) {
@@ -52,9 +53,14 @@ public:
                     auto id = claim ? ipc::PeerIdentity::fromDictionary(*claim) : std::nullopt;
                     return id ? *id : ipc::PeerIdentity{};
                 },
-                [](ipc::SocketServer::ConnectionId, const ipc::PeerIdentity&, const fnd::Dictionary&) {
-                    return false;
+                // The device's own operations: "quit" drops the asker's own
+                // connection from inside its handler; nothing else is known.
+                [&self](ipc::SocketServer::ConnectionId id, const ipc::PeerIdentity&, const fnd::Dictionary& op) {
+                    if (fnd::valueForKey(op, "op") != fnd::Value("quit")) return false;
+                    self->drop(id);
+                    return true;
                 });
+            self = &server;
             m_server = &server;
             bool ok = server.listen();
             ready.set_value();
