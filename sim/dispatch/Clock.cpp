@@ -6,7 +6,7 @@
 namespace dsp {
 
 TimePoint SystemClock::now() const {
-    return std::chrono::duration_cast<Duration>(std::chrono::steady_clock::now().time_since_epoch());
+    return TimePoint(std::chrono::duration_cast<Duration>(std::chrono::steady_clock::now().time_since_epoch()));
 }
 
 ScaledClock::ScaledClock(double scale)
@@ -15,8 +15,8 @@ ScaledClock::ScaledClock(double scale)
 
 TimePoint ScaledClock::now() const {
     auto real = std::chrono::steady_clock::now() - m_start;
-    return std::chrono::duration_cast<Duration>(std::chrono::duration<double, std::nano>(
-        static_cast<double>(std::chrono::duration_cast<Duration>(real).count()) * m_scale));
+    return TimePoint(std::chrono::duration_cast<Duration>(std::chrono::duration<double, std::nano>(
+        static_cast<double>(std::chrono::duration_cast<Duration>(real).count()) * m_scale)));
 }
 
 Duration ScaledClock::realTimeFor(Duration d) const {
@@ -25,7 +25,8 @@ Duration ScaledClock::realTimeFor(Duration d) const {
 
 void ManualClock::advanceTo(TimePoint t) {
     auto cur = m_now.load(std::memory_order_relaxed);
-    while (t.count() > cur && !m_now.compare_exchange_weak(cur, t.count(), std::memory_order_acq_rel)) {
+    const Duration::rep target = t.time_since_epoch().count();
+    while (target > cur && !m_now.compare_exchange_weak(cur, target, std::memory_order_acq_rel)) {
     }
 }
 

@@ -13,18 +13,28 @@
 namespace dsp {
 
 using Duration = std::chrono::nanoseconds;
-using TimePoint = std::chrono::nanoseconds; // since the clock's epoch
+// The timeline every device clock measures: a point on it is the time since
+// the clock's epoch. A point and a duration are distinct types, so a delay
+// cannot be passed where a deadline is meant (nor the other way round).
+struct DeviceTimeline;
+using TimePoint = std::chrono::time_point<DeviceTimeline, Duration>;
 
 inline constexpr Duration seconds(double s) {
     return std::chrono::duration_cast<Duration>(std::chrono::duration<double>(s));
 }
 inline double toSeconds(Duration d) { return std::chrono::duration<double>(d).count(); }
+// Seconds since the clock's epoch.
+inline double toSeconds(TimePoint t) { return toSeconds(t.time_since_epoch()); }
+
+class ManualClock;
 
 class Clock {
 public:
     virtual ~Clock() = default;
     virtual TimePoint now() const = 0;
-    virtual bool isManual() const { return false; }
+    // The clock as a manual one, or null: the one way to ask whether time
+    // moves by itself (a run loop never sleeps for a manual clock's time).
+    virtual ManualClock* manual() { return nullptr; }
     // How long to wait in real time for `d` of this clock's time to pass.
     virtual Duration realTimeFor(Duration d) const { return d; }
 };
@@ -47,8 +57,8 @@ private:
 
 class ManualClock final : public Clock {
 public:
-    TimePoint now() const override { return Duration(m_now.load(std::memory_order_acquire)); }
-    bool isManual() const override { return true; }
+    TimePoint now() const override { return TimePoint(Duration(m_now.load(std::memory_order_acquire))); }
+    ManualClock* manual() override { return this; }
     // Time never goes back: advancing to an earlier point does nothing.
     void advanceTo(TimePoint t);
     void advanceBy(Duration d) { advanceTo(now() + d); }

@@ -11,19 +11,16 @@
 // its argument when it takes one ("tick:"), and with none otherwise
 // ("movePhoto"), as Objective-C calls both.
 
-#include "sim/runtime/Runtime.h"
-
 #include "sim/runtime/Face.h"
+#include "sim/runtime/Runtime.h"
 
 namespace dsp {
 
 // NSTimer's face (the class's behaviour is described above).
 struct NSTimer : rt::NSObject {
     RT_FACE(NSTimer, rt::NSObject)
-    static NSTimer scheduledTimerWithTimeInterval_target_selector_userInfo_repeats(double seconds, const rt::Face& target,
-                                                                                   rt::Sel selector,
-                                                                                   const rt::Face& userInfo,
-                                                                                   bool repeats) {
+    static NSTimer scheduledTimerWithTimeInterval_target_selector_userInfo_repeats(
+        double seconds, const rt::Face& target, rt::Sel selector, const rt::Face& userInfo, bool repeats) {
         return rt::sendClass<rt::Ref<rt::Object>>(
             cls(), rt::SelLiteral<"scheduledTimerWithTimeInterval:target:selector:userInfo:repeats:">{}, seconds,
             target, selector, userInfo, repeats);
@@ -34,7 +31,6 @@ struct NSTimer : rt::NSObject {
     double timeInterval() const { return msg<double>(rt::SelLiteral<"timeInterval">{}); }
     rt::NSObject userInfo() const { return msg<rt::Ref<rt::Object>>(rt::SelLiteral<"userInfo">{}); }
 };
-
 
 void defineNSTimer();
 

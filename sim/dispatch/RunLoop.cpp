@@ -32,7 +32,7 @@ RunLoop::~RunLoop() {
     std::vector<std::shared_ptr<Timer>> timers;
     {
         std::lock_guard guard(m_lock);
-        timers.swap(m_heap);
+        timers = m_timers.takeAll();
     }
     for (auto& t : timers) {
         t->m_valid.store(false, std::memory_order_release);
@@ -70,8 +70,7 @@ std::shared_ptr<Timer> RunLoop::scheduleTimer(Duration interval, bool repeats, s
     t->m_loop = this;
     {
         std::lock_guard guard(m_lock);
-        t->m_deadline = m_clock->now() + t->m_interval;
-        heapPushLocked(t);
+        m_timers.add(t, m_clock->now() + t->m_interval);
     }
     wake();
     return t;
@@ -84,7 +83,7 @@ std::shared_ptr<Timer> RunLoop::scheduleTimer(Duration interval, bool repeats, r
 
 std::size_t RunLoop::timerCount() const {
     std::lock_guard guard(m_lock);
-    return m_heap.size();
+    return m_timers.size();
 }
 
 void Timer::invalidate() {
@@ -94,7 +93,7 @@ void Timer::invalidate() {
 
 void RunLoop::cancel(Timer& t) {
     std::lock_guard guard(m_lock);
-    if (t.m_heapIndex < m_heap.size() && m_heap[t.m_heapIndex].get() == &t) heapRemoveLocked(t.m_heapIndex);
+    m_timers.remove(t);
 }
 
 int RunLoop::addWatch(int fd, short events, std::function<void(short)> callback) {
@@ -153,18 +152,9 @@ bool RunLoop::fireDueTimers() {
         std::shared_ptr<Timer> t;
         {
             std::lock_guard guard(m_lock);
-            if (m_heap.empty() || m_heap.front()->m_deadline > now) break;
-            t = m_heap.front();
-            heapRemoveLocked(0);
-            if (t->repeats()) {
-                // Missed firings are skipped, as NSTimer does: the next one is
-                // the first deadline after now on the timer's grid.
-                TimePoint next = t->m_deadline + t->m_interval;
-                if (next <= now) next += ((now - next) / t->m_interval + 1) * t->m_interval;
-                t->m_deadline = next;
-                heapPushLocked(t);
-            }
+            t = m_timers.takeDue(now);
         }
+        if (!t) break;
         fired = true;
         if (!t->isValid()) continue;
         if (!t->repeats()) t->m_valid.store(false, std::memory_order_release);
@@ -173,12 +163,16 @@ bool RunLoop::fireDueTimers() {
     return fired;
 }
 
-std::optional<TimePoint> RunLoop::nextDeadlineLocked() const {
-    if (m_heap.empty()) return std::nullopt;
-    return m_heap.front()->m_deadline;
+Duration RunLoop::timeToWait(Duration cap) const {
+    std::lock_guard guard(m_lock);
+    if (!m_posted.empty() || m_stopped) return Duration::zero();
+    auto next = m_timers.timeToNextEvent(m_clock->now());
+    if (!next) return cap;
+    if (m_clock->manual()) return *next == Duration::zero() ? Duration::zero() : cap;
+    return std::min(cap, m_clock->realTimeFor(*next));
 }
 
-bool RunLoop::pollOnce(Duration timeout, bool block) {
+bool RunLoop::pollOnce(Duration timeout) {
     std::vector<Watch> watches;
     {
         std::lock_guard guard(m_lock);
@@ -188,7 +182,7 @@ bool RunLoop::pollOnce(Duration timeout, bool block) {
     fds.push_back({m_wakeFd, POLLIN, 0});
     for (const Watch& w : watches)
         fds.push_back({w.fd, w.events, 0});
-    int ms = block ? (timeout == Duration::max() ? -1 : toPollTimeoutMs(timeout)) : 0;
+    int ms = timeout == Duration::max() ? -1 : toPollTimeoutMs(timeout);
     int n = ::poll(fds.data(), fds.size(), ms);
     if (n <= 0) return false;
     bool did = false;
@@ -215,22 +209,8 @@ bool RunLoop::pollOnce(Duration timeout, bool block) {
 bool RunLoop::runOnce(bool mayBlock) {
     bool did = runPosted();
     did = fireDueTimers() || did;
-    Duration timeout = Duration::max();
-    bool block = mayBlock && !did;
-    {
-        std::lock_guard guard(m_lock);
-        if (!m_posted.empty() || m_stopped) block = false;
-        if (auto next = nextDeadlineLocked()) {
-            if (m_clock->isManual()) {
-                // Time only moves when a test moves it: never sleep for it.
-                if (*next <= m_clock->now()) block = false;
-            } else {
-                timeout = m_clock->realTimeFor(*next - m_clock->now());
-            }
-        }
-    }
-    did = pollOnce(timeout, block) || did;
-    return did;
+    Duration wait = mayBlock && !did ? timeToWait(Duration::max()) : Duration::zero();
+    return pollOnce(wait) || did;
 }
 
 void RunLoop::runUntilIdle() {
@@ -240,7 +220,7 @@ void RunLoop::runUntilIdle() {
 
 void RunLoop::runFor(Duration d) {
     TimePoint end = m_clock->now() + d;
-    auto* manual = dynamic_cast<ManualClock*>(m_clock.get());
+    ManualClock* manual = m_clock->manual();
     if (!manual) {
         runUntil([] { return false; }, m_clock->realTimeFor(d));
         return;
@@ -250,7 +230,7 @@ void RunLoop::runFor(Duration d) {
         std::optional<TimePoint> next;
         {
             std::lock_guard guard(m_lock);
-            next = nextDeadlineLocked();
+            next = m_timers.nextEvent();
         }
         if (!next || *next > end) break;
         manual->advanceTo(*next);
@@ -270,66 +250,8 @@ bool RunLoop::runUntil(const std::function<bool()>& done, Duration realTimeout) 
         if (done()) return true;
         // The condition may change on another thread without waking this
         // loop, so it is looked at again at least every 10 ms.
-        Duration wait = std::min(std::chrono::duration_cast<Duration>(left), Duration(std::chrono::milliseconds(10)));
-        {
-            std::lock_guard guard(m_lock);
-            if (!m_posted.empty()) wait = Duration::zero();
-            if (auto next = nextDeadlineLocked(); next && !m_clock->isManual())
-                wait = std::min(wait, m_clock->realTimeFor(*next - m_clock->now()));
-        }
-        pollOnce(did ? Duration::zero() : wait, !did);
-    }
-}
-
-// ---- timer heap ----------------------------------------------------------------------
-
-bool RunLoop::lessLocked(std::size_t a, std::size_t b) const {
-    const Timer& x = *m_heap[a];
-    const Timer& y = *m_heap[b];
-    return x.m_deadline != y.m_deadline ? x.m_deadline < y.m_deadline : x.m_sequence < y.m_sequence;
-}
-
-void RunLoop::swapLocked(std::size_t a, std::size_t b) {
-    std::swap(m_heap[a], m_heap[b]);
-    m_heap[a]->m_heapIndex = a;
-    m_heap[b]->m_heapIndex = b;
-}
-
-void RunLoop::siftUpLocked(std::size_t i) {
-    while (i > 0) {
-        std::size_t parent = (i - 1) / 2;
-        if (!lessLocked(i, parent)) break;
-        swapLocked(i, parent);
-        i = parent;
-    }
-}
-
-void RunLoop::siftDownLocked(std::size_t i) {
-    for (;;) {
-        std::size_t l = 2 * i + 1, r = l + 1, best = i;
-        if (l < m_heap.size() && lessLocked(l, best)) best = l;
-        if (r < m_heap.size() && lessLocked(r, best)) best = r;
-        if (best == i) return;
-        swapLocked(i, best);
-        i = best;
-    }
-}
-
-void RunLoop::heapPushLocked(const std::shared_ptr<Timer>& t) {
-    t->m_sequence = m_nextSequence++;
-    t->m_heapIndex = m_heap.size();
-    m_heap.push_back(t);
-    siftUpLocked(m_heap.size() - 1);
-}
-
-void RunLoop::heapRemoveLocked(std::size_t index) {
-    std::size_t last = m_heap.size() - 1;
-    if (index != last) swapLocked(index, last);
-    m_heap.back()->m_heapIndex = SIZE_MAX;
-    m_heap.pop_back();
-    if (index < m_heap.size()) {
-        siftUpLocked(index);
-        siftDownLocked(index);
+        Duration cap = std::min(std::chrono::duration_cast<Duration>(left), Duration(std::chrono::milliseconds(10)));
+        pollOnce(did ? Duration::zero() : timeToWait(cap));
     }
 }
 

@@ -9,10 +9,12 @@
 // Time comes from the loop's clock. On a manual clock the loop never sleeps
 // for time: runFor() steps the clock from deadline to deadline, and
 // runUntilIdle() does what is due now without time passing. Timers are kept
-// in a binary heap that records each timer's index, so cancelling is O(log n).
+// in a TimerSet; how long a turn may sleep is decided in one place
+// (timeToWait), which every way of running the loop uses.
 
 #include "sim/dispatch/Clock.h"
 #include "sim/dispatch/Timer.h"
+#include "sim/dispatch/TimerSet.h"
 #include "sim/runtime/Runtime.h"
 
 #include <deque>
@@ -86,23 +88,20 @@ private:
     void cancel(Timer& t);
     bool runPosted();
     bool fireDueTimers();
-    bool pollOnce(Duration timeout, bool block);
-    std::optional<TimePoint> nextDeadlineLocked() const;
-
-    void heapPushLocked(const std::shared_ptr<Timer>& t);
-    void heapRemoveLocked(std::size_t index);
-    void siftUpLocked(std::size_t i);
-    void siftDownLocked(std::size_t i);
-    bool lessLocked(std::size_t a, std::size_t b) const;
-    void swapLocked(std::size_t a, std::size_t b);
+    // How long this turn may sleep in poll(), in real time, at most `cap`:
+    // nothing while work is posted or the loop is stopping; until the next
+    // timer on a clock that moves by itself; on a manual clock, not at all
+    // when a timer is due and otherwise for as long as the cap allows, since
+    // its time only moves when a test moves it.
+    Duration timeToWait(Duration cap) const;
+    bool pollOnce(Duration timeout);
 
     std::shared_ptr<Clock> m_clock;
     std::thread::id m_owner; // the thread that made the loop, and runs it
     int m_wakeFd;
     mutable std::mutex m_lock;
     std::deque<std::function<void()>> m_posted;
-    std::vector<std::shared_ptr<Timer>> m_heap;
-    std::uint64_t m_nextSequence = 0;
+    TimerSet m_timers;
     std::vector<Watch> m_watches;
     int m_nextWatchId = 1;
     bool m_stopped = false;

@@ -26,6 +26,7 @@ public:
 
 private:
     friend class RunLoop;
+    friend class TimerSet;
     std::function<void(Timer&)> m_fire;
     Duration m_interval{};
     bool m_repeats = false;

@@ -3,6 +3,8 @@
 
 #include "sim/dispatch/RunLoop.h"
 
+#include "sim/dispatch/TimerSet.h"
+
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <thread>
@@ -168,9 +170,34 @@ TEST(Clock, ScaledClockRunsFasterAndManualClockNeverGoesBack) {
     ScaledClock fast(100);
     EXPECT_EQ(fast.realTimeFor(seconds(10)), seconds(0.1));
     ManualClock m;
-    m.advanceTo(seconds(5));
-    m.advanceTo(seconds(3));
-    EXPECT_EQ(m.now(), seconds(5));
+    m.advanceTo(TimePoint(seconds(5)));
+    m.advanceTo(TimePoint(seconds(3)));
+    EXPECT_EQ(m.now(), TimePoint(seconds(5)));
     m.advanceBy(seconds(1));
-    EXPECT_EQ(m.now(), seconds(6));
+    EXPECT_EQ(m.now(), TimePoint(seconds(6)));
+    // A deadline and a delay are different types: neither stands for the other.
+    static_assert(!std::is_convertible_v<Duration, TimePoint>);
+    static_assert(!std::is_convertible_v<TimePoint, Duration>);
+}
+
+TEST(TimerSet, TakesDueTimersByDeadlineThenInsertionOrderAndRemovesAnyTimer) {
+    TimerSet set;
+    auto a = std::make_shared<Timer>(), b = std::make_shared<Timer>(), c = std::make_shared<Timer>(),
+         d = std::make_shared<Timer>();
+    TimePoint t0(seconds(10));
+    set.add(a, t0 + seconds(2));
+    set.add(b, t0 + seconds(1));
+    set.add(c, t0 + seconds(1));
+    set.add(d, t0 + seconds(3));
+    EXPECT_EQ(set.nextEvent(), t0 + seconds(1));
+    EXPECT_EQ(set.timeToNextEvent(t0), seconds(1));
+    EXPECT_EQ(set.timeToNextEvent(t0 + seconds(5)), Duration::zero()) << "a late deadline is due now, not negative";
+    set.remove(*a);
+    set.remove(*a); // not in the set any more: nothing happens
+    EXPECT_EQ(set.takeDue(t0), nullptr);
+    EXPECT_EQ(set.takeDue(t0 + seconds(3)), b);
+    EXPECT_EQ(set.takeDue(t0 + seconds(3)), c);
+    EXPECT_EQ(set.takeDue(t0 + seconds(3)), d);
+    EXPECT_EQ(set.takeDue(t0 + seconds(3)), nullptr);
+    EXPECT_FALSE(set.timeToNextEvent(t0));
 }
