@@ -1,7 +1,7 @@
 #include "sim/auth/LocalAuthentication.h"
 
-#include "sim/apps/catalog/AppCatalog.h"
 #include "sim/dispatch/Queue.h"
+#include "sim/foundation/AppCatalog.h"
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/NSError.h"
 #include "sim/foundation/ProcessIdentity.h"
@@ -76,7 +76,7 @@ Ref<rt::Object> frontmostController() {
 
 std::string appName() {
     const auto& bundle = fnd::mainBundleIdentifier();
-    const apps::AppInfo* info = bundle ? apps::findApp(*bundle) : nullptr;
+    const fnd::AppInfo* info = bundle ? fnd::findApp(*bundle) : nullptr;
     return info ? info->displayName : "this app";
 }
 

@@ -1,6 +1,6 @@
 #include "sim/deviced/Daemon.h"
 
-#include "sim/apps/catalog/AppCatalog.h"
+#include "sim/foundation/AppCatalog.h"
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/Files.h"
 #include "sim/foundation/PropertyList.h"
@@ -96,7 +96,7 @@ bool Daemon::boot() {
         return false;
     }
     fnd::writeTextFileAtomically("/private/var/run/deviced.pid", std::to_string(::getpid()));
-    return spawn(apps::kSpringBoard).has_value();
+    return spawn(fnd::kSpringBoard).has_value();
 }
 
 int Daemon::run() {
@@ -115,9 +115,9 @@ ipc::PeerIdentity Daemon::resolve(pid_t pid) const {
 }
 
 std::optional<pid_t> Daemon::spawn(const std::string& bundle) {
-    const apps::AppInfo* info = apps::findApp(bundle);
+    const fnd::AppInfo* info = fnd::findApp(bundle);
     if (!info) return std::nullopt;
-    if (info->sandboxed) fnd::createDirectory(apps::containerPath(bundle), true);
+    if (info->sandboxed) fnd::createDirectory(fnd::containerPath(bundle), true);
 
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
@@ -129,7 +129,7 @@ std::optional<pid_t> Daemon::spawn(const std::string& bundle) {
     env.push_back("LUMI_DEVICED_SOCKET=" + ipc::deviceSocketPath());
     env.push_back("LUMI_TIME_SCALE=" + std::to_string(m_options.timeScale));
     env.push_back("LUMI_DEVICE_MODEL=" + m_options.model);
-    if (info->sandboxed) env.push_back("LUMI_CONTAINER=" + apps::containerPath(bundle));
+    if (info->sandboxed) env.push_back("LUMI_CONTAINER=" + fnd::containerPath(bundle));
     std::vector<char*> envp;
     for (auto& e : env)
         envp.push_back(e.data());
@@ -184,7 +184,7 @@ void Daemon::scheduleSpringBoard(double delaySeconds) {
     m_springboardPending = true;
     m_loop->scheduleTimer(dsp::seconds(delaySeconds), false, [this](dsp::Timer&) {
         m_springboardPending = false;
-        if (!m_shuttingDown && !pidOf(apps::kSpringBoard)) spawn(apps::kSpringBoard);
+        if (!m_shuttingDown && !pidOf(fnd::kSpringBoard)) spawn(fnd::kSpringBoard);
     });
 }
 
@@ -202,9 +202,9 @@ void Daemon::onChildrenExited() {
         if (m_restartingUI) {
             if (m_apps.empty()) {
                 m_restartingUI = false;
-                spawn(apps::kSpringBoard);
+                spawn(fnd::kSpringBoard);
             }
-        } else if (bundle == apps::kSpringBoard) {
+        } else if (bundle == fnd::kSpringBoard) {
             scheduleSpringBoard(m_options.springboardRelaunchDelay);
         }
     }
@@ -271,7 +271,7 @@ bool Daemon::control(ipc::SocketServer::ConnectionId from, const Dictionary& op)
 // The running app that `op` names by its bundle, or none (the asker is answered why).
 std::optional<pid_t> Daemon::runningApp(ipc::SocketServer::ConnectionId from, const Dictionary& op) {
     const std::string* bundle = fnd::valueForKey(op, "bundle").string();
-    if (!bundle || !apps::findApp(*bundle)) {
+    if (!bundle || !fnd::findApp(*bundle)) {
         reply(from, false, {{"error", Value("no app named " + (bundle ? *bundle : std::string("''")))}});
         return std::nullopt;
     }
@@ -287,7 +287,7 @@ bool Daemon::statusOp(ipc::SocketServer::ConnectionId from, const std::string&, 
 
 bool Daemon::launchOp(ipc::SocketServer::ConnectionId from, const std::string&, const Dictionary& op) {
     const std::string* bundle = fnd::valueForKey(op, "bundle").string();
-    if (!bundle || !apps::findApp(*bundle)) {
+    if (!bundle || !fnd::findApp(*bundle)) {
         reply(from, false, {{"error", Value("no app named " + (bundle ? *bundle : std::string("''")))}});
         return true;
     }
@@ -340,7 +340,7 @@ bool Daemon::killallOp(ipc::SocketServer::ConnectionId from, const std::string&,
         m_restartingUI = !m_apps.empty();
         for (const auto& [pid, app] : m_apps)
             ::kill(pid, SIGKILL);
-        if (m_apps.empty()) spawn(apps::kSpringBoard);
+        if (m_apps.empty()) spawn(fnd::kSpringBoard);
         reply(from, true);
     } else {
         reply(from, false, {{"error", Value("No matching processes")}});

@@ -3,7 +3,7 @@
 // that the capture finished.
 
 #include "sim/apps/camera/Camera.h"
-#include "sim/apps/catalog/AppCatalog.h"
+#include "sim/foundation/AppCatalog.h"
 #include "sim/dispatch/Queue.h"
 #include "sim/foundation/Dates.h"
 #include "sim/foundation/Files.h"
@@ -46,7 +46,7 @@ EngineObject* engineOf(rt::Id o) { return rt::objectAs<EngineObject>(o, g_engine
 // Where a capture waits to be saved: the app's own temporary folder.
 std::string captureFolder() {
     const auto& bundle = fnd::mainBundleIdentifier();
-    return (bundle ? apps::containerPath(*bundle) : std::string("/var/mobile")) + "/tmp";
+    return (bundle ? fnd::containerPath(*bundle) : std::string("/var/mobile")) + "/tmp";
 }
 
 void capturePhoto(EngineObject* self, rt::Sel) {

@@ -7,12 +7,12 @@
 // code), make the application object, tell it that launching finished, and
 // run the main loop until the app is terminated or the device goes away.
 
-#include "sim/apps/catalog/AppCatalog.h"
 #include "sim/apps/host/Application.h"
 #include "sim/apps/host/Injection.h"
 #include "sim/apps/host/MethodListing.h"
 #include "sim/apps/host/StockApps.h"
 #include "sim/auth/LocalAuthentication.h"
+#include "sim/foundation/AppCatalog.h"
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/SystemLog.h"
 #include "sim/ipc/Operations.h"
@@ -82,7 +82,7 @@ int main() {
     // An app does not outlive the device that spawned it.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     const auto& bundle = fnd::mainBundleIdentifier();
-    if (!bundle || !apps::findApp(*bundle)) {
+    if (!bundle || !fnd::findApp(*bundle)) {
         std::fprintf(stderr, "lumi_app: no installed app named by LUMI_BUNDLE_ID\n");
         return 2;
     }
@@ -103,7 +103,7 @@ int main() {
     // The frameworks' classes exist before any injected library looks for them.
     uikit::registerUIKit();
     photos::registerPhotoKit();
-    if (apps::findApp(*bundle)->linksPhotosUI) photos::registerPhotosUI();
+    if (fnd::findApp(*bundle)->linksPhotosUI) photos::registerPhotosUI();
     auth::registerLocalAuthentication();
     apps::addMethodListing();
     rt::Class* appClass = apps::registerApplicationClasses(*bundle);

@@ -1,7 +1,7 @@
 #include "sim/apps/host/Application.h"
 
-#include "sim/apps/catalog/AppCatalog.h"
 #include "sim/apps/host/Views.h"
+#include "sim/foundation/AppCatalog.h"
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/SystemLog.h"
 #include "sim/uikit/UIColor.h"
@@ -42,14 +42,14 @@ rt::Class* registerApplicationClasses(const std::string& bundleIdentifier) {
         rt::addMethod<&keyWindowImp>(base, "keyWindow"_sel);
         rt::addMethod<&openURLImp>(base, "openURL:"_sel);
     }
-    const AppInfo* info = findApp(bundleIdentifier);
+    const fnd::AppInfo* info = fnd::findApp(bundleIdentifier);
     if (!info) return base;
     rt::Class* cls = rt::getClass(info->applicationClass);
     return cls ? cls : rt::defineClass(info->applicationClass, base);
 }
 
 void showLaunchScreen(const std::string& bundleIdentifier) {
-    const AppInfo* info = findApp(bundleIdentifier);
+    const fnd::AppInfo* info = fnd::findApp(bundleIdentifier);
     gfx::CGSize screen = uikit::screenModel().size;
     auto root = rt::sendClass<rt::Ref<rt::Object>>(rt::getClass("UIViewController"), "new"_sel);
     auto page = rt::send<rt::Ref<rt::Object>>(root, "view"_sel);

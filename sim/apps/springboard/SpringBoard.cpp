@@ -1,6 +1,6 @@
 #include "sim/apps/springboard/SpringBoard.h"
 
-#include "sim/apps/catalog/AppCatalog.h"
+#include "sim/foundation/AppCatalog.h"
 #include "sim/apps/host/Application.h"
 #include "sim/apps/host/Views.h"
 #include "sim/auth/LocalAuthentication.h"
@@ -52,7 +52,7 @@ void iconTapped(rt::Id, rt::Sel, Ref<rt::Object> recognizer) {
         e->sendToDevice({{ipc::op::kKey, fnd::Value(ipc::op::kLaunch)}, {"bundle", fnd::Value(icon->bundle)}});
 }
 
-Ref<rt::Object> makeIcon(const apps::AppInfo& app, gfx::CGPoint origin, const Ref<rt::Object>& target) {
+Ref<rt::Object> makeIcon(const fnd::AppInfo& app, gfx::CGPoint origin, const Ref<rt::Object>& target) {
     constexpr double kTile = 60;
     auto icon = uikit::makeView({origin, {76, 84}}, g_iconView);
     rt::objectAs<IconViewObject>(icon.get(), g_iconView)->bundle = app.bundleIdentifier;
@@ -75,8 +75,8 @@ void didFinishLaunching(rt::Id self, rt::Sel cmd, Ref<rt::Object> app) {
     double width = uikit::screenModel().size.width;
     int column = 0, row = 0;
     double gap = (width - 4 * 76) / 5;
-    for (const auto& info : apps::installedApps()) {
-        if (info.bundleIdentifier == apps::kSpringBoard) continue;
+    for (const auto& info : fnd::installedApps()) {
+        if (info.bundleIdentifier == fnd::kSpringBoard) continue;
         views::add(page, makeIcon(info, {gap + column * (76 + gap), 40.0 + row * 100}, home));
         if (++column == 4) column = 0, ++row;
     }

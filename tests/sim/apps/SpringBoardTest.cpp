@@ -2,7 +2,7 @@
 
 #include "sim/apps/springboard/SpringBoard.h"
 
-#include "sim/apps/catalog/AppCatalog.h"
+#include "sim/foundation/AppCatalog.h"
 #include "tests/sim/apps/PhotosAppFixture.h"
 
 using namespace photostest;
@@ -25,11 +25,11 @@ TEST_F(SpringBoard, FinishingLaunchPutsUpTheHomeScreenWithEveryOtherApp) {
     app = rt::sendClass<Ref<rt::Object>>(cls, "new"_sel);
     launch();
     EXPECT_EQ(g_launches, 1);
-    for (const auto& info : apps::installedApps()) {
+    for (const auto& info : fnd::installedApps()) {
         auto found = ui({{"command", fnd::Value("find")},
                          {"label", fnd::Value(info.displayName)},
                          {"class", fnd::Value("SBIconView")}});
-        EXPECT_EQ(fnd::valueForKey(found, "ok").boolValue(), info.bundleIdentifier != apps::kSpringBoard)
+        EXPECT_EQ(fnd::valueForKey(found, "ok").boolValue(), info.bundleIdentifier != fnd::kSpringBoard)
             << info.displayName;
     }
     EXPECT_TRUE(tap("Camera")) << "no device to ask: the tap is only logged";

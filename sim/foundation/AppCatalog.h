@@ -1,5 +1,6 @@
 #pragma once
-// The apps installed on the device: bundle identifier, the application class
+// The apps installed on the device (plain data, below every framework and
+// the daemon): bundle identifier, the application class
 // the app process makes, and how the system treats the app. The device daemon
 // reads it to spawn and trust processes; the app process reads it to know
 // which app it is.
@@ -7,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace apps {
+namespace fnd {
 
 struct AppInfo {
     std::string bundleIdentifier;
@@ -26,4 +27,4 @@ std::string containerPath(const std::string& bundleIdentifier);
 
 inline constexpr const char* kSpringBoard = "com.apple.springboard";
 
-} // namespace apps
+} // namespace fnd

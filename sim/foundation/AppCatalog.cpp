@@ -1,6 +1,6 @@
-#include "sim/apps/catalog/AppCatalog.h"
+#include "sim/foundation/AppCatalog.h"
 
-namespace apps {
+namespace fnd {
 
 const std::vector<AppInfo>& installedApps() {
     static const std::vector<AppInfo> apps{
@@ -24,4 +24,4 @@ std::string containerPath(const std::string& bundleIdentifier) {
     return "/var/mobile/Containers/Data/Application/" + bundleIdentifier;
 }
 
-} // namespace apps
+} // namespace fnd
