@@ -29,7 +29,7 @@ void registerClasses() {
     defineCaptureEngine();
     defineViewfinder();
     rt::Class* app = rt::getClass("CAMApplication");
-    if (!app) app = rt::defineClass("CAMApplication", rt::getClass("UIApplication"));
+    if (!app) app = rt::defineClass("CAMApplication", uikit::UIApplication::cls());
     rt::addMethod<&didFinishLaunching>(app, "applicationDidFinishLaunching:"_sel);
 }
 

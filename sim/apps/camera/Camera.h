@@ -19,7 +19,32 @@
 // method shows the capture in the image well. The viewfinder observes the
 // library and lays the well out again after every change the app makes.
 
+#include "sim/uikit/UIKit.h"
+
 namespace camera {
+
+using namespace rt::literals;
+
+// The faces of the app's own classes, for its own code.
+struct CAMImageWell : uikit::UIView {
+    RT_FACE(CAMImageWell, uikit::UIView)
+    gfx::UIImage thumbnailImage() const { return msg<gfx::UIImage>("thumbnailImage"_sel); }
+    void setThumbnailImage_animated(const gfx::UIImage& image, bool animated) const {
+        msg("setThumbnailImage:animated:"_sel, image, animated);
+    }
+};
+struct CAMBottomBar : uikit::UIView {
+    RT_FACE(CAMBottomBar, uikit::UIView)
+    uikit::UIView backgroundView() const { return msg<uikit::UIView>("backgroundView"_sel); }
+    uikit::UIView shutterButton() const { return msg<uikit::UIView>("shutterButton"_sel); }
+    CAMImageWell imageWell() const { return msg<CAMImageWell>("imageWell"_sel); }
+};
+struct CAMCaptureEngine : rt::NSObject {
+    RT_FACE(CAMCaptureEngine, rt::NSObject)
+    void capturePhoto() const { msg("capturePhoto"_sel); }
+    long capturesTaken() const { return msg<long>("capturesTaken"_sel); }
+    void setDelegate(const rt::NSObject& delegate) const { msg("setDelegate:"_sel, delegate); }
+};
 
 void registerClasses();
 

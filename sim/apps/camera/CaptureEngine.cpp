@@ -3,8 +3,8 @@
 // that the capture finished.
 
 #include "sim/apps/camera/Camera.h"
-#include "sim/foundation/AppCatalog.h"
 #include "sim/dispatch/Queue.h"
+#include "sim/foundation/AppCatalog.h"
 #include "sim/foundation/Dates.h"
 #include "sim/foundation/Files.h"
 #include "sim/foundation/NSError.h"
@@ -12,6 +12,7 @@
 #include "sim/foundation/SystemLog.h"
 #include "sim/graphics/SamplePhoto.h"
 #include "sim/graphics/UIImage.h"
+#include "sim/photos/kit/PhotoKit.h"
 #include "sim/runtime/Weak.h"
 
 #include <atomic>
@@ -71,21 +72,17 @@ void capturePhoto(EngineObject* self, rt::Sel) {
         finished(fnd::makeError("AVFoundationErrorDomain", -11800, "The photo could not be written."));
         return;
     }
-    auto library = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
-    rt::send(library, "performChanges:completionHandler:"_sel, rt::Block<void()>([path] {
-                 rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetChangeRequest"),
-                                                "creationRequestForAssetFromImageAtFileURL:"_sel, path);
-             }),
-             rt::Block<void(bool, Ref<rt::Object>)>([finished](bool, Ref<rt::Object> error) { finished(error); }));
+    photos::PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler(
+        [path] { photos::PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(path); },
+        [finished](bool, fnd::NSError error) { finished(error); });
 }
 
 // Stock: the capture shows in the image well, through the viewfinder.
 void didFinishCapture(EngineObject* self, rt::Sel, Ref<rt::Object>, Ref<rt::Object> settings, Ref<rt::Object> error) {
     long id = rt::send<long>(settings, "uniqueID"_sel);
-    fnd::systemLog(
-        fnd::LogLevel::Notice,
-        "camera: capture " + std::to_string(id) +
-            (error ? " failed: " + rt::send<std::string>(error, "localizedDescription"_sel) : std::string(" saved")));
+    fnd::NSError failure = error;
+    fnd::systemLog(fnd::LogLevel::Notice, "camera: capture " + std::to_string(id) +
+                                              (failure ? " failed: " + failure.localizedDescription() : " saved"));
     Ref<rt::Object> viewfinder = self->delegate.load();
     if (!error && viewfinder)
         rt::send(viewfinder, "captureEngine:didCapturePhoto:"_sel, Ref<rt::Object>(self),

@@ -1,61 +1,55 @@
 #include "sim/apps/host/Views.h"
 
 #include "sim/uikit/UIScreen.h"
+#include "sim/uikit/UIView.h"
 
 namespace apps::views {
 
-using rt::Ref;
-using namespace rt::literals;
+using namespace uikit;
 
-Ref<rt::Object> box(gfx::CGRect frame, uikit::Rgba colour, const char* cls) {
-    auto v = uikit::makeView(frame, cls ? rt::getClass(cls) : nullptr);
-    rt::send(v, "setBackgroundColor:"_sel, uikit::makeColor(colour));
+UIView box(CGRect frame, Rgba colour, const char* cls) {
+    UIView v = makeView(frame, cls ? rt::getClass(cls) : nullptr);
+    v.setBackgroundColor(makeColor(colour));
     return v;
 }
 
-Ref<rt::Object> label(gfx::CGRect frame, const std::string& text, double pointSize, uikit::Rgba colour, long alignment,
-                      bool bold) {
-    auto l = uikit::makeView(frame, rt::getClass("UILabel"));
-    rt::send(l, "setText:"_sel, text);
-    rt::send(l, "setFont:"_sel,
-             rt::sendClass<Ref<rt::Object>>(rt::getClass("UIFont"),
-                                            bold ? "boldSystemFontOfSize:"_sel : "systemFontOfSize:"_sel, pointSize));
-    rt::send(l, "setTextColor:"_sel, uikit::makeColor(colour));
-    rt::send(l, "setTextAlignment:"_sel, alignment);
+UILabel label(CGRect frame, const std::string& text, double pointSize, Rgba colour, NSTextAlignment alignment,
+              bool bold) {
+    UILabel l = makeView(frame, UILabel::cls());
+    l.setText(text);
+    l.setFont(bold ? UIFont::boldSystemFontOfSize(pointSize) : UIFont::systemFontOfSize(pointSize));
+    l.setTextColor(makeColor(colour));
+    l.setTextAlignment(alignment);
     return l;
 }
 
-void onTap(const Ref<rt::Object>& view, const Ref<rt::Object>& target, const char* action) {
-    auto tap =
-        rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UITapGestureRecognizer"), "alloc"_sel),
-                                  "initWithTarget:action:"_sel, target, rt::sel(action));
-    rt::send(view, "addGestureRecognizer:"_sel, tap);
-    rt::send(view, "setUserInteractionEnabled:"_sel, true);
+void onTap(const UIView& view, const rt::NSObject& target, const char* action) {
+    view.addGestureRecognizer(UITapGestureRecognizer::alloc().initWithTarget_action(target, rt::sel(action)));
+    view.setUserInteractionEnabled(true);
 }
 
-void add(const Ref<rt::Object>& parent, const Ref<rt::Object>& child) { rt::send(parent, "addSubview:"_sel, child); }
+void add(const UIView& parent, const UIView& child) { parent.addSubview(child); }
 
-void round(const Ref<rt::Object>& view, double radius, bool clip) {
-    rt::send(rt::send<Ref<rt::Object>>(view, "layer"_sel), "setCornerRadius:"_sel, radius);
-    if (clip) rt::send(view, "setClipsToBounds:"_sel, true);
+void round(const UIView& view, double radius, bool clip) {
+    view.layer().setCornerRadius(radius);
+    if (clip) view.setClipsToBounds(true);
 }
 
-Ref<rt::Object> collectionView(gfx::CGRect frame, const Flow& flow, const char* cellClass) {
-    auto layout = rt::sendClass<Ref<rt::Object>>(rt::getClass("UICollectionViewFlowLayout"), "new"_sel);
-    rt::send(layout, "setItemSize:"_sel, flow.itemSize);
-    rt::send(layout, "setMinimumLineSpacing:"_sel, flow.lineSpacing);
-    rt::send(layout, "setMinimumInteritemSpacing:"_sel, flow.interitemSpacing);
-    rt::send(layout, "setScrollDirection:"_sel, flow.direction);
-    auto cv = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UICollectionView"), "alloc"_sel),
-                                        "initWithFrame:collectionViewLayout:"_sel, frame, layout);
-    rt::send(cv, "registerClass:forCellWithReuseIdentifier:"_sel, rt::getClass(cellClass), std::string(cellClass));
+UICollectionView collectionView(CGRect frame, const Flow& flow, const char* cellClass) {
+    auto layout = UICollectionViewFlowLayout::new_();
+    layout.setItemSize(flow.itemSize);
+    layout.setMinimumLineSpacing(flow.lineSpacing);
+    layout.setMinimumInteritemSpacing(flow.interitemSpacing);
+    layout.setScrollDirection(flow.direction);
+    UICollectionView cv = UICollectionView::alloc().initWithFrame_collectionViewLayout(frame, layout);
+    cv.registerClass_forCellWithReuseIdentifier(rt::getClass(cellClass), cellClass);
     return cv;
 }
 
-Ref<rt::Object> showWindow(const Ref<rt::Object>& rootController) {
-    auto window = uikit::makeView({{0, 0}, uikit::screenModel().size}, rt::getClass("UIWindow"));
-    rt::send(window, "setRootViewController:"_sel, rootController);
-    rt::send(window, "makeKeyAndVisible"_sel);
+UIWindow showWindow(const UIViewController& rootController) {
+    UIWindow window = makeView({{0, 0}, screenModel().size}, UIWindow::cls());
+    window.setRootViewController(rootController);
+    window.makeKeyAndVisible();
     return window;
 }
 

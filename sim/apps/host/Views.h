@@ -2,8 +2,8 @@
 // Building blocks of the stock apps' screens: the few lines of UIKit that
 // every screen repeats, as one call each.
 
-#include "sim/runtime/Runtime.h"
 #include "sim/uikit/UIColor.h"
+#include "sim/uikit/UIKit.h"
 #include "sim/uikit/UIView.h"
 
 #include <string>
@@ -11,25 +11,25 @@
 namespace apps::views {
 
 // A view of the class (UIView when null) with a background colour.
-rt::Ref<rt::Object> box(gfx::CGRect frame, uikit::Rgba colour, const char* cls = nullptr);
-// A one-line label. alignment: 0 left, 1 centre, 2 right.
-rt::Ref<rt::Object> label(gfx::CGRect frame, const std::string& text, double pointSize, uikit::Rgba colour,
-                          long alignment = 0, bool bold = false);
+uikit::UIView box(gfx::CGRect frame, uikit::Rgba colour, const char* cls = nullptr);
+// A one-line label.
+uikit::UILabel label(gfx::CGRect frame, const std::string& text, double pointSize, uikit::Rgba colour,
+                     uikit::NSTextAlignment alignment = uikit::NSTextAlignmentLeft, bool bold = false);
 // A tap recogniser on `view` that sends `action` ("v@:@") to `target`.
-void onTap(const rt::Ref<rt::Object>& view, const rt::Ref<rt::Object>& target, const char* action);
-void add(const rt::Ref<rt::Object>& parent, const rt::Ref<rt::Object>& child);
+void onTap(const uikit::UIView& view, const rt::NSObject& target, const char* action);
+void add(const uikit::UIView& parent, const uikit::UIView& child);
 // Rounds the view's corners; `clip` also clips its content to them.
-void round(const rt::Ref<rt::Object>& view, double radius, bool clip = true);
+void round(const uikit::UIView& view, double radius, bool clip = true);
 // A collection view with a flow layout, its cells of `cellClass` registered
 // under the class's name.
 struct Flow {
     gfx::CGSize itemSize{50, 50};
     double lineSpacing = 10, interitemSpacing = 10;
-    long direction = 0; // 0 vertical, 1 horizontal
+    uikit::UICollectionViewScrollDirection direction = uikit::UICollectionViewScrollDirectionVertical;
 };
-rt::Ref<rt::Object> collectionView(gfx::CGRect frame, const Flow& flow, const char* cellClass);
+uikit::UICollectionView collectionView(gfx::CGRect frame, const Flow& flow, const char* cellClass);
 // A window of the screen's size with the root controller, made key.
-rt::Ref<rt::Object> showWindow(const rt::Ref<rt::Object>& rootController);
+uikit::UIWindow showWindow(const uikit::UIViewController& rootController);
 
 inline constexpr uikit::Rgba kWhite{1, 1, 1, 1};
 inline constexpr uikit::Rgba kBlack{0, 0, 0, 1};

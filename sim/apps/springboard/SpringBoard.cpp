@@ -1,9 +1,9 @@
 #include "sim/apps/springboard/SpringBoard.h"
 
-#include "sim/foundation/AppCatalog.h"
 #include "sim/apps/host/Application.h"
 #include "sim/apps/host/Views.h"
 #include "sim/auth/LocalAuthentication.h"
+#include "sim/foundation/AppCatalog.h"
 #include "sim/foundation/SystemLog.h"
 #include "sim/ipc/Endpoint.h"
 #include "sim/ipc/Operations.h"
@@ -12,7 +12,7 @@
 namespace springboard {
 
 using rt::Ref;
-using namespace rt::literals;
+using namespace uikit;
 namespace views = apps::views;
 
 namespace {
@@ -43,41 +43,41 @@ public:
 };
 
 // The icon's target: asks the device to launch the icon's app.
-void iconTapped(rt::Id, rt::Sel, Ref<rt::Object> recognizer) {
-    auto view = rt::send<Ref<rt::Object>>(recognizer, "view"_sel);
-    auto* icon = rt::objectAs<IconViewObject>(view.get(), g_iconView);
+void iconTapped(rt::Id, rt::Sel, UIGestureRecognizer recognizer) {
+    auto* icon = rt::objectAs<IconViewObject>(recognizer.view().get(), g_iconView);
     if (!icon) return;
     fnd::systemLog(fnd::LogLevel::Notice, "springboard: launching " + icon->bundle + " from its icon");
     if (ipc::Endpoint* e = ipc::Endpoint::shared())
         e->sendToDevice({{ipc::op::kKey, fnd::Value(ipc::op::kLaunch)}, {"bundle", fnd::Value(icon->bundle)}});
 }
 
-Ref<rt::Object> makeIcon(const fnd::AppInfo& app, gfx::CGPoint origin, const Ref<rt::Object>& target) {
+UIView makeIcon(const fnd::AppInfo& app, CGPoint origin, const UIViewController& target) {
     constexpr double kTile = 60;
-    auto icon = uikit::makeView({origin, {76, 84}}, g_iconView);
+    UIView icon = makeView({origin, {76, 84}}, g_iconView);
     rt::objectAs<IconViewObject>(icon.get(), g_iconView)->bundle = app.bundleIdentifier;
-    rt::send(icon, "setAccessibilityLabel:"_sel, app.displayName);
-    auto tile = views::box({{8, 0}, {kTile, kTile}}, lookOf(app.bundleIdentifier));
+    icon.setAccessibilityLabel(app.displayName);
+    UIView tile = views::box({{8, 0}, {kTile, kTile}}, lookOf(app.bundleIdentifier));
     views::round(tile, 13);
-    rt::send(tile, "setUserInteractionEnabled:"_sel, false);
-    views::add(tile, views::label({{0, 18}, {kTile, 24}}, app.displayName.substr(0, 1), 22, views::kWhite, 1, true));
-    views::add(icon, tile);
-    views::add(icon, views::label({{-4, 64}, {84, 16}}, app.displayName, 12, views::kWhite, 1));
+    tile.setUserInteractionEnabled(false);
+    tile.addSubview(views::label({{0, 18}, {kTile, 24}}, app.displayName.substr(0, 1), 22, views::kWhite,
+                                 NSTextAlignmentCenter, true));
+    icon.addSubview(tile);
+    icon.addSubview(views::label({{-4, 64}, {84, 16}}, app.displayName, 12, views::kWhite, NSTextAlignmentCenter));
     views::onTap(icon, target, "iconTapped:");
     return icon;
 }
 
 void didFinishLaunching(rt::Id self, rt::Sel cmd, Ref<rt::Object> app) {
     rt::sendSuper(rt::getClass("SpringBoard"), self, cmd, app);
-    auto home = rt::sendClass<Ref<rt::Object>>(rt::getClass("SBHomeScreenViewController"), "new"_sel);
-    auto page = rt::send<Ref<rt::Object>>(home, "view"_sel);
-    rt::send(page, "setBackgroundColor:"_sel, uikit::makeColor({0.12, 0.2, 0.36, 1}));
-    double width = uikit::screenModel().size.width;
+    UIViewController home = rt::sendClass<Ref<rt::Object>>(rt::getClass("SBHomeScreenViewController"), "new"_sel);
+    UIView page = home.view();
+    page.setBackgroundColor(makeColor({0.12, 0.2, 0.36, 1}));
+    double width = screenModel().size.width;
     int column = 0, row = 0;
     double gap = (width - 4 * 76) / 5;
     for (const auto& info : fnd::installedApps()) {
         if (info.bundleIdentifier == fnd::kSpringBoard) continue;
-        views::add(page, makeIcon(info, {gap + column * (76 + gap), 40.0 + row * 100}, home));
+        page.addSubview(makeIcon(info, {gap + column * (76 + gap), 40.0 + row * 100}, home));
         if (++column == 4) column = 0, ++row;
     }
     views::showWindow(home);
@@ -90,9 +90,9 @@ void registerClasses() {
     rt::Class* app = rt::getClass("SpringBoard");
     if (!app) app = rt::defineClass("SpringBoard", rt::getClass("UIApplication"));
     rt::addMethod<&didFinishLaunching>(app, "applicationDidFinishLaunching:"_sel);
-    rt::Class* home = rt::defineClass("SBHomeScreenViewController", rt::getClass("UIViewController"));
+    rt::Class* home = rt::defineClass("SBHomeScreenViewController", UIViewController::cls());
     rt::addMethod<&iconTapped>(home, "iconTapped:"_sel, "v@:@");
-    g_iconView = rt::defineClass("SBIconView", rt::getClass("UIView"), rt::factoryOf<IconViewObject>);
+    g_iconView = rt::defineClass("SBIconView", UIView::cls(), rt::factoryOf<IconViewObject>);
 }
 
 } // namespace springboard
