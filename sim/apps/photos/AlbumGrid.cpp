@@ -21,8 +21,8 @@
 
 namespace photosapp {
 
+using namespace uikit;
 using rt::Ref;
-using namespace rt::literals;
 namespace views = apps::views;
 
 namespace {
@@ -33,10 +33,15 @@ rt::Class* g_delete = nullptr;
 rt::Class* g_gridCell = nullptr;
 constexpr double kHeader = 30, kToolbar = 49;
 
-class GridObject : public uikit::ControllerObject {
+class GridObject : public ControllerObject {
 public:
     using ControllerObject::ControllerObject;
-    Ref<rt::Object> collection, assets, collectionView, header, toolbar, selectItem;
+    PHCollection collection;
+    PHFetchResult<PHAsset> assets;
+    UICollectionView collectionView;
+    UILabel header;
+    UIView toolbar;
+    UIBarButtonItem selectItem;
     bool selecting = false, scrolledOnce = false;
     std::set<long> selected;
 };
@@ -44,7 +49,19 @@ public:
 class DeleteObject : public rt::Object {
 public:
     using Object::Object;
-    Objects assets;
+    std::vector<PHAsset> assets;
+};
+
+// What the grids answer about themselves, for the app's own code.
+struct PUPhotosGridViewController : UIViewController {
+    RT_FACE(PUPhotosGridViewController, UIViewController)
+    bool shouldShowSectionHeaders() const { return msg<bool>("shouldShowSectionHeaders"_sel); }
+    bool initiallyScrolledToBottom() const { return msg<bool>("initiallyScrolledToBottom"_sel); }
+    std::vector<PHAsset> selectedAssets() const { return msg<std::vector<PHAsset>>("selectedAssets"_sel); }
+    void setEditing_animated(bool editing, bool animated) const { msg("setEditing:animated:"_sel, editing, animated); }
+    void _removeSelectedAssetsWithCompletion(rt::Block<void(bool)> completion) const {
+        msg("_removeSelectedAssetsWithCompletion:"_sel, std::move(completion));
+    }
 };
 
 GridObject* gridOf(rt::Id o) { return rt::objectAs<GridObject>(o, g_grid); }
@@ -52,58 +69,53 @@ GridObject* gridOf(rt::Id o) { return rt::objectAs<GridObject>(o, g_grid); }
 void reloadAssets(GridObject* g) {
     g->assets = g->collection ? assetsOf(g->collection) : nullptr;
     g->selected.clear();
-    if (g->collectionView) rt::send(g->collectionView, "reloadData"_sel);
+    if (g->collectionView) g->collectionView.reloadData();
 }
 
-Ref<rt::Object> assetAt(GridObject* g, long i) {
-    return g->assets ? rt::send<Ref<rt::Object>>(g->assets, "objectAtIndex:"_sel, static_cast<unsigned long>(i))
-                     : nullptr;
+PHAsset assetAt(GridObject* g, long i) {
+    return g->assets ? g->assets.objectAtIndex(static_cast<unsigned long>(i)) : nullptr;
 }
 
 std::string dayOf(double sinceReference) { return fnd::formatDate(sinceReference).substr(0, 10); }
 
 // The toolbar of selection: what the chosen photos can do here.
 void buildToolbar(GridObject* g) {
-    gfx::CGSize screen = uikit::screenModel().size;
-    Ref<rt::Object> me(g);
+    CGSize screen = screenModel().size;
     g->toolbar = views::box({{0, 0}, {screen.width, kToolbar}}, {0.97, 0.97, 0.97, 1}, "UIToolbar");
     std::vector<std::pair<std::string, const char*>> buttons{{"Add To", "_addToTapped:"}};
-    if (isRegularAlbum(g->collection))
-        buttons.emplace_back("Remove from Album", "_removeTapped:");
-    else
-        buttons.emplace_back("Delete", "_deleteTapped:");
+    if (isRegularAlbum(g->collection)) buttons.emplace_back("Remove from Album", "_removeTapped:");
+    else buttons.emplace_back("Delete", "_deleteTapped:");
     double w = screen.width / static_cast<double>(buttons.size());
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        auto b = views::label({{w * static_cast<double>(i), 0}, {w, kToolbar}}, buttons[i].first, 17,
-                              i == 0 ? views::kSystemBlue : uikit::Rgba{1, 0.23, 0.19, 1}, 1);
-        rt::send(b, "setAccessibilityLabel:"_sel, buttons[i].first);
-        views::onTap(b, me, buttons[i].second);
-        views::add(g->toolbar, b);
+        UILabel b = views::label({{w * static_cast<double>(i), 0}, {w, kToolbar}}, buttons[i].first, 17,
+                                 i == 0 ? views::kSystemBlue : Rgba{1, 0.23, 0.19, 1}, NSTextAlignmentCenter);
+        b.setAccessibilityLabel(buttons[i].first);
+        views::onTap(b, Ref<rt::Object>(g), buttons[i].second);
+        g->toolbar.addSubview(b);
     }
-    rt::send(g->toolbar, "setHidden:"_sel, true);
+    g->toolbar.setHidden(true);
 }
 
 void gridWillAppear(GridObject* self, rt::Sel, bool);
 
 void loadGrid(GridObject* self, rt::Sel) {
-    Ref<rt::Object> me(self);
-    gfx::CGSize screen = uikit::screenModel().size;
-    auto view = views::box({{0, 0}, screen}, views::kWhite);
-    self->header = views::label({{16, 4}, {screen.width - 32, 22}}, "", 15, views::kBlack, 0, true);
-    views::add(view, self->header);
+    UIViewController me(self);
+    CGSize screen = screenModel().size;
+    UIView view = views::box({{0, 0}, screen}, views::kWhite);
+    self->header = views::label({{16, 4}, {screen.width - 32, 22}}, "", 15, views::kBlack, NSTextAlignmentLeft, true);
+    view.addSubview(self->header);
     double side = std::floor((screen.width - 3) / 4);
     self->collectionView = views::collectionView({{0, kHeader}, {screen.width, screen.height - kHeader}},
-                                                 {{side, side}, 1, 1, 0}, "PUPhotosGridCell");
-    views::add(view, self->collectionView);
+                                                 {{side, side}, 1, 1}, "PUPhotosGridCell");
+    view.addSubview(self->collectionView);
     buildToolbar(self);
-    views::add(view, self->toolbar);
-    rt::send(me, "setView:"_sel, view);
-    self->selectItem = rt::send<Ref<rt::Object>>(
-        rt::sendClass<Ref<rt::Object>>(rt::getClass("UIBarButtonItem"), "alloc"_sel),
-        "initWithTitle:style:target:action:"_sel, std::string("Select"), 0L, me, rt::sel("_selectTapped:"));
-    rt::send(rt::send<Ref<rt::Object>>(me, "navigationItem"_sel), "setRightBarButtonItem:"_sel, self->selectItem);
-    rt::send(self->collectionView, "setDataSource:"_sel, me);
-    rt::send(self->collectionView, "setDelegate:"_sel, me);
+    view.addSubview(self->toolbar);
+    me.setView(view);
+    self->selectItem = UIBarButtonItem::alloc().initWithTitle_style_target_action("Select", UIBarButtonItemStylePlain,
+                                                                                  me, rt::sel("_selectTapped:"));
+    me.navigationItem().setRightBarButtonItem(self->selectItem);
+    self->collectionView.setDataSource(me);
+    self->collectionView.setDelegate(me);
     observeLibrary(me);
 }
 
@@ -115,152 +127,144 @@ void gridLibraryDidChange(GridObject* self, rt::Sel) {
 // The grid fills the view under its header; the toolbar sits at the foot.
 void gridDidLayout(GridObject* self, rt::Sel) {
     if (!self->view || !self->collectionView) return;
-    gfx::CGRect b = rt::send<gfx::CGRect>(self->view, "bounds"_sel);
-    bool headers = rt::send<bool>(Ref<rt::Object>(self), "shouldShowSectionHeaders"_sel);
-    rt::send(self->header, "setHidden:"_sel, !headers);
+    CGRect b = UIView(self->view).bounds();
+    bool headers = PUPhotosGridViewController(self).shouldShowSectionHeaders();
+    self->header.setHidden(!headers);
     double top = headers ? kHeader : 0;
-    rt::send(self->collectionView, "setFrame:"_sel, gfx::CGRect{{0, top}, {b.size.width, b.size.height - top}});
-    rt::send(self->toolbar, "setFrame:"_sel, gfx::CGRect{{0, b.size.height - kToolbar}, {b.size.width, kToolbar}});
+    self->collectionView.setFrame({{0, top}, {b.size.width, b.size.height - top}});
+    self->toolbar.setFrame({{0, b.size.height - kToolbar}, {b.size.width, kToolbar}});
 }
 
 void gridWillAppear(GridObject* self, rt::Sel, bool) {
     reloadAssets(self);
-    unsigned long n = countOf(self->assets);
+    unsigned long n = self->assets.count();
     std::string text;
     if (n > 0) {
-        std::string first = dayOf(rt::send<fnd::Date>(assetAt(self, 0), "creationDate"_sel).sinceReferenceDate);
-        std::string last =
-            dayOf(rt::send<fnd::Date>(assetAt(self, static_cast<long>(n) - 1), "creationDate"_sel).sinceReferenceDate);
+        std::string first = dayOf(assetAt(self, 0).creationDate().sinceReferenceDate);
+        std::string last = dayOf(assetAt(self, static_cast<long>(n) - 1).creationDate().sinceReferenceDate);
         text = first == last ? first : first + " \u2013 " + last;
     }
-    rt::send(self->header, "setText:"_sel, text);
+    self->header.setText(text);
     gridDidLayout(self, nullptr);
     // Opening at the end shows the newest photos first.
-    if (!self->scrolledOnce && rt::send<bool>(Ref<rt::Object>(self), "initiallyScrolledToBottom"_sel)) {
-        rt::send(self->collectionView, "layoutIfNeeded"_sel);
-        gfx::CGSize content = rt::send<gfx::CGSize>(self->collectionView, "contentSize"_sel);
-        gfx::CGRect frame = rt::send<gfx::CGRect>(self->collectionView, "frame"_sel);
-        rt::send(self->collectionView, "setContentOffset:"_sel,
-                 gfx::CGPoint{0, std::max(0.0, content.height - frame.size.height)});
+    if (!self->scrolledOnce && PUPhotosGridViewController(self).initiallyScrolledToBottom()) {
+        self->collectionView.layoutIfNeeded();
+        CGSize content = self->collectionView.contentSize();
+        CGRect frame = self->collectionView.frame();
+        self->collectionView.setContentOffset({0, std::max(0.0, content.height - frame.size.height)});
     }
     self->scrolledOnce = true;
 }
 
-long itemCount(GridObject* self, rt::Sel, Ref<rt::Object>, long) { return static_cast<long>(countOf(self->assets)); }
+long itemCount(GridObject* self, rt::Sel, Ref<rt::Object>, long) { return static_cast<long>(self->assets.count()); }
 
-Ref<rt::Object> gridCell(GridObject* self, rt::Sel, Ref<rt::Object> cv, Ref<rt::Object> path) {
-    auto cell = rt::send<Ref<rt::Object>>(cv, "dequeueReusableCellWithReuseIdentifier:forIndexPath:"_sel,
-                                          std::string("PUPhotosGridCell"), path);
-    long i = rt::send<long>(path, "item"_sel);
-    auto content = rt::send<Ref<rt::Object>>(cell, "contentView"_sel);
-    for (const auto& sub : rt::send<Objects>(content, "subviews"_sel))
-        rt::send(sub, "removeFromSuperview"_sel);
-    gfx::CGSize size = rt::send<gfx::CGRect>(cell, "frame"_sel).size;
-    auto image = uikit::makeView({{0, 0}, size}, rt::getClass("UIImageView"));
-    rt::send(image, "setContentMode:"_sel, uikit::UIViewContentModeScaleAspectFill);
-    rt::send(image, "setClipsToBounds:"_sel, true);
-    rt::send(image, "setImage:"_sel, photos::requestImageNow(assetAt(self, i), {size.width * 2, size.height * 2}, 1L));
-    rt::send(image, "setAccessibilityLabel:"_sel, "Photo " + std::to_string(i + 1));
-    views::add(content, image);
+UICollectionViewCell gridCell(GridObject* self, rt::Sel, UICollectionView cv, fnd::NSIndexPath path) {
+    UICollectionViewCell cell = cv.dequeueReusableCellWithReuseIdentifier_forIndexPath("PUPhotosGridCell", path);
+    long i = path.item();
+    UIView content = cell.contentView();
+    for (const UIView& sub : content.subviews())
+        sub.removeFromSuperview();
+    CGSize size = cell.frame().size;
+    UIImageView image = makeView({{0, 0}, size}, UIImageView::cls());
+    image.setContentMode(UIViewContentModeScaleAspectFill);
+    image.setClipsToBounds(true);
+    image.setImage(
+        photos::requestImageNow(assetAt(self, i), {size.width * 2, size.height * 2}, photos::PHImageContentModeAspectFill));
+    image.setAccessibilityLabel("Photo " + std::to_string(i + 1));
+    content.addSubview(image);
     if (self->selected.count(i)) {
-        auto check = views::box({{size.width - 26, size.height - 26}, {22, 22}}, views::kSystemBlue);
+        UIView check = views::box({{size.width - 26, size.height - 26}, {22, 22}}, views::kSystemBlue);
         views::round(check, 11, false);
-        views::add(check, views::label({{0, 0}, {22, 22}}, "\u2713", 14, views::kWhite, 1, true));
-        views::add(content, check);
+        check.addSubview(views::label({{0, 0}, {22, 22}}, "\u2713", 14, views::kWhite, NSTextAlignmentCenter, true));
+        content.addSubview(check);
     }
     return cell;
 }
 
 // A tap chooses a photo while selecting, and opens it otherwise.
-void gridSelect(GridObject* self, rt::Sel, Ref<rt::Object> cv, Ref<rt::Object> path) {
-    long i = rt::send<long>(path, "item"_sel);
+void gridSelect(GridObject* self, rt::Sel, UICollectionView cv, fnd::NSIndexPath path) {
+    long i = path.item();
     if (self->selecting) {
         if (!self->selected.erase(i)) self->selected.insert(i);
-        rt::send(cv, "reloadData"_sel);
+        cv.reloadData();
         return;
     }
-    auto viewer =
-        rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("PUOneUpViewController"), "alloc"_sel),
-                                  "initWithAsset:"_sel, assetAt(self, i));
-    if (auto nav = rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "navigationController"_sel))
-        rt::send(nav, "pushViewController:animated:"_sel, viewer, true);
+    UIViewController viewer = rt::send<Ref<rt::Object>>(
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("PUOneUpViewController"), "alloc"_sel), "initWithAsset:"_sel,
+        assetAt(self, i));
+    if (UINavigationController nav = UIViewController(self).navigationController())
+        nav.pushViewController_animated(viewer, true);
 }
 
 void setEditing(GridObject* self, rt::Sel, bool editing, bool) {
     self->selecting = editing;
     self->selected.clear();
-    if (self->selectItem) rt::send(self->selectItem, "setTitle:"_sel, std::string(editing ? "Cancel" : "Select"));
-    if (self->toolbar) rt::send(self->toolbar, "setHidden:"_sel, !editing);
-    if (self->collectionView) rt::send(self->collectionView, "reloadData"_sel);
-    Ref<rt::Object> me(self);
-    if (auto nav = rt::send<Ref<rt::Object>>(me, "navigationController"_sel)) rt::send(nav, "_updateNavigationBar"_sel);
+    if (self->selectItem) self->selectItem.setTitle(editing ? "Cancel" : "Select");
+    if (self->toolbar) self->toolbar.setHidden(!editing);
+    if (self->collectionView) self->collectionView.reloadData();
+    UIViewController me(self);
+    if (UINavigationController nav = me.navigationController()) rt::send(nav, "_updateNavigationBar"_sel);
     updateTabBarFor(me);
 }
 void selectTapped(GridObject* self, rt::Sel, Ref<rt::Object>) {
-    rt::send(Ref<rt::Object>(self), "setEditing:animated:"_sel, !self->selecting, true);
+    PUPhotosGridViewController(self).setEditing_animated(!self->selecting, true);
 }
 
-Objects selectedAssets(GridObject* self, rt::Sel) {
-    Objects out;
+std::vector<PHAsset> selectedAssets(GridObject* self, rt::Sel) {
+    std::vector<PHAsset> out;
     for (long i : self->selected)
         out.push_back(assetAt(self, i));
     return out;
 }
 bool wantsTabBar(GridObject* self, rt::Sel) { return !self->selecting; }
-Ref<rt::Object> assetCollection(GridObject* self, rt::Sel) { return self->collection; }
-Ref<rt::Object> gridCollectionView(GridObject* self, rt::Sel) { return self->collectionView; }
+PHCollection assetCollection(GridObject* self, rt::Sel) { return self->collection; }
+UICollectionView gridCollectionView(GridObject* self, rt::Sel) { return self->collectionView; }
 
 // "Add To": the album picker, over everything, for the chosen photos.
 void addToTapped(GridObject* self, rt::Sel, Ref<rt::Object>) {
-    Ref<rt::Object> me(self);
-    Objects chosen = rt::send<Objects>(me, "selectedAssets"_sel);
+    PUPhotosGridViewController me(self);
+    std::vector<PHAsset> chosen = me.selectedAssets();
     if (chosen.empty()) return;
-    auto picker = rt::send<Ref<rt::Object>>(
+    UIViewController picker = rt::send<Ref<rt::Object>>(
         rt::sendClass<Ref<rt::Object>>(rt::getClass("PUAlbumListViewController"), "alloc"_sel),
         "initForPickingAssets:sourceViewController:"_sel, chosen, me);
-    auto nav =
-        rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("PUNavigationController"), "alloc"_sel),
-                                  "initWithRootViewController:"_sel, picker);
-    Ref<rt::Object> presenter = rt::send<Ref<rt::Object>>(me, "tabBarController"_sel);
-    rt::send(presenter ? presenter : me, "presentViewController:animated:completion:"_sel, nav, true,
-             rt::Block<void()>());
+    UINavigationController nav =
+        UINavigationController(rt::sendClass<Ref<rt::Object>>(rt::getClass("PUNavigationController"), "alloc"_sel))
+            .initWithRootViewController(picker);
+    UIViewController presenter = me.tabBarController();
+    (presenter ? presenter : me).presentViewController_animated_completion(nav, true);
 }
 
 // "Remove from Album": a confirmation, then the stock removal.
 void removeTapped(GridObject* self, rt::Sel, Ref<rt::Object>) {
-    Ref<rt::Object> me(self);
+    PUPhotosGridViewController me(self);
     std::size_t n = self->selected.size();
     if (n == 0) return;
-    presentSheet(me, "", "", uikit::UIAlertControllerStyleActionSheet,
-                 {{n == 1 ? "Remove from Album" : "Remove " + std::to_string(n) + " Photos from Album", 2,
-                   [me] {
-                       rt::send(me, "_removeSelectedAssetsWithCompletion:"_sel, rt::Block<void(bool)>([me](bool) {
-                                    rt::send(me, "setEditing:animated:"_sel, false, true);
-                                }));
-                   }},
-                  {"Cancel", uikit::UIAlertActionStyleCancel, nullptr}});
+    presentSheet(me, "", "", UIAlertControllerStyleActionSheet,
+                 {{n == 1 ? "Remove from Album" : "Remove " + std::to_string(n) + " Photos from Album",
+                   UIAlertActionStyleDestructive,
+                   [me] { me._removeSelectedAssetsWithCompletion([me](bool) { me.setEditing_animated(false, true); }); }},
+                  {"Cancel", UIAlertActionStyleCancel, nullptr}});
 }
 
 void removeSelected(GridObject* self, rt::Sel, rt::Block<void(bool)> completion) {
-    Ref<rt::Object> me(self), album = self->collection;
-    Objects chosen = rt::send<Objects>(me, "selectedAssets"_sel);
-    auto library = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
-    rt::send(library, "performChanges:completionHandler:"_sel, rt::Block<void()>([album, chosen] {
-                 auto r = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
-                                                         "changeRequestForAssetCollection:"_sel, album);
-                 rt::send(r, "removeAssets:"_sel, chosen);
-             }),
-             rt::Block<void(bool, Ref<rt::Object>)>([me, completion](bool ok, Ref<rt::Object>) {
-                 dsp::mainQueue().async([me, completion, ok] {
-                     reloadAssets(gridOf(me.get()));
-                     completion(ok);
-                 });
-             }));
+    using namespace photos;
+    PUPhotosGridViewController me(self);
+    PHAssetCollection album = self->collection.as<PHAssetCollection>();
+    std::vector<PHAsset> chosen = me.selectedAssets();
+    PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler(
+        [album, chosen] { PHAssetCollectionChangeRequest::changeRequestForAssetCollection(album).removeAssets(chosen); },
+        [me, completion](bool ok, NSError) {
+            dsp::mainQueue().async([me, completion, ok] {
+                reloadAssets(gridOf(me.get()));
+                completion(ok);
+            });
+        });
 }
 
 void deleteTapped(GridObject* self, rt::Sel, Ref<rt::Object>) {
-    Ref<rt::Object> me(self);
-    Objects chosen = rt::send<Objects>(me, "selectedAssets"_sel);
+    PUPhotosGridViewController me(self);
+    std::vector<PHAsset> chosen = me.selectedAssets();
     if (chosen.empty()) return;
     auto action = rt::sendClass<Ref<rt::Object>>(g_delete, "new"_sel);
     static_cast<DeleteObject*>(action.get())->assets = chosen;
@@ -268,51 +272,49 @@ void deleteTapped(GridObject* self, rt::Sel, Ref<rt::Object>) {
 }
 
 // ---- PUPhotosAlbumViewController ---------------------------------------------------------------------
-void setAssetCollection(GridObject* self, rt::Sel, Ref<rt::Object> collection, Ref<rt::Object>, Ref<rt::Object>,
+void setAssetCollection(GridObject* self, rt::Sel, PHCollection collection, Ref<rt::Object>, Ref<rt::Object>,
                         Ref<rt::Object>) {
     self->collection = std::move(collection);
-    if (self->collection)
-        rt::send(Ref<rt::Object>(self), "setTitle:"_sel, rt::send<std::string>(self->collection, "localizedTitle"_sel));
+    if (self->collection) UIViewController(self).setTitle(self->collection.localizedTitle());
     reloadAssets(self);
 }
 bool scrolledToBottom(GridObject* self, rt::Sel) {
-    return self->collection && rt::send<long>(self->collection, "assetCollectionSubtype"_sel) == 209;
+    return self->collection && self->collection.as<PHAssetCollection>().assetCollectionSubtype() ==
+                                   photos::PHAssetCollectionSubtypeSmartAlbumUserLibrary;
 }
 
 // ---- PUZoomableGridViewController: the camera roll, by itself ----------------------------------------
 void zoomDidLoad(GridObject* self, rt::Sel) {
-    auto roll = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                               "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                               photos::PHAssetCollectionTypeSmartAlbum, 209L, Ref<rt::Object>());
-    self->collection = rt::send<Ref<rt::Object>>(roll, "firstObject"_sel);
+    self->collection = PHAssetCollection::fetchAssetCollectionsWithType_subtype_options(
+                           photos::PHAssetCollectionTypeSmartAlbum, photos::PHAssetCollectionSubtypeSmartAlbumUserLibrary,
+                           nullptr)
+                           .firstObject();
     reloadAssets(self);
 }
 
 // ---- PUDeletePhotosActionController ----------------------------------------------------------------------
-void performDelete(DeleteObject* self, rt::Sel, Ref<rt::Object> from) {
+void performDelete(DeleteObject* self, rt::Sel, UIViewController from) {
     Ref<rt::Object> me(self);
-    Objects assets = self->assets;
+    std::vector<PHAsset> assets = self->assets;
     auto run = [assets, from] {
-        auto library = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
-        rt::send(library, "performChanges:completionHandler:"_sel, rt::Block<void()>([assets] {
-                     rt::sendClass(rt::getClass("PHAssetChangeRequest"), "deleteAssets:"_sel, assets);
-                 }),
-                 rt::Block<void(bool, Ref<rt::Object>)>([from](bool, Ref<rt::Object>) {
-                     dsp::mainQueue().async([from] { rt::send(from, "setEditing:animated:"_sel, false, true); });
-                 }));
+        photos::PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler(
+            [assets] { photos::PHAssetChangeRequest::deleteAssets(assets); },
+            [from](bool, fnd::NSError) {
+                dsp::mainQueue().async([from] { PUPhotosGridViewController(from).setEditing_animated(false, true); });
+            });
     };
     if (rt::send<bool>(me, "shouldSkipDeleteConfirmation"_sel)) return run();
     std::size_t n = assets.size();
-    presentSheet(from, "", "", uikit::UIAlertControllerStyleActionSheet,
-                 {{n == 1 ? "Delete Photo" : "Delete " + std::to_string(n) + " Photos", 2, run},
-                  {"Cancel", uikit::UIAlertActionStyleCancel, nullptr}});
+    presentSheet(from, "", "", UIAlertControllerStyleActionSheet,
+                 {{n == 1 ? "Delete Photo" : "Delete " + std::to_string(n) + " Photos", UIAlertActionStyleDestructive, run},
+                  {"Cancel", UIAlertActionStyleCancel, nullptr}});
 }
 
 } // namespace
 
 void defineAlbumGrid() {
-    g_gridCell = rt::defineClass("PUPhotosGridCell", rt::getClass("UICollectionViewCell"));
-    g_grid = rt::defineClass("PUPhotosGridViewController", rt::getClass("UIViewController"), rt::factoryOf<GridObject>);
+    g_gridCell = rt::defineClass("PUPhotosGridCell", UICollectionViewCell::cls());
+    g_grid = rt::defineClass("PUPhotosGridViewController", UIViewController::cls(), rt::factoryOf<GridObject>);
     rt::Class* c = g_grid;
     rt::addMethod<&loadGrid>(c, "loadView"_sel);
     rt::addMethod<&gridDidLayout>(c, "viewDidLayoutSubviews"_sel);

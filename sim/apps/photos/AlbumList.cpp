@@ -17,8 +17,8 @@
 
 namespace photosapp {
 
+using namespace uikit;
 using rt::Ref;
-using namespace rt::literals;
 namespace views = apps::views;
 
 namespace {
@@ -26,239 +26,258 @@ namespace {
 rt::Class* g_list = nullptr;
 constexpr double kBanner = 64;
 
-class ListObject : public uikit::ControllerObject {
+class ListObject : public ControllerObject {
 public:
     using ControllerObject::ControllerObject;
-    Ref<rt::Object> collectionView, banner, editItem;
-    Objects items;
+    UICollectionView collectionView;
+    UIView banner;
+    UIBarButtonItem editItem;
+    std::vector<PHCollection> items;
     std::vector<std::string> names;
     bool editing = false;
     bool picker = false;
-    Ref<rt::Object> folder;            // the folder listed; none: the top list
-    Objects pickerAssets;              // what the picker adds
+    PHCollectionList folder;           // the folder listed; none: the top list
+    std::vector<PHAsset> pickerAssets; // what the picker adds
     rt::Weak<rt::Object> pickerSource; // the grid the photos were chosen in
 };
 
-double tileWidthInList() { return std::floor((uikit::screenModel().size.width - 48) / 2); }
+// What the list answers about itself, for its own code.
+struct PUAlbumListViewController : UIViewController {
+    RT_FACE(PUAlbumListViewController, UIViewController)
+    PUAlbumListViewController initForPickingAssets_sourceViewController(const std::vector<PHAsset>& assets,
+                                                                         const UIViewController& source) const {
+        return msg<PUAlbumListViewController>("initForPickingAssets:sourceViewController:"_sel, assets, source);
+    }
+    void setCollectionList(const PHCollectionList& folder) const { msg("setCollectionList:"_sel, folder); }
+    bool showPeople() const { return msg<bool>("showPeople"_sel); }
+    bool showPlaces() const { return msg<bool>("showPlaces"_sel); }
+    std::string titleForCollection(const PHCollection& c) const {
+        return msg<std::string>("titleForCollection:"_sel, c);
+    }
+    std::string subtitleForCollection(const PHCollection& c) const {
+        return msg<std::string>("subtitleForCollection:"_sel, c);
+    }
+    void didSelectItemAtIndexPath(const fnd::NSIndexPath& path) const { msg("didSelectItemAtIndexPath:"_sel, path); }
+    void setEditing_animated(bool editing, bool animated) const { msg("setEditing:animated:"_sel, editing, animated); }
+    void reloadContentView() const { msg("reloadContentView"_sel); }
+    void _handleDoneButton(const rt::NSObject& sender) const { msg("_handleDoneButton:"_sel, sender); }
+    PUAlbumListCell collectionView_cellForItemAtIndexPath(const UICollectionView& cv,
+                                                          const fnd::NSIndexPath& path) const {
+        return msg<PUAlbumListCell>("collectionView:cellForItemAtIndexPath:"_sel, cv, path);
+    }
+};
+
+double tileWidthInList() { return std::floor((screenModel().size.width - 48) / 2); }
 
 void reloadItems(ListObject* self) {
     self->items.clear();
     self->names.clear();
-    Ref<rt::Object> me(self);
-    for (const auto& c : listedCollections(self->folder)) {
+    PUAlbumListViewController me(self);
+    for (const PHCollection& c : listedCollections(self->folder)) {
         self->items.push_back(c);
-        self->names.push_back(rt::send<std::string>(c, "localizedTitle"_sel));
+        self->names.push_back(c.localizedTitle());
     }
     if (!self->picker && !self->folder) {
-        if (rt::send<bool>(me, "showPeople"_sel)) {
+        if (me.showPeople()) {
             self->items.push_back(nullptr);
             self->names.push_back("People");
         }
-        if (rt::send<bool>(me, "showPlaces"_sel)) {
-            auto r = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                    "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                                    photos::PHAssetCollectionTypeSmartAlbum, 1000000203L, Ref<rt::Object>());
-            self->items.push_back(rt::send<Ref<rt::Object>>(r, "firstObject"_sel));
+        if (me.showPlaces()) {
+            self->items.push_back(PHAssetCollection::fetchAssetCollectionsWithType_subtype_options(
+                                      photos::PHAssetCollectionTypeSmartAlbum,
+                                      photos::PHAssetCollectionSubtypeSmartAlbumPlaces, nullptr)
+                                      .firstObject());
             self->names.push_back("Places");
         }
     }
 }
 
-Ref<rt::Object> itemAt(ListObject* self, const Ref<rt::Object>& path) {
-    auto i = static_cast<std::size_t>(rt::send<long>(path, "item"_sel));
+PHCollection itemAt(ListObject* self, const fnd::NSIndexPath& path) {
+    auto i = static_cast<std::size_t>(path.item());
     return i < self->items.size() ? self->items[i] : nullptr;
 }
 
-Ref<rt::Object> collectionList(ListObject* self, rt::Sel) { return self->folder; }
-void setCollectionList(ListObject* self, rt::Sel, Ref<rt::Object> folder) {
+PHCollectionList collectionList(ListObject* self, rt::Sel) { return self->folder; }
+void setCollectionList(ListObject* self, rt::Sel, PHCollectionList folder) {
     self->folder = std::move(folder);
-    if (self->folder)
-        rt::send(Ref<rt::Object>(self), "setTitle:"_sel, rt::send<std::string>(self->folder, "localizedTitle"_sel));
+    if (self->folder) UIViewController(self).setTitle(self->folder.localizedTitle());
 }
 
-Ref<rt::Object> initPicker(ListObject* self, rt::Sel, Objects assets, Ref<rt::Object> source) {
+Ref<rt::Object> initPicker(ListObject* self, rt::Sel, std::vector<PHAsset> assets, Ref<rt::Object> source) {
     self->picker = true;
     self->pickerAssets = std::move(assets);
     self->pickerSource = source.get();
     return Ref<rt::Object>(self);
 }
 
+UIView makeBanner(double width, std::size_t photos) {
+    UIView banner = views::box({{0, 0}, {width, kBanner}}, views::kGroupedBackground, "PUPickerBannerView");
+    banner.addSubview(
+        views::label({{16, 10}, {width - 32, 24}}, "Add to Album", 17, views::kBlack, NSTextAlignmentCenter, true));
+    banner.addSubview(views::label({{16, 34}, {width - 32, 20}},
+                                   std::to_string(photos) + (photos == 1 ? " photo" : " photos"), 14,
+                                   views::kSecondaryText, NSTextAlignmentCenter));
+    return banner;
+}
+
 void loadList(ListObject* self, rt::Sel) {
-    Ref<rt::Object> me(self);
-    gfx::CGSize screen = uikit::screenModel().size;
-    auto view = views::box({{0, 0}, screen}, views::kWhite);
+    UIViewController me(self);
+    CGSize screen = screenModel().size;
+    UIView view = views::box({{0, 0}, screen}, views::kWhite);
     if (self->picker) {
-        self->banner = views::box({{0, 0}, {screen.width, kBanner}}, views::kGroupedBackground, "PUPickerBannerView");
-        views::add(self->banner,
-                   views::label({{16, 10}, {screen.width - 32, 24}}, "Add to Album", 17, views::kBlack, 1, true));
-        std::size_t n = self->pickerAssets.size();
-        views::add(self->banner,
-                   views::label({{16, 34}, {screen.width - 32, 20}},
-                                std::to_string(n) + (n == 1 ? " photo" : " photos"), 14, views::kSecondaryText, 1));
-        views::add(view, self->banner);
+        self->banner = makeBanner(screen.width, self->pickerAssets.size());
+        view.addSubview(self->banner);
     }
     double w = tileWidthInList(), top = self->picker ? kBanner : 0;
     self->collectionView = views::collectionView({{16, top}, {screen.width - 32, screen.height - top}},
-                                                 {{w, tileHeight(w)}, 16, 16, 0}, "PUAlbumListCell");
-    views::add(view, self->collectionView);
-    rt::send(me, "setView:"_sel, view);
-    if (!self->folder) rt::send(me, "setTitle:"_sel, std::string("Albums"));
-    self->editItem = rt::send<Ref<rt::Object>>(
-        rt::sendClass<Ref<rt::Object>>(rt::getClass("UIBarButtonItem"), "alloc"_sel),
-        "initWithTitle:style:target:action:"_sel, std::string(self->picker ? "Cancel" : "Edit"), 0L, me,
+                                                 {{w, tileHeight(w)}, 16, 16}, "PUAlbumListCell");
+    view.addSubview(self->collectionView);
+    me.setView(view);
+    if (!self->folder) me.setTitle("Albums");
+    self->editItem = UIBarButtonItem::alloc().initWithTitle_style_target_action(
+        self->picker ? "Cancel" : "Edit", UIBarButtonItemStylePlain, me,
         rt::sel(self->picker ? "_handleDoneButton:" : "_editTapped:"));
-    rt::send(rt::send<Ref<rt::Object>>(me, "navigationItem"_sel), "setRightBarButtonItem:"_sel, self->editItem);
-    rt::send(self->collectionView, "setDataSource:"_sel, me);
-    rt::send(self->collectionView, "setDelegate:"_sel, me);
+    me.navigationItem().setRightBarButtonItem(self->editItem);
+    self->collectionView.setDataSource(me);
+    self->collectionView.setDelegate(me);
     observeLibrary(me);
 }
 
 // The list fills the view below the banner.
 void didLayoutSubviews(ListObject* self, rt::Sel) {
     if (!self->collectionView || !self->view) return;
-    gfx::CGRect b = rt::send<gfx::CGRect>(self->view, "bounds"_sel);
+    CGRect b = UIView(self->view).bounds();
     double top = self->banner ? kBanner : 0;
-    rt::send(self->collectionView, "setFrame:"_sel, gfx::CGRect{{16, top}, {b.size.width - 32, b.size.height - top}});
+    self->collectionView.setFrame({{16, top}, {b.size.width - 32, b.size.height - top}});
 }
 
 void willAppear(ListObject* self, rt::Sel, bool) {
     reloadItems(self);
-    rt::send(self->collectionView, "reloadData"_sel);
+    self->collectionView.reloadData();
 }
 void reloadContentView(ListObject* self, rt::Sel) {
     reloadItems(self);
-    rt::send(self->collectionView, "reloadData"_sel);
+    self->collectionView.reloadData();
 }
 
 long count(ListObject* self, rt::Sel, Ref<rt::Object>, long) { return static_cast<long>(self->items.size()); }
 
-Ref<rt::Object> cellFor(ListObject* self, rt::Sel, Ref<rt::Object> cv, Ref<rt::Object> path) {
-    Ref<rt::Object> me(self);
-    auto cell = makeTileCell(cv, path);
-    auto i = static_cast<std::size_t>(rt::send<long>(path, "item"_sel));
+UICollectionViewCell cellFor(ListObject* self, rt::Sel, UICollectionView cv, fnd::NSIndexPath path) {
+    PUAlbumListViewController me(self);
+    PUAlbumListCell cell(makeTileCell(cv, path));
+    auto i = static_cast<std::size_t>(path.item());
     if (i >= self->items.size()) return cell;
-    const Ref<rt::Object>& c = self->items[i];
-    std::string title = c ? rt::send<std::string>(me, "titleForCollection:"_sel, c) : self->names[i];
-    std::string subtitle = c ? rt::send<std::string>(me, "subtitleForCollection:"_sel, c) : "";
-    auto tile = rt::send<Ref<rt::Object>>(cell, "albumListCellContentView"_sel);
+    const PHCollection& c = self->items[i];
+    std::string title = c ? me.titleForCollection(c) : self->names[i];
+    std::string subtitle = c ? me.subtitleForCollection(c) : "";
+    PUAlbumListCellContentView tile = cell.albumListCellContentView();
     configureTile(tile, c, title, subtitle);
-    rt::send(tile, "setDelegate:"_sel, me);
-    rt::send(tile, "setEditing:animated:"_sel, self->editing, false);
+    tile.setDelegate(me);
+    tile.setEditing_animated(self->editing, false);
     // The picker takes photos into a user's albums only.
-    rt::send(tile, "setEnabled:"_sel, !self->picker || isRegularAlbum(c) || isFolder(c));
+    tile.setEnabled(!self->picker || isRegularAlbum(c) || isFolder(c));
     return cell;
 }
 
-bool shouldSelect(ListObject* self, rt::Sel, Ref<rt::Object>, Ref<rt::Object> path) {
+bool shouldSelect(ListObject* self, rt::Sel, Ref<rt::Object>, fnd::NSIndexPath path) {
     if (self->editing) return false;
-    auto cell = rt::send<Ref<rt::Object>>(self->collectionView, "cellForItemAtIndexPath:"_sel, path);
-    auto tile = cell ? rt::send<Ref<rt::Object>>(cell, "albumListCellContentView"_sel) : nullptr;
-    return !tile || rt::send<bool>(tile, "isEnabled"_sel);
+    PUAlbumListCell cell(self->collectionView.cellForItemAtIndexPath(path));
+    PUAlbumListCellContentView tile = cell ? cell.albumListCellContentView() : nullptr;
+    return !tile || tile.isEnabled();
 }
-void delegateSelect(ListObject* self, rt::Sel, Ref<rt::Object>, Ref<rt::Object> path) {
-    rt::send(Ref<rt::Object>(self), "didSelectItemAtIndexPath:"_sel, path);
+void delegateSelect(ListObject* self, rt::Sel, Ref<rt::Object>, fnd::NSIndexPath path) {
+    PUAlbumListViewController(self).didSelectItemAtIndexPath(path);
 }
 
 // Stock selection: the picker adds its photos to the album and closes;
 // otherwise the album opens.
-void didSelect(ListObject* self, rt::Sel, Ref<rt::Object> path) {
-    Ref<rt::Object> album = itemAt(self, path);
+void didSelect(ListObject* self, rt::Sel, fnd::NSIndexPath path) {
+    using namespace photos;
+    PUAlbumListViewController me(self);
+    PHCollection album = itemAt(self, path);
     if (!album) return;
-    if (!self->picker) return openAlbum(Ref<rt::Object>(self), album);
+    if (!self->picker) return openAlbum(me, album);
     if (isFolder(album)) { // the picker goes on inside the folder
-        auto inner = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(g_list, "alloc"_sel),
-                                               "initForPickingAssets:sourceViewController:"_sel, self->pickerAssets,
-                                               self->pickerSource.load());
-        rt::send(inner, "setCollectionList:"_sel, album);
-        rt::send(rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "navigationController"_sel),
-                 "pushViewController:animated:"_sel, inner, true);
+        auto inner = PUAlbumListViewController(rt::sendClass<Ref<rt::Object>>(g_list, "alloc"_sel))
+                         .initForPickingAssets_sourceViewController(self->pickerAssets, self->pickerSource.load());
+        inner.setCollectionList(album.as<PHCollectionList>());
+        me.navigationController().pushViewController_animated(inner, true);
         return;
     }
     if (!isRegularAlbum(album)) return;
-    Objects assets = self->pickerAssets;
-    auto library = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
-    rt::send(library, "performChanges:completionHandler:"_sel, rt::Block<void()>([album, assets] {
-                 auto r = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
-                                                         "changeRequestForAssetCollection:"_sel, album);
-                 rt::send(r, "addAssets:"_sel, assets);
-             }),
-             rt::Block<void(bool, Ref<rt::Object>)>());
-    rt::send(Ref<rt::Object>(self), "_handleDoneButton:"_sel, Ref<rt::Object>());
+    std::vector<PHAsset> assets = self->pickerAssets;
+    PHAssetCollection target = album.as<PHAssetCollection>();
+    PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler(
+        [target, assets] { PHAssetCollectionChangeRequest::changeRequestForAssetCollection(target).addAssets(assets); });
+    me._handleDoneButton(nullptr);
 }
 
 // The tile of an index path: the visible one, or one made for it now.
-Ref<rt::Object> preparedTile(ListObject* self, rt::Sel, Ref<rt::Object> path) {
-    auto cell = rt::send<Ref<rt::Object>>(self->collectionView, "cellForItemAtIndexPath:"_sel, path);
-    if (!cell)
-        cell = rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "collectionView:cellForItemAtIndexPath:"_sel,
-                                         self->collectionView, path);
-    auto tile = cell ? rt::send<Ref<rt::Object>>(cell, "albumListCellContentView"_sel) : nullptr;
-    if (tile) rt::send(cell, "layoutIfNeeded"_sel);
+PUAlbumListCellContentView preparedTile(ListObject* self, rt::Sel, fnd::NSIndexPath path) {
+    PUAlbumListCell cell(self->collectionView.cellForItemAtIndexPath(path));
+    if (!cell) cell = PUAlbumListViewController(self).collectionView_cellForItemAtIndexPath(self->collectionView, path);
+    PUAlbumListCellContentView tile = cell ? cell.albumListCellContentView() : nullptr;
+    if (tile) cell.layoutIfNeeded();
     return tile;
 }
-Ref<rt::Object> visibleTile(ListObject* self, rt::Sel, Ref<rt::Object> path) {
-    auto cell = rt::send<Ref<rt::Object>>(self->collectionView, "cellForItemAtIndexPath:"_sel, path);
-    return cell ? rt::send<Ref<rt::Object>>(cell, "albumListCellContentView"_sel) : nullptr;
+PUAlbumListCellContentView visibleTile(ListObject* self, rt::Sel, fnd::NSIndexPath path) {
+    PUAlbumListCell cell(self->collectionView.cellForItemAtIndexPath(path));
+    return cell ? cell.albumListCellContentView() : nullptr;
 }
 
 void scrollWillBeginDragging(ListObject* self, rt::Sel, Ref<rt::Object>) {
-    if (self->view) rt::send<bool>(self->view, "endEditing:"_sel, true);
+    if (self->view) UIView(self->view).endEditing(true);
 }
 
 void setEditing(ListObject* self, rt::Sel, bool editing, bool animated) {
     self->editing = editing;
-    if (self->editItem) rt::send(self->editItem, "setTitle:"_sel, std::string(editing ? "Done" : "Edit"));
-    if (auto nav = rt::send<Ref<rt::Object>>(Ref<rt::Object>(self), "navigationController"_sel))
+    if (self->editItem) self->editItem.setTitle(editing ? "Done" : "Edit");
+    if (UINavigationController nav = UIViewController(self).navigationController())
         rt::send(nav, "_updateNavigationBar"_sel);
-    for (const auto& cell : rt::send<Objects>(self->collectionView, "visibleCells"_sel))
-        rt::send(rt::send<Ref<rt::Object>>(cell, "albumListCellContentView"_sel), "setEditing:animated:"_sel, editing,
-                 animated);
+    for (const UICollectionViewCell& cell : self->collectionView.visibleCells())
+        PUAlbumListCell(cell).albumListCellContentView().setEditing_animated(editing, animated);
 }
 void editTapped(ListObject* self, rt::Sel, Ref<rt::Object>) {
-    rt::send(Ref<rt::Object>(self), "setEditing:animated:"_sel, !self->editing, true);
+    PUAlbumListViewController(self).setEditing_animated(!self->editing, true);
 }
 
 // The stock delete: a confirmation, then the album goes (its photos stay).
-void performDelete(ListObject* self, rt::Sel, Ref<rt::Object> tile, Ref<rt::Object> action) {
-    auto album = rt::send<Ref<rt::Object>>(action, "collection"_sel);
-    std::string title = rt::send<std::string>(tile, "title"_sel);
-    Ref<rt::Object> me(self);
+void performDelete(ListObject* self, rt::Sel, PUAlbumListCellContentView tile, Ref<rt::Object> action) {
+    using namespace photos;
+    PHAssetCollection album = rt::send<PHAssetCollection>(action, "collection"_sel);
+    std::string title = tile.title();
+    PUAlbumListViewController me(self);
     presentSheet(
         me, "", "Are you sure you want to delete the album \u201c" + title + "\u201d? The photos will not be deleted.",
-        uikit::UIAlertControllerStyleActionSheet,
-        {{"Delete Album", 2,
+        UIAlertControllerStyleActionSheet,
+        {{"Delete Album", UIAlertActionStyleDestructive,
           [me, album] {
-              auto library = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
-              rt::send(library, "performChanges:completionHandler:"_sel, rt::Block<void()>([album] {
-                           rt::sendClass(rt::getClass("PHAssetCollectionChangeRequest"), "deleteAssetCollections:"_sel,
-                                         Objects{album});
-                       }),
-                       rt::Block<void(bool, Ref<rt::Object>)>([me](bool, Ref<rt::Object>) {
-                           dsp::mainQueue().async([me] { rt::send(me, "reloadContentView"_sel); });
-                       }));
+              PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler(
+                  [album] { PHAssetCollectionChangeRequest::deleteAssetCollections({album}); },
+                  [me](bool, NSError) { dsp::mainQueue().async([me] { me.reloadContentView(); }); });
           }},
-         {"Cancel", uikit::UIAlertActionStyleCancel, nullptr}},
+         {"Cancel", UIAlertActionStyleCancel, nullptr}},
         tile);
 }
 
 // The picker closes; the grid it came from leaves selection.
 void handleDone(ListObject* self, rt::Sel, Ref<rt::Object>) {
-    Ref<rt::Object> me(self);
-    auto nav = rt::send<Ref<rt::Object>>(me, "navigationController"_sel);
-    Ref<rt::Object> presented = nav ? nav : me;
-    if (auto presenter = rt::send<Ref<rt::Object>>(presented, "presentingViewController"_sel))
-        rt::send(presenter, "dismissViewControllerAnimated:completion:"_sel, true, rt::Block<void()>());
+    UIViewController me(self);
+    UINavigationController nav = me.navigationController();
+    UIViewController presented = nav ? nav : me;
+    if (UIViewController presenter = presented.presentingViewController())
+        presenter.dismissViewControllerAnimated_completion(true);
     if (Ref<rt::Object> source = self->pickerSource.load()) rt::send(source, "setEditing:animated:"_sel, false, true);
 }
 
-Ref<rt::Object> pickerBanner(ListObject* self, rt::Sel) { return self->banner; }
-Ref<rt::Object> listCollectionView(ListObject* self, rt::Sel) { return self->collectionView; }
+UIView pickerBanner(ListObject* self, rt::Sel) { return self->banner; }
+UICollectionView listCollectionView(ListObject* self, rt::Sel) { return self->collectionView; }
 bool wantsTabBar(ListObject* self, rt::Sel) { return !self->picker; }
 
 } // namespace
 
 void defineAlbumList() {
-    g_list = rt::defineClass("PUAlbumListViewController", rt::getClass("UIViewController"), rt::factoryOf<ListObject>);
+    g_list = rt::defineClass("PUAlbumListViewController", UIViewController::cls(), rt::factoryOf<ListObject>);
     rt::Class* c = g_list;
     rt::addMethod<&initPicker>(c, "initForPickingAssets:sourceViewController:"_sel);
     rt::addMethod<&collectionList>(c, "collectionList"_sel);

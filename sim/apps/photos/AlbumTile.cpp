@@ -10,8 +10,8 @@
 
 namespace photosapp {
 
+using namespace uikit;
 using rt::Ref;
-using namespace rt::literals;
 namespace views = apps::views;
 
 namespace {
@@ -20,13 +20,15 @@ rt::Class* g_tile = nullptr;
 rt::Class* g_cell = nullptr;
 rt::Class* g_deleteAction = nullptr;
 
-class TileObject : public uikit::ViewObject {
+class TileObject : public ViewObject {
 public:
     using ViewObject::ViewObject;
-    Ref<rt::Object> collection;
+    PHCollection collection;
     std::string title, subtitle;
-    Ref<rt::Object> titleField, subtitleLabel, stack, deleteButton;
-    Objects photoViews;
+    UITextField titleField;
+    UILabel subtitleLabel;
+    UIView stack, deleteButton;
+    std::vector<UIImageView> photoViews;
     bool enabled = true, editing = false;
     rt::Weak<rt::Object> delegate; // the controller that shows the tile
 };
@@ -34,29 +36,28 @@ public:
 class DeleteActionObject : public rt::Object {
 public:
     using Object::Object;
-    Ref<rt::Object> collection;
+    PHCollection collection;
 };
 
 TileObject* tileOf(rt::Id o) { return rt::objectAs<TileObject>(o, g_tile); }
 
 void build(TileObject* t) {
     if (t->stack) return;
-    Ref<rt::Object> self(t);
+    UIView self(t);
     t->stack = views::box({}, {0.9, 0.9, 0.92, 1}, "PUStackView");
     views::round(t->stack, 5);
-    rt::send(t->stack, "setUserInteractionEnabled:"_sel, false);
-    auto photo = uikit::makeView({}, rt::getClass("UIImageView"));
-    rt::send(photo, "setContentMode:"_sel, uikit::UIViewContentModeScaleAspectFill);
-    rt::send(photo, "setClipsToBounds:"_sel, true);
-    views::add(t->stack, photo);
+    t->stack.setUserInteractionEnabled(false);
+    UIImageView photo = makeView({}, UIImageView::cls());
+    photo.setContentMode(UIViewContentModeScaleAspectFill);
+    photo.setClipsToBounds(true);
+    t->stack.addSubview(photo);
     t->photoViews = {photo};
-    views::add(self, t->stack);
-    t->titleField = uikit::makeView({}, rt::getClass("UITextField"));
-    rt::send(t->titleField, "setFont:"_sel,
-             rt::sendClass<Ref<rt::Object>>(rt::getClass("UIFont"), "systemFontOfSize:"_sel, 15.0));
-    views::add(self, t->titleField);
+    self.addSubview(t->stack);
+    t->titleField = makeView({}, UITextField::cls());
+    t->titleField.setFont(UIFont::systemFontOfSize(15));
+    self.addSubview(t->titleField);
     t->subtitleLabel = views::label({}, "", 15, views::kSecondaryText);
-    views::add(self, t->subtitleLabel);
+    self.addSubview(t->subtitleLabel);
 }
 
 // The stock layout: the square stack, the title and subtitle under it, the
@@ -64,16 +65,16 @@ void build(TileObject* t) {
 void layoutTile(TileObject* self, rt::Sel) {
     build(self);
     double w = self->frame.size.width;
-    rt::send(self->stack, "setFrame:"_sel, gfx::CGRect{{0, 0}, {w, w}});
-    for (const auto& p : self->photoViews)
-        rt::send(p, "setFrame:"_sel, gfx::CGRect{{0, 0}, {w, w}});
-    rt::send(self->titleField, "setFrame:"_sel, gfx::CGRect{{0, w + 5}, {w, 19}});
-    rt::send(self->titleField, "setText:"_sel, self->title);
-    rt::send(self->subtitleLabel, "setFrame:"_sel, gfx::CGRect{{0, w + 24}, {w, 18}});
-    rt::send(self->subtitleLabel, "setText:"_sel, self->subtitle);
+    self->stack.setFrame({{0, 0}, {w, w}});
+    for (const UIImageView& p : self->photoViews)
+        p.setFrame({{0, 0}, {w, w}});
+    self->titleField.setFrame({{0, w + 5}, {w, 19}});
+    self->titleField.setText(self->title);
+    self->subtitleLabel.setFrame({{0, w + 24}, {w, 18}});
+    self->subtitleLabel.setText(self->subtitle);
     if (self->deleteButton) {
-        rt::send(self->deleteButton, "setFrame:"_sel, gfx::CGRect{{4, 4}, {24, 24}});
-        rt::send(self->deleteButton, "setHidden:"_sel, !self->editing);
+        self->deleteButton.setFrame({{4, 4}, {24, 24}});
+        self->deleteButton.setHidden(!self->editing);
     }
     self->alpha = self->enabled ? 1.0 : 0.4;
 }
@@ -81,41 +82,41 @@ void layoutTile(TileObject* self, rt::Sel) {
 std::string title(TileObject* self, rt::Sel) { return self->title; }
 void setTitle(TileObject* self, rt::Sel, std::string t) {
     self->title = std::move(t);
-    rt::send(self, "setNeedsLayout"_sel);
+    UIView(self).setNeedsLayout();
 }
 std::string subtitle(TileObject* self, rt::Sel) { return self->subtitle; }
 void setSubtitle(TileObject* self, rt::Sel, std::string s) {
     self->subtitle = std::move(s);
-    if (self->subtitleLabel) rt::send(self->subtitleLabel, "setText:"_sel, self->subtitle);
+    if (self->subtitleLabel) self->subtitleLabel.setText(self->subtitle);
 }
-Ref<rt::Object> stackView(TileObject* self, rt::Sel) {
+UIView stackView(TileObject* self, rt::Sel) {
     build(self);
     return self->stack;
 }
-Objects photoViews(TileObject* self, rt::Sel) {
+std::vector<UIImageView> photoViews(TileObject* self, rt::Sel) {
     build(self);
     return self->photoViews;
 }
-Ref<rt::Object> deleteButton(TileObject* self, rt::Sel) { return self->deleteButton; }
-Ref<rt::Object> titleTextField(TileObject* self, rt::Sel) {
+UIView deleteButton(TileObject* self, rt::Sel) { return self->deleteButton; }
+UITextField titleTextField(TileObject* self, rt::Sel) {
     build(self);
     return self->titleField;
 }
-Ref<rt::Object> subtitleLabel(TileObject* self, rt::Sel) {
+UILabel subtitleLabel(TileObject* self, rt::Sel) {
     build(self);
     return self->subtitleLabel;
 }
 bool isEnabled(TileObject* self, rt::Sel) { return self->enabled; }
 void setEnabled(TileObject* self, rt::Sel, bool e) {
     self->enabled = e;
-    rt::send(self, "setNeedsLayout"_sel);
+    UIView(self).setNeedsLayout();
 }
 bool isEditing(TileObject* self, rt::Sel) { return self->editing; }
 void setEditing(TileObject* self, rt::Sel, bool editing, bool) {
     self->editing = editing;
-    rt::send(self, "setNeedsLayout"_sel);
+    UIView(self).setNeedsLayout();
 }
-Ref<rt::Object> collection(TileObject* self, rt::Sel) { return self->collection; }
+PHCollection collection(TileObject* self, rt::Sel) { return self->collection; }
 Ref<rt::Object> delegate(TileObject* self, rt::Sel) { return self->delegate.load(); }
 void setDelegate(TileObject* self, rt::Sel, Ref<rt::Object> d) { self->delegate = d.get(); }
 
@@ -127,70 +128,67 @@ void deleteTapped(TileObject* self, rt::Sel, Ref<rt::Object>) {
     action->collection = self->collection;
     rt::send(d, "albumListCellContentView:performDeleteAction:"_sel, Ref<rt::Object>(self), Ref<rt::Object>(action));
 }
-Ref<rt::Object> actionCollection(DeleteActionObject* self, rt::Sel) { return self->collection; }
+PHCollection actionCollection(DeleteActionObject* self, rt::Sel) { return self->collection; }
 
 // PXUIButton: a round button with a glyph; its layout centres the glyph.
-void layoutButton(uikit::ViewObject* self, rt::Sel) {
-    for (const auto& sub : self->subviews)
-        rt::send(sub, "setFrame:"_sel, gfx::CGRect{{0, 0}, self->frame.size});
+void layoutButton(ViewObject* self, rt::Sel) {
+    for (const UIView sub : self->subviews)
+        sub.setFrame({{0, 0}, self->frame.size});
 }
 
 // PUAlbumListCell: a collection cell whose content is one tile.
-Ref<rt::Object> tileIn(uikit::CellObject* self) {
-    auto subs = rt::send<Objects>(self->contentView, "subviews"_sel);
-    for (const auto& s : subs)
+UIView tileIn(CellObject* self) {
+    UIView content = self->contentView;
+    for (const UIView& s : content.subviews())
         if (tileOf(s.get())) return s;
-    auto tile = uikit::makeView({{0, 0}, self->frame.size}, g_tile);
-    views::add(self->contentView, tile);
+    UIView tile = makeView({{0, 0}, self->frame.size}, g_tile);
+    content.addSubview(tile);
     return tile;
 }
-Ref<rt::Object> albumListCellContentView(uikit::CellObject* self, rt::Sel) { return tileIn(self); }
-void layoutCell(uikit::CellObject* self, rt::Sel cmd) {
+UIView albumListCellContentView(CellObject* self, rt::Sel) { return tileIn(self); }
+void layoutCell(CellObject* self, rt::Sel cmd) {
     rt::sendSuper(g_cell, self, cmd);
-    rt::send(tileIn(self), "setFrame:"_sel, gfx::CGRect{{0, 0}, self->frame.size});
+    tileIn(self).setFrame({{0, 0}, self->frame.size});
 }
 
 } // namespace
 
 double tileHeight(double width) { return width + 44; }
 
-void configureTile(const Ref<rt::Object>& tileRef, const Ref<rt::Object>& collection, const std::string& title,
+void configureTile(const UIView& tileView, const PHCollection& collection, const std::string& title,
                    const std::string& subtitle) {
-    TileObject* tile = tileOf(tileRef.get());
+    TileObject* tile = tileOf(tileView.get());
     if (!tile) return;
     build(tile);
     tile->collection = collection;
     tile->title = title;
     tile->subtitle = subtitle;
-    rt::send(tile->photoViews[0], "setImage:"_sel, Ref<rt::Object>());
+    tile->photoViews[0].setImage(nullptr);
     // The newest photo of the album is its key photo.
-    if (collection && rt::respondsTo(collection.get(), "assetCollectionType"_sel)) {
-        auto last = rt::send<Ref<rt::Object>>(assetsOf(collection), "lastObject"_sel);
-        rt::send(tile->photoViews[0], "setImage:"_sel, photos::requestImageNow(last, {300, 300}, 1L));
-    }
+    if (isAssetCollection(collection))
+        tile->photoViews[0].setImage(
+            photos::requestImageNow(assetsOf(collection).lastObject(), {300, 300}, photos::PHImageContentModeAspectFill));
     if (isRegularAlbum(collection) && !tile->deleteButton) {
         tile->deleteButton = views::box({}, {1, 0.23, 0.19, 1}, "PXUIButton");
         views::round(tile->deleteButton, 12, false);
-        views::add(tile->deleteButton, views::label({}, "\u2212", 18, views::kWhite, 1, true));
-        rt::send(tile->deleteButton, "setAccessibilityLabel:"_sel, std::string("Delete ") + title);
-        views::onTap(tile->deleteButton, tileRef, "_deleteButtonTapped:");
-        views::add(tileRef, tile->deleteButton);
+        tile->deleteButton.addSubview(views::label({}, "\u2212", 18, views::kWhite, NSTextAlignmentCenter, true));
+        views::onTap(tile->deleteButton, tileView, "_deleteButtonTapped:");
+        tileView.addSubview(tile->deleteButton);
     } else if (!isRegularAlbum(collection) && tile->deleteButton) {
-        rt::send(tile->deleteButton, "removeFromSuperview"_sel);
+        tile->deleteButton.removeFromSuperview();
         tile->deleteButton = nullptr;
     }
-    if (tile->deleteButton) rt::send(tile->deleteButton, "setAccessibilityLabel:"_sel, std::string("Delete ") + title);
-    rt::send(tileRef, "setAccessibilityLabel:"_sel, title);
-    rt::send(tileRef, "setNeedsLayout"_sel);
+    if (tile->deleteButton) tile->deleteButton.setAccessibilityLabel("Delete " + title);
+    tileView.setAccessibilityLabel(title);
+    tileView.setNeedsLayout();
 }
 
-Ref<rt::Object> makeTileCell(const Ref<rt::Object>& collectionView, const Ref<rt::Object>& indexPath) {
-    return rt::send<Ref<rt::Object>>(collectionView, "dequeueReusableCellWithReuseIdentifier:forIndexPath:"_sel,
-                                     std::string("PUAlbumListCell"), indexPath);
+UICollectionViewCell makeTileCell(const UICollectionView& collectionView, const fnd::NSIndexPath& indexPath) {
+    return collectionView.dequeueReusableCellWithReuseIdentifier_forIndexPath("PUAlbumListCell", indexPath);
 }
 
 void defineAlbumTile() {
-    rt::Class* view = rt::getClass("UIView");
+    rt::Class* view = UIView::cls();
     g_tile = rt::defineClass("PUAlbumListCellContentView", view, rt::factoryOf<TileObject>);
     rt::addMethod<&layoutTile>(g_tile, "layoutSubviews"_sel);
     rt::addMethod<&title>(g_tile, "title"_sel);
@@ -215,7 +213,7 @@ void defineAlbumTile() {
     rt::defineClass("PUStackView", view);
     rt::Class* button = rt::defineClass("PXUIButton", view);
     rt::addMethod<&layoutButton>(button, "layoutSubviews"_sel);
-    g_cell = rt::defineClass("PUAlbumListCell", rt::getClass("UICollectionViewCell"), rt::factoryOf<uikit::CellObject>);
+    g_cell = rt::defineClass("PUAlbumListCell", UICollectionViewCell::cls(), rt::factoryOf<CellObject>);
     rt::addMethod<&albumListCellContentView>(g_cell, "albumListCellContentView"_sel);
     rt::addMethod<&layoutCell>(g_cell, "layoutSubviews"_sel);
 }

@@ -10,30 +10,29 @@
 
 namespace photosapp {
 
+using namespace photos;
 using rt::Ref;
-using namespace rt::literals;
 
 namespace {
 
 rt::Class* g_manager = nullptr;
 
-bool containsAnyAssets(rt::Id, rt::Sel, Ref<rt::Object> collection) {
-    if (!collection || !rt::respondsTo(collection.get(), "assetCollectionType"_sel)) return true; // folders
-    return countOf(assetsOf(collection)) > 0;
+bool containsAnyAssets(rt::Id, rt::Sel, PHCollection collection) {
+    if (!isAssetCollection(collection)) return true; // folders
+    return assetsOf(collection).count() > 0;
 }
 
-bool canReorder(rt::Id, rt::Sel, Ref<rt::Object> collection) {
+bool canReorder(rt::Id, rt::Sel, PHCollection collection) {
     if (!collection) return false;
-    if (!rt::respondsTo(collection.get(), "assetCollectionType"_sel)) return true;
-    return isRegularAlbum(collection);
+    return !isAssetCollection(collection) || isRegularAlbum(collection);
 }
 
 // The collections of a folder, or (nil) of the top list of user albums.
-Objects collectionsInList(rt::Id self, rt::Sel, Ref<rt::Object> folder) {
-    Ref<rt::Object> list = folder ? folder : photos::userCollectionsList().ref();
-    Objects out;
-    for (const auto& c : rt::send<Objects>(list, "collections"_sel))
-        if (rt::send<bool>(Ref<rt::Object>(self), "_containsAnyAssets:"_sel, c)) out.push_back(c);
+std::vector<PHCollection> collectionsInList(rt::Id self, rt::Sel, PHCollectionList folder) {
+    PXPhotoKitCollectionsDataSourceManager manager(self);
+    std::vector<PHCollection> out;
+    for (const PHCollection& c : (folder ? folder : userCollectionsList()).collections())
+        if (manager._containsAnyAssets(c)) out.push_back(c);
     return out;
 }
 
@@ -44,34 +43,30 @@ Ref<rt::Object> shared(rt::Id, rt::Sel) {
 
 } // namespace
 
-Ref<rt::Object> assetsOf(const Ref<rt::Object>& collection, bool includeHidden) {
-    auto options = photos::PHFetchOptions::new_();
+PHFetchResult<PHAsset> assetsOf(const PHCollection& collection, bool includeHidden) {
+    auto options = PHFetchOptions::new_();
     options.setIncludeHiddenAssets(includeHidden);
     options.setSortDescriptors({fnd::NSSortDescriptor::sortDescriptorWithKey_ascending("creationDate", true)});
-    return rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAsset"), "fetchAssetsInAssetCollection:options:"_sel,
-                                          collection, options);
+    return PHAsset::fetchAssetsInAssetCollection_options(collection.as<PHAssetCollection>(), options);
 }
 
-unsigned long countOf(const Ref<rt::Object>& fetchResult) {
-    return fetchResult ? rt::send<unsigned long>(fetchResult, "count"_sel) : 0;
+bool isAssetCollection(const PHCollection& collection) {
+    return collection && collection.respondsToSelector("assetCollectionType"_sel);
 }
 
-bool isRegularAlbum(const Ref<rt::Object>& collection) {
-    return collection && rt::respondsTo(collection.get(), "assetCollectionType"_sel) &&
-           rt::send<long>(collection, "assetCollectionType"_sel) == photos::PHAssetCollectionTypeAlbum;
+bool isRegularAlbum(const PHCollection& collection) {
+    return isAssetCollection(collection) &&
+           collection.as<PHAssetCollection>().assetCollectionType() == PHAssetCollectionTypeAlbum;
 }
 
-std::string stockTitle(rt::Id, rt::Sel, Ref<rt::Object> c) {
-    return c ? rt::send<std::string>(c, "localizedTitle"_sel) : "";
-}
-std::string stockSubtitle(rt::Id, rt::Sel, Ref<rt::Object> c) {
-    if (!c || !rt::respondsTo(c.get(), "assetCollectionType"_sel)) return "";
-    return std::to_string(countOf(assetsOf(c)));
+std::string stockTitle(rt::Id, rt::Sel, PHCollection c) { return c ? c.localizedTitle() : ""; }
+std::string stockSubtitle(rt::Id, rt::Sel, PHCollection c) {
+    if (!isAssetCollection(c)) return "";
+    return std::to_string(assetsOf(c).count());
 }
 
-void observeLibrary(const Ref<rt::Object>& controller) {
-    auto library = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHPhotoLibrary"), "sharedPhotoLibrary"_sel);
-    rt::send(library, "registerChangeObserver:"_sel, controller);
+void observeLibrary(const UIViewController& controller) {
+    PHPhotoLibrary::sharedPhotoLibrary().registerChangeObserver(controller);
 }
 
 void libraryDidChangeOnMain(rt::Id self, rt::Sel, Ref<rt::Object>) {
@@ -79,14 +74,11 @@ void libraryDidChangeOnMain(rt::Id self, rt::Sel, Ref<rt::Object>) {
     dsp::mainQueue().async([keep] { rt::send(keep, "_libraryDidChange"_sel); });
 }
 
-Objects listedCollections(const Ref<rt::Object>& folder) {
-    auto manager = rt::sendClass<Ref<rt::Object>>(g_manager, "sharedManager"_sel);
-    return rt::send<Objects>(manager, "collectionsInList:"_sel, folder);
+std::vector<PHCollection> listedCollections(const PHCollectionList& folder) {
+    return PXPhotoKitCollectionsDataSourceManager::sharedManager().collectionsInList(folder);
 }
 
-bool isFolder(const Ref<rt::Object>& collection) {
-    return collection && rt::isKindOf(collection.get(), rt::getClass("PHCollectionList"));
-}
+bool isFolder(const PHCollection& collection) { return collection.isKindOf(PHCollectionList::cls()); }
 
 void defineCollectionsSource() {
     g_manager = rt::defineClass("PXPhotoKitCollectionsDataSourceManager");

@@ -16,14 +16,18 @@
 //                       PUDeletePhotosActionController
 //   OneUp               PUOneUpViewController, PUAssetViewModel, PUOneUpSettings
 
-#include "sim/graphics/Geometry.h"
-#include "sim/runtime/Runtime.h"
+#include "sim/photos/kit/PhotoKit.h"
+#include "sim/uikit/UIKit.h"
+
+#include <functional>
 
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace photosapp {
+
+using namespace rt::literals;
 
 void registerClasses();
 
@@ -38,52 +42,93 @@ void defineOneUp();
 
 // ---- what the pieces share ----------------------------------------------------------------------
 using Objects = std::vector<rt::Ref<rt::Object>>;
+using photos::PHAsset;
+using photos::PHAssetCollection;
+using photos::PHCollection;
+using photos::PHCollectionList;
+using photos::PHFetchResult;
+using uikit::UIView;
+using uikit::UIViewController;
+
+// The data source manager's face, for the app's own code.
+struct PXPhotoKitCollectionsDataSourceManager : rt::NSObject {
+    RT_FACE(PXPhotoKitCollectionsDataSourceManager, rt::NSObject)
+    static PXPhotoKitCollectionsDataSourceManager sharedManager() {
+        return rt::sendClass<PXPhotoKitCollectionsDataSourceManager>(cls(), "sharedManager"_sel);
+    }
+    bool _containsAnyAssets(const PHCollection& collection) const {
+        return msg<bool>("_containsAnyAssets:"_sel, collection);
+    }
+    std::vector<PHCollection> collectionsInList(const PHCollectionList& folder) const {
+        return msg<std::vector<PHCollection>>("collectionsInList:"_sel, folder);
+    }
+};
+
+// An album tile and its cell, for the app's own code.
+struct PUAlbumListCellContentView : UIView {
+    RT_FACE(PUAlbumListCellContentView, UIView)
+    std::string title() const { return msg<std::string>("title"_sel); }
+    PHCollection collection() const { return msg<PHCollection>("collection"_sel); }
+    void setDelegate(const rt::NSObject& delegate) const { msg("setDelegate:"_sel, delegate); }
+    bool isEnabled() const { return msg<bool>("isEnabled"_sel); }
+    void setEnabled(bool enabled) const { msg("setEnabled:"_sel, enabled); }
+    void setEditing_animated(bool editing, bool animated) const { msg("setEditing:animated:"_sel, editing, animated); }
+};
+struct PUAlbumListCell : uikit::UICollectionViewCell {
+    RT_FACE(PUAlbumListCell, uikit::UICollectionViewCell)
+    PUAlbumListCellContentView albumListCellContentView() const {
+        return msg<PUAlbumListCellContentView>("albumListCellContentView"_sel);
+    }
+};
 
 // Assets of a collection (hidden ones too when asked), by creation date.
-rt::Ref<rt::Object> assetsOf(const rt::Ref<rt::Object>& collection, bool includeHidden = false);
-unsigned long countOf(const rt::Ref<rt::Object>& fetchResult);
+PHFetchResult<PHAsset> assetsOf(const PHCollection& collection, bool includeHidden = false);
 // The collections the album lists show, as the data source manager decides:
 // the top list's, or a folder's.
-Objects listedCollections(const rt::Ref<rt::Object>& folder = nullptr);
-bool isFolder(const rt::Ref<rt::Object>& collection);
+std::vector<PHCollection> listedCollections(const PHCollectionList& folder = nullptr);
+bool isFolder(const PHCollection& collection);
 // The stock -titleForCollection: and -subtitleForCollection: of the album
 // lists: the localized title, and how many photos of it are visible.
-std::string stockTitle(rt::Id, rt::Sel, rt::Ref<rt::Object> collection);
-std::string stockSubtitle(rt::Id, rt::Sel, rt::Ref<rt::Object> collection);
+std::string stockTitle(rt::Id, rt::Sel, PHCollection collection);
+std::string stockSubtitle(rt::Id, rt::Sel, PHCollection collection);
 // Methods that answer a constant.
 bool answerYes(rt::Id, rt::Sel);
 bool answerNo(rt::Id, rt::Sel);
+// Whether a collection is an asset collection (an album, not a folder).
+bool isAssetCollection(const PHCollection& collection);
 // Whether a collection is a user's regular album (type 1).
-bool isRegularAlbum(const rt::Ref<rt::Object>& collection);
+bool isRegularAlbum(const PHCollection& collection);
 
 // A new tile cell's content: the album's title and subtitle and its first
 // photos. `width` is the tile's (square thumbnail) width.
-rt::Ref<rt::Object> makeTileCell(const rt::Ref<rt::Object>& collectionView, const rt::Ref<rt::Object>& indexPath);
-void configureTile(const rt::Ref<rt::Object>& tile, const rt::Ref<rt::Object>& collection, const std::string& title,
+uikit::UICollectionViewCell makeTileCell(const uikit::UICollectionView& collectionView,
+                                         const fnd::NSIndexPath& indexPath);
+void configureTile(const UIView& tile, const PHCollection& collection, const std::string& title,
                    const std::string& subtitle);
 // The tile height for a thumbnail width: the square and two lines of text.
 double tileHeight(double width);
 
 // Pushes the album's grid (for a folder: the list of its albums) onto the
 // navigation controller of `from`.
-void openAlbum(const rt::Ref<rt::Object>& from, const rt::Ref<rt::Object>& collection);
-// A sheet (style 0) or alert (1) with actions { title, style, handler }.
+void openAlbum(const UIViewController& from, const PHCollection& collection);
+// A sheet or an alert with actions { title, style, handler }.
 struct SheetAction {
     std::string title;
-    long style;
+    uikit::UIAlertActionStyle style;
     std::function<void()> handler;
 };
-void presentSheet(const rt::Ref<rt::Object>& from, const std::string& title, const std::string& message, long style,
-                  std::vector<SheetAction> actions, const rt::Ref<rt::Object>& anchor = nullptr);
+void presentSheet(const UIViewController& from, const std::string& title, const std::string& message,
+                  uikit::UIAlertControllerStyle style, std::vector<SheetAction> actions,
+                  const UIView& anchor = nullptr);
 
 // Registers `controller` for library changes. Its class answers
 // photoLibraryDidChange: with libraryDidChangeOnMain, which sends it
 // _libraryDidChange on the main thread.
-void observeLibrary(const rt::Ref<rt::Object>& controller);
+void observeLibrary(const UIViewController& controller);
 void libraryDidChangeOnMain(rt::Id self, rt::Sel, rt::Ref<rt::Object> change);
 
 // The tab bar of the library shows or hides for the top controller of a
 // navigation controller (pu_wantsTabBarVisible, alwaysHideTabBar).
-void updateTabBarFor(const rt::Ref<rt::Object>& controller);
+void updateTabBarFor(const UIViewController& controller);
 
 } // namespace photosapp
