@@ -51,11 +51,12 @@ rt::Class* registerApplicationClasses(const std::string& bundleIdentifier) {
 void showLaunchScreen(const std::string& bundleIdentifier) {
     const fnd::AppInfo* info = fnd::findApp(bundleIdentifier);
     gfx::CGSize screen = uikit::screenModel().size;
-    auto root = rt::sendClass<rt::Ref<rt::Object>>(rt::getClass("UIViewController"), "new"_sel);
-    auto page = rt::send<rt::Ref<rt::Object>>(root, "view"_sel);
-    rt::send(page, "setBackgroundColor:"_sel, uikit::makeColor(views::kWhite));
-    views::add(page, views::label({{0, screen.height / 2 - 20}, {screen.width, 40}},
-                                  info ? info->displayName : bundleIdentifier, 28, views::kBlack, 1));
+    auto root = uikit::UIViewController::new_();
+    uikit::UIView page = root.view();
+    page.setBackgroundColor(uikit::makeColor(views::kWhite));
+    page.addSubview(views::label({{0, screen.height / 2 - 20}, {screen.width, 40}},
+                                 info ? info->displayName : bundleIdentifier, 28, views::kBlack,
+                                 uikit::NSTextAlignmentCenter));
     views::showWindow(root);
 }
 

@@ -28,8 +28,6 @@ void onTap(const UIView& view, const rt::NSObject& target, const char* action) {
     view.setUserInteractionEnabled(true);
 }
 
-void add(const UIView& parent, const UIView& child) { parent.addSubview(child); }
-
 void round(const UIView& view, double radius, bool clip) {
     view.layer().setCornerRadius(radius);
     if (clip) view.setClipsToBounds(true);

@@ -17,7 +17,6 @@ uikit::UILabel label(gfx::CGRect frame, const std::string& text, double pointSiz
                      uikit::NSTextAlignment alignment = uikit::NSTextAlignmentLeft, bool bold = false);
 // A tap recogniser on `view` that sends `action` ("v@:@") to `target`.
 void onTap(const uikit::UIView& view, const rt::NSObject& target, const char* action);
-void add(const uikit::UIView& parent, const uikit::UIView& child);
 // Rounds the view's corners; `clip` also clips its content to them.
 void round(const uikit::UIView& view, double radius, bool clip = true);
 // A collection view with a flow layout, its cells of `cellClass` registered

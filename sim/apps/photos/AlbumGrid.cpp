@@ -83,8 +83,10 @@ void buildToolbar(GridObject* g) {
     CGSize screen = screenModel().size;
     g->toolbar = views::box({{0, 0}, {screen.width, kToolbar}}, {0.97, 0.97, 0.97, 1}, "UIToolbar");
     std::vector<std::pair<std::string, const char*>> buttons{{"Add To", "_addToTapped:"}};
-    if (isRegularAlbum(g->collection)) buttons.emplace_back("Remove from Album", "_removeTapped:");
-    else buttons.emplace_back("Delete", "_deleteTapped:");
+    if (isRegularAlbum(g->collection))
+        buttons.emplace_back("Remove from Album", "_removeTapped:");
+    else
+        buttons.emplace_back("Delete", "_deleteTapped:");
     double w = screen.width / static_cast<double>(buttons.size());
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         UILabel b = views::label({{w * static_cast<double>(i), 0}, {w, kToolbar}}, buttons[i].first, 17,
@@ -168,8 +170,8 @@ UICollectionViewCell gridCell(GridObject* self, rt::Sel, UICollectionView cv, fn
     UIImageView image = makeView({{0, 0}, size}, UIImageView::cls());
     image.setContentMode(UIViewContentModeScaleAspectFill);
     image.setClipsToBounds(true);
-    image.setImage(
-        photos::requestImageNow(assetAt(self, i), {size.width * 2, size.height * 2}, photos::PHImageContentModeAspectFill));
+    image.setImage(photos::requestImageNow(assetAt(self, i), {size.width * 2, size.height * 2},
+                                           photos::PHImageContentModeAspectFill));
     image.setAccessibilityLabel("Photo " + std::to_string(i + 1));
     content.addSubview(image);
     if (self->selected.count(i)) {
@@ -189,9 +191,9 @@ void gridSelect(GridObject* self, rt::Sel, UICollectionView cv, fnd::NSIndexPath
         cv.reloadData();
         return;
     }
-    UIViewController viewer = rt::send<Ref<rt::Object>>(
-        rt::sendClass<Ref<rt::Object>>(rt::getClass("PUOneUpViewController"), "alloc"_sel), "initWithAsset:"_sel,
-        assetAt(self, i));
+    UIViewController viewer =
+        rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("PUOneUpViewController"), "alloc"_sel),
+                                  "initWithAsset:"_sel, assetAt(self, i));
     if (UINavigationController nav = UIViewController(self).navigationController())
         nav.pushViewController_animated(viewer, true);
 }
@@ -240,11 +242,12 @@ void removeTapped(GridObject* self, rt::Sel, Ref<rt::Object>) {
     PUPhotosGridViewController me(self);
     std::size_t n = self->selected.size();
     if (n == 0) return;
-    presentSheet(me, "", "", UIAlertControllerStyleActionSheet,
-                 {{n == 1 ? "Remove from Album" : "Remove " + std::to_string(n) + " Photos from Album",
-                   UIAlertActionStyleDestructive,
-                   [me] { me._removeSelectedAssetsWithCompletion([me](bool) { me.setEditing_animated(false, true); }); }},
-                  {"Cancel", UIAlertActionStyleCancel, nullptr}});
+    presentSheet(
+        me, "", "", UIAlertControllerStyleActionSheet,
+        {{n == 1 ? "Remove from Album" : "Remove " + std::to_string(n) + " Photos from Album",
+          UIAlertActionStyleDestructive,
+          [me] { me._removeSelectedAssetsWithCompletion([me](bool) { me.setEditing_animated(false, true); }); }},
+         {"Cancel", UIAlertActionStyleCancel, nullptr}});
 }
 
 void removeSelected(GridObject* self, rt::Sel, rt::Block<void(bool)> completion) {
@@ -253,7 +256,9 @@ void removeSelected(GridObject* self, rt::Sel, rt::Block<void(bool)> completion)
     PHAssetCollection album = self->collection.as<PHAssetCollection>();
     std::vector<PHAsset> chosen = me.selectedAssets();
     PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler(
-        [album, chosen] { PHAssetCollectionChangeRequest::changeRequestForAssetCollection(album).removeAssets(chosen); },
+        [album, chosen] {
+            PHAssetCollectionChangeRequest::changeRequestForAssetCollection(album).removeAssets(chosen);
+        },
         [me, completion](bool ok, NSError) {
             dsp::mainQueue().async([me, completion, ok] {
                 reloadAssets(gridOf(me.get()));
@@ -285,10 +290,10 @@ bool scrolledToBottom(GridObject* self, rt::Sel) {
 
 // ---- PUZoomableGridViewController: the camera roll, by itself ----------------------------------------
 void zoomDidLoad(GridObject* self, rt::Sel) {
-    self->collection = PHAssetCollection::fetchAssetCollectionsWithType_subtype_options(
-                           photos::PHAssetCollectionTypeSmartAlbum, photos::PHAssetCollectionSubtypeSmartAlbumUserLibrary,
-                           nullptr)
-                           .firstObject();
+    self->collection =
+        PHAssetCollection::fetchAssetCollectionsWithType_subtype_options(
+            photos::PHAssetCollectionTypeSmartAlbum, photos::PHAssetCollectionSubtypeSmartAlbumUserLibrary, nullptr)
+            .firstObject();
     reloadAssets(self);
 }
 
@@ -305,9 +310,10 @@ void performDelete(DeleteObject* self, rt::Sel, UIViewController from) {
     };
     if (rt::send<bool>(me, "shouldSkipDeleteConfirmation"_sel)) return run();
     std::size_t n = assets.size();
-    presentSheet(from, "", "", UIAlertControllerStyleActionSheet,
-                 {{n == 1 ? "Delete Photo" : "Delete " + std::to_string(n) + " Photos", UIAlertActionStyleDestructive, run},
-                  {"Cancel", UIAlertActionStyleCancel, nullptr}});
+    presentSheet(
+        from, "", "", UIAlertControllerStyleActionSheet,
+        {{n == 1 ? "Delete Photo" : "Delete " + std::to_string(n) + " Photos", UIAlertActionStyleDestructive, run},
+         {"Cancel", UIAlertActionStyleCancel, nullptr}});
 }
 
 } // namespace

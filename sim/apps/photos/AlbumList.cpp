@@ -45,7 +45,7 @@ public:
 struct PUAlbumListViewController : UIViewController {
     RT_FACE(PUAlbumListViewController, UIViewController)
     PUAlbumListViewController initForPickingAssets_sourceViewController(const std::vector<PHAsset>& assets,
-                                                                         const UIViewController& source) const {
+                                                                        const UIViewController& source) const {
         return msg<PUAlbumListViewController>("initForPickingAssets:sourceViewController:"_sel, assets, source);
     }
     void setCollectionList(const PHCollectionList& folder) const { msg("setCollectionList:"_sel, folder); }
@@ -83,10 +83,10 @@ void reloadItems(ListObject* self) {
             self->names.push_back("People");
         }
         if (me.showPlaces()) {
-            self->items.push_back(PHAssetCollection::fetchAssetCollectionsWithType_subtype_options(
-                                      photos::PHAssetCollectionTypeSmartAlbum,
-                                      photos::PHAssetCollectionSubtypeSmartAlbumPlaces, nullptr)
-                                      .firstObject());
+            self->items.push_back(
+                PHAssetCollection::fetchAssetCollectionsWithType_subtype_options(
+                    photos::PHAssetCollectionTypeSmartAlbum, photos::PHAssetCollectionSubtypeSmartAlbumPlaces, nullptr)
+                    .firstObject());
             self->names.push_back("Places");
         }
     }
@@ -207,8 +207,9 @@ void didSelect(ListObject* self, rt::Sel, fnd::NSIndexPath path) {
     if (!isRegularAlbum(album)) return;
     std::vector<PHAsset> assets = self->pickerAssets;
     PHAssetCollection target = album.as<PHAssetCollection>();
-    PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler(
-        [target, assets] { PHAssetCollectionChangeRequest::changeRequestForAssetCollection(target).addAssets(assets); });
+    PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler([target, assets] {
+        PHAssetCollectionChangeRequest::changeRequestForAssetCollection(target).addAssets(assets);
+    });
     me._handleDoneButton(nullptr);
 }
 
@@ -247,17 +248,17 @@ void performDelete(ListObject* self, rt::Sel, PUAlbumListCellContentView tile, R
     PHAssetCollection album = rt::send<PHAssetCollection>(action, "collection"_sel);
     std::string title = tile.title();
     PUAlbumListViewController me(self);
-    presentSheet(
-        me, "", "Are you sure you want to delete the album \u201c" + title + "\u201d? The photos will not be deleted.",
-        UIAlertControllerStyleActionSheet,
-        {{"Delete Album", UIAlertActionStyleDestructive,
-          [me, album] {
-              PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler(
-                  [album] { PHAssetCollectionChangeRequest::deleteAssetCollections({album}); },
-                  [me](bool, NSError) { dsp::mainQueue().async([me] { me.reloadContentView(); }); });
-          }},
-         {"Cancel", UIAlertActionStyleCancel, nullptr}},
-        tile);
+    presentSheet(me, "",
+                 "Are you sure you want to delete the album \u201c" + title + "\u201d? The photos will not be deleted.",
+                 UIAlertControllerStyleActionSheet,
+                 {{"Delete Album", UIAlertActionStyleDestructive,
+                   [me, album] {
+                       PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler(
+                           [album] { PHAssetCollectionChangeRequest::deleteAssetCollections({album}); },
+                           [me](bool, NSError) { dsp::mainQueue().async([me] { me.reloadContentView(); }); });
+                   }},
+                  {"Cancel", UIAlertActionStyleCancel, nullptr}},
+                 tile);
 }
 
 // The picker closes; the grid it came from leaves selection.

@@ -166,8 +166,8 @@ void configureTile(const UIView& tileView, const PHCollection& collection, const
     tile->photoViews[0].setImage(nullptr);
     // The newest photo of the album is its key photo.
     if (isAssetCollection(collection))
-        tile->photoViews[0].setImage(
-            photos::requestImageNow(assetsOf(collection).lastObject(), {300, 300}, photos::PHImageContentModeAspectFill));
+        tile->photoViews[0].setImage(photos::requestImageNow(assetsOf(collection).lastObject(), {300, 300},
+                                                             photos::PHImageContentModeAspectFill));
     if (isRegularAlbum(collection) && !tile->deleteButton) {
         tile->deleteButton = views::box({}, {1, 0.23, 0.19, 1}, "PXUIButton");
         views::round(tile->deleteButton, 12, false);

@@ -48,11 +48,11 @@ public:
     using ControllerObject::ControllerObject;
     std::string heading;
     long gadgetType = 1;
-    Ref<rt::Object> provider;       // the strips only
-    UICollectionView strip;         // a strip's collection view
+    Ref<rt::Object> provider;        // the strips only
+    UICollectionView strip;          // a strip's collection view
     std::vector<PHCollection> items; // a strip's collections, or a list's smart albums
-    std::vector<std::string> names; // what each item is called (People has no collection)
-    std::vector<long> listSubtypes; // a list's smart albums
+    std::vector<std::string> names;  // what each item is called (People has no collection)
+    std::vector<long> listSubtypes;  // a list's smart albums
     rt::Weak<rt::Object> page;
 };
 
@@ -128,7 +128,8 @@ void stripLoad(rt::Id selfId, rt::Sel) {
     view.addSubview(
         views::label({{16, 14}, {width - 120, 28}}, self->heading, 22, views::kBlack, NSTextAlignmentLeft, true));
     if (listType(self) == 1) {
-        UILabel seeAll = views::label({{width - 100, 14}, {84, 28}}, "See All", 17, views::kSystemBlue, NSTextAlignmentRight);
+        UILabel seeAll =
+            views::label({{width - 100, 14}, {84, 28}}, "See All", 17, views::kSystemBlue, NSTextAlignmentRight);
         seeAll.setAccessibilityLabel("See All");
         views::onTap(seeAll, me, "_seeAllTapped:");
         view.addSubview(seeAll);
@@ -183,8 +184,8 @@ void seeAll(rt::Id selfId, rt::Sel, Ref<rt::Object>) {
     UIViewController page = gadgetOf(selfId)->page.load();
     UINavigationController nav = page ? page.navigationController() : nullptr;
     if (!nav) return;
-    nav.pushViewController_animated(rt::sendClass<Ref<rt::Object>>(rt::getClass("PUAlbumListViewController"), "new"_sel),
-                                    true);
+    nav.pushViewController_animated(
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("PUAlbumListViewController"), "new"_sel), true);
 }
 Ref<rt::Object> provider(rt::Id self, rt::Sel) { return gadgetOf(self)->provider; }
 long albumListType(ProviderObject* self, rt::Sel) { return self->albumListType; }
@@ -199,7 +200,8 @@ void reloadList(GadgetObject* g) {
         PHAssetCollection album = smartAlbum(subtype);
         if (!album) continue;
         // Media types show only what the library has; Other Albums always lists its entries.
-        if (g->heading == "Media Types" && !PXPhotoKitCollectionsDataSourceManager::sharedManager()._containsAnyAssets(album))
+        if (g->heading == "Media Types" &&
+            !PXPhotoKitCollectionsDataSourceManager::sharedManager()._containsAnyAssets(album))
             continue;
         g->items.push_back(album);
         g->names.push_back(album.localizedTitle());
@@ -213,7 +215,8 @@ UIView makeRow(rt::Id gadget, const PHCollection& collection, const std::string&
     row.addSubview(views::label({{0, 11}, {width - 140, 22}}, name, 17, views::kSystemBlue));
     row.addSubview(views::label({{width - 140, 11}, {90, 22}}, std::to_string(assetsOf(collection, true).count()), 17,
                                 views::kSecondaryText, NSTextAlignmentRight));
-    row.addSubview(views::label({{width - 48, 11}, {16, 22}}, "\u203a", 20, views::kSecondaryText, NSTextAlignmentRight));
+    row.addSubview(
+        views::label({{width - 48, 11}, {16, 22}}, "\u203a", 20, views::kSecondaryText, NSTextAlignmentRight));
     row.addSubview(views::box({{0, 43.5}, {width - 32, 0.5}}, {0.8, 0.8, 0.82, 1}));
     views::onTap(row, Ref<rt::Object>(gadget), "_rowTapped:");
     return row;
@@ -223,11 +226,13 @@ void listLoad(rt::Id selfId, rt::Sel) {
     GadgetObject* self = gadgetOf(selfId);
     reloadList(self);
     double width = screenModel().size.width;
-    UIView view = views::box({{0, 0}, {width, kHeader + 44.0 * static_cast<double>(self->items.size())}}, views::kWhite);
+    UIView view =
+        views::box({{0, 0}, {width, kHeader + 44.0 * static_cast<double>(self->items.size())}}, views::kWhite);
     view.addSubview(
         views::label({{16, 14}, {width - 32, 28}}, self->heading, 22, views::kBlack, NSTextAlignmentLeft, true));
     for (std::size_t i = 0; i < self->items.size(); ++i)
-        view.addSubview(makeRow(selfId, self->items[i], self->names[i], kHeader + 44.0 * static_cast<double>(i), width));
+        view.addSubview(
+            makeRow(selfId, self->items[i], self->names[i], kHeader + 44.0 * static_cast<double>(i), width));
     UIViewController(selfId).setView(view);
 }
 void rowTapped(rt::Id selfId, rt::Sel, UIGestureRecognizer recognizer) {

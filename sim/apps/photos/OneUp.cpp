@@ -64,28 +64,30 @@ Ref<rt::Object> initViewer(ViewerObject* self, rt::Sel, Ref<rt::Object> asset) {
 }
 
 void loadViewer(ViewerObject* self, rt::Sel) {
-    Ref<rt::Object> me(self);
-    gfx::CGSize screen = uikit::screenModel().size;
+    using namespace uikit;
+    UIViewController me(self);
+    CGSize screen = screenModel().size;
     // The viewer sets the library's default zoom, then zooms as far as the settings say.
     auto settings = rt::sendClass<Ref<rt::Object>>(g_settings, "sharedInstance"_sel);
     rt::send(settings, "setDefaultMaximumZoomFactor:"_sel, kStockMaximumZoom);
     self->maximumZoom = rt::send<double>(settings, "defaultMaximumZoomFactor"_sel);
-    auto view = views::box({{0, 0}, screen}, views::kBlack);
-    auto image = uikit::makeView({{0, 0}, screen}, rt::getClass("UIImageView"));
-    rt::send(image, "setContentMode:"_sel, uikit::UIViewContentModeScaleAspectFit);
-    rt::send(image, "setImage:"_sel, photos::requestImageNow(self->asset, {screen.width * 2, screen.height * 2}, 0L));
+    UIView view = views::box({{0, 0}, screen}, views::kBlack);
+    UIImageView image = makeView({{0, 0}, screen}, UIImageView::cls());
+    image.setContentMode(UIViewContentModeScaleAspectFit);
+    image.setImage(photos::requestImageNow(self->asset, {screen.width * 2, screen.height * 2},
+                                           photos::PHImageContentModeAspectFit));
     char zoom[64];
     std::snprintf(zoom, sizeof zoom, "Photo, zooms up to %gx", self->maximumZoom);
-    rt::send(image, "setAccessibilityLabel:"_sel, std::string(zoom));
-    views::add(view, image);
+    image.setAccessibilityLabel(zoom);
+    view.addSubview(image);
     if (rt::send<bool>(self->model, "wantsIrisBadgeVisible"_sel)) {
-        auto badge = views::label({{12, 12}, {52, 22}}, "LIVE", 13, views::kWhite, 1, true);
-        rt::send(badge, "setBackgroundColor:"_sel, uikit::makeColor({0, 0, 0, 0.4}));
-        rt::send(badge, "setAccessibilityLabel:"_sel, std::string("Live Photo badge"));
-        views::add(view, badge);
+        UILabel badge = views::label({{12, 12}, {52, 22}}, "LIVE", 13, views::kWhite, NSTextAlignmentCenter, true);
+        badge.setBackgroundColor(makeColor({0, 0, 0, 0.4}));
+        badge.setAccessibilityLabel("Live Photo badge");
+        view.addSubview(badge);
     }
-    rt::send(me, "setView:"_sel, view);
-    rt::send(me, "setTitle:"_sel, std::string("Photo"));
+    me.setView(view);
+    me.setTitle("Photo");
 }
 
 double viewerMaximumZoom(ViewerObject* self, rt::Sel) { return self->maximumZoom; }

@@ -20,8 +20,6 @@
 #include "sim/uikit/UIKit.h"
 
 #include <functional>
-
-#include <functional>
 #include <string>
 #include <vector>
 

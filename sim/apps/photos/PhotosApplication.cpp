@@ -56,8 +56,8 @@ void tabsDidLoad(rt::Id self, rt::Sel) {
         if (isExcluded(t.mode)) continue;
         UIViewController root = rt::sendClass<Ref<rt::Object>>(rt::getClass(t.rootClass), "new"_sel);
         root.setTitle(t.title);
-        UINavigationController nav = UINavigationController(rt::sendClass<Ref<rt::Object>>(g_nav, "alloc"_sel))
-                                         .initWithRootViewController(root);
+        UINavigationController nav =
+            UINavigationController(rt::sendClass<Ref<rt::Object>>(g_nav, "alloc"_sel)).initWithRootViewController(root);
         nav.setTitle(t.title);
         controllers.push_back(nav);
     }

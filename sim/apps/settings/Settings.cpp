@@ -18,7 +18,8 @@ namespace settings {
 using rt::Ref;
 using namespace rt::literals;
 using fnd::Value;
-using Objects = std::vector<Ref<rt::Object>>;
+using namespace prefs;
+using namespace uikit;
 
 namespace {
 
@@ -27,19 +28,17 @@ rt::Class* g_root = nullptr;
 const char kRootKey = 0;
 constexpr const char* kLoaderFolder = "/Library/PreferenceLoader/Preferences";
 
-Ref<rt::Object> specifier(const std::string& name, long cell, const Ref<rt::Object>& target,
-                          fnd::Dictionary properties = {}) {
-    auto s = rt::sendClass<Ref<rt::Object>>(rt::getClass("PSSpecifier"),
-                                            "preferenceSpecifierNamed:target:set:get:detail:cell:edit:"_sel, name,
-                                            target, static_cast<rt::Sel>(nullptr), static_cast<rt::Sel>(nullptr),
-                                            static_cast<rt::Class*>(nullptr), cell, static_cast<rt::Class*>(nullptr));
+PSSpecifier specifier(const std::string& name, PSCellType cell, const rt::Face& target,
+                      fnd::Dictionary properties = {}) {
+    auto s = PSSpecifier::preferenceSpecifierNamed_target_set_get_detail_cell_edit(name, target, nullptr, nullptr,
+                                                                                   nullptr, cell, nullptr);
     for (auto& [k, v] : properties)
-        rt::send(s, "setProperty:forKey:"_sel, v, k);
+        s.setProperty_forKey(v, k);
     return s;
 }
 
 // The rows of the installed preference bundles, by their label.
-Objects loaderRows(const Ref<rt::Object>& target) {
+std::vector<PSSpecifier> loaderRows(const rt::Face& target) {
     std::vector<std::pair<std::string, fnd::Dictionary>> entries;
     std::error_code ec;
     for (const auto& file : std::filesystem::directory_iterator(fnd::hostPath(kLoaderFolder), ec)) {
@@ -51,37 +50,36 @@ Objects loaderRows(const Ref<rt::Object>& target) {
         entries.emplace_back(*label, *entry);
     }
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    Objects rows;
+    std::vector<PSSpecifier> rows;
     for (auto& [label, entry] : entries) {
         entry["isBundleEntry"] = Value(true);
-        rows.push_back(specifier(label, prefs::PSLinkCell, target, entry));
+        rows.push_back(specifier(label, PSLinkCell, target, entry));
     }
     return rows;
 }
 
-Objects rootSpecifiers(rt::Id self, rt::Sel) {
-    Ref<rt::Object> me(self);
-    auto stored = rt::send<Objects>(me, "_specifiers"_sel);
+std::vector<PSSpecifier> rootSpecifiers(rt::Id self, rt::Sel) {
+    PSListController me(self);
+    std::vector<PSSpecifier> stored = me._specifiers();
     if (!stored.empty()) return stored;
-    Objects s{specifier("", prefs::PSGroupCell, me), specifier("General", prefs::PSStaticTextCell, me),
-              specifier("Privacy", prefs::PSStaticTextCell, me), specifier("Photos", prefs::PSStaticTextCell, me),
-              specifier("Camera", prefs::PSStaticTextCell, me)};
-    Objects tweaks = loaderRows(me);
+    std::vector<PSSpecifier> s{specifier("", PSGroupCell, me), specifier("General", PSStaticTextCell, me),
+                               specifier("Privacy", PSStaticTextCell, me), specifier("Photos", PSStaticTextCell, me),
+                               specifier("Camera", PSStaticTextCell, me)};
+    std::vector<PSSpecifier> tweaks = loaderRows(me);
     if (!tweaks.empty()) {
-        s.push_back(specifier("Tweaks", prefs::PSGroupCell, me));
+        s.push_back(specifier("Tweaks", PSGroupCell, me));
         s.insert(s.end(), tweaks.begin(), tweaks.end());
     }
-    rt::send(me, "setSpecifiers:"_sel, s);
+    me.setSpecifiers(s);
     return s;
 }
 
 // A bundle's row: its library loaded once, its page shown with the bundle.
-void rootSelect(rt::Id self, rt::Sel cmd, Ref<rt::Object> spec) {
-    Ref<rt::Object> me(self);
-    if (!rt::send<Value>(spec, "propertyForKey:"_sel, std::string("isBundleEntry")).boolValue())
-        return rt::sendSuper(g_root, self, cmd, spec);
-    const Value bundleName = rt::send<Value>(spec, "propertyForKey:"_sel, std::string("bundle"));
-    const Value detailName = rt::send<Value>(spec, "propertyForKey:"_sel, std::string("detail"));
+void rootSelect(rt::Id self, rt::Sel cmd, PSSpecifier spec) {
+    PSListController me(self);
+    if (!spec.propertyForKey("isBundleEntry").boolValue()) return rt::sendSuper(g_root, self, cmd, spec);
+    const Value bundleName = spec.propertyForKey("bundle");
+    const Value detailName = spec.propertyForKey("detail");
     std::string folder = "/Library/PreferenceBundles/" + *bundleName.string() + ".bundle";
     static std::set<std::string> loaded;
     bool ok = loaded.count(folder) != 0;
@@ -94,32 +92,27 @@ void rootSelect(rt::Id self, rt::Sel cmd, Ref<rt::Object> spec) {
             fnd::systemLog(fnd::LogLevel::Error, "settings: cannot load " + folder + ": " + ::dlerror());
     }
     rt::Class* detail = ok && detailName.string() ? rt::getClass(*detailName.string()) : nullptr;
-    auto page = detail ? rt::sendClass<Ref<rt::Object>>(detail, "new"_sel) : nullptr;
+    PSListController page = detail ? rt::sendClass<Ref<rt::Object>>(detail, "new"_sel) : nullptr;
     if (!page || !rt::respondsTo(page.get(), "setBundle:"_sel)) {
-        std::string label = rt::send<std::string>(spec, "name"_sel);
-        auto alert = rt::sendClass<Ref<rt::Object>>(
-            rt::getClass("UIAlertController"), "alertControllerWithTitle:message:preferredStyle:"_sel, label,
-            std::string("The settings of this package could not be loaded."), uikit::UIAlertControllerStyleAlert);
-        rt::send(alert, "addAction:"_sel,
-                 rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertAction"), "actionWithTitle:style:handler:"_sel,
-                                                std::string("OK"), uikit::UIAlertActionStyleDefault,
-                                                rt::Block<void(Ref<rt::Object>)>()));
-        rt::send(me, "presentViewController:animated:completion:"_sel, alert, true, rt::Block<void()>());
+        auto alert = UIAlertController::alertControllerWithTitle_message_preferredStyle(
+            spec.name(), "The settings of this package could not be loaded.", UIAlertControllerStyleAlert);
+        alert.addAction(UIAlertAction::actionWithTitle_style_handler("OK", UIAlertActionStyleDefault, nullptr));
+        me.presentViewController_animated_completion(alert, true);
         return;
     }
-    rt::send(page, "setBundle:"_sel, fnd::makeBundle(folder));
-    rt::send(page, "setSpecifier:"_sel, spec);
-    if (rt::send<std::string>(page, "title"_sel).empty())
-        rt::send(page, "setTitle:"_sel, rt::send<std::string>(spec, "name"_sel));
-    rt::send(rt::send<Ref<rt::Object>>(me, "navigationController"_sel), "pushViewController:animated:"_sel, page, true);
+    page.setBundle(fnd::makeBundle(folder));
+    page.setSpecifier(spec);
+    if (page.title().empty()) page.setTitle(spec.name());
+    me.navigationController().pushViewController_animated(page, true);
 }
 
 void didFinishLaunching(rt::Id self, rt::Sel cmd, Ref<rt::Object> app) {
     rt::sendSuper(g_app, self, cmd, app);
-    auto root = rt::sendClass<Ref<rt::Object>>(g_root, "new"_sel);
-    rt::send(root, "setTitle:"_sel, std::string("Settings"));
-    auto nav = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("PSRootController"), "alloc"_sel),
-                                         "initWithRootViewController:"_sel, root);
+    UIViewController root = rt::sendClass<Ref<rt::Object>>(g_root, "new"_sel);
+    root.setTitle("Settings");
+    UINavigationController nav =
+        UINavigationController(rt::sendClass<Ref<rt::Object>>(rt::getClass("PSRootController"), "alloc"_sel))
+            .initWithRootViewController(root);
     self->setAssociated(&kRootKey, nav);
     apps::views::showWindow(nav);
 }
