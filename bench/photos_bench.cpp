@@ -25,12 +25,15 @@ using namespace benchsupport;
 
 namespace {
 
+// Every benchmark that touches the library comes through here or calls
+// fixture() first, so that each one runs on its own (--benchmark_filter).
 Ref<rt::Object> albumFetch(const std::string& title) {
+    fixture();
     auto options = photos::makeFetchOptions(true);
     rt::send(options, "setPredicate:"_sel, fnd::makePredicate("title = %@", {title}));
-    return rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                          "fetchAssetCollectionsWithType:subtype:options:"_sel, photos::PHAssetCollectionTypeAlbum,
-                                          photos::PHAssetCollectionSubtypeAny, options);
+    return rt::sendClass<Ref<rt::Object>>(
+        rt::getClass("PHAssetCollection"), "fetchAssetCollectionsWithType:subtype:options:"_sel,
+        photos::PHAssetCollectionTypeAlbum, photos::PHAssetCollectionSubtypeAny, options);
 }
 
 // ---- album lookup by title ----------------------------------------------------------------

@@ -19,7 +19,7 @@ using namespace rt::literals;
 namespace {
 
 // ---- springboard: the message server starts after SpringBoard's own launch ------------------
-rt::Orig<void(rt::Ref<rt::Object>)> g_springboardLaunch;
+constinit rt::Orig<void(rt::Ref<rt::Object>)> g_springboardLaunch;
 void springboardDidFinishLaunching(rt::Id self, rt::Sel cmd, rt::Ref<rt::Object> application) {
     g_springboardLaunch(self, cmd, application);
     startMessageServer(rt::Ref<rt::Object>(self));

@@ -10,11 +10,11 @@
 // predicates, sort descriptors and string sets. NSTimer belongs to the run
 // loop (sim/dispatch/NSTimer.h).
 
-#include <string>
-#include <vector>
-
 #include "sim/foundation/Value.h"
 #include "sim/runtime/Face.h"
+
+#include <string>
+#include <vector>
 
 namespace fnd {
 
@@ -58,7 +58,9 @@ struct NSIndexPath : rt::NSObject {
     NSInteger item() const { return msg<NSInteger>("item"_sel); }
     NSInteger row() const { return msg<NSInteger>("row"_sel); }
     NSInteger section() const { return msg<NSInteger>("section"_sel); }
-    NSComparisonResult compare(const NSIndexPath& other) const { return msg<NSComparisonResult>("compare:"_sel, other); }
+    NSComparisonResult compare(const NSIndexPath& other) const {
+        return msg<NSComparisonResult>("compare:"_sel, other);
+    }
 };
 
 struct NSPredicate : rt::NSObject {

@@ -4,6 +4,12 @@
 // tools (lumisim reads the store) and the tests include this; apps and
 // injected libraries see only PhotoKit.h.
 
+#include "sim/dispatch/Queue.h"
+#include "sim/foundation/Value.h"
+#include "sim/photos/PhotoStore.h"
+#include "sim/photos/kit/PhotoKit.h"
+#include "sim/runtime/Weak.h"
+
 #include <array>
 #include <memory>
 #include <mutex>
@@ -11,12 +17,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-#include "sim/dispatch/Queue.h"
-#include "sim/foundation/Value.h"
-#include "sim/photos/PhotoStore.h"
-#include "sim/photos/kit/PhotoKit.h"
-#include "sim/runtime/Weak.h"
 
 namespace photos {
 

@@ -53,8 +53,10 @@
 // queue with success or an NSError.
 
 #include "sim/dispatch/Queue.h"
+#include "sim/foundation/Foundation.h"
 #include "sim/foundation/Value.h"
 #include "sim/graphics/Geometry.h"
+#include "sim/graphics/UIImage.h"
 #include "sim/photos/PhotoStore.h"
 #include "sim/runtime/Runtime.h"
 #include "sim/runtime/Weak.h"
@@ -62,10 +64,6 @@
 #include <climits>
 #include <string>
 #include <vector>
-
-#include "sim/foundation/Foundation.h"
-#include "sim/graphics/Geometry.h"
-#include "sim/graphics/UIImage.h"
 
 namespace photos {
 
@@ -209,8 +207,8 @@ struct PHAsset : PHObject {
     }
     static PHFetchResult<PHAsset> fetchAssetsWithLocalIdentifiers_options(const std::vector<std::string>& identifiers,
                                                                           const PHFetchOptions& options) {
-        return rt::sendClass<PHFetchResult<PHAsset>>(cls(), "fetchAssetsWithLocalIdentifiers:options:"_sel,
-                                                     identifiers, options);
+        return rt::sendClass<PHFetchResult<PHAsset>>(cls(), "fetchAssetsWithLocalIdentifiers:options:"_sel, identifiers,
+                                                     options);
     }
     fnd::Date creationDate() const { return msg<fnd::Date>("creationDate"_sel); }
     PHAssetMediaType mediaType() const { return msg<PHAssetMediaType>("mediaType"_sel); }
@@ -230,7 +228,7 @@ struct PHCollection : PHObject {
                                                           options);
     }
     static PHFetchResult<PHCollection> fetchCollectionsInCollectionList_options(const PHCollectionList& list,
-                                                                               const PHFetchOptions& options);
+                                                                                const PHFetchOptions& options);
     std::string localizedTitle() const { return msg<std::string>("localizedTitle"_sel); }
     bool canContainAssets() const { return msg<bool>("canContainAssets"_sel); }
     bool canContainCollections() const { return msg<bool>("canContainCollections"_sel); }
@@ -238,25 +236,27 @@ struct PHCollection : PHObject {
 
 struct PHAssetCollection : PHCollection {
     RT_FACE(PHAssetCollection, PHCollection)
-    static PHFetchResult<PHAssetCollection> fetchAssetCollectionsWithType_subtype_options(
-        PHAssetCollectionType type, PHAssetCollectionSubtype subtype, const PHFetchOptions& options) {
-        return rt::sendClass<PHFetchResult<PHAssetCollection>>(cls(), "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                                               type, subtype, options);
+    static PHFetchResult<PHAssetCollection>
+    fetchAssetCollectionsWithType_subtype_options(PHAssetCollectionType type, PHAssetCollectionSubtype subtype,
+                                                  const PHFetchOptions& options) {
+        return rt::sendClass<PHFetchResult<PHAssetCollection>>(
+            cls(), "fetchAssetCollectionsWithType:subtype:options:"_sel, type, subtype, options);
     }
-    static PHFetchResult<PHAssetCollection> fetchAssetCollectionsWithLocalIdentifiers_options(
-        const std::vector<std::string>& identifiers, const PHFetchOptions& options) {
+    static PHFetchResult<PHAssetCollection>
+    fetchAssetCollectionsWithLocalIdentifiers_options(const std::vector<std::string>& identifiers,
+                                                      const PHFetchOptions& options) {
         return rt::sendClass<PHFetchResult<PHAssetCollection>>(
             cls(), "fetchAssetCollectionsWithLocalIdentifiers:options:"_sel, identifiers, options);
     }
-    static PHFetchResult<PHAssetCollection> fetchAssetCollectionsContainingAsset_withType_options(
-        const PHAsset& asset, PHAssetCollectionType type, const PHFetchOptions& options) {
+    static PHFetchResult<PHAssetCollection>
+    fetchAssetCollectionsContainingAsset_withType_options(const PHAsset& asset, PHAssetCollectionType type,
+                                                          const PHFetchOptions& options) {
         return rt::sendClass<PHFetchResult<PHAssetCollection>>(
             cls(), "fetchAssetCollectionsContainingAsset:withType:options:"_sel, asset, type, options);
     }
     static PHAssetCollection transientAssetCollectionWithAssets_title(const std::vector<PHAsset>& assets,
                                                                       const std::string& title) {
-        return rt::sendClass<PHAssetCollection>(cls(), "transientAssetCollectionWithAssets:title:"_sel, assets,
-                                                title);
+        return rt::sendClass<PHAssetCollection>(cls(), "transientAssetCollectionWithAssets:title:"_sel, assets, title);
     }
     std::string title() const { return msg<std::string>("title"_sel); }
     PHAssetCollectionType assetCollectionType() const { return msg<PHAssetCollectionType>("assetCollectionType"_sel); }
@@ -271,15 +271,16 @@ struct PHAssetCollection : PHCollection {
 
 struct PHCollectionList : PHCollection {
     RT_FACE(PHCollectionList, PHCollection)
-    static PHFetchResult<PHCollectionList> fetchCollectionListsWithType_subtype_options(
-        PHCollectionListType type, PHCollectionListSubtype subtype, const PHFetchOptions& options) {
-        return rt::sendClass<PHFetchResult<PHCollectionList>>(cls(), "fetchCollectionListsWithType:subtype:options:"_sel,
-                                                              type, subtype, options);
+    static PHFetchResult<PHCollectionList> fetchCollectionListsWithType_subtype_options(PHCollectionListType type,
+                                                                                        PHCollectionListSubtype subtype,
+                                                                                        const PHFetchOptions& options) {
+        return rt::sendClass<PHFetchResult<PHCollectionList>>(
+            cls(), "fetchCollectionListsWithType:subtype:options:"_sel, type, subtype, options);
     }
     static PHCollectionList transientCollectionListWithCollections_title(const std::vector<PHCollection>& collections,
                                                                          const std::string& title) {
-        return rt::sendClass<PHCollectionList>(cls(), "transientCollectionListWithCollections:title:"_sel,
-                                               collections, title);
+        return rt::sendClass<PHCollectionList>(cls(), "transientCollectionListWithCollections:title:"_sel, collections,
+                                               title);
     }
     std::vector<PHCollection> collections() const { return msg<std::vector<PHCollection>>("collections"_sel); }
     PHCollectionListType collectionListType() const { return msg<PHCollectionListType>("collectionListType"_sel); }
@@ -298,8 +299,8 @@ inline PHFetchResult<PHAsset> PHAsset::fetchKeyAssetsInAssetCollection_options(c
     return rt::sendClass<PHFetchResult<PHAsset>>(cls(), "fetchKeyAssetsInAssetCollection:options:"_sel, collection,
                                                  options);
 }
-inline PHFetchResult<PHCollection> PHCollection::fetchCollectionsInCollectionList_options(
-    const PHCollectionList& list, const PHFetchOptions& options) {
+inline PHFetchResult<PHCollection>
+PHCollection::fetchCollectionsInCollectionList_options(const PHCollectionList& list, const PHFetchOptions& options) {
     return rt::sendClass<PHFetchResult<PHCollection>>(cls(), "fetchCollectionsInCollectionList:options:"_sel, list,
                                                       options);
 }
@@ -341,8 +342,7 @@ struct PHAssetCollectionChangeRequest : NSObject {
                                                              title);
     }
     static PHAssetCollectionChangeRequest changeRequestForAssetCollection(const PHAssetCollection& collection) {
-        return rt::sendClass<PHAssetCollectionChangeRequest>(cls(), "changeRequestForAssetCollection:"_sel,
-                                                             collection);
+        return rt::sendClass<PHAssetCollectionChangeRequest>(cls(), "changeRequestForAssetCollection:"_sel, collection);
     }
     // `assets` is the fetch result the caller shows of the collection.
     static PHAssetCollectionChangeRequest changeRequestForAssetCollection_assets(const PHAssetCollection& collection,
@@ -382,7 +382,9 @@ struct PHAssetChangeRequest : NSObject {
 
 struct PHImageRequestOptions : NSObject {
     RT_FACE(PHImageRequestOptions, NSObject)
-    PHImageRequestOptionsResizeMode resizeMode() const { return msg<PHImageRequestOptionsResizeMode>("resizeMode"_sel); }
+    PHImageRequestOptionsResizeMode resizeMode() const {
+        return msg<PHImageRequestOptionsResizeMode>("resizeMode"_sel);
+    }
     void setResizeMode(PHImageRequestOptionsResizeMode mode) const { msg("setResizeMode:"_sel, mode); }
     bool isSynchronous() const { return msg<bool>("isSynchronous"_sel); }
     void setSynchronous(bool on) const { msg("setSynchronous:"_sel, on); }

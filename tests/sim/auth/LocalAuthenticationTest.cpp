@@ -94,7 +94,8 @@ TEST_F(Authentication, WhatCanBeEvaluatedFollowsThePasscodeAndTheFinger) {
     EXPECT_EQ(refusalCode(context, auth::LAPolicyDeviceOwnerAuthenticationWithBiometrics), -7);
     auth::setCredentialsForTesting({false, "", true});
     EXPECT_EQ(refusalCode(context, auth::LAPolicyDeviceOwnerAuthentication), 0);
-    EXPECT_TRUE(rt::send<bool>(context, "canEvaluatePolicy:error:"_sel, auth::LAPolicyDeviceOwnerAuthenticationWithBiometrics,
+    EXPECT_TRUE(rt::send<bool>(context, "canEvaluatePolicy:error:"_sel,
+                               auth::LAPolicyDeviceOwnerAuthenticationWithBiometrics,
                                static_cast<Ref<rt::Object>*>(nullptr)));
 
     auth::setCredentialsForTesting({false, "", false});

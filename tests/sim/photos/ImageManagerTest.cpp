@@ -44,21 +44,21 @@ using ImageManager = LibraryTest;
 TEST_F(ImageManager, SynchronousRequestsAreAnsweredOnReturnScaledToFitOrFill) {
     addPhoto(10, 7); // 120 x 90
     auto asset = rt::send<Ref<rt::Object>>(assetsIn(smartAlbum(209)), "firstObject"_sel);
-    auto fit =
-        request(asset, {60, 60}, photos::PHImageContentModeAspectFit, requestOptions(photos::PHImageRequestOptionsResizeModeExact, true));
+    auto fit = request(asset, {60, 60}, photos::PHImageContentModeAspectFit,
+                       requestOptions(photos::PHImageRequestOptionsResizeModeExact, true));
     ASSERT_EQ(fit->calls, 1) << "a synchronous request answers before it returns";
     ASSERT_TRUE(fit->image);
     EXPECT_EQ(sizeOf(fit->image), (gfx::CGSize{60, 45}));
     EXPECT_EQ(fnd::valueForKey(fit->info, "PHImageResultIsDegradedKey"), fnd::Value(false));
 
-    auto up =
-        request(asset, {240, 240}, photos::PHImageContentModeAspectFit, requestOptions(photos::PHImageRequestOptionsResizeModeExact, true));
+    auto up = request(asset, {240, 240}, photos::PHImageContentModeAspectFit,
+                      requestOptions(photos::PHImageRequestOptionsResizeModeExact, true));
     EXPECT_EQ(sizeOf(up->image), (gfx::CGSize{240, 180})) << "exact scales up as well";
-    auto fast =
-        request(asset, {240, 240}, photos::PHImageContentModeAspectFit, requestOptions(photos::PHImageRequestOptionsResizeModeFast, true));
+    auto fast = request(asset, {240, 240}, photos::PHImageContentModeAspectFit,
+                        requestOptions(photos::PHImageRequestOptionsResizeModeFast, true));
     EXPECT_EQ(sizeOf(fast->image), (gfx::CGSize{120, 90}));
-    auto fill =
-        request(asset, {50, 50}, photos::PHImageContentModeAspectFill, requestOptions(photos::PHImageRequestOptionsResizeModeExact, true));
+    auto fill = request(asset, {50, 50}, photos::PHImageContentModeAspectFill,
+                        requestOptions(photos::PHImageRequestOptionsResizeModeExact, true));
     EXPECT_EQ(sizeOf(fill->image), (gfx::CGSize{50, 50}));
     auto full = request(asset, gfx::kMaximumSize, photos::PHImageContentModeAspectFit,
                         requestOptions(photos::PHImageRequestOptionsResizeModeExact, true));
@@ -77,8 +77,8 @@ TEST_F(ImageManager, AMissingFileGivesNoImageAndSaysSo) {
     auto record = addPhoto(10, 1);
     std::filesystem::remove(root.host(record.imagePath));
     auto asset = rt::send<Ref<rt::Object>>(assetsIn(smartAlbum(209)), "firstObject"_sel);
-    auto d =
-        request(asset, {60, 60}, photos::PHImageContentModeAspectFit, requestOptions(photos::PHImageRequestOptionsResizeModeExact, true));
+    auto d = request(asset, {60, 60}, photos::PHImageContentModeAspectFit,
+                     requestOptions(photos::PHImageRequestOptionsResizeModeExact, true));
     EXPECT_EQ(d->calls, 1);
     EXPECT_FALSE(d->image);
     EXPECT_TRUE(fnd::valueForKey(d->info, "PHImageErrorKey").string());
@@ -92,8 +92,8 @@ TEST_F(ImageManager, AnAsynchronousRequestAnswersOnTheMainQueue) {
     dsp::RunLoop::setMain(&loop);
     addPhoto(10, 1);
     auto asset = rt::send<Ref<rt::Object>>(assetsIn(smartAlbum(209)), "firstObject"_sel);
-    auto d =
-        request(asset, {30, 30}, photos::PHImageContentModeAspectFit, requestOptions(photos::PHImageRequestOptionsResizeModeExact, false));
+    auto d = request(asset, {30, 30}, photos::PHImageContentModeAspectFit,
+                     requestOptions(photos::PHImageRequestOptionsResizeModeExact, false));
     EXPECT_EQ(d->calls, 0) << "not before the main queue runs";
     ASSERT_TRUE(loop.runUntil([&] { return d->calls == 1; }, std::chrono::seconds(20)));
     EXPECT_EQ(sizeOf(d->image), (gfx::CGSize{30, 23}));

@@ -92,7 +92,8 @@ protected:
     }
 
     static Ref<rt::Object> smartAlbum(long subtype) {
-        return rt::send<Ref<rt::Object>>(collections(photos::PHAssetCollectionTypeSmartAlbum, subtype), "firstObject"_sel);
+        return rt::send<Ref<rt::Object>>(collections(photos::PHAssetCollectionTypeSmartAlbum, subtype),
+                                         "firstObject"_sel);
     }
 
     static Ref<rt::Object> assetsIn(const Ref<rt::Object>& collection, Ref<rt::Object> opts = nullptr) {

@@ -31,7 +31,8 @@ TEST_F(LibrarySharing, AChangeMadeInAnotherProcessIsSeenAtTheNextFetch) {
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(count(before), 0u) << "a fetch result is a snapshot";
     auto album = rt::send<Ref<rt::Object>>(
-        collections(photos::PHAssetCollectionTypeAlbum, photos::PHAssetCollectionSubtypeAny, titled("From the camera")), "firstObject"_sel);
+        collections(photos::PHAssetCollectionTypeAlbum, photos::PHAssetCollectionSubtypeAny, titled("From the camera")),
+        "firstObject"_sel);
     ASSERT_TRUE(album);
     EXPECT_EQ(count(assetsIn(album)), 1u);
 }
@@ -40,7 +41,8 @@ TEST_F(LibrarySharing, FetchesOnSeveralThreadsSeeEachChangeWholeWhileChangesRun)
     auto album = addAlbum("Pairs");
     for (int i = 0; i < 10; ++i)
         addPhoto(i, i);
-    auto handle = rt::send<Ref<rt::Object>>(collections(photos::PHAssetCollectionTypeAlbum, photos::PHAssetCollectionSubtypeAny), "firstObject"_sel);
+    auto handle = rt::send<Ref<rt::Object>>(
+        collections(photos::PHAssetCollectionTypeAlbum, photos::PHAssetCollectionSubtypeAny), "firstObject"_sel);
     constexpr int kChanges = 20;
     // Each change adds two photos to the album at once, so a reader that saw
     // half of one would count an odd number.
@@ -53,7 +55,8 @@ TEST_F(LibrarySharing, FetchesOnSeveralThreadsSeeEachChangeWholeWhileChangesRun)
                 unsigned long n = count(assetsIn(handle, options(true)));
                 if (n % 2) ++odd;
                 ++reads;
-                auto found = collections(photos::PHAssetCollectionTypeAlbum, photos::PHAssetCollectionSubtypeAny, titled("Pairs"));
+                auto found = collections(photos::PHAssetCollectionTypeAlbum, photos::PHAssetCollectionSubtypeAny,
+                                         titled("Pairs"));
                 if (count(found) != 1) ++odd;
             }
         });

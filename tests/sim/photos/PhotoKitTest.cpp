@@ -39,7 +39,8 @@ TEST_F(PhotoKit, HiddenAssetsStayInTheirAlbumsButLeaveTheCameraRollAndDefaultFet
     auto hidden = addPhoto(20, 2, photos::AssetRecord{.hidden = true});
     auto elsewhere = addPhoto(30, 3);
     addAlbum("Trips", {visible, hidden});
-    auto trips = rt::send<Ref<rt::Object>>(collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny, titled("Trips")), "firstObject"_sel);
+    auto trips = rt::send<Ref<rt::Object>>(
+        collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny, titled("Trips")), "firstObject"_sel);
 
     EXPECT_EQ(ids(assetsIn(trips)), (std::vector<int64_t>{visible.id}));
     EXPECT_EQ(ids(assetsIn(trips, options(true))), (std::vector<int64_t>{visible.id, hidden.id}));
@@ -144,7 +145,8 @@ TEST_F(PhotoKit, ACreatedAlbumIsFoundByItsPlaceholderOnceTheChangeHasSucceeded) 
 TEST_F(PhotoKit, AFailedChangeCommitsNothingAndItsOneCompletionSaysWhy) {
     auto photo = addPhoto(10);
     auto doomed = addAlbum("Doomed");
-    auto handle = rt::send<Ref<rt::Object>>(collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny, titled("Doomed")), "firstObject"_sel);
+    auto handle = rt::send<Ref<rt::Object>>(
+        collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny, titled("Doomed")), "firstObject"_sel);
     store->transaction([&](photos::Writer& w) { return w.deleteAlbum(doomed.id); });
     Outcome outcome = perform([&] {
         rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
@@ -156,7 +158,8 @@ TEST_F(PhotoKit, AFailedChangeCommitsNothingAndItsOneCompletionSaysWhy) {
     EXPECT_EQ(outcome.completions, 1);
     EXPECT_FALSE(outcome.success);
     EXPECT_NE(outcome.error.find("no longer in the library"), std::string::npos) << outcome.error;
-    EXPECT_EQ(count(collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny, titled("Half"))), 0u) << "half of the change was kept";
+    EXPECT_EQ(count(collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny, titled("Half"))), 0u)
+        << "half of the change was kept";
 
     // A picture that is no image fails its creation, and leaves no file behind.
     std::string notImage = "/notes.txt";
@@ -248,7 +251,8 @@ TEST_F(PhotoKit, SmartAlbumsGatherAssetsByTraitAndTheTrashIsRecentlyDeleted) {
 
     auto containing = rt::sendClass<Ref<rt::Object>>(
         cls("PHAssetCollection"), "fetchAssetCollectionsContainingAsset:withType:options:"_sel,
-        rt::send<Ref<rt::Object>>(assetsIn(smartAlbum(203)), "firstObject"_sel), PHAssetCollectionTypeSmartAlbum, Ref<rt::Object>());
+        rt::send<Ref<rt::Object>>(assetsIn(smartAlbum(203)), "firstObject"_sel), PHAssetCollectionTypeSmartAlbum,
+        Ref<rt::Object>());
     EXPECT_EQ(titles(containing), (std::vector<std::string>{"Camera Roll", "All Photos", "Favorites"}));
 }
 
@@ -277,9 +281,9 @@ TEST_F(PhotoKit, MomentsAreDaysAndFoldersHoldAlbumsUnderTheUserCollectionsList) 
     EXPECT_EQ(titles(folder, "collections"), (std::vector<std::string>{"Rome"}));
     // Albums in folders are albums all the same.
     EXPECT_EQ(count(collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny)), 2u);
-    auto folders =
-        rt::sendClass<Ref<rt::Object>>(cls("PHCollectionList"), "fetchCollectionListsWithType:subtype:options:"_sel,
-                                       photos::PHCollectionListTypeFolder, PHAssetCollectionSubtypeAny, Ref<rt::Object>());
+    auto folders = rt::sendClass<Ref<rt::Object>>(
+        cls("PHCollectionList"), "fetchCollectionListsWithType:subtype:options:"_sel,
+        photos::PHCollectionListTypeFolder, PHAssetCollectionSubtypeAny, Ref<rt::Object>());
     EXPECT_EQ(titles(folders), (std::vector<std::string>{"Trips"}));
 }
 
@@ -332,7 +336,8 @@ TEST_F(PhotoKit, AHookOnAClassMethodReachesEveryCaller) {
     auto album = addAlbum("A", {*store->assetsWithIds({1}).begin()});
     ASSERT_TRUE((rt::hookMessage<&includeHiddenFetch>(rt::objectGetClass(cls("PHAsset")),
                                                       "fetchAssetsInAssetCollection:options:"_sel, &g_origFetch)));
-    auto handle = rt::send<Ref<rt::Object>>(collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny), "firstObject"_sel);
+    auto handle = rt::send<Ref<rt::Object>>(collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny),
+                                            "firstObject"_sel);
     EXPECT_EQ(count(assetsIn(handle)), 1u) << "the hook's options reached the stock fetch";
     // The key-asset fetch is a separate method and stays stock.
     EXPECT_EQ(count(rt::sendClass<Ref<rt::Object>>(cls("PHAsset"), "fetchKeyAssetsInAssetCollection:options:"_sel,

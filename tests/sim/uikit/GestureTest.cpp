@@ -61,7 +61,8 @@ TEST_F(Gestures, ALongPressBeginsOnlyAfterItsMinimumDurationThenChangesAndEnds) 
     EXPECT_EQ(g_states, (std::vector<long>{uikit::UIGestureRecognizerStateBegan}));
     uikit::touchMove({160, 150});
     uikit::touchUp({160, 150});
-    EXPECT_EQ(g_states, (std::vector<long>{uikit::UIGestureRecognizerStateBegan, uikit::UIGestureRecognizerStateChanged, uikit::UIGestureRecognizerStateEnded}));
+    EXPECT_EQ(g_states, (std::vector<long>{uikit::UIGestureRecognizerStateBegan, uikit::UIGestureRecognizerStateChanged,
+                                           uikit::UIGestureRecognizerStateEnded}));
     EXPECT_EQ(rt::send<CGPoint>(press, "locationInView:"_sel, tile), (CGPoint{60, 50}));
 
     // Lifted early: it fails and says nothing.

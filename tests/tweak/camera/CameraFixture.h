@@ -155,9 +155,9 @@ struct CameraWithTweak : ::testing::Test {
         return o;
     }
     Objects albums() {
-        auto found = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollection"),
-                                                    "fetchAssetCollectionsWithType:subtype:options:"_sel,
-                                                    photos::PHAssetCollectionTypeAlbum, photos::PHAssetCollectionSubtypeAny, Ref<rt::Object>());
+        auto found = rt::sendClass<Ref<rt::Object>>(
+            rt::getClass("PHAssetCollection"), "fetchAssetCollectionsWithType:subtype:options:"_sel,
+            photos::PHAssetCollectionTypeAlbum, photos::PHAssetCollectionSubtypeAny, Ref<rt::Object>());
         return rt::send<Objects>(found, "fetchedObjects"_sel);
     }
     Ref<rt::Object> addAlbum(const std::string& title) {

@@ -48,7 +48,8 @@ struct AlbumPlacement : LibraryTest {
     std::vector<std::vector<int64_t>> albumsTitled(const std::string& title) {
         std::vector<std::vector<int64_t>> out;
         for (const auto& c :
-             rt::send<Objects>(collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny, titled(title)), "fetchedObjects"_sel))
+             rt::send<Objects>(collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny, titled(title)),
+                               "fetchedObjects"_sel))
             out.push_back(ids(assetsIn(c, options(true))));
         return out;
     }
