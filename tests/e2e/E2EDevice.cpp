@@ -32,7 +32,7 @@ CommandResult lumisim(const std::vector<std::string>& args) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
-Device::Device(bool withTweak) {
+Device::Device(bool withTweak, const std::string& model) {
     char tmpl[] = "/tmp/lumi-e2e-XXXXXX";
     if (!::mkdtemp(tmpl)) throw std::runtime_error("mkdtemp");
     m_root = tmpl;
@@ -40,7 +40,7 @@ Device::Device(bool withTweak) {
     auto r = lumisim({"inject", LUMI_PROBE_PATH, "--root", m_root, "--bundles",
                       "com.apple.springboard,com.apple.camera,com.apple.mobileslideshow"});
     if (r.status != 0) throw std::runtime_error("inject failed: " + r.output);
-    r = lumisim({"boot", "--root", m_root});
+    r = lumisim({"boot", "--root", m_root, "--model", model});
     if (r.status != 0) throw std::runtime_error("boot failed: " + r.output);
     m_control = connect();
     // The probe in SpringBoard serves its centre once SpringBoard has started.

@@ -27,7 +27,8 @@ class Device {
 public:
     // With `withTweak`, lumicrate12's package is installed into the booted
     // device with `lumisim install`, as a person would.
-    explicit Device(bool withTweak = false);
+    // `model` is the device model it boots as (lumisim boot --model).
+    explicit Device(bool withTweak = false, const std::string& model = "iphone8");
     ~Device();
     const std::string& root() const { return m_root; }
 

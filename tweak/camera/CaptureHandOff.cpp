@@ -5,12 +5,7 @@
 #include "tweak/core/Settings.h"
 #include "tweak/library/AlbumPlacement.h"
 
-#include <algorithm>
-#include <limits>
-#include <map>
-#include <memory>
-#include <string>
-#include <vector>
+#include <deque>
 
 namespace lc {
 
@@ -22,16 +17,23 @@ constinit rt::Orig<Ref<rt::Object>()> g_wellThumbnailImage;
 
 namespace {
 
-// What the hand-offs of this process have done so far.
-struct HandOffs {
-    long pending = 0; // timers scheduled whose hand-off has not started
-    // The creation date of the newest photo taken; older photos are never taken.
-    double watermark = -std::numeric_limits<double>::infinity();
-    std::map<std::string, double> taken; // local identifier → creation date, none older than the watermark
+// The resolved settings of a capture, as the device's Camera hands them to
+// the engine's delegate.
+struct AVCaptureResolvedPhotoSettings : NSObject {
+    RT_FACE(AVCaptureResolvedPhotoSettings, NSObject)
+    std::string savedAssetLocalIdentifier() const { return msg<std::string>("savedAssetLocalIdentifier"_sel); }
 };
-HandOffs& handOffs() {
-    static HandOffs state;
-    return state;
+
+// The photos of the captures whose timers have not fired yet, oldest first.
+std::deque<std::string>& pendingHandOffs() {
+    static std::deque<std::string> pending;
+    return pending;
+}
+
+PHAsset assetWithIdentifier(const std::string& identifier) {
+    auto options = PHFetchOptions::new_();
+    options.setIncludeHiddenAssets(true);
+    return PHAsset::fetchAssetsWithLocalIdentifiers_options({identifier}, options).firstObject();
 }
 
 void hide(const PHAsset& asset) {
@@ -43,51 +45,35 @@ void hide(const PHAsset& asset) {
 
 } // namespace
 
-PHAsset takeCapturedPhoto(long pending) {
-    HandOffs& state = handOffs();
-    std::size_t wanted = static_cast<std::size_t>(std::max(1L, pending));
-    // The untaken photos no older than the watermark, newest first, as many
-    // as there are hand-offs to run: among the newest `wanted` plus however
-    // many were taken (none of those is older than the watermark either).
-    auto images = newestImages(wanted + state.taken.size());
-    if (!images) return nullptr;
-    std::vector<PHAsset> candidates;
-    std::vector<double> dates;
-    NSUInteger count = images.count();
-    for (NSUInteger i = 0; i < count && candidates.size() < wanted; ++i) {
-        PHAsset asset = images.objectAtIndex(i);
-        double date = asset.creationDate().sinceReferenceDate;
-        if (date < state.watermark) break;
-        if (state.taken.contains(asset.localIdentifier())) continue;
-        candidates.push_back(asset);
-        dates.push_back(date);
+PHAsset savedAssetOf(const Ref<rt::Object>& settings, const Ref<rt::Object>& error) {
+    if (error) return nullptr;
+    AVCaptureResolvedPhotoSettings resolved(settings);
+    if (resolved && resolved.respondsToSelector("savedAssetLocalIdentifier"_sel)) {
+        std::string saved = resolved.savedAssetLocalIdentifier();
+        return saved.empty() ? nullptr : assetWithIdentifier(saved);
     }
-    if (candidates.empty()) return nullptr;
-    // The oldest of them belongs to the earliest capture still waiting: this one.
-    PHAsset photo = candidates.back();
-    state.watermark = std::max(state.watermark, dates.back());
-    state.taken[photo.localIdentifier()] = dates.back();
-    std::erase_if(state.taken, [&](const auto& entry) { return entry.second < state.watermark; });
-    return photo;
+    return newestImage(); // a camera that does not say: the newest visible image now
 }
 
 void captureDidFinish(rt::Id self, rt::Sel cmd, Ref<rt::Object> output, Ref<rt::Object> settings,
                       Ref<rt::Object> error) {
     g_captureDidFinish(self, cmd, output, settings, error);
     if (!enabled || !enableCameraPicker) return;
-    // A failed capture is handed off too: its hand-off finds no new photo.
-    ++handOffs().pending;
+    PHAsset photo = savedAssetOf(settings, error);
+    if (!photo) return; // a failed capture: nothing to hand off
+    pendingHandOffs().push_back(photo.localIdentifier());
     dsp::NSTimer::scheduledTimerWithTimeInterval_target_selector_userInfo_repeats(kHandOffDelay, Ref<rt::Object>(self),
                                                                                   rt::sel("movePhoto"), nullptr, false);
 }
 
 void movePhoto(rt::Id, rt::Sel) {
-    HandOffs& state = handOffs();
-    long pending = std::max(1L, state.pending);
-    state.pending = pending - 1;
+    auto& pending = pendingHandOffs();
+    if (pending.empty()) return; // sent by something other than a capture's timer
+    std::string identifier = pending.front();
+    pending.pop_front();
     if (chosenAlbum == kCameraRoll) return; // the photo stays where the camera put it
-    PHAsset photo = takeCapturedPhoto(pending);
-    if (!photo) return;
+    PHAsset photo = assetWithIdentifier(identifier);
+    if (!photo) return; // deleted since the capture
     moveAssetToAlbumWithName(photo, chosenAlbum);
     if (pickerMovePhotos) hide(photo);
 }

@@ -8,17 +8,18 @@
 // camera roll by hiding it. The image well's -thumbnailImage (replaced)
 // answers the newest photo still visible, 175 × 175, aspect fit.
 //
-// Which photo a hand-off acts on: it is picked once, when -movePhoto starts,
-// and that one asset goes both into the album and to the hiding, also when
-// the album must be created first. Captures in quick succession start one
-// timer each, and each hand-off takes the photo of its own capture: of the
-// visible images no earlier hand-off took, and no older than the last one
-// taken, the k-th newest, where k is the number of hand-offs still to run
-// (this one included). So a burst of three puts each of its three photos
-// into the album once, in capture order, whether or not they are hidden
-// meanwhile, and a failed capture after an earlier hand-off finds nothing
-// new and moves nothing (the first hand-off of the process takes the newest
-// visible image). With no visible image, nothing is added or hidden.
+// Which photo a hand-off acts on: the one its own capture saved. The
+// capture callback runs once the capture is in the library, and the
+// resolved settings it carries name the asset the engine saved
+// (-savedAssetLocalIdentifier, the device Camera's). The callback queues that
+// identifier and starts the timer; each -movePhoto takes the oldest queued
+// identifier (the timers all wait 1.5 s, so they fire in capture order) and
+// acts on exactly that asset, whatever else the library holds by then:
+// photos other processes import meanwhile, a photo dated in the future, a
+// clock that stepped back. A capture that failed (an error, or no saved
+// asset) queues nothing and starts no timer, so it hands off nothing. With a
+// camera that does not say what it saved, the callback falls back to the
+// newest visible image at that moment.
 //
 // A chosenAlbum that names a locked album (chosen before it was locked, and
 // restored at start) still receives the photos: the album lookup finds the
@@ -27,6 +28,8 @@
 // Main thread only.
 
 #include "sim/photos/kit/PhotoKit.h"
+
+#include <string>
 
 namespace lc {
 
@@ -41,9 +44,8 @@ void movePhoto(rt::Id self, rt::Sel cmd);
 extern rt::Orig<rt::Ref<rt::Object>()> g_wellThumbnailImage;
 rt::Ref<rt::Object> wellThumbnailImage(rt::Id self, rt::Sel cmd);
 
-// Picks the photo of the hand-off now starting, with `pending` hand-offs
-// still to run counting this one (see above), and marks it taken; nil when
-// there is none.
-photos::PHAsset takeCapturedPhoto(long pending);
+// The asset a finished capture saved, as its callback's arguments say; nil
+// for a capture that failed or saved nothing.
+photos::PHAsset savedAssetOf(const rt::Ref<rt::Object>& settings, const rt::Ref<rt::Object>& error);
 
 } // namespace lc

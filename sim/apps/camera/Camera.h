@@ -10,7 +10,9 @@
 // CAMImageWell (-thumbnailImage -setThumbnailImage:animated:; its picture is
 // whatever -thumbnailImage answers at its layout pass), CAMCaptureEngine
 // (-capturePhoto -capturesTaken -captureOutput:didFinishCaptureForResolvedSettings:error:),
-// AVCapturePhotoOutput and AVCaptureResolvedPhotoSettings (-uniqueID).
+// AVCapturePhotoOutput and AVCaptureResolvedPhotoSettings (-uniqueID, and
+// the device Camera's -savedAssetLocalIdentifier: the asset the capture was
+// saved as, empty for a capture that saved nothing).
 //
 // A tap on the shutter makes the engine capture: a new picture of the scene
 // is saved to the library as a new asset (one change); once that change is

@@ -40,6 +40,10 @@ public:
     using Object::Object;
     long uniqueID = 0;
     Ref<rt::Object> image; // the picture taken, for the image well
+    // The asset the capture was saved as; empty until it is (and for a
+    // capture that failed). Written on the library's queue before the
+    // completion that hands the settings to the main thread.
+    std::string savedAsset;
 };
 
 EngineObject* engineOf(rt::Id o) { return rt::objectAs<EngineObject>(o, g_engine); }
@@ -73,8 +77,14 @@ void capturePhoto(EngineObject* self, rt::Sel) {
         return;
     }
     photos::PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler(
-        [path] { photos::PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(path); },
-        [finished](bool, fnd::NSError error) { finished(error); });
+        [path, settings] {
+            auto request = photos::PHAssetChangeRequest::creationRequestForAssetFromImageAtFileURL(path);
+            settings->savedAsset = request.placeholderForCreatedAsset().localIdentifier();
+        },
+        [finished, settings](bool ok, fnd::NSError error) {
+            if (!ok) settings->savedAsset.clear(); // the change was rolled back: nothing was saved
+            finished(error);
+        });
 }
 
 // Stock: the capture shows in the image well, through the viewfinder.
@@ -96,6 +106,7 @@ Ref<rt::Object> initEngine(EngineObject* self, rt::Sel) {
 Ref<rt::Object> delegate(EngineObject* self, rt::Sel) { return self->delegate.load(); }
 void setDelegate(EngineObject* self, rt::Sel, Ref<rt::Object> d) { self->delegate = d.get(); }
 long uniqueID(SettingsObject* self, rt::Sel) { return self->uniqueID; }
+std::string savedAssetLocalIdentifier(SettingsObject* self, rt::Sel) { return self->savedAsset; }
 long capturesTaken(EngineObject* self, rt::Sel) { return self->captures; }
 
 } // namespace
@@ -104,6 +115,7 @@ void defineCaptureEngine() {
     rt::defineClass("AVCapturePhotoOutput");
     g_settings = rt::defineClass("AVCaptureResolvedPhotoSettings", nullptr, rt::factoryOf<SettingsObject>);
     rt::addMethod<&uniqueID>(g_settings, "uniqueID"_sel);
+    rt::addMethod<&savedAssetLocalIdentifier>(g_settings, "savedAssetLocalIdentifier"_sel);
     g_engine = rt::defineClass("CAMCaptureEngine", nullptr, rt::factoryOf<EngineObject>);
     rt::addMethod<&initEngine>(g_engine, "init"_sel);
     rt::addMethod<&capturePhoto>(g_engine, "capturePhoto"_sel);

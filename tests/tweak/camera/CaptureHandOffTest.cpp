@@ -5,6 +5,8 @@
 #include "sim/foundation/Dates.h"
 #include "tests/tweak/camera/CameraFixture.h"
 
+#include <set>
+
 using namespace camtest;
 
 namespace {
@@ -28,13 +30,17 @@ struct HandOff : CameraWithTweak {
             n += rt::send<std::string>(a, "localizedTitle"_sel) == title;
         return n;
     }
-    // Presses the shutter; the photo it saved.
+    // Presses the shutter; the photo it saved (the one new asset, whatever its date).
     Ref<rt::Object> capture() {
-        std::size_t before = allImages().size();
+        std::set<std::string> before;
+        for (const auto& a : allImages())
+            before.insert(idOf(a));
         pressShutter();
-        Objects after = allImages();
-        EXPECT_EQ(after.size(), before + 1) << "the capture saved one photo";
-        return after.empty() ? nullptr : after.back();
+        Objects fresh;
+        for (const auto& a : allImages())
+            if (!before.count(idOf(a))) fresh.push_back(a);
+        EXPECT_EQ(fresh.size(), 1u) << "the capture saved one photo";
+        return fresh.empty() ? nullptr : fresh.front();
     }
     std::vector<std::string> ids(const Objects& assets) {
         std::vector<std::string> out;
@@ -186,4 +192,58 @@ TEST_F(HandOff, ARememberedAlbumLockedSinceStillReceivesThePhotosAndNoAlbumIsCre
     EXPECT_EQ(idsIn(trips), (std::vector<std::string>{idOf(first), idOf(second)}));
     EXPECT_TRUE(hidden(first) && hidden(second));
     EXPECT_EQ(captionText(), "Trips");
+}
+
+// A hand-off acts on the photo its own capture saved: not on the newest photo
+// in the library, which another process may have put there since, or which
+// may be dated in the future.
+TEST_F(HandOff, AFutureDatedPhotoInTheLibraryDoesNotStopLaterCapturesGoingIntoTheAlbum) {
+    remember("Trips");
+    launch();
+    auto trips = addAlbum("Trips");
+    auto tomorrow = addPhoto(now + 86400);
+    Objects taken;
+    for (int i = 0; i < 3; ++i) {
+        taken.push_back(capture());
+        wait(2);
+    }
+    EXPECT_EQ(idsIn(trips), ids(taken));
+    for (const auto& p : taken)
+        EXPECT_TRUE(hidden(p));
+    EXPECT_FALSE(hidden(tomorrow)) << "a photo no capture made is left alone";
+}
+
+TEST_F(HandOff, PhotosImportedBetweenACaptureAndItsHandOffAreLeftAlone) {
+    remember("Trips");
+    launch();
+    auto trips = addAlbum("Trips");
+    Objects taken, imported;
+    for (int i = 0; i < 3; ++i) {
+        taken.push_back(capture());
+        // Newer than the capture, saved before its timer fires.
+        imported.push_back(addPhoto(now + 1000 + i));
+        wait(0.5);
+    }
+    wait(2);
+    EXPECT_EQ(idsIn(trips), ids(taken));
+    for (const auto& p : imported)
+        EXPECT_FALSE(hidden(p));
+}
+
+TEST_F(HandOff, AFailedCaptureHandsOffNothing) {
+    remember("Trips");
+    launch();
+    auto trips = addAlbum("Trips");
+    auto newest = addPhoto(now + 100);
+    // The capture cannot be written: a file stands where its folder goes.
+    fnd::setProcessIdentity({"com.apple.springboard", false, ""});
+    ASSERT_TRUE(fnd::createDirectory(kCameraIdentity.container, true));
+    ASSERT_TRUE(fnd::writeFileAtomically(std::string(kCameraIdentity.container) + "/tmp", "not a folder"));
+    fnd::setProcessIdentity(kCameraIdentity);
+    std::size_t before = allImages().size();
+    pressShutter();
+    wait(3);
+    EXPECT_EQ(allImages().size(), before) << "the capture saved nothing";
+    EXPECT_TRUE(idsIn(trips).empty());
+    EXPECT_FALSE(hidden(newest));
 }
