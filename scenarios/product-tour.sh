@@ -7,7 +7,9 @@
 # Then the camera's album picker as a person uses it: an album chosen on the
 # Camera app's screen, three photos taken, and each of them in that album
 # and out of the camera roll, with screenshots of the bar, the chooser and
-# the bar afterwards (its image well showing the newest photo still visible).
+# the bar afterwards (its image well showing the newest photo still visible),
+# and the caption of a long title on an iPhone 8 and of "Camera Roll" on an
+# iPhone XS, each inside the room left of the shutter.
 #
 # Usage: scenarios/product-tour.sh BIN_DIR DEVICE_DIR PACKAGE.deb SCREENS_DIR
 set -euo pipefail
@@ -97,7 +99,32 @@ sim library | grep -E 'Trips|Camera Roll|IMG_' | sed 's/^/   /'
 shot 3-after-three-photos
 echo "   the image well shows the newest photo still visible: the second sample (\"Before 2\")"
 
+step "a long album title: the caption keeps to the room beside the shutter and truncates its tail"
+LONG="Summer holidays at the lake, July 2026 x"
+sim mkalbum "$LONG" | sed 's/^/   /'
+sim ui com.apple.camera tap --tag 77 | sed 's/^/   /'
+until_ok sh -c "'$BIN/lumisim' ui com.apple.camera presented --root '$DEVICE' | grep -q 'Choose Album'"
+sim ui com.apple.camera alert "$LONG" | sed 's/^/   /'
+until_ok sim ui com.apple.camera find --tag 78 --text "$LONG"
+sim ui com.apple.camera find --tag 78 | sed 's/^/   /'
+sim ui com.apple.camera find --label "Take Picture" | sed 's/^/   /'
+shot 4-long-title-iphone8
+
+step "an iPhone XS (its shutter drawn by a CustomDrawButton): \"Camera Roll\" whole, beside the shutter ring"
+sim shutdown >/dev/null
+rm -rf "$DEVICE"
+sim boot --model iphonexs
+until_ok sim ui com.apple.springboard find --label Photos
+sim install "$PACKAGE" >/dev/null
+until_ok served
+until_ok sim ui com.apple.springboard find --label Photos
+sim launch com.apple.camera
+until_ok sim ui com.apple.camera find --tag 78 --text "Camera Roll"
+sim ui com.apple.camera find --tag 78 | sed 's/^/   /'
+sim ui com.apple.camera find --label "Take Picture" | sed 's/^/   /'
+shot 5-camera-bar-iphonexs
+
 count="$(ls "$SCREENS"/*.png | wc -l)"
-[ "$count" -eq 3 ] || { echo "product tour: expected 3 screenshots, saved $count." >&2; exit 1; }
+[ "$count" -eq 5 ] || { echo "product tour: expected 5 screenshots, saved $count." >&2; exit 1; }
 printf '\nproduct tour: package installed, SpringBoard hooked, state file written through SpringBoard;\n'
 printf 'the camera chose Trips and its three photos went there, out of the camera roll (screens in %s)\n' "$SCREENS"

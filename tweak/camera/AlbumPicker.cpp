@@ -6,6 +6,7 @@
 #include "tweak/core/StateFiles.h"
 #include "tweak/springboard/MessageServer.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace lc {
@@ -21,6 +22,7 @@ namespace {
 struct CAMBottomBar : UIView {
     RT_FACE(CAMBottomBar, UIView)
     UIView backgroundView() const { return msg<UIView>("backgroundView"_sel); }
+    UIView shutterButton() const { return msg<UIView>("shutterButton"_sel); }
     // lumicrate12's own methods on the bar.
     void chooseAlbum() const { msg("chooseAlbum"_sel); }
     void createNewAlbum() const { msg("createNewAlbum"_sel); }
@@ -28,12 +30,12 @@ struct CAMBottomBar : UIView {
 
 UIView taggedIn(const UIView& view, NSInteger tag) { return view ? view.viewWithTag(tag) : nullptr; }
 
-// The frame (91, 65, measured size), then the centre under the button: the
-// order a label is placed in, kept so that a caller sees the same frames.
-void placeCaption(const UILabel& caption, const std::string& text, CGSize box, CGPoint buttonCentre) {
-    CGRect frame = captionFrame(text, box, buttonCentre);
+// The frame (91, 65, measured size), then the centre: the order a label is
+// placed in, kept so that a caller sees the same frames.
+void placeCaption(const UILabel& caption, const std::string& text, CGSize box, CGPoint buttonCentre, CaptionRoom room) {
+    CGRect frame = captionFrame(text, box, buttonCentre, room);
     caption.setFrame({{91, 65}, frame.size});
-    caption.setCenter({buttonCentre.x, buttonCentre.y + 28});
+    caption.setCenter({frame.midX(), frame.midY()});
 }
 
 void makeAlbumViews(const CAMBottomBar& bar, const UIView& background, bool customDraw) {
@@ -53,10 +55,11 @@ void makeAlbumViews(const CAMBottomBar& bar, const UIView& background, bool cust
     background.setUserInteractionEnabled(true);
 
     UILabel caption(UILabel::alloc().initWithFrame({}));
-    placeCaption(caption, chosenAlbum, customDraw ? kCustomDrawCaptionBox : kCaptionBox, centre);
+    placeCaption(caption, chosenAlbum, customDraw ? kCustomDrawCaptionBox : kCaptionBox, centre, captionRoom(bar));
     caption.setText(chosenAlbum);
     caption.setFont(UIFont::systemFontOfSize(kCaptionFontSize));
     caption.setNumberOfLines(1);
+    caption.setLineBreakMode(NSLineBreakByTruncatingTail);
     caption.setBaselineAdjustment(UIBaselineAdjustmentAlignBaselines);
     caption.setAdjustsFontSizeToFitWidth(true);
     caption.setMinimumScaleFactor(kCaptionMinimumScale);
@@ -98,12 +101,30 @@ CGPoint albumButtonCentre(CGSize background, bool customDrawButton) {
     return {x, background.height / 2 + 5};
 }
 
-CGRect captionFrame(const std::string& text, CGSize box, CGPoint buttonCentre) {
+CGRect captionFrame(const std::string& text, CGSize box, CGPoint buttonCentre, CaptionRoom room) {
     uikit::TextStyle style;
     style.font = {kCaptionFontSize, false};
     style.lineBreak = uikit::LineBreak::TruncateTail;
     CGSize measured = uikit::boundingRect(text, box, 0, style).size;
-    return {{buttonCentre.x - measured.width / 2, buttonCentre.y + 28 - measured.height / 2}, measured};
+    double width = std::min(measured.width, std::max(0.0, room.right - room.left));
+    double x = buttonCentre.x - width / 2;
+    x = std::min(std::max(x, room.left), room.right - width);
+    return {{x, buttonCentre.y + 28 - measured.height / 2}, {width, measured.height}};
+}
+
+CaptionRoom captionRoom(const UIView& bar) {
+    CaptionRoom room;
+    CAMBottomBar camBar(bar);
+    UIView background = camBar.backgroundView();
+    if (!background) return room;
+    // The screen's left edge, in the background view's coordinates.
+    CGPoint origin = background.convertPoint_toView({0, 0}, nullptr);
+    room.left = -origin.x + kCaptionMargin;
+    if (UIView shutter = camBar.respondsToSelector("shutterButton"_sel) ? camBar.shutterButton() : nullptr)
+        room.right = shutter.convertPoint_toView({0, 0}, background).x - kCaptionMargin;
+    else
+        room.right = background.bounds().size.width - kCaptionMargin;
+    return room;
 }
 
 bool holdsCustomDrawButton(const UIView& bar) {
@@ -142,7 +163,7 @@ void chooseAlbumNamed(const UIView& bar, const std::string& name) {
     UIView button = taggedIn(background, kAlbumTag);
     if (caption && button) {
         caption.setText(name); // "Camera Roll" for that entry, the album's title otherwise
-        placeCaption(caption, chosenAlbum, kCaptionBox, button.center());
+        placeCaption(caption, chosenAlbum, kCaptionBox, button.center(), captionRoom(bar));
     }
     storeChoice();
 }

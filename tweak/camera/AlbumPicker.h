@@ -38,9 +38,22 @@ extern std::string chosenAlbum;
 // The button's centre in a background view of this size: x two sevenths of
 // the width (28 further right beside a CustomDrawButton), y 5 below the middle.
 gfx::CGPoint albumButtonCentre(gfx::CGSize background, bool customDrawButton);
+// Where the caption may lie, across the background view: from the screen's
+// left edge to the shutter's left edge, each with a margin of 4 points. A
+// caption outside it would be cut off by the screen or lie under the shutter.
+struct CaptionRoom {
+    double left = -1e9, right = 1e9;
+};
+inline constexpr double kCaptionMargin = 4;
+// The room in this bar's background view (unbounded on a side it cannot tell).
+CaptionRoom captionRoom(const uikit::UIView& bar);
 // The caption's frame: `text` measured in the system font of 12 points
 // inside `box`, truncated at the tail, centred 28 below the button's centre.
-gfx::CGRect captionFrame(const std::string& text, gfx::CGSize box, gfx::CGPoint buttonCentre);
+// A caption wider than the room is as wide as the room (the label shrinks,
+// then truncates the title's tail with an ellipsis in that width); one that
+// would cross the room's edge when centred moves inside it, as little as it
+// must. A short title keeps the plain geometry.
+gfx::CGRect captionFrame(const std::string& text, gfx::CGSize box, gfx::CGPoint buttonCentre, CaptionRoom room = {});
 // Whether one of the bar's direct subviews is a CustomDrawButton (the class
 // looked up by name; a process without it has none).
 bool holdsCustomDrawButton(const uikit::UIView& bar);

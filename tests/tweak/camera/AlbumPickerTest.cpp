@@ -113,13 +113,13 @@ TEST_F(Picker, BesideACustomDrawButtonTheButtonMovesRightAndTheCaptionIsFirstMea
     EXPECT_DOUBLE_EQ(centreOf(b).y, 157.0 / 2 + 5);
     CGRect atCreation = frameOf(tagged(lc::kLabelTag));
     EXPECT_LE(atCreation.size.width, 100);
-    EXPECT_EQ(atCreation, lc::captionFrame(longTitle, lc::kCustomDrawCaptionBox, centreOf(b)));
+    EXPECT_EQ(atCreation, lc::captionFrame(longTitle, lc::kCustomDrawCaptionBox, centreOf(b), lc::captionRoom(bar)));
 
     addAlbum(longTitle);
     choose(longTitle);
     CGRect afterChoice = frameOf(tagged(lc::kLabelTag));
     EXPECT_GT(afterChoice.size.width, 100) << "a choice measures against 380 × 20";
-    EXPECT_EQ(afterChoice, lc::captionFrame(longTitle, lc::kCaptionBox, centreOf(b)));
+    EXPECT_EQ(afterChoice, lc::captionFrame(longTitle, lc::kCaptionBox, centreOf(b), lc::captionRoom(bar)));
 }
 
 TEST_F(Picker, TheChooserListsCameraRollTheRegularAlbumsInLibraryOrderThenCancelAndCreate) {
@@ -248,3 +248,41 @@ TEST_F(Picker, OnAnIpadTheChooserIsAnchoredOnTheButton) {
     auto popover = rt::send<Ref<rt::Object>>(sheet, "popoverPresentationController"_sel);
     EXPECT_EQ(rt::send<Ref<rt::Object>>(popover, "sourceView"_sel).get(), tagged(lc::kAlbumTag).get());
 }
+
+// The caption stays on the screen and off the shutter on every model, with
+// the longest title a person might give and with "Camera Roll".
+struct CaptionOnEveryModel : Picker, testing::WithParamInterface<const char*> {
+    // The caption's frame must lie inside the screen and left of the shutter,
+    // each with the margin; its text is the whole title (the label truncates
+    // it when drawing, at 10 points or more).
+    void expectReadable(const std::string& title) {
+        CGRect caption = frameOf(tagged(lc::kLabelTag));
+        CGRect shutter = frameOf(part("shutterButton")); // the bar's and its background's origin are one
+        EXPECT_GE(caption.origin.x, lc::kCaptionMargin - 1e-9) << GetParam() << ": cut off by the screen's edge";
+        EXPECT_LE(caption.origin.x + caption.size.width, shutter.origin.x - lc::kCaptionMargin + 1e-9)
+            << GetParam() << ": under the shutter";
+        EXPECT_GT(caption.size.width, 30) << GetParam() << ": too narrow to read";
+        EXPECT_EQ(captionText(), title);
+        auto* label = uikit::labelOf(tagged(lc::kLabelTag).get());
+        ASSERT_TRUE(label);
+        EXPECT_GE(label->effectivePointSize(), 10 - 1e-3) << "5/6 of 12, as a single-precision float holds it";
+    }
+};
+
+TEST_P(CaptionOnEveryModel, ALongTitleAndCameraRollStayOnTheScreenAndOffTheShutter) {
+    const std::string longTitle = "Summer holidays at the lake, July 2026 x"; // 40 characters
+    ASSERT_EQ(longTitle.size(), 40u);
+    launch(GetParam());
+    expectReadable("Camera Roll");
+    addAlbum(longTitle);
+    choose(longTitle);
+    expectReadable(longTitle);
+    // A short title keeps the plain geometry: centred under the button.
+    addAlbum("Trips");
+    choose("Trips");
+    CGRect caption = frameOf(tagged(lc::kLabelTag)), button = frameOf(tagged(lc::kAlbumTag));
+    EXPECT_DOUBLE_EQ(centreOf(caption).x, centreOf(button).x);
+    EXPECT_EQ(caption, lc::captionFrame("Trips", lc::kCaptionBox, centreOf(button)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, CaptionOnEveryModel, testing::Values("iphone8", "iphone8plus", "iphonexs", "ipad"));
