@@ -4,10 +4,14 @@
 #include "sim/foundation/ProcessIdentity.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace fnd {
 
@@ -91,6 +95,84 @@ bool writeFileAtomicallyAsSystem(std::string_view devicePath, std::string_view b
     }
     syncFolder(folder);
     return true;
+}
+
+namespace {
+// A descriptor that closes itself.
+struct Fd {
+    int fd = -1;
+    explicit Fd(int f)
+        : fd(f) {}
+    Fd(Fd&& o) noexcept
+        : fd(std::exchange(o.fd, -1)) {}
+    Fd& operator=(Fd&& o) noexcept {
+        std::swap(fd, o.fd);
+        return *this;
+    }
+    ~Fd() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// The folders and the file name of a device path, "/var" read as "/private/var".
+bool splitDevicePath(std::string_view devicePath, std::vector<std::string>& folders, std::string& name) {
+    std::string path = normalizeDevicePath(devicePath);
+    if (path == "/var" || path.starts_with("/var/")) path = "/private" + path;
+    std::size_t start = 1;
+    while (start < path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        std::string part = path.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        folders.push_back(std::move(part));
+        start = end + 1;
+    }
+    if (folders.empty()) return false;
+    name = folders.back();
+    folders.pop_back();
+    return true;
+}
+} // namespace
+
+WriteResult writeFileAtomicallyNoFollow(std::string_view devicePath, std::string_view bytes) {
+    if (!mayWrite(devicePath)) return {false, "the sandbox refuses it"};
+    std::vector<std::string> folders;
+    std::string name;
+    if (!splitDevicePath(devicePath, folders, name)) return {false, "not a file path"};
+    Fd dir(::open(deviceRoot().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.fd < 0) return {false, "no device root"};
+    std::string walked;
+    for (const std::string& folder : folders) {
+        walked += "/" + folder;
+        Fd next(::openat(dir.fd, folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (next.fd < 0) {
+            struct stat st {};
+            bool link = ::fstatat(dir.fd, folder.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+            return {false, link ? walked + " is a symbolic link" : walked + " is not a folder"};
+        }
+        dir = std::move(next);
+    }
+    struct stat st {};
+    if (::fstatat(dir.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(st.st_mode))
+        return {false, S_ISLNK(st.st_mode) ? "the file is a symbolic link" : "the file is not a regular file"};
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = "." + name + "." + std::to_string(::getpid()) + "." + std::to_string(::random());
+        fd = ::openat(dir.fd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) return {false, "no temporary file: " + std::string(std::strerror(errno))};
+    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = ::renameat(dir.fd, temp.c_str(), dir.fd, name.c_str()) == 0;
+    if (!ok) {
+        std::string why = std::strerror(errno);
+        ::unlinkat(dir.fd, temp.c_str(), 0);
+        return {false, "the write failed: " + why};
+    }
+    ::fsync(dir.fd);
+    return {true, {}};
 }
 
 bool isValidUtf8(std::string_view s) {

@@ -26,6 +26,20 @@ bool writeFileAtomically(std::string_view devicePath, std::string_view bytes);
 // files), which the calling app's sandbox does not limit.
 bool writeFileAtomicallyAsSystem(std::string_view devicePath, std::string_view bytes);
 
+// An atomic write that follows no symbolic link anywhere on its path: each
+// folder from the device root down is opened relative to the one above it
+// with O_NOFOLLOW | O_DIRECTORY, the temporary file is made and renamed
+// inside the last folder's descriptor, and a target that is itself a link is
+// refused. A path under "/var" is written under "/private/var", the folder
+// the device's own link names (the platform's, not a writer's). `why` says
+// what stopped a refused or failed write. For a service that writes on
+// other processes' behalf into a folder they might otherwise redirect.
+struct WriteResult {
+    bool ok = false;
+    std::string why;
+};
+WriteResult writeFileAtomicallyNoFollow(std::string_view devicePath, std::string_view bytes);
+
 // NSString initWithContentsOfFile:encoding:NSUTF8StringEncoding: none for an
 // absent file or one that is not valid UTF-8.
 std::optional<std::string> readTextFile(std::string_view devicePath);

@@ -1,13 +1,11 @@
 #include "tweak/springboard/MessageServer.h"
 
-#include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/Files.h"
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/PropertyList.h"
 #include "sim/foundation/SystemLog.h"
 #include "sim/ipc/MessagingCenter.h"
 #include "tweak/core/StateFiles.h"
-
-#include <filesystem>
 
 namespace lc {
 
@@ -37,13 +35,10 @@ void startMessageServer(const rt::Ref<rt::Object>& springboard) {
 
 bool isClientStatePath(const std::string& path) {
     static const std::string folders[] = {"/var/mobile/Library/lumicrate/", "/private/var/mobile/Library/lumicrate/"};
-    bool named = false;
     for (const auto& folder : folders)
         for (const char* file : {"lockedAlbums.plist", "album.tct"})
-            named = named || path == folder + file;
-    if (!named) return false;
-    std::error_code ec;
-    return !std::filesystem::is_symlink(fnd::hostPath(path), ec);
+            if (path == folder + file) return true;
+    return false;
 }
 
 void handleMessageNamedWithUserInfo(rt::Id, rt::Sel, std::string, fnd::Dictionary userInfo) {
@@ -54,7 +49,12 @@ void handleMessageNamedWithUserInfo(rt::Id, rt::Sel, std::string, fnd::Dictionar
     if (!isClientStatePath(*path)) return refuse("not a state file: " + *path);
     for (const auto& v : *array)
         if (!v.string()) return refuse("not an array of strings, for " + *path);
-    fnd::writePlistFile(*path, fnd::Value(*array)); // a failed write is ignored, as the client expects nothing
+    auto xml = fnd::serializeXml(fnd::Value(*array));
+    if (!xml) return refuse("the array cannot be written as a property list, for " + *path);
+    // Written without following a link anywhere on the way: a state folder
+    // replaced by a link must not lead the write elsewhere.
+    fnd::WriteResult written = fnd::writeFileAtomicallyNoFollow(*path, *xml);
+    if (!written.ok) refuse(*path + ": " + written.why);
 }
 
 void saveArrayToFile(const fnd::Array& array, const std::string& path) {

@@ -12,8 +12,10 @@
 // atomically, but only where the clients keep their state: lockedAlbums.plist
 // or album.tct in the state folder (named under /var/mobile/Library/lumicrate/
 // or /private/var/mobile/Library/lumicrate/), only an array of strings, and
-// never through a symlink. Anything else writes nothing and logs one line, so
-// a sandboxed app cannot make SpringBoard overwrite other files.
+// never through a symbolic link, neither the file nor any folder on the way
+// (the path is walked from the device root without following one). Anything
+// else writes nothing and logs one line that says why, so a sandboxed app
+// cannot make SpringBoard overwrite other files.
 
 #include "sim/foundation/Value.h"
 #include "sim/runtime/Runtime.h"
@@ -33,7 +35,8 @@ void startMessageServer(const rt::Ref<rt::Object>& springboard);
 // The implementation of -[SpringBoard handleMessageNamed:withUserInfo:] ("v@:@@").
 void handleMessageNamedWithUserInfo(rt::Id self, rt::Sel, std::string name, fnd::Dictionary userInfo);
 
-// Whether SpringBoard may write a client's array at this path (see above).
+// Whether the path names one of the clients' state files (see above); the
+// links on the way are the writer's to refuse.
 bool isClientStatePath(const std::string& path);
 
 // The client: sends "savearray" without waiting. Any process, any thread.

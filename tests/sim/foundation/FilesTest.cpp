@@ -9,6 +9,7 @@
 #include "tests/support/TempDeviceRoot.h"
 
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -121,4 +122,33 @@ TEST(Files, AReaderInAnotherProcessNeverSeesATornFileEvenWhenTheWriterIsKilled) 
     auto last = readPlistFile(path);
     ASSERT_TRUE(last);
     EXPECT_TRUE(*last == a || *last == b);
+}
+
+TEST(Files, AWriteThatFollowsNoLinkRefusesOneAnywhereOnThePathAndLeavesNothingBehind) {
+    testsupport::TempDeviceRoot root;
+    namespace fs = std::filesystem;
+    ASSERT_TRUE(fnd::createDirectory("/var/mobile/Library/state", true));
+    auto ok = fnd::writeFileAtomicallyNoFollow("/var/mobile/Library/state/list.plist", "one");
+    ASSERT_TRUE(ok.ok) << ok.why;
+    EXPECT_EQ(fnd::readFile("/private/var/mobile/Library/state/list.plist"), "one") << "/var is /private/var";
+    ok = fnd::writeFileAtomicallyNoFollow("/private/var/mobile/Library/state/list.plist", "two");
+    ASSERT_TRUE(ok.ok) << ok.why;
+    EXPECT_EQ(fnd::readFile("/var/mobile/Library/state/list.plist"), "two");
+
+    // The file itself a link, a folder on the way a link, a folder missing, a file where a folder goes.
+    fs::create_symlink("list.plist", fnd::hostPath("/var/mobile/Library/state/alias.plist"));
+    EXPECT_EQ(fnd::writeFileAtomicallyNoFollow("/var/mobile/Library/state/alias.plist", "x").why,
+              "the file is a symbolic link");
+    fs::create_symlink("state", fnd::hostPath("/var/mobile/Library/linked"));
+    EXPECT_EQ(fnd::writeFileAtomicallyNoFollow("/var/mobile/Library/linked/list.plist", "x").why,
+              "/private/var/mobile/Library/linked is a symbolic link");
+    EXPECT_EQ(fnd::writeFileAtomicallyNoFollow("/var/mobile/Library/none/list.plist", "x").why,
+              "/private/var/mobile/Library/none is not a folder");
+    EXPECT_EQ(fnd::writeFileAtomicallyNoFollow("/var/mobile/Library/state/list.plist/x", "x").why,
+              "/private/var/mobile/Library/state/list.plist is not a folder");
+    EXPECT_EQ(fnd::readFile("/var/mobile/Library/state/list.plist"), "two") << "nothing refused was written";
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(fnd::hostPath("/var/mobile/Library/state")))
+        ++entries;
+    EXPECT_EQ(entries, 2u) << "no temporary file left behind";
 }

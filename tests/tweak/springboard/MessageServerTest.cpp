@@ -111,3 +111,35 @@ TEST_F(ArrayWriter, AnythingButAnArrayOfStringsForAStateFileIsRefusedAndLogged) 
     EXPECT_EQ(refusals.size(), 10u);
     fnd::setLogSink(nullptr);
 }
+
+TEST_F(ArrayWriter, AStateFolderReplacedByALinkIsNotWrittenThroughAndTheLineSaysWhy) {
+    std::vector<std::string> refusals;
+    fnd::setLogSink([&](fnd::LogLevel, const std::string& line) {
+        if (line.find("savearray refused") != std::string::npos) refusals.push_back(line);
+    });
+    // The state folder made a link to the preferences folder, and (later) a
+    // folder higher up made a link to a copy of the tree elsewhere.
+    namespace fs = std::filesystem;
+    fs::remove_all(fnd::hostPath(lc::kStateFolder));
+    fs::create_directories(fnd::hostPath("/var/mobile/Library/Preferences"));
+    fs::create_symlink("Preferences", fnd::hostPath("/private/var/mobile/Library/lumicrate"));
+    lc::saveArrayToFile({Value("Trips")}, lc::kdataPath);
+    lc::saveArrayToFile({Value("Trips")}, "/private/var/mobile/Library/lumicrate/album.tct");
+    deliver();
+    EXPECT_FALSE(fnd::fileExists("/var/mobile/Library/Preferences/lockedAlbums.plist"));
+    EXPECT_FALSE(fnd::fileExists("/var/mobile/Library/Preferences/album.tct"));
+    ASSERT_EQ(refusals.size(), 2u);
+    EXPECT_NE(refusals[0].find("/private/var/mobile/Library/lumicrate is a symbolic link"), std::string::npos)
+        << refusals[0];
+
+    fs::remove(fnd::hostPath("/private/var/mobile/Library/lumicrate"));
+    fs::create_directories(fnd::hostPath("/tmp/elsewhere/Library/lumicrate"));
+    fs::rename(fnd::hostPath("/private/var/mobile/Library"), fnd::hostPath("/private/var/mobile/Library.real"));
+    fs::create_symlink(fnd::hostPath("/tmp/elsewhere/Library"), fnd::hostPath("/private/var/mobile/Library"));
+    lc::saveArrayToFile({Value("Trips")}, lc::kdataPath);
+    deliver();
+    EXPECT_FALSE(fnd::fileExists("/tmp/elsewhere/Library/lumicrate/lockedAlbums.plist"));
+    ASSERT_EQ(refusals.size(), 3u);
+    EXPECT_NE(refusals[2].find("/private/var/mobile/Library is a symbolic link"), std::string::npos) << refusals[2];
+    fnd::setLogSink(nullptr);
+}
