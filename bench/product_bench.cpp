@@ -17,7 +17,8 @@
 //   175 × 175 cairo scale of that JPEG, decoded from its file as the
 //   library does.
 //
-//   The capture hand-off, from the timer's movePhoto until both its library
+//   The capture hand-off, from the start of one hand-off (its capture's photo
+//   fetched by identifier) until both its library
 //   changes (the add to "Album 500" and the hiding) are committed, beside the
 //   same two changes as plain SQLite transactions.
 
@@ -192,9 +193,11 @@ void BM_HandOffToBothChangesCommitted(benchmark::State& state) {
     lc::pickerMovePhotos = true;
     for (auto _ : state) {
         state.PauseTiming();
-        addNewestPhoto(false); // the capture
+        int64_t id = addNewestPhoto(false); // the capture
+        std::string saved =
+            photos::PHAsset(photos::makeAsset(fixture().store->assetsWithIds({id}).front())).localIdentifier();
         state.ResumeTiming();
-        lc::movePhoto(nullptr, "movePhoto"_sel);
+        lc::handOff(saved);
         photos::Library::shared().waitUntilIdle();
     }
 }

@@ -71,8 +71,12 @@ void movePhoto(rt::Id, rt::Sel) {
     if (pending.empty()) return; // sent by something other than a capture's timer
     std::string identifier = pending.front();
     pending.pop_front();
+    handOff(identifier);
+}
+
+void handOff(const std::string& localIdentifier) {
     if (chosenAlbum == kCameraRoll) return; // the photo stays where the camera put it
-    PHAsset photo = assetWithIdentifier(identifier);
+    PHAsset photo = assetWithIdentifier(localIdentifier);
     if (!photo) return; // deleted since the capture
     moveAssetToAlbumWithName(photo, chosenAlbum);
     if (pickerMovePhotos) hide(photo);

@@ -40,6 +40,9 @@ extern rt::Orig<void(rt::Ref<rt::Object>, rt::Ref<rt::Object>, rt::Ref<rt::Objec
 void captureDidFinish(rt::Id self, rt::Sel cmd, rt::Ref<rt::Object> output, rt::Ref<rt::Object> settings,
                       rt::Ref<rt::Object> error);
 void movePhoto(rt::Id self, rt::Sel cmd);
+// What one hand-off does with its capture's photo: into chosenAlbum and,
+// with `pickerMovePhotos` on, out of the camera roll.
+void handOff(const std::string& localIdentifier);
 
 extern rt::Orig<rt::Ref<rt::Object>()> g_wellThumbnailImage;
 rt::Ref<rt::Object> wellThumbnailImage(rt::Id self, rt::Sel cmd);
