@@ -9,6 +9,10 @@
 #include "sim/ipc/Operations.h"
 
 #include <csignal>
+#include <fstream>
+#include <sstream>
+#include <sys/prctl.h>
+#include <sys/socket.h>
 #include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
@@ -57,6 +61,9 @@ bool Daemon::boot() {
     fs::remove(killall, ec);
     fs::create_symlink(fs::path(m_options.binFolder) / "lumi_killall", killall, ec);
 
+    // Whatever an app starts stays in the daemon's tree when its parent dies,
+    // so that insideDevice can tell it from the operator's processes.
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
     // Children are reaped through a signalfd on the loop.
     sigset_t mask;
     sigemptyset(&mask);
@@ -80,11 +87,16 @@ bool Daemon::boot() {
     });
 
     m_server = std::make_unique<ipc::SocketServer>(
-        *m_loop, ipc::deviceSocketPath(), m_hub, [this](pid_t pid, const Dictionary&) { return resolve(pid); },
+        *m_loop, ipc::deviceSocketPath(), m_hub,
+        [this](ipc::SocketServer::ConnectionId, pid_t pid, const Dictionary&) { return resolve(pid); },
         [this](ipc::SocketServer::ConnectionId from, const ipc::PeerIdentity&, const Dictionary& op) {
             return control(from, op);
         });
-    m_server->setOnClose([this](ipc::SocketServer::ConnectionId, pid_t pid) {
+    m_server->setOnAccept([this](ipc::SocketServer::ConnectionId id, pid_t pid) {
+        m_callers[id] = classify(pid);
+    });
+    m_server->setOnClose([this](ipc::SocketServer::ConnectionId id, pid_t pid) {
+        m_callers.erase(id);
         std::vector<std::int64_t> orphaned;
         for (const auto& [id, p] : m_pendingUi)
             if (p.app == pid) orphaned.push_back(id);
@@ -108,10 +120,28 @@ int Daemon::run() {
     return 0;
 }
 
-ipc::PeerIdentity Daemon::resolve(pid_t pid) const {
-    auto it = m_apps.find(pid);
-    if (it == m_apps.end()) return ipc::PeerIdentity{pid, std::nullopt, true, false};
-    return ipc::PeerIdentity{pid, it->second.bundle, it->second.sandboxed, it->second.system};
+// A connection through the socket's path was not born with an app: it has
+// no app identity, whatever its pid or its hello say (a pid can be reused;
+// a process can open more connections than the one it was given).
+ipc::PeerIdentity Daemon::resolve(pid_t pid) const { return ipc::PeerIdentity{pid, std::nullopt, true, false}; }
+
+// Whether the process is the daemon's own descendant: an app, or anything an
+// app started (the daemon is the subreaper of its tree, so an orphan stays
+// in it). A process that is gone already counts as inside: least trust.
+bool Daemon::insideDevice(pid_t pid) {
+    for (int depth = 0; depth < 256 && pid > 1; ++depth) {
+        if (pid == ::getpid()) return true;
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        std::size_t close = text.rfind(')'); // the command name may hold anything
+        if (close == std::string::npos) return true;
+        std::istringstream fields(text.substr(close + 1));
+        std::string state;
+        long parent = 0;
+        if (!(fields >> state >> parent)) return true;
+        pid = static_cast<pid_t>(parent);
+    }
+    return false;
 }
 
 std::optional<pid_t> Daemon::spawn(const std::string& bundle) {
@@ -127,6 +157,7 @@ std::optional<pid_t> Daemon::spawn(const std::string& bundle) {
     env.push_back("LUMI_DEVICE_ROOT=" + fnd::deviceRoot().string());
     env.push_back("LUMI_BUNDLE_ID=" + bundle);
     env.push_back("LUMI_DEVICED_SOCKET=" + ipc::deviceSocketPath());
+    env.push_back("LUMI_DEVICED_FD=" + std::to_string(kInheritedConnectionFd));
     env.push_back("LUMI_TIME_SCALE=" + std::to_string(m_options.timeScale));
     env.push_back("LUMI_DEVICE_MODEL=" + m_options.model);
     if (info->sandboxed) env.push_back("LUMI_CONTAINER=" + fnd::containerPath(bundle));
@@ -135,6 +166,19 @@ std::optional<pid_t> Daemon::spawn(const std::string& bundle) {
         envp.push_back(e.data());
     envp.push_back(nullptr);
 
+    // The app's connection to the device is born here: one end stays with
+    // the daemon, bound to the app's identity; the other is the app's
+    // descriptor 3. Who the app is never depends on its pid.
+    int pair[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
+        fnd::systemLog(fnd::LogLevel::Error, "deviced: no connection for " + bundle);
+        return std::nullopt;
+    }
+    if (pair[1] == kInheritedConnectionFd) { // dup2 onto itself would keep close-on-exec set
+        int moved = ::fcntl(pair[1], F_DUPFD_CLOEXEC, kInheritedConnectionFd + 1);
+        ::close(pair[1]);
+        pair[1] = moved;
+    }
     std::string exe = m_options.binFolder + "/lumi_app";
     std::string log = fnd::hostPath("/var/log/" + bundle + ".log").string();
     char* argv[] = {const_cast<char*>("lumi_app"), nullptr};
@@ -142,6 +186,7 @@ std::optional<pid_t> Daemon::spawn(const std::string& bundle) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    posix_spawn_file_actions_adddup2(&actions, pair[1], kInheritedConnectionFd);
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     sigset_t none;
@@ -152,11 +197,16 @@ std::optional<pid_t> Daemon::spawn(const std::string& bundle) {
     int rc = ::posix_spawn(&pid, exe.c_str(), &actions, &attr, argv, envp.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
+    ::close(pair[1]);
     if (rc != 0) {
+        ::close(pair[0]);
         fnd::systemLog(fnd::LogLevel::Error, "deviced: cannot spawn " + exe);
         return std::nullopt;
     }
-    m_apps[pid] = App{pid, bundle, info->sandboxed, info->system};
+    ::fcntl(pair[0], F_SETFL, ::fcntl(pair[0], F_GETFL) | O_NONBLOCK);
+    auto connection = m_server->adopt(pair[0], pid, ipc::PeerIdentity{pid, bundle, info->sandboxed, info->system});
+    m_callers[connection] = bundle == fnd::kSpringBoard ? Caller::SpringBoard : Caller::App;
+    m_apps[pid] = App{pid, bundle, info->sandboxed, info->system, connection};
     fnd::systemLog(fnd::LogLevel::Notice, "deviced: launched " + bundle + " pid " + std::to_string(pid));
     return pid;
 }
@@ -168,8 +218,14 @@ std::optional<pid_t> Daemon::pidOf(const std::string& bundle) const {
 }
 
 void Daemon::sendLifecycle(pid_t pid, const char* event) {
-    for (auto conn : m_server->connectionsOf(pid))
-        m_server->sendTo(conn, Dictionary{{ipc::op::kKey, Value(ipc::op::kLifecycle)}, {"event", Value(event)}});
+    if (auto it = m_apps.find(pid); it != m_apps.end())
+        m_server->sendTo(it->second.connection,
+                         Dictionary{{ipc::op::kKey, Value(ipc::op::kLifecycle)}, {"event", Value(event)}});
+}
+
+std::optional<ipc::Hub::PeerId> Daemon::peerOfApp(pid_t pid) const {
+    auto it = m_apps.find(pid);
+    return it == m_apps.end() ? std::nullopt : m_server->peerOf(it->second.connection);
 }
 
 void Daemon::terminate(pid_t pid, double graceSeconds) {
@@ -214,7 +270,7 @@ void Daemon::onChildrenExited() {
 fnd::Dictionary Daemon::status() const {
     fnd::Array list;
     for (const auto& [pid, app] : m_apps) {
-        auto peer = m_hub.peerWithPid(pid);
+        auto peer = peerOfApp(pid);
         fnd::Array observing;
         if (peer)
             for (const auto& name : m_hub.observedNames(*peer))
@@ -243,19 +299,41 @@ void Daemon::reply(ipc::SocketServer::ConnectionId to, bool ok, Dictionary body)
 
 // The device's control operations: name -> handler. Each answers its asker;
 // false means the operation could not be read and the peer is dropped.
-const std::map<std::string_view, Daemon::Control>& Daemon::controls() {
-    static const std::map<std::string_view, Control> table{
-        {ipc::op::kStatus, &Daemon::statusOp},
-        {ipc::op::kLaunch, &Daemon::launchOp},
-        {ipc::op::kTerminate, &Daemon::terminateOp},
-        {ipc::op::kBackground, &Daemon::lifecycleOp},
-        {ipc::op::kForeground, &Daemon::lifecycleOp},
-        {ipc::op::kKillall, &Daemon::killallOp},
-        {ipc::op::kUi, &Daemon::uiOp},
-        {ipc::op::kUiAnswer, &Daemon::answerUi},
-        {ipc::op::kShutdown, &Daemon::shutdownOp},
+// The device's control operations: name -> handler, and who may ask. Each
+// answers its asker; false means the operation could not be read and the
+// peer is dropped. An app's own connections ask nothing here (they post,
+// observe, send and serve through the hub); what the platform lets any app
+// do, it does through the device's programs (/usr/bin/killall, which any app
+// may start); SpringBoard may also launch apps (its home screen); the
+// operator (the command line, the tests: processes outside the device) may
+// ask anything.
+const std::map<std::string_view, Daemon::ControlEntry>& Daemon::controls() {
+    static const std::map<std::string_view, ControlEntry> table{
+        {ipc::op::kStatus, {&Daemon::statusOp, Allowed::Operator}},
+        {ipc::op::kLaunch, {&Daemon::launchOp, Allowed::OperatorAndSpringBoard}},
+        {ipc::op::kTerminate, {&Daemon::terminateOp, Allowed::Operator}},
+        {ipc::op::kBackground, {&Daemon::lifecycleOp, Allowed::Operator}},
+        {ipc::op::kForeground, {&Daemon::lifecycleOp, Allowed::Operator}},
+        {ipc::op::kKillall, {&Daemon::killallOp, Allowed::OperatorAndDevicePrograms}},
+        {ipc::op::kUi, {&Daemon::uiOp, Allowed::Operator}},
+        {ipc::op::kUiAnswer, {&Daemon::answerUi, Allowed::Anyone}}, // checked against the request's app
+        {ipc::op::kShutdown, {&Daemon::shutdownOp, Allowed::Operator}},
     };
     return table;
+}
+
+bool Daemon::permits(Allowed allowed, Caller caller) {
+    switch (allowed) {
+    case Allowed::Anyone:
+        return true;
+    case Allowed::OperatorAndSpringBoard:
+        return caller == Caller::Operator || caller == Caller::SpringBoard;
+    case Allowed::OperatorAndDevicePrograms:
+        return caller == Caller::Operator || caller == Caller::DeviceProgram;
+    case Allowed::Operator:
+        return caller == Caller::Operator;
+    }
+    return false;
 }
 
 bool Daemon::control(ipc::SocketServer::ConnectionId from, const Dictionary& op) {
@@ -265,7 +343,31 @@ bool Daemon::control(ipc::SocketServer::ConnectionId from, const Dictionary& op)
         reply(from, false, {{"error", Value(ipc::op::unknownOperation(kind))}}); // the peer is kept
         return true;
     }
-    return (this->*it->second)(from, kind, op);
+    auto caller = m_callers.find(from);
+    Caller who = caller == m_callers.end() ? Caller::Inside : caller->second;
+    if (!permits(it->second.allowed, who)) {
+        std::string asker = describeCaller(from, who);
+        fnd::systemLog(fnd::LogLevel::Error, "deviced: refused \"" + kind + "\" from " + asker);
+        reply(from, false, {{"error", Value("\"" + kind + "\" is not for " + asker + " to ask")}});
+        return true;
+    }
+    return (this->*it->second.handler)(from, kind, op);
+}
+
+Daemon::Caller Daemon::classify(pid_t pid) const {
+    if (!insideDevice(pid)) return Caller::Operator;
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec);
+    fs::path killall = fs::weakly_canonical(fs::path(m_options.binFolder) / "lumi_killall", ec);
+    return !exe.empty() && exe == killall ? Caller::DeviceProgram : Caller::Inside;
+}
+
+std::string Daemon::describeCaller(ipc::SocketServer::ConnectionId id, Caller who) const {
+    auto pid = m_server->pidOf(id);
+    std::string process = pid ? "pid " + std::to_string(*pid) : "a closed connection";
+    for (const auto& [appPid, app] : m_apps)
+        if (app.connection == id) return app.bundle + " (" + process + ")";
+    return who == Caller::Inside ? "a process inside the device (" + process + ")" : "the operator (" + process + ")";
 }
 
 // The running app that `op` names by its bundle, or none (the asker is answered why).
@@ -294,7 +396,7 @@ bool Daemon::launchOp(ipc::SocketServer::ConnectionId from, const std::string&, 
     auto pid = pidOf(*bundle);
     if (pid) { // already running: bring it to the foreground
         m_apps[*pid].state = ipc::op::kEventForeground;
-        if (auto peer = m_hub.peerWithPid(*pid)) m_hub.setSuspended(*peer, false);
+        if (auto peer = peerOfApp(*pid)) m_hub.setSuspended(*peer, false);
     } else
         pid = spawn(*bundle);
     if (pid)
@@ -319,7 +421,7 @@ bool Daemon::lifecycleOp(ipc::SocketServer::ConnectionId from, const std::string
     App& app = m_apps[*pid];
     if (app.state != kind) {
         app.state = kind;
-        auto peer = m_hub.peerWithPid(*pid);
+        auto peer = peerOfApp(*pid);
         // Going to the background, the app hears of it first, then is
         // suspended; coming back, what it was owed arrives before the event.
         if (back) {
@@ -369,18 +471,19 @@ bool Daemon::shutdownOp(ipc::SocketServer::ConnectionId from, const std::string&
 
 void Daemon::forwardUi(ipc::SocketServer::ConnectionId from, pid_t pid, const std::string& bundle,
                        const Dictionary& request) {
-    auto conns = m_server->connectionsOf(pid);
-    if (conns.empty()) {
+    auto app = m_apps.find(pid);
+    if (app == m_apps.end() || !m_server->peerOf(app->second.connection)) {
         reply(from, false, {{"error", Value(bundle + " has not joined the device yet")}});
         return;
     }
+    ipc::SocketServer::ConnectionId connection = app->second.connection;
     std::int64_t id = m_nextUi++;
     auto timeout = m_loop->scheduleTimer(dsp::seconds(10), false, [this, id](dsp::Timer&) {
         auto it = m_pendingUi.find(id);
         if (it != m_pendingUi.end()) failUi(id, it->second.bundle + " did not answer");
     });
-    m_pendingUi[id] = PendingUi{from, pid, bundle, timeout};
-    m_server->sendTo(conns.front(),
+    m_pendingUi[id] = PendingUi{from, pid, connection, bundle, timeout};
+    m_server->sendTo(connection,
                      Dictionary{{ipc::op::kKey, Value(ipc::op::kUi)}, {"id", Value(id)}, {"request", Value(request)}});
 }
 
@@ -390,9 +493,9 @@ bool Daemon::answerUi(ipc::SocketServer::ConnectionId from, const std::string&, 
     if (!id || !answer) return false; // malformed: the peer is dropped
     auto it = m_pendingUi.find(*id);
     // An answer nobody waits for any more (it came too late) is dropped;
-    // one from a process the request did not go to is refused.
+    // one from any connection but the app's the request went to is refused.
     if (it == m_pendingUi.end()) return true;
-    if (m_server->pidOf(from) != it->second.app) return false;
+    if (from != it->second.appConnection) return false;
     PendingUi pending = it->second;
     m_pendingUi.erase(it);
     pending.timeout->invalidate();

@@ -2,9 +2,14 @@
 // Daemon: the device. One event loop that owns the device socket, the hub,
 // and every app process, which it spawns itself and so knows for sure.
 //
-// Identity: a connection's pid (from the kernel) is looked up among the
-// processes the daemon spawned; anything else is an outside process with no
-// bundle, sandboxed and not a system process, whatever its hello says.
+// Identity is bound at spawn: the daemon hands each app one end of a socket
+// pair (its descriptor 3) and keeps the other, bound to the app's identity.
+// A connection through the socket's path has no app identity (no bundle,
+// sandboxed, not a system process), whatever its pid or hello say; it is the
+// operator's when its process is outside the device (not the daemon's
+// descendant: the daemon is the subreaper of everything its apps start), and
+// an inside process's otherwise. Each control operation says who may ask
+// it; a refusal is answered with an error and logged in one line.
 //
 // Control operations (ipc/Operations.h; each answered with a "reply", an
 // unknown one with an error that names it): status, launch, terminate,
@@ -55,15 +60,34 @@ private:
         std::string bundle;
         bool sandboxed;
         bool system;
+        ipc::SocketServer::ConnectionId connection; // born with the app: its identity
         std::string state = "foreground";
     };
+    // Who asks, as the daemon knows it: the operator (a process outside the
+    // device: the command line, the tests), SpringBoard or another app (by
+    // the connection each was born with), or a process inside the device on
+    // a connection of its own (an app's, or a program an app started).
+    // A device program (the device's /usr/bin/killall) is inside the device
+    // and runs the platform's own code, which any app may start.
+    enum class Caller { Operator, SpringBoard, App, DeviceProgram, Inside };
+    enum class Allowed { Operator, OperatorAndSpringBoard, OperatorAndDevicePrograms, Anyone };
+    static constexpr int kInheritedConnectionFd = 3;
 
     bool boot();
     ipc::PeerIdentity resolve(pid_t pid) const;
     bool control(ipc::SocketServer::ConnectionId from, const fnd::Dictionary& op);
     using Control = bool (Daemon::*)(ipc::SocketServer::ConnectionId from, const std::string& kind,
                                      const fnd::Dictionary& op);
-    static const std::map<std::string_view, Control>& controls();
+    struct ControlEntry {
+        Control handler;
+        Allowed allowed;
+    };
+    static const std::map<std::string_view, ControlEntry>& controls();
+    static bool permits(Allowed allowed, Caller caller);
+    static bool insideDevice(pid_t pid);
+    Caller classify(pid_t pid) const;
+    std::string describeCaller(ipc::SocketServer::ConnectionId id, Caller who) const;
+    std::optional<ipc::Hub::PeerId> peerOfApp(pid_t pid) const;
     std::optional<pid_t> runningApp(ipc::SocketServer::ConnectionId from, const fnd::Dictionary& op);
     bool statusOp(ipc::SocketServer::ConnectionId from, const std::string& kind, const fnd::Dictionary& op);
     bool launchOp(ipc::SocketServer::ConnectionId from, const std::string& kind, const fnd::Dictionary& op);
@@ -92,6 +116,7 @@ private:
     ipc::Hub m_hub;
     std::unique_ptr<ipc::SocketServer> m_server;
     std::map<pid_t, App> m_apps;
+    std::map<ipc::SocketServer::ConnectionId, Caller> m_callers;
     int m_signalFd = -1;
     bool m_restartingUI = false;
     bool m_shuttingDown = false;
@@ -100,6 +125,7 @@ private:
     struct PendingUi {
         ipc::SocketServer::ConnectionId asker;
         pid_t app;
+        ipc::SocketServer::ConnectionId appConnection;
         std::string bundle;
         std::shared_ptr<dsp::Timer> timeout;
     };

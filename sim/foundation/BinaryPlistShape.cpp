@@ -89,7 +89,7 @@ bool childRefs(const Reader& r, const Trailer& tr, uint64_t object, std::vector<
 
 } // namespace
 
-bool binaryPlistSafeToParse(std::string_view bytes, int maxDepth) {
+bool binaryPlistSafeToParse(std::string_view bytes, int maxDepth, uint64_t maxNodes) {
     Reader r{bytes};
     auto tr = readTrailer(r);
     if (!tr) return false;
@@ -99,6 +99,11 @@ bool binaryPlistSafeToParse(std::string_view bytes, int maxDepth) {
     enum : uint8_t { Unseen, OnStack, Done };
     std::vector<uint8_t> state(tr->objectCount, Unseen);
     std::vector<int> height(tr->objectCount, 0);
+    // How many nodes each object expands to once shared references are
+    // copied (as libplist copies them), saturated just past the limit: a
+    // small file whose objects reference one another many times over can
+    // describe a tree of billions of nodes.
+    std::vector<uint64_t> expanded(tr->objectCount, 0);
     struct Frame {
         uint64_t object;
         std::vector<uint64_t> children;
@@ -117,9 +122,14 @@ bool binaryPlistSafeToParse(std::string_view bytes, int maxDepth) {
         Frame& f = stack.back();
         if (f.next == f.children.size()) {
             int h = 0;
-            for (uint64_t c : f.children)
+            uint64_t nodes = 1;
+            for (uint64_t c : f.children) {
                 h = std::max(h, height[c] + 1);
+                nodes = std::min(nodes + expanded[c], maxNodes + 1);
+            }
             height[f.object] = h;
+            expanded[f.object] = nodes;
+            if (nodes > maxNodes) return false;
             state[f.object] = Done;
             stack.pop_back();
             continue;

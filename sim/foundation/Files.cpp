@@ -4,6 +4,8 @@
 #include "sim/foundation/ProcessIdentity.h"
 
 #include <cerrno>
+#include <csignal>
+#include <dirent.h>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -30,6 +32,45 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// A writer's temporary file: ".<name>.lumitmp-<pid>-" and a unique tail, so
+// that the files a writer left when it died can be told from the ones a
+// live writer is writing.
+constexpr std::string_view kTemporaryTag = ".lumitmp-";
+std::string temporaryName(const std::string& name) {
+    return "." + name + std::string(kTemporaryTag) + std::to_string(::getpid()) + "-";
+}
+
+// Whether a file in a folder is a temporary file that no live writer will
+// finish: its writer's process is gone, or (`ownToo`, when this process's
+// writer starts) it is this process's own.
+bool staleTemporary(std::string_view file, bool ownToo) {
+    std::size_t tag = file.find(kTemporaryTag);
+    if (file.empty() || file[0] != '.' || tag == std::string_view::npos) return false;
+    std::string_view rest = file.substr(tag + kTemporaryTag.size());
+    std::size_t dash = rest.find('-');
+    if (dash == std::string_view::npos || dash == 0) return false;
+    long pid = std::strtol(std::string(rest.substr(0, dash)).c_str(), nullptr, 10);
+    if (pid <= 0) return false;
+    if (pid == ::getpid()) return ownToo;
+    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+void removeStaleTemporaryFilesAt(int dirFd, bool ownToo) {
+    int copy = ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) return;
+    DIR* dir = ::fdopendir(copy);
+    if (!dir) {
+        ::close(copy);
+        return;
+    }
+    std::vector<std::string> stale;
+    while (dirent* e = ::readdir(dir))
+        if (staleTemporary(e->d_name, ownToo)) stale.emplace_back(e->d_name);
+    ::closedir(dir);
+    for (const auto& f : stale)
+        ::unlinkat(dirFd, f.c_str(), 0);
+}
+
 void syncFolder(const fs::path& folder) {
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
@@ -48,7 +89,10 @@ bool mayWrite(std::string_view devicePath) {
 }
 
 std::optional<std::string> readFile(std::string_view devicePath, std::size_t maxBytes) {
-    int fd = ::open(hostPath(devicePath).c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO or a device put where a file goes cannot
+    // hold the reader in open(); not through a link in the file's own place,
+    // where no file of the device has one; and only a regular file is read.
+    int fd = ::open(hostPath(devicePath).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0) return std::nullopt;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > maxBytes) {
@@ -83,7 +127,7 @@ bool writeFileAtomically(std::string_view devicePath, std::string_view bytes) {
 bool writeFileAtomicallyAsSystem(std::string_view devicePath, std::string_view bytes) {
     fs::path target = hostPath(devicePath);
     fs::path folder = target.parent_path();
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string pattern = (folder / temporaryName(target.filename().string())).string() + "XXXXXX";
     int fd = ::mkstemp(pattern.data());
     if (fd < 0) return false;
     bool ok = writeAll(fd, bytes) && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
@@ -91,6 +135,7 @@ bool writeFileAtomicallyAsSystem(std::string_view devicePath, std::string_view b
     if (ok) ok = ::rename(pattern.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(pattern.c_str());
+        removeStaleTemporaryFiles(devicePath.substr(0, devicePath.rfind('/') + 1));
         return false;
     }
     syncFolder(folder);
@@ -158,7 +203,7 @@ WriteResult writeFileAtomicallyNoFollow(std::string_view devicePath, std::string
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = "." + name + "." + std::to_string(::getpid()) + "." + std::to_string(::random());
+        temp = temporaryName(name) + std::to_string(::random());
         fd = ::openat(dir.fd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd < 0 && errno != EEXIST) break;
     }
@@ -169,10 +214,18 @@ WriteResult writeFileAtomicallyNoFollow(std::string_view devicePath, std::string
     if (!ok) {
         std::string why = std::strerror(errno);
         ::unlinkat(dir.fd, temp.c_str(), 0);
+        removeStaleTemporaryFilesAt(dir.fd, false);
         return {false, "the write failed: " + why};
     }
     ::fsync(dir.fd);
     return {true, {}};
+}
+
+void removeStaleTemporaryFiles(std::string_view deviceFolder, bool ownToo) {
+    int fd = ::open(hostPath(deviceFolder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    removeStaleTemporaryFilesAt(fd, ownToo);
+    ::close(fd);
 }
 
 bool isValidUtf8(std::string_view s) {
@@ -208,8 +261,8 @@ bool isValidUtf8(std::string_view s) {
     return true;
 }
 
-std::optional<std::string> readTextFile(std::string_view devicePath) {
-    auto bytes = readFile(devicePath);
+std::optional<std::string> readTextFile(std::string_view devicePath, std::size_t maxBytes) {
+    auto bytes = readFile(devicePath, maxBytes);
     if (!bytes || !isValidUtf8(*bytes)) return std::nullopt;
     return bytes;
 }

@@ -20,6 +20,9 @@ namespace fnd {
 // swallow an arbitrarily large file.
 inline constexpr std::size_t kMaxReadBytes = 64u << 20;
 
+// The bytes of a regular file, none for anything else: absent, a folder, a
+// FIFO or a device (never waited on), a symbolic link in the file's own
+// place, or more than `maxBytes`.
 std::optional<std::string> readFile(std::string_view devicePath, std::size_t maxBytes = kMaxReadBytes);
 bool writeFileAtomically(std::string_view devicePath, std::string_view bytes);
 // The same write on behalf of a system service (the photo library's own
@@ -42,7 +45,7 @@ WriteResult writeFileAtomicallyNoFollow(std::string_view devicePath, std::string
 
 // NSString initWithContentsOfFile:encoding:NSUTF8StringEncoding: none for an
 // absent file or one that is not valid UTF-8.
-std::optional<std::string> readTextFile(std::string_view devicePath);
+std::optional<std::string> readTextFile(std::string_view devicePath, std::size_t maxBytes = kMaxReadBytes);
 bool writeTextFileAtomically(std::string_view devicePath, std::string_view text);
 
 bool fileExists(std::string_view devicePath);
@@ -50,6 +53,12 @@ bool isDirectory(std::string_view devicePath);
 // createDirectoryAtPath:withIntermediateDirectories:attributes:error:
 bool createDirectory(std::string_view devicePath, bool withIntermediates);
 bool removeFile(std::string_view devicePath);
+
+// Removes the temporary files that writers killed mid-write left in the
+// folder: those whose writing process is gone, and with `ownToo` this
+// process's own (call it so when the folder's writer starts, before it
+// writes). A failed write does this for its folder by itself.
+void removeStaleTemporaryFiles(std::string_view deviceFolder, bool ownToo = false);
 
 // Whether this process may write at the device path (the sandbox's rule).
 bool mayWrite(std::string_view devicePath);

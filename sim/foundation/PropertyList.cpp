@@ -36,8 +36,12 @@ bool nulReferenceAt(std::string_view s, std::size_t i) {
 // closing container tags is enough: anything it miscounts is malformed XML
 // that libplist refuses anyway. NUL characters, raw or referenced, are
 // refused too: libplist aborts on a string that holds one.
-bool xmlSafeToParse(std::string_view s) {
+bool xmlSafeToParse(std::string_view s, std::uint64_t maxNodes) {
     if (s.find('\0') != std::string_view::npos) return false;
+    // Every value opens a tag, so the tags bound the tree (XML has no shared references).
+    std::uint64_t tags = 0;
+    for (std::size_t i = s.find('<'); i != std::string_view::npos; i = s.find('<', i + 1))
+        if (++tags > 4 * maxNodes + 16) return false;
     for (std::size_t i = s.find("&#"); i != std::string_view::npos; i = s.find("&#", i + 1))
         if (nulReferenceAt(s, i)) return false;
     int depth = 0;
@@ -100,14 +104,23 @@ bool toValue(plist_t node, int depth, Value& out) {
         return true;
     }
     case PLIST_ARRAY: {
+        // Walked with libplist's iterator: plist_array_get_item(i) walks the
+        // array's nodes from the start, so reading by index is quadratic.
         Array a;
-        uint32_t n = plist_array_get_size(node);
-        a.reserve(n);
-        for (uint32_t i = 0; i < n; ++i) {
+        a.reserve(plist_array_get_size(node));
+        plist_array_iter it = nullptr;
+        plist_array_new_iter(node, &it);
+        bool ok = true;
+        for (;;) {
+            plist_t child = nullptr;
+            plist_array_next_item(node, it, &child);
+            if (!child) break;
             Value item;
-            if (!toValue(plist_array_get_item(node, i), depth + 1, item)) return false;
+            if (!(ok = toValue(child, depth + 1, item))) break;
             a.push_back(std::move(item));
         }
+        std::free(it);
+        if (!ok) return false;
         out = Value(std::move(a));
         return true;
     }
@@ -195,10 +208,13 @@ plist_t fromValue(const Value& v, int depth) {
 
 } // namespace
 
-std::optional<Value> parsePlist(std::string_view bytes) {
-    if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max()) return std::nullopt;
+std::optional<Value> parsePlist(std::string_view bytes, const PlistLimits& limits) {
+    if (bytes.empty() || bytes.size() > limits.maxBytes || bytes.size() > std::numeric_limits<uint32_t>::max())
+        return std::nullopt;
     bool binary = plist_is_binary(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    if (binary ? !binaryPlistSafeToParse(bytes, kMaxPlistDepth) : !xmlSafeToParse(bytes)) return std::nullopt;
+    bool safe = binary ? binaryPlistSafeToParse(bytes, kMaxPlistDepth, limits.maxNodes)
+                       : xmlSafeToParse(bytes, limits.maxNodes);
+    if (!safe) return std::nullopt;
     plist_t root = nullptr;
     if (binary)
         plist_from_bin(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
@@ -237,20 +253,20 @@ std::optional<std::string> serializeBinary(const Value& v) {
     return out;
 }
 
-std::optional<Value> readPlistFile(std::string_view devicePath) {
-    auto bytes = readFile(devicePath);
+std::optional<Value> readPlistFile(std::string_view devicePath, const PlistLimits& limits) {
+    auto bytes = readFile(devicePath, limits.maxBytes);
     if (!bytes) return std::nullopt;
-    return parsePlist(*bytes);
+    return parsePlist(*bytes, limits);
 }
 
-std::optional<Array> readArrayFile(std::string_view devicePath) {
-    auto v = readPlistFile(devicePath);
+std::optional<Array> readArrayFile(std::string_view devicePath, const PlistLimits& limits) {
+    auto v = readPlistFile(devicePath, limits);
     if (!v || !v->array()) return std::nullopt;
     return std::move(*v->array());
 }
 
-std::optional<Dictionary> readDictionaryFile(std::string_view devicePath) {
-    auto v = readPlistFile(devicePath);
+std::optional<Dictionary> readDictionaryFile(std::string_view devicePath, const PlistLimits& limits) {
+    auto v = readPlistFile(devicePath, limits);
     if (!v || !v->dictionary()) return std::nullopt;
     return std::move(*v->dictionary());
 }

@@ -8,6 +8,8 @@
 
 #include "sim/foundation/Value.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,17 +20,27 @@ namespace fnd {
 // a few levels, and the tree is converted recursively.
 inline constexpr int kMaxPlistDepth = 256;
 
-std::optional<Value> parsePlist(std::string_view bytes);
+// What a reader accepts: at most `maxBytes` of input, and a tree of at most
+// `maxNodes` values (counted with shared references copied, as a binary
+// plist's readers copy them). The defaults take anything a device file or
+// message holds; readers that know their domain (a state file, a frame)
+// give tighter ones.
+struct PlistLimits {
+    std::size_t maxBytes = 64u << 20;
+    std::uint64_t maxNodes = 4'000'000;
+};
+
+std::optional<Value> parsePlist(std::string_view bytes, const PlistLimits& limits = {});
 // None values inside arrays and dictionaries are left out, as a nil cannot be
 // stored in NSArray; a None root cannot be serialised.
 std::optional<std::string> serializeXml(const Value& v);
 std::optional<std::string> serializeBinary(const Value& v);
 
-std::optional<Value> readPlistFile(std::string_view devicePath);
+std::optional<Value> readPlistFile(std::string_view devicePath, const PlistLimits& limits = {});
 // NSArray initWithContentsOfFile: none unless the root is an array.
-std::optional<Array> readArrayFile(std::string_view devicePath);
+std::optional<Array> readArrayFile(std::string_view devicePath, const PlistLimits& limits = {});
 // NSDictionary dictionaryWithContentsOfFile: none unless the root is a dictionary.
-std::optional<Dictionary> readDictionaryFile(std::string_view devicePath);
+std::optional<Dictionary> readDictionaryFile(std::string_view devicePath, const PlistLimits& limits = {});
 // writeToFile:atomically:YES, XML form.
 bool writePlistFile(std::string_view devicePath, const Value& v);
 

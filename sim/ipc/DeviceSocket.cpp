@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -16,6 +17,25 @@ namespace ipc {
 std::string deviceSocketPath() {
     if (const char* p = std::getenv("LUMI_DEVICED_SOCKET"); p && *p) return p;
     return fnd::hostPath("/private/var/run/deviced.sock").string();
+}
+
+std::optional<int> inheritedDeviceConnection() {
+    const char* text = std::getenv("LUMI_DEVICED_FD");
+    if (!text || !*text) return std::nullopt;
+    char* end = nullptr;
+    long fd = std::strtol(text, &end, 10);
+    if (*end || fd < 3 || fd > 1024) return std::nullopt;
+    int type = 0;
+    socklen_t len = sizeof type;
+    if (::getsockopt(static_cast<int>(fd), SOL_SOCKET, SO_TYPE, &type, &len) != 0 || type != SOCK_STREAM)
+        return std::nullopt;
+    return static_cast<int>(fd);
+}
+
+std::unique_ptr<DeviceSocket> DeviceSocket::adopt(int fd) {
+    if (fd < 0) return nullptr;
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    return std::unique_ptr<DeviceSocket>(new DeviceSocket(fd));
 }
 
 std::unique_ptr<DeviceSocket> DeviceSocket::connect(const std::string& path) {

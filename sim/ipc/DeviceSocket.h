@@ -16,12 +16,19 @@ namespace ipc {
 // The socket of the device at `root`: LUMI_DEVICED_SOCKET when set, else
 // <root>/private/var/run/deviced.sock.
 std::string deviceSocketPath();
+// The descriptor of the connection the device handed this process when it
+// spawned it (LUMI_DEVICED_FD), or none.
+std::optional<int> inheritedDeviceConnection();
 
 class DeviceSocket {
 public:
     ~DeviceSocket();
     // Null when nothing listens at `path`.
     static std::unique_ptr<DeviceSocket> connect(const std::string& path);
+    // A connected stream socket this process already holds (the one the
+    // device handed it at spawn); it becomes close-on-exec here, so that no
+    // program this process starts inherits it.
+    static std::unique_ptr<DeviceSocket> adopt(int fd);
 
     // False once the connection is gone.
     bool send(const fnd::Dictionary& op);

@@ -118,9 +118,30 @@ void Endpoint::dispatch(const Dictionary& op) {
 void Endpoint::dispatchRegistered(const Dictionary& op) {
     const std::string* center = fnd::valueForKey(op, "center").string();
     const bool* ok = fnd::valueForKey(op, "ok").boolean();
-    if (!center || !ok || !*ok) return;
-    std::lock_guard guard(m_lock);
-    m_serving.insert(*center);
+    if (!center || !ok) return;
+    if (*ok) {
+        std::lock_guard guard(m_lock);
+        m_serving.insert(*center);
+        m_registerDelays.erase(*center);
+        return;
+    }
+    // Refused: the name may still be held by a server that is going away
+    // (the previous SpringBoard), so the request is made again, less often
+    // each time, and each refusal is one line in the log.
+    double delay;
+    {
+        std::lock_guard guard(m_lock);
+        double& next = m_registerDelays[*center];
+        next = next == 0 ? 1 : std::min(next * 2, 60.0);
+        delay = next;
+    }
+    fnd::systemLog(fnd::LogLevel::Error, "ipc: the device refused the centre " + *center + " to this process; asking again in " +
+                                             std::to_string(static_cast<int>(delay)) + " s");
+    std::weak_ptr<int> alive = m_alive;
+    std::string name = *center;
+    mainLoop().scheduleTimer(dsp::seconds(delay), false, [this, alive, name](dsp::Timer&) {
+        if (alive.lock()) runServer(name);
+    });
 }
 
 void Endpoint::dispatchNotification(const Dictionary& op) {

@@ -45,7 +45,8 @@ public:
     void post(const std::string& name);
 
     // Asks the hub for the centre name; whether it was granted is known once
-    // the answer arrives on the main loop (isServing).
+    // the answer arrives on the main loop (isServing). A refusal is logged
+    // and the request made again after 1 s, then 2, 4, ... up to a minute.
     void runServer(const std::string& center);
     bool isServing(const std::string& center) const;
     // The handler is sent `selector` with the message name and the user info
@@ -91,6 +92,7 @@ private:
     int m_nextToken = 1;
     std::map<std::pair<std::string, std::string>, Handler> m_handlers;
     std::set<std::string> m_serving;
+    std::map<std::string, double> m_registerDelays; // seconds before the next request, by refused centre
     std::function<void(const fnd::Dictionary&)> m_extra;
     std::optional<PeerIdentity> m_currentSender; // main thread only
     // Deliveries still queued on the main loop when the endpoint goes away are dropped.

@@ -35,7 +35,7 @@ void FrameReader::parse() {
             return;
         }
         if (avail < 4 + static_cast<std::size_t>(n)) break; // wait for the rest
-        auto v = fnd::parsePlist(std::string_view(m_buffer).substr(m_offset + 4, n));
+        auto v = fnd::parsePlist(std::string_view(m_buffer).substr(m_offset + 4, n), kFrameLimits);
         if (!v || !v->dictionary()) {
             m_failed = true;
             return;

@@ -62,7 +62,25 @@ void SocketServer::accept() {
         c->pid = cred.pid;
         m_connections[c->id] = c;
         updateWatch(c);
+        if (m_onAccept) m_onAccept(c->id, c->pid);
     }
+}
+
+SocketServer::ConnectionId SocketServer::adopt(int fd, pid_t pid, PeerIdentity identity) {
+    auto c = std::make_shared<Connection>();
+    c->id = m_nextId++;
+    c->fd = fd;
+    c->pid = pid;
+    c->born = std::move(identity);
+    m_connections[c->id] = c;
+    updateWatch(c);
+    return c->id;
+}
+
+std::optional<Hub::PeerId> SocketServer::peerOf(ConnectionId id) const {
+    auto it = m_peers.find(id);
+    if (it == m_peers.end()) return std::nullopt;
+    return it->second;
 }
 
 SocketServer::ConnectionRef SocketServer::find(ConnectionId id) const {
@@ -89,6 +107,14 @@ void SocketServer::drainMessagesFromPeer(const ConnectionRef& c) {
     c->reader.append(std::string_view(buf, static_cast<std::size_t>(n)));
     while (auto frame = c->reader.next())
         c->inbox.push_back(std::move(*frame));
+    m_bufferedInput = m_bufferedInput - c->buffered + c->reader.bufferedBytes();
+    c->buffered = c->reader.bufferedBytes();
+    if (m_bufferedInput > kMaxBufferedInput) {
+        // The peer that took the daemon past what it holds for everyone goes.
+        ++m_dropped;
+        drop(c->id);
+        return;
+    }
     if (c->handling || (c->inbox.empty() && !c->reader.failed())) return;
     c->handling = true;
     std::weak_ptr<int> alive = m_alive;
@@ -122,7 +148,7 @@ void SocketServer::handleFrame(const ConnectionRef& c, const fnd::Dictionary& op
             return;
         }
         c->helloed = true;
-        PeerIdentity identity = m_resolver(c->pid, op);
+        PeerIdentity identity = c->born ? *c->born : m_resolver(c->id, c->pid, op);
         ConnectionId id = c->id;
         m_peers[id] = m_hub.addPeer(identity, [this, id](const fnd::Dictionary& d) { sendTo(id, d); });
         return;
@@ -194,6 +220,8 @@ void SocketServer::drop(ConnectionId id) {
     ConnectionRef c = it->second;
     m_connections.erase(it);
     c->open = false;
+    m_bufferedInput -= c->buffered;
+    c->buffered = 0;
     c->inbox.clear();
     m_loop.removeWatch(c->watch);
     ::close(c->fd);

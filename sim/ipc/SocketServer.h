@@ -34,7 +34,9 @@ namespace ipc {
 class SocketServer {
 public:
     using ConnectionId = Hub::PeerId;
-    using IdentityResolver = std::function<PeerIdentity(pid_t pid, const fnd::Dictionary& hello)>;
+    // Who a connection that came through the socket's path is (connections
+    // adopted with their identity skip it).
+    using IdentityResolver = std::function<PeerIdentity(ConnectionId, pid_t pid, const fnd::Dictionary& hello)>;
     // Returns false for an operation it does not know: the connection is dropped.
     using ControlHandler = std::function<bool(ConnectionId, const PeerIdentity&, const fnd::Dictionary& op)>;
 
@@ -45,6 +47,16 @@ public:
 
     bool listen();
     const std::string& path() const { return m_path; }
+    // A connection born with its identity: one end of a socket pair whose
+    // other end the daemon handed to a process it spawned. Its "hello" is
+    // still the first frame, but who it is comes from here, never from the
+    // resolver or from what it says.
+    ConnectionId adopt(int fd, pid_t pid, PeerIdentity identity);
+    // Told of every connection through the socket's path as it is accepted,
+    // with the pid the kernel reports for its peer (before it can say anything).
+    void setOnAccept(std::function<void(ConnectionId, pid_t)> onAccept) { m_onAccept = std::move(onAccept); }
+    // The hub's peer of a connection, once it has said hello.
+    std::optional<Hub::PeerId> peerOf(ConnectionId id) const;
 
     // Sends an operation to one connection (a reply, a lifecycle event).
     void sendTo(ConnectionId id, const fnd::Dictionary& op);
@@ -57,6 +69,11 @@ public:
     void setOnClose(std::function<void(ConnectionId, pid_t)> onClose) { m_onClose = std::move(onClose); }
 
     static constexpr std::size_t kMaxPendingBytes = 64u << 20;
+    // Input held for frames not yet complete, across all connections: past
+    // it, the connection whose read went over is dropped, never the daemon.
+    // One connection alone holds at most one frame (16 MiB) and its header.
+    static constexpr std::size_t kMaxBufferedInput = 64u << 20;
+    std::size_t bufferedInput() const { return m_bufferedInput; }
 
 private:
     struct Connection {
@@ -65,8 +82,10 @@ private:
         pid_t pid;
         bool open = true;
         bool helloed = false;
+        std::optional<PeerIdentity> born; // the identity of an adopted connection
         bool handling = false; // a turn to handle the inbox is asked for
         FrameReader reader;
+        std::size_t buffered = 0; // what the reader held after the last read
         std::deque<fnd::Dictionary> inbox; // parsed, not yet handled
         std::string out;
         int watch = 0;
@@ -89,12 +108,14 @@ private:
     IdentityResolver m_resolver;
     ControlHandler m_control;
     std::function<void(ConnectionId, pid_t)> m_onClose;
+    std::function<void(ConnectionId, pid_t)> m_onAccept;
     int m_listenFd = -1;
     int m_listenWatch = 0;
     ConnectionId m_nextId = 1;
     std::map<ConnectionId, ConnectionRef> m_connections;
     std::map<ConnectionId, Hub::PeerId> m_peers;
     std::size_t m_dropped = 0;
+    std::size_t m_bufferedInput = 0; // the sum of every open connection's `buffered`
     // Turns the server asked the loop for see whether it still exists.
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };

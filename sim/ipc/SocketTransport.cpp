@@ -6,7 +6,11 @@ namespace ipc {
 
 std::unique_ptr<SocketTransport> SocketTransport::connect(const std::string& path, dsp::RunLoop& loop,
                                                           fnd::Dictionary hello) {
-    auto socket = DeviceSocket::connect(path);
+    return adopt(DeviceSocket::connect(path), loop, std::move(hello));
+}
+
+std::unique_ptr<SocketTransport> SocketTransport::adopt(std::unique_ptr<DeviceSocket> socket, dsp::RunLoop& loop,
+                                                        fnd::Dictionary hello) {
     if (!socket) return nullptr;
     hello[op::kKey] = fnd::Value(op::kHello);
     if (!socket->send(hello)) return nullptr;

@@ -18,6 +18,10 @@ public:
     // who this process is from its own records. Null when nothing listens.
     static std::unique_ptr<SocketTransport> connect(const std::string& path, dsp::RunLoop& loop,
                                                     fnd::Dictionary hello = {});
+    // The same over a socket this process already holds (the connection the
+    // device handed it at spawn, which is who it is to the device).
+    static std::unique_ptr<SocketTransport> adopt(std::unique_ptr<DeviceSocket> socket, dsp::RunLoop& loop,
+                                                  fnd::Dictionary hello = {});
     Endpoint& endpoint() { return *m_endpoint; }
     DeviceSocket& socket() { return *m_socket; }
     // Called once when the daemon goes away or the stream breaks.

@@ -18,8 +18,10 @@
 // In every process it also adds the automation command "probe-send"
 // {center, message, userInfo}: this process sends that named message, as
 // any client of the centre would (`lumisim ui APP` carries the request);
-// and "probe-write" {path, text}: this process writes the file itself, so a
-// test sees what its sandbox allows (the answer fails when it refuses).
+// "probe-write" {path, text}: this process writes the file itself, so a
+// test sees what its sandbox allows (the answer fails when it refuses); and
+// "probe-connect" {op}: this process opens a connection of its own to the
+// device and sends the operation, as injected code could.
 
 #include "sim/apps/host/Application.h"
 #include "sim/foundation/Files.h"
@@ -27,6 +29,7 @@
 #include "sim/foundation/PropertyList.h"
 #include "sim/foundation/Spawn.h"
 #include "sim/foundation/SystemLog.h"
+#include "sim/ipc/DeviceSocket.h"
 #include "sim/ipc/Endpoint.h"
 #include "sim/ipc/MessagingCenter.h"
 #include "sim/ipc/Notify.h"
@@ -141,6 +144,27 @@ fnd::Dictionary probeWrite(const fnd::Dictionary& request) {
     return uikit::automation::success();
 }
 
+// "probe-connect" {op}: what code injected into this app could do on a
+// connection of its own to the device: open one through the socket's path,
+// say hello claiming to be this app, send the operation, and answer the
+// first frame that comes back ("reply" or "registered"), as "answer".
+fnd::Dictionary probeConnect(const fnd::Dictionary& request) {
+    const fnd::Dictionary* op = fnd::valueForKey(request, "op").dictionary();
+    if (!op) return uikit::automation::failure("probe-connect needs an op");
+    auto socket = ipc::DeviceSocket::connect(ipc::deviceSocketPath());
+    if (!socket) return uikit::automation::failure("no device socket");
+    socket->send({{"op", fnd::Value("hello")}, {"bundle", fnd::Value(g_bundle)}});
+    socket->send(*op);
+    for (int frames = 0; frames < 16; ++frames) {
+        auto frame = socket->readFrame(std::chrono::seconds(5));
+        if (!frame) break;
+        const std::string* kind = fnd::valueForKey(*frame, "op").string();
+        if (kind && (*kind == "reply" || *kind == "registered"))
+            return uikit::automation::success({{"answer", fnd::Value(*frame)}});
+    }
+    return uikit::automation::failure("the device did not answer");
+}
+
 void probeLoaded() {
     static int runs = 0;
     ++runs;
@@ -151,6 +175,7 @@ void probeLoaded() {
 
     uikit::automation::addCommand("probe-send", probeSend);
     uikit::automation::addCommand("probe-write", probeWrite);
+    uikit::automation::addCommand("probe-connect", probeConnect);
     auto darwin = CFNotificationCenterGetDarwinNotifyCenter();
     CFNotificationCenterAddObserver(darwin, nullptr, onHello, "com.lumi.probe.hello", nullptr,
                                     CFNotificationSuspensionBehaviorDeliverImmediately);

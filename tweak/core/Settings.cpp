@@ -106,7 +106,9 @@ bool albumSwitchOn(const std::string& title) {
 
 void reloadSettings() {
     std::lock_guard guard(g_reloading);
-    fnd::Dictionary file = fnd::readDictionaryFile(kPreferencePath).value_or(fnd::Dictionary{});
+    // The pane writes a few dozen keys and one per album: far under these.
+    constexpr fnd::PlistLimits kPreferenceLimits{8u << 20, 500'000};
+    fnd::Dictionary file = fnd::readDictionaryFile(kPreferencePath, kPreferenceLimits).value_or(fnd::Dictionary{});
     readBools(file, kFirst);
     // The per-album switches: added or overwritten, never removed.
     AlbumSwitches albums = *albumDict();

@@ -12,6 +12,13 @@ namespace {
 
 constinit Snapshot<TitleList> g_locked;
 
+// What the readers take, by what each file holds. The title lists hold what
+// one "savearray" can carry (a frame of at most a million values); the
+// result file a handful of keys; the password a line.
+constexpr fnd::PlistLimits kTitleListLimits{32u << 20, 1'000'001};
+constexpr fnd::PlistLimits kResultLimits{1u << 20, 10'000};
+constexpr std::size_t kMaxPasswordBytes = 64u << 10;
+
 TitleList stringsOf(const std::optional<fnd::Array>& array) {
     TitleList out;
     if (array)
@@ -24,7 +31,7 @@ TitleList stringsOf(const std::optional<fnd::Array>& array) {
 
 std::shared_ptr<const TitleList> lockedAlbums() { return g_locked.get(); }
 
-void loadLockedAlbums() { g_locked.set(stringsOf(fnd::readArrayFile(kdataPath))); }
+void loadLockedAlbums() { g_locked.set(stringsOf(fnd::readArrayFile(kdataPath, kTitleListLimits))); }
 
 bool isLocked(const std::string& title) {
     auto list = lockedAlbums();
@@ -53,19 +60,19 @@ fnd::Array asArray(const TitleList& titles) {
 }
 
 std::optional<std::string> readAlbumTct() {
-    TitleList titles = stringsOf(fnd::readArrayFile(kAlbumTctPath));
+    TitleList titles = stringsOf(fnd::readArrayFile(kAlbumTctPath, kTitleListLimits));
     if (titles.empty()) return std::nullopt;
     return titles.front();
 }
 
-std::optional<std::string> readPassword() { return fnd::readTextFile(kSettingsTctPath); }
+std::optional<std::string> readPassword() { return fnd::readTextFile(kSettingsTctPath, kMaxPasswordBytes); }
 
 bool writePassword(const std::string& password) {
     return !password.empty() && fnd::writeTextFileAtomically(kSettingsTctPath, password);
 }
 
 fnd::Dictionary readAuthenticationResult() {
-    return fnd::readDictionaryFile(kAuthenticatePath).value_or(fnd::Dictionary{});
+    return fnd::readDictionaryFile(kAuthenticatePath, kResultLimits).value_or(fnd::Dictionary{});
 }
 
 bool writeAuthenticationResult(const fnd::Dictionary& result) {

@@ -27,6 +27,9 @@ void refuse(const std::string& why) { fnd::systemLog(fnd::LogLevel::Error, "lumi
 } // namespace
 
 void startMessageServer(const rt::Ref<rt::Object>& springboard) {
+    // The state folder's writer starts: what an earlier SpringBoard, killed
+    // while it wrote, left half-written goes.
+    fnd::removeStaleTemporaryFiles(kStateFolder, true);
     ipc::MessagingCenter* c = centre();
     c->runServerOnCurrentThread();
     c->registerForMessageName(kSaveArrayMessage, springboard, "handleMessageNamed:withUserInfo:"_sel);

@@ -1,7 +1,8 @@
 // lumi_app: the process of one app on the device (UIApplicationMain).
 //
-// The device daemon spawns it with the app's identity in the environment. In
-// order: join the device (the main run loop, the device socket), register
+// The device daemon spawns it with the app's identity in the environment and
+// its end of a connection to the device as an inherited descriptor. In
+// order: join the device (the main run loop, that connection), register
 // the classes of the frameworks and of the app, load the injected libraries
 // whose filter names the app (their constructors run here, before any app
 // code), make the application object, tell it that launching finished, and
@@ -88,10 +89,14 @@ int main() {
     }
     dsp::RunLoop mainLoop;
     dsp::RunLoop::setMain(&mainLoop);
-    auto transport = ipc::SocketTransport::connect(ipc::deviceSocketPath(), mainLoop,
-                                                   fnd::Dictionary{{"bundle", fnd::Value(*bundle)}});
+    // The connection the device handed this process when it spawned it: who
+    // the process is to the device is bound to it, never to its pid.
+    auto inherited = ipc::inheritedDeviceConnection();
+    auto transport = inherited ? ipc::SocketTransport::adopt(ipc::DeviceSocket::adopt(*inherited), mainLoop,
+                                                             fnd::Dictionary{{"bundle", fnd::Value(*bundle)}})
+                               : nullptr;
     if (!transport) {
-        std::fprintf(stderr, "lumi_app: the device is not running\n");
+        std::fprintf(stderr, "lumi_app: not spawned by a running device (no inherited connection)\n");
         return 1;
     }
     ipc::Endpoint::setShared(&transport->endpoint());

@@ -9,6 +9,8 @@
 #include "tests/support/TempDeviceRoot.h"
 
 #include <csignal>
+#include <sched.h>
+#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -151,4 +153,53 @@ TEST(Files, AWriteThatFollowsNoLinkRefusesOneAnywhereOnThePathAndLeavesNothingBe
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(fnd::hostPath("/var/mobile/Library/state")))
         ++entries;
     EXPECT_EQ(entries, 2u) << "no temporary file left behind";
+}
+
+TEST(Files, AFifoOrALinkWhereAFileGoesReadsAsNoneAtOnce) {
+    testsupport::TempDeviceRoot root;
+    ASSERT_TRUE(fnd::createDirectory("/var/mobile/Library/state", true));
+    // No writer ever opens the FIFO: a blocking open would wait for ever
+    // (and the reaper would end this test).
+    ASSERT_EQ(::mkfifo(fnd::hostPath("/var/mobile/Library/state/album.tct").c_str(), 0644), 0);
+    EXPECT_FALSE(fnd::readFile("/var/mobile/Library/state/album.tct"));
+    EXPECT_FALSE(fnd::readArrayFile("/var/mobile/Library/state/album.tct"));
+    ASSERT_TRUE(fnd::writeFileAtomically("/var/mobile/Library/state/real.plist", "real"));
+    std::filesystem::create_symlink("real.plist", fnd::hostPath("/var/mobile/Library/state/link.plist"));
+    EXPECT_FALSE(fnd::readFile("/var/mobile/Library/state/link.plist"));
+    EXPECT_EQ(fnd::readFile("/var/mobile/Library/state/real.plist"), "real");
+    EXPECT_FALSE(fnd::readFile("/var/mobile/Library/state/real.plist", 3)) << "more than the reader takes";
+}
+
+TEST(Files, TheTemporaryFilesOfAWriterKilledMidWriteAreRemovedWhenAWriterStartsOrFails) {
+    testsupport::TempDeviceRoot root;
+    const std::string folder = "/var/mobile/Library/state/";
+    ASSERT_TRUE(fnd::createDirectory(folder, true));
+    auto temporaries = [&] {
+        std::vector<std::string> out;
+        for (const auto& e : std::filesystem::directory_iterator(fnd::hostPath(folder)))
+            if (e.path().filename().string().find(".lumitmp-") != std::string::npos)
+                out.push_back(e.path().filename().string());
+        return out;
+    };
+    // A writer in another process, killed while it writes a large file.
+    for (int kill = 0; kill < 3; ++kill) {
+        pid_t child = ::fork();
+        if (child == 0) {
+            fnd::writeFileAtomicallyNoFollow(folder + "list.plist", std::string(200u << 20, 'x'));
+            ::_exit(0);
+        }
+        ASSERT_GT(child, 0);
+        while (temporaries().size() <= static_cast<std::size_t>(kill))
+            ::sched_yield();
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    }
+    ASSERT_EQ(temporaries().size(), 3u) << "each killed writer left its temporary file";
+    // This process's own leftover (from before it started writing) and a live writer's.
+    ASSERT_TRUE(fnd::writeFileAtomically(folder + ".list.plist.lumitmp-" + std::to_string(::getpid()) + "-1", "x"));
+    ASSERT_TRUE(fnd::writeFileAtomically(folder + ".list.plist.lumitmp-1-live", "x")); // pid 1 never dies
+    fnd::removeStaleTemporaryFiles(folder);
+    EXPECT_EQ(temporaries().size(), 2u) << "a failed or started write clears the dead writers' files only";
+    fnd::removeStaleTemporaryFiles(folder, true);
+    EXPECT_EQ(temporaries(), std::vector<std::string>{".list.plist.lumitmp-1-live"});
 }

@@ -174,3 +174,59 @@ TEST(PropertyList, FileReadersAskForTheirRootType) {
     // "/private/var" and "/var" are one folder.
     EXPECT_TRUE(readArrayFile("/private/var/mobile/Library/list.plist"));
 }
+
+namespace {
+// A binary plist whose object i (for i < levels) is an array holding object
+// i + 1 twice, and whose last object is a one-letter string: a few bytes
+// per level that expand to 2^(levels + 1) - 1 nodes once the shared
+// references are copied.
+std::string doublingBomb(int levels) {
+    std::string body = "bplist00";
+    std::vector<uint8_t> offsets;
+    for (int i = 0; i < levels; ++i) {
+        offsets.push_back(static_cast<uint8_t>(body.size()));
+        body += static_cast<char>(0xA2);
+        body += static_cast<char>(i + 1);
+        body += static_cast<char>(i + 1);
+    }
+    offsets.push_back(static_cast<uint8_t>(body.size()));
+    body += "\x51x";
+    auto table = static_cast<uint8_t>(body.size());
+    for (uint8_t o : offsets)
+        body += static_cast<char>(o);
+    std::string trailer(32, '\0');
+    trailer[6] = 1; // offset size
+    trailer[7] = 1; // reference size
+    trailer[15] = static_cast<char>(levels + 1);
+    trailer[31] = static_cast<char>(table);
+    return body + trailer;
+}
+} // namespace
+
+TEST(PropertyList, SharedReferencesThatExpandPastTheLimitAreRefusedAndSmallerOnesRead) {
+    std::string bomb = doublingBomb(24);
+    EXPECT_LT(bomb.size(), 200u);
+    EXPECT_FALSE(parsePlist(bomb)) << "2^25 nodes from a few bytes";
+    auto small = parsePlist(doublingBomb(6), {1024, 200});
+    ASSERT_TRUE(small) << "127 nodes, under the limit";
+    EXPECT_EQ(small->array()->size(), 2u);
+    EXPECT_FALSE(parsePlist(doublingBomb(7), {1024, 200})) << "255 nodes, over";
+}
+
+TEST(PropertyList, LongBinaryArraysReadWholeAndTheLimitsOfTheReaderHold) {
+    Array titles;
+    for (int i = 0; i < 80000; ++i)
+        titles.push_back(Value("Album " + std::to_string(i)));
+    auto binary = serializeBinary(Value(titles));
+    ASSERT_TRUE(binary);
+    auto read = parsePlist(*binary);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(*read->array(), titles);
+    EXPECT_FALSE(parsePlist(*binary, {binary->size() - 1, 1'000'000})) << "more bytes than the reader takes";
+    EXPECT_FALSE(parsePlist(*binary, {binary->size(), 80000})) << "80,001 values with the array itself";
+    EXPECT_TRUE(parsePlist(*binary, {binary->size(), 80001}));
+    auto xml = serializeXml(Value(titles));
+    ASSERT_TRUE(xml);
+    EXPECT_FALSE(parsePlist(*xml, {xml->size(), 1000}));
+    EXPECT_TRUE(parsePlist(*xml, {xml->size(), 80001}));
+}

@@ -174,3 +174,30 @@ TEST_F(SocketPeers, AHandlerThatDropsItsOwnConnectionEndsItAndTheFramesQueuedBeh
     expectGoodPeerServed();
     EXPECT_EQ(alive, 1) << "a frame queued behind the drop was handled";
 }
+
+TEST_F(SocketPeers, PartialFramesFromManyPeersCannotExhaustTheServerThePeersPastTheCapAreDropped) {
+    // Each peer announces a frame of 16 MiB and sends 512 KiB of it: 300 of
+    // them would hold 150 MiB; the server holds at most 64 MiB for all.
+    const std::string hello = frame({{"op", fnd::Value("hello")}});
+    const std::string header("\x01\x00\x00\x00", 4);
+    const std::string part(512u << 10, 'x');
+    std::vector<int> peers;
+    for (int i = 0; i < 300; ++i) {
+        int fd = rawConnect(harness->socketPath());
+        ASSERT_GE(fd, 0);
+        writeAll(fd, hello + header + part);
+        peers.push_back(fd);
+    }
+    expectGoodPeerServed();
+    int dropped = 0;
+    for (int fd : peers) {
+        char c;
+        // A dropped peer reads the end of the stream; a kept one has nothing to read.
+        loop.runUntil([&] { return ::recv(fd, &c, 1, MSG_DONTWAIT | MSG_PEEK) == 0; }, std::chrono::milliseconds(20));
+        dropped += ::recv(fd, &c, 1, MSG_DONTWAIT) == 0;
+        ::close(fd);
+    }
+    EXPECT_GE(dropped, 300 - static_cast<int>(SocketServer::kMaxBufferedInput / part.size()));
+    EXPECT_LT(dropped, 300) << "peers within the cap are kept";
+    expectGoodPeerServed();
+}

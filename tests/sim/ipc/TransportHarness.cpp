@@ -48,7 +48,7 @@ public:
             ipc::SocketServer* self = nullptr;
             ipc::SocketServer server(
                 loop, m_path, m_hub,
-                [](pid_t, const fnd::Dictionary& hello) {
+                [](ipc::SocketServer::ConnectionId, pid_t, const fnd::Dictionary& hello) {
                     const auto* claim = fnd::valueForKey(hello, "claim").dictionary();
                     auto id = claim ? ipc::PeerIdentity::fromDictionary(*claim) : std::nullopt;
                     return id ? *id : ipc::PeerIdentity{};
