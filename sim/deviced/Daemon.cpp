@@ -9,15 +9,15 @@
 #include "sim/ipc/Operations.h"
 
 #include <csignal>
-#include <fstream>
-#include <sstream>
-#include <sys/prctl.h>
-#include <sys/socket.h>
 #include <cstdio>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <spawn.h>
+#include <sstream>
+#include <sys/prctl.h>
 #include <sys/signalfd.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,16 +92,16 @@ bool Daemon::boot() {
         [this](ipc::SocketServer::ConnectionId from, const ipc::PeerIdentity&, const Dictionary& op) {
             return control(from, op);
         });
-    m_server->setOnAccept([this](ipc::SocketServer::ConnectionId id, pid_t pid) {
-        m_callers[id] = classify(pid);
-    });
-    m_server->setOnClose([this](ipc::SocketServer::ConnectionId id, pid_t pid) {
-        m_callers.erase(id);
+    m_server->setOnAccept([this](ipc::SocketServer::ConnectionId id, pid_t pid) { m_callers[id] = classify(pid); });
+    m_server->setOnClose([this](ipc::SocketServer::ConnectionId closed, pid_t) {
+        m_callers.erase(closed);
+        // Only the app's own connection ending leaves its requests unanswered
+        // (another connection from the same process may come and go).
         std::vector<std::int64_t> orphaned;
-        for (const auto& [id, p] : m_pendingUi)
-            if (p.app == pid) orphaned.push_back(id);
-        for (auto id : orphaned)
-            failUi(id, m_pendingUi.at(id).bundle + " ended before it answered");
+        for (const auto& [request, p] : m_pendingUi)
+            if (p.appConnection == closed) orphaned.push_back(request);
+        for (auto request : orphaned)
+            failUi(request, m_pendingUi.at(request).bundle + " ended before it answered");
     });
     if (!m_server->listen()) {
         std::fprintf(stderr, "deviced: cannot listen on %s\n", ipc::deviceSocketPath().c_str());
@@ -253,7 +253,11 @@ void Daemon::onChildrenExited() {
         if (it == m_apps.end()) continue;
         std::string bundle = it->second.bundle;
         m_apps.erase(it);
-        fnd::systemLog(fnd::LogLevel::Notice, "deviced: " + bundle + " pid " + std::to_string(pid) + " exited");
+        std::string how = WIFSIGNALED(status) ? " (signal " + std::to_string(WTERMSIG(status)) + ")"
+                          : WIFEXITED(status) && WEXITSTATUS(status) != 0
+                              ? " (status " + std::to_string(WEXITSTATUS(status)) + ")"
+                              : "";
+        fnd::systemLog(fnd::LogLevel::Notice, "deviced: " + bundle + " pid " + std::to_string(pid) + " exited" + how);
         if (m_shuttingDown) continue;
         if (m_restartingUI) {
             if (m_apps.empty()) {

@@ -5,9 +5,9 @@
 
 #include <cerrno>
 #include <csignal>
-#include <dirent.h>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>

@@ -135,7 +135,8 @@ void Endpoint::dispatchRegistered(const Dictionary& op) {
         next = next == 0 ? 1 : std::min(next * 2, 60.0);
         delay = next;
     }
-    fnd::systemLog(fnd::LogLevel::Error, "ipc: the device refused the centre " + *center + " to this process; asking again in " +
+    fnd::systemLog(fnd::LogLevel::Error, "ipc: the device refused the centre " + *center +
+                                             " to this process; asking again in " +
                                              std::to_string(static_cast<int>(delay)) + " s");
     std::weak_ptr<int> alive = m_alive;
     std::string name = *center;

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -55,7 +56,29 @@ Device::Device(bool withTweak, const std::string& model) {
     }
 }
 
+// What must never happen on a device: a sanitizer's report in any log, or a
+// process that died of a signal the device did not send (the device ends
+// processes with SIGKILL: terminate's grace period, killall).
+std::vector<std::string> Device::crashes() {
+    std::vector<std::string> found;
+    static const char* kReports[] = {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer",
+                                     "runtime error:", "WARNING: ThreadSanitizer", "UndefinedBehaviorSanitizer"};
+    std::error_code ec;
+    for (const auto& f : fs::directory_iterator(fnd::hostPath("/var/log"), ec)) {
+        std::ifstream in(f.path());
+        for (std::string l; std::getline(in, l);) {
+            for (const char* report : kReports)
+                if (l.find(report) != std::string::npos) found.push_back(f.path().filename().string() + ": " + l);
+            std::size_t signal = l.find("exited (signal ");
+            if (signal != std::string::npos && l.find("(signal 9)") == std::string::npos) found.push_back(l);
+        }
+    }
+    return found;
+}
+
 Device::~Device() {
+    for (const auto& line : crashes())
+        ADD_FAILURE() << "the device logged: " << line;
     m_control.reset();
     auto pidText = fnd::readTextFile("/private/var/run/deviced.pid");
     lumisim({"shutdown", "--root", m_root});

@@ -50,6 +50,10 @@ public:
     const std::string& installOutput() const { return m_installOutput; }
 
     std::vector<std::string> logLines();
+    // Sanitizer reports in any of the device's logs, and processes that died
+    // of a signal the device did not send. The destructor fails the test on
+    // any, so every e2e test checks it.
+    std::vector<std::string> crashes();
     std::size_t countLog(const std::string& needle);
     // Waits (on a run loop, up to 20 s of real time) until `done`.
     bool waitFor(const std::function<bool()>& done);

@@ -9,11 +9,11 @@
 #include "tests/support/TempDeviceRoot.h"
 
 #include <csignal>
-#include <sched.h>
-#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
