@@ -168,8 +168,12 @@ plist_t fromValue(const Value& v, int depth) {
     case Value::Kind::Boolean:
         return plist_new_bool(*v.boolean() ? 1 : 0);
     case Value::Kind::Date: {
+        // libplist holds a date as 32-bit seconds (about 68 years either side
+        // of 2001): a date it cannot hold, or no number at all, is not written.
         double t = v.date()->sinceReferenceDate;
         double sec = t < 0 ? -std::floor(-t) : std::floor(t);
+        if (!std::isfinite(t) || sec < std::numeric_limits<int32_t>::min() || sec > std::numeric_limits<int32_t>::max())
+            return nullptr;
         return plist_new_date(static_cast<int32_t>(sec), static_cast<int32_t>((t - sec) * 1e6));
     }
     case Value::Kind::Data: {
@@ -182,7 +186,7 @@ plist_t fromValue(const Value& v, int depth) {
             plist_t n = fromValue(item, depth + 1);
             if (n)
                 plist_array_append_item(a, n);
-            else if (!item.isNone()) { // too deep: refuse the whole value
+            else if (!item.isNone()) { // too deep, or not writable: refuse the whole value
                 plist_free(a);
                 return nullptr;
             }

@@ -230,3 +230,12 @@ TEST(PropertyList, LongBinaryArraysReadWholeAndTheLimitsOfTheReaderHold) {
     EXPECT_FALSE(parsePlist(*xml, {xml->size(), 1000}));
     EXPECT_TRUE(parsePlist(*xml, {xml->size(), 80001}));
 }
+
+TEST(PropertyList, ADateTheFormatCannotHoldIsNotWrittenRatherThanOverflowing) {
+    // libplist keeps 32-bit seconds: about 68 years either side of 2001.
+    EXPECT_TRUE(serializeBinary(Value(Array{Value(Date{1e9})})));
+    for (double far : {-3e9, 3e9, std::numeric_limits<double>::infinity(), std::nan("")}) {
+        EXPECT_FALSE(serializeBinary(Value(Array{Value(Date{far})}))) << far;
+        EXPECT_FALSE(serializeXml(Value(Dictionary{{"when", Value(Date{far})}}))) << far;
+    }
+}
