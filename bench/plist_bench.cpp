@@ -4,6 +4,7 @@
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/Files.h"
 #include "sim/foundation/PropertyList.h"
+#include "tests/support/HostilePlists.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -105,6 +106,53 @@ void BM_LibplistWrite(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_LibplistWrite)->Arg(0)->Arg(1);
+
+// Binary property lists as frames carry them: an array of `n` titles read
+// with the frame's limits (libplist's iterators; linear in n).
+void BM_ReadBinaryTitles(benchmark::State& state) {
+    std::string bytes = *serializeBinary(titles(static_cast<int>(state.range(0)), 16));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(parsePlist(bytes, {16u << 20, 1'000'000}));
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ReadBinaryTitles)->Arg(80000)->Unit(benchmark::kMillisecond);
+
+// Writing them: our writer against libplist's plist_to_bin (which shares equal
+// objects through a hash table of fixed size, so its cost grows with n^2).
+void BM_WriteBinaryTitles(benchmark::State& state) {
+    Value v = titles(static_cast<int>(state.range(0)), 16);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(serializeBinary(v));
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_WriteBinaryTitles)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_LibplistWriteBinaryTitles(benchmark::State& state) {
+    Value v = titles(static_cast<int>(state.range(0)), 16);
+    for (auto _ : state) {
+        plist_t root = plist_new_array();
+        for (const Value& t : *v.array())
+            plist_array_append_item(root, plist_new_string(t.string()->c_str()));
+        char* bin = nullptr;
+        uint32_t len = 0;
+        plist_to_bin(root, &bin, &len);
+        benchmark::DoNotOptimize(bin);
+        plist_to_bin_free(bin);
+        plist_free(root);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_LibplistWriteBinaryTitles)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// Hostile shapes, refused before libplist builds anything: 24 levels of
+// shared references (33 million nodes once copied, 131 bytes), and one
+// 1 MB string referenced 100,000 times (100 GB once copied).
+void BM_RefuseExpandingReferences(benchmark::State& state) {
+    std::string bomb = state.range(0) == 0 ? hostile::doublingBomb(24) : hostile::sharedLongString(1 << 20, 100000);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(parsePlist(bomb));
+}
+BENCHMARK(BM_RefuseExpandingReferences)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

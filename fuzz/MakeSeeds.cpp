@@ -5,6 +5,7 @@
 
 #include "sim/foundation/PropertyList.h"
 #include "sim/ipc/Frame.h"
+#include "tests/support/HostilePlists.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -21,72 +22,6 @@ using fnd::Array;
 using fnd::Dictionary;
 using fnd::Value;
 
-// A binary plist of `count` objects from `objects` (each already encoded,
-// holding one-byte references) with object 0 at the top.
-std::string binaryPlist(const std::vector<std::string>& objects) {
-    std::string body = "bplist00";
-    std::vector<uint64_t> offsets;
-    for (const auto& o : objects) {
-        offsets.push_back(body.size());
-        body += o;
-    }
-    uint64_t table = body.size();
-    unsigned offsetSize = table < 256 ? 1 : table < 65536 ? 2 : 4;
-    for (uint64_t o : offsets)
-        for (int b = static_cast<int>(offsetSize) - 1; b >= 0; --b)
-            body += static_cast<char>((o >> (8 * b)) & 0xFF);
-    std::string trailer(32, '\0');
-    trailer[6] = static_cast<char>(offsetSize);
-    trailer[7] = 2; // two-byte references
-    for (int b = 0; b < 8; ++b) {
-        trailer[8 + 7 - b] = static_cast<char>((objects.size() >> (8 * b)) & 0xFF);
-        trailer[24 + 7 - b] = static_cast<char>((table >> (8 * b)) & 0xFF);
-    }
-    return body + trailer;
-}
-std::string ref(unsigned r) { return {static_cast<char>(r >> 8), static_cast<char>(r & 0xFF)}; }
-std::string array2(unsigned a, unsigned b) { return "\xA2" + ref(a) + ref(b); }
-std::string array1(unsigned a) { return "\xA1" + ref(a); }
-
-// Object i holds object i + 1 twice: 2^(levels + 1) nodes once expanded.
-std::string doubling(int levels) {
-    std::vector<std::string> o;
-    for (int i = 0; i < levels; ++i)
-        o.push_back(array2(i + 1, i + 1));
-    o.push_back("\x51x");
-    return binaryPlist(o);
-}
-std::string nested(int depth) {
-    std::vector<std::string> o;
-    for (int i = 0; i < depth; ++i)
-        o.push_back(array1(i + 1));
-    o.push_back("\x51x");
-    return binaryPlist(o);
-}
-std::string cycle() { return binaryPlist({array1(1), array1(0)}); }
-// A date far outside what the format's writer holds (found by the frame target).
-std::string farDate() {
-    double when = -3e9;
-    uint64_t bits;
-    std::memcpy(&bits, &when, sizeof bits);
-    std::string date = "\x33";
-    for (int b = 7; b >= 0; --b)
-        date += static_cast<char>((bits >> (8 * b)) & 0xFF);
-    return binaryPlist({array1(1), date});
-}
-std::string nulString() {
-    return binaryPlist({array1(1), std::string("\x53"
-                                               "a\0b",
-                                               4)});
-}
-std::string xmlNested(int depth) {
-    std::string s = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
-    for (int i = 0; i < depth; ++i)
-        s += "<array>";
-    for (int i = 0; i < depth; ++i)
-        s += "</array>";
-    return s + "</plist>";
-}
 Array titles(int n) {
     Array a;
     for (int i = 0; i < n; ++i)
@@ -127,13 +62,14 @@ int main(int argc, char** argv) {
         {"binary-dict", *fnd::serializeBinary(Value(result))},
         {"xml-titles", *fnd::serializeXml(Value(titles(50)))},
         {"binary-long-array", *fnd::serializeBinary(Value(titles(20000)))},
-        {"shared-refs-small", doubling(5)},
-        {"shared-refs-bomb", doubling(30)},
-        {"nested-binary", nested(300)},
-        {"nested-xml", xmlNested(300)},
-        {"cycle", cycle()},
-        {"far-date", farDate()},
-        {"nul-string", nulString()},
+        {"shared-refs-small", hostile::doublingBomb(5)},
+        {"shared-refs-bomb", hostile::doublingBomb(30)},
+        {"shared-long-string", hostile::sharedLongString(4096, 5000)},
+        {"nested-binary", hostile::nestedBinary(300)},
+        {"nested-xml", hostile::nestedXml(300)},
+        {"cycle", hostile::nestedBinary(2, true)},
+        {"far-date", hostile::farDate()},
+        {"nul-string", hostile::nulString()},
         {"truncated", fnd::serializeBinary(Value(titles(10)))->substr(0, 40)},
     };
     for (const auto& [name, bytes] : shapes) {
@@ -149,8 +85,8 @@ int main(int argc, char** argv) {
                     {"userInfo", Value(Dictionary{{"array", Value(titles(1000))}, {"path", Value("/x")}})}};
     std::string hello = frame(*fnd::serializeBinary(Value(Dictionary{{"op", Value("hello")}})));
     write(root / "frame", "hello-and-savearray", std::string(1, 3) + hello + frame(*fnd::serializeBinary(Value(save))));
-    write(root / "frame", "bomb", std::string(1, 0) + hello + frame(doubling(30)));
-    write(root / "frame", "cycle", std::string(1, 7) + frame(cycle()));
+    write(root / "frame", "bomb", std::string(1, 0) + hello + frame(hostile::doublingBomb(30)));
+    write(root / "frame", "cycle", std::string(1, 7) + frame(hostile::nestedBinary(2, true)));
     write(root / "frame", "too-long", std::string(1, 1) + std::string("\x7f\xff\xff\xff", 4) + "xx");
     write(root / "frame", "partial", std::string(1, 2) + hello.substr(0, hello.size() - 3));
     std::printf("seeds written under %s\n", root.c_str());

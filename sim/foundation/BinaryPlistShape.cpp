@@ -44,16 +44,20 @@ std::optional<Trailer> readTrailer(const Reader& r) {
 }
 
 // The children of a container object: the refs of an array or set, or the
-// keys and values of a dictionary. None for a scalar.
-bool childRefs(const Reader& r, const Trailer& tr, uint64_t object, std::vector<uint64_t>& out) {
+// keys and values of a dictionary; and the bytes a string or data object
+// holds once read (UTF-16 may take three UTF-8 bytes a unit). Nothing for
+// other scalars.
+bool childRefs(const Reader& r, const Trailer& tr, uint64_t object, std::vector<uint64_t>& out, uint64_t& payload) {
     out.clear();
+    payload = 0;
     auto offset = r.uintAt(tr.offsetTable + object * tr.offsetSize, tr.offsetSize);
     if (!offset || *offset >= tr.offsetTable) return false;
     auto marker = static_cast<unsigned char>(r.bytes[*offset]);
     unsigned type = marker >> 4;
     bool container = type == 0xA || type == 0xC || type == 0xD;
     bool text = type == 0x5 || type == 0x6;
-    if (!container && !text) return true; // other scalars
+    bool data = type == 0x4;
+    if (!container && !text && !data) return true; // other scalars
     uint64_t pos = *offset + 1;
     uint64_t count = marker & 0x0F;
     if (count == 0x0F) { // the count follows as an integer object
@@ -66,10 +70,16 @@ bool childRefs(const Reader& r, const Trailer& tr, uint64_t object, std::vector<
         count = *c;
         pos += 1 + size;
     }
+    if (data) {
+        if (count > r.bytes.size() - pos) return false;
+        payload = count;
+        return true;
+    }
     if (text) {
         // libplist aborts on a string with an embedded NUL: refuse the file.
         uint64_t unit = type == 0x6 ? 2 : 1;
         if (count > (r.bytes.size() - pos) / unit) return false;
+        payload = count * (type == 0x6 ? 3 : 1);
         for (uint64_t i = 0; i < count; ++i) {
             bool nul =
                 unit == 1 ? r.bytes[pos + i] == '\0' : r.bytes[pos + 2 * i] == '\0' && r.bytes[pos + 2 * i + 1] == '\0';
@@ -89,7 +99,7 @@ bool childRefs(const Reader& r, const Trailer& tr, uint64_t object, std::vector<
 
 } // namespace
 
-bool binaryPlistSafeToParse(std::string_view bytes, int maxDepth, uint64_t maxNodes) {
+bool binaryPlistSafeToParse(std::string_view bytes, int maxDepth, uint64_t maxNodes, uint64_t maxExpandedBytes) {
     Reader r{bytes};
     auto tr = readTrailer(r);
     if (!tr) return false;
@@ -104,15 +114,19 @@ bool binaryPlistSafeToParse(std::string_view bytes, int maxDepth, uint64_t maxNo
     // small file whose objects reference one another many times over can
     // describe a tree of billions of nodes.
     std::vector<uint64_t> expanded(tr->objectCount, 0);
+    // And how many bytes of strings and data: one 1 MB string referenced a
+    // million times is a terabyte once copied.
+    std::vector<uint64_t> expandedBytes(tr->objectCount, 0);
     struct Frame {
         uint64_t object;
         std::vector<uint64_t> children;
         std::size_t next = 0;
+        uint64_t payload = 0;
     };
     std::vector<Frame> stack;
     auto push = [&](uint64_t object) -> bool {
-        Frame f{object, {}, 0};
-        if (!childRefs(r, *tr, object, f.children)) return false;
+        Frame f{object, {}, 0, 0};
+        if (!childRefs(r, *tr, object, f.children, f.payload)) return false;
         state[object] = OnStack;
         stack.push_back(std::move(f));
         return static_cast<int>(stack.size()) <= maxDepth + 1;
@@ -123,13 +137,16 @@ bool binaryPlistSafeToParse(std::string_view bytes, int maxDepth, uint64_t maxNo
         if (f.next == f.children.size()) {
             int h = 0;
             uint64_t nodes = 1;
+            uint64_t payload = std::min(f.payload, maxExpandedBytes + 1);
             for (uint64_t c : f.children) {
                 h = std::max(h, height[c] + 1);
                 nodes = std::min(nodes + expanded[c], maxNodes + 1);
+                payload = std::min(payload + expandedBytes[c], maxExpandedBytes + 1);
             }
             height[f.object] = h;
             expanded[f.object] = nodes;
-            if (nodes > maxNodes) return false;
+            expandedBytes[f.object] = payload;
+            if (nodes > maxNodes || payload > maxExpandedBytes) return false;
             state[f.object] = Done;
             stack.pop_back();
             continue;

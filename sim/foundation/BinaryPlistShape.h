@@ -9,13 +9,15 @@
 // holds a NUL character (on which libplist asserts and aborts the process),
 // and the tree, with every shared reference copied as libplist copies it,
 // has no more than `maxNodes` nodes (a 522-byte file can otherwise describe
-// billions). Linear in the file's objects and references.
+// billions) and no more than `maxExpandedBytes` of strings and data (a 1 MB
+// string shared a million times is a terabyte). Linear in the file's objects
+// and references.
 
 #include <cstdint>
 #include <string_view>
 
 namespace fnd {
 
-bool binaryPlistSafeToParse(std::string_view bytes, int maxDepth, uint64_t maxNodes);
+bool binaryPlistSafeToParse(std::string_view bytes, int maxDepth, uint64_t maxNodes, uint64_t maxExpandedBytes);
 
 } // namespace fnd

@@ -1,6 +1,7 @@
 #include "sim/foundation/PropertyList.h"
 
 #include "sim/foundation/BinaryPlistShape.h"
+#include "sim/foundation/BinaryPlistWriter.h"
 #include "sim/foundation/Files.h"
 
 #include <cmath>
@@ -92,7 +93,10 @@ bool toValue(plist_t node, int depth, Value& out) {
     case PLIST_DATE: {
         int32_t sec = 0, usec = 0;
         plist_get_date_val(node, &sec, &usec);
-        out = Value(Date{sec + usec / 1e6});
+        // libplist gives the fraction without its sign: a second before
+        // 2001 and a half is sec -1, usec 500000. (Within the one second
+        // before 2001 the sign is lost to it: sec is 0.)
+        out = Value(Date{sec < 0 ? sec - usec / 1e6 : sec + usec / 1e6});
         return true;
     }
     case PLIST_DATA: {
@@ -160,7 +164,7 @@ plist_t fromValue(const Value& v, int depth) {
     case Value::Kind::None:
         return nullptr;
     case Value::Kind::String:
-        return plist_new_string(v.string()->c_str());
+        return writableString(*v.string()) ? plist_new_string(v.string()->c_str()) : nullptr;
     case Value::Kind::Integer:
         return plist_new_uint(static_cast<uint64_t>(*v.integer()));
     case Value::Kind::Real:
@@ -168,12 +172,9 @@ plist_t fromValue(const Value& v, int depth) {
     case Value::Kind::Boolean:
         return plist_new_bool(*v.boolean() ? 1 : 0);
     case Value::Kind::Date: {
-        // libplist holds a date as 32-bit seconds (about 68 years either side
-        // of 2001): a date it cannot hold, or no number at all, is not written.
         double t = v.date()->sinceReferenceDate;
+        if (!writableDate(t)) return nullptr;
         double sec = t < 0 ? -std::floor(-t) : std::floor(t);
-        if (!std::isfinite(t) || sec < std::numeric_limits<int32_t>::min() || sec > std::numeric_limits<int32_t>::max())
-            return nullptr;
         return plist_new_date(static_cast<int32_t>(sec), static_cast<int32_t>((t - sec) * 1e6));
     }
     case Value::Kind::Data: {
@@ -196,7 +197,7 @@ plist_t fromValue(const Value& v, int depth) {
     case Value::Kind::Dictionary: {
         plist_t d = plist_new_dict();
         for (const auto& [key, item] : *v.dictionary()) {
-            plist_t n = fromValue(item, depth + 1);
+            plist_t n = writableString(key) ? fromValue(item, depth + 1) : nullptr;
             if (n)
                 plist_dict_set_item(d, key.c_str(), n);
             else if (!item.isNone()) {
@@ -216,7 +217,7 @@ std::optional<Value> parsePlist(std::string_view bytes, const PlistLimits& limit
     if (bytes.empty() || bytes.size() > limits.maxBytes || bytes.size() > std::numeric_limits<uint32_t>::max())
         return std::nullopt;
     bool binary = plist_is_binary(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    bool safe = binary ? binaryPlistSafeToParse(bytes, kMaxPlistDepth, limits.maxNodes)
+    bool safe = binary ? binaryPlistSafeToParse(bytes, kMaxPlistDepth, limits.maxNodes, limits.maxBytes)
                        : xmlSafeToParse(bytes, limits.maxNodes);
     if (!safe) return std::nullopt;
     plist_t root = nullptr;
@@ -244,18 +245,7 @@ std::optional<std::string> serializeXml(const Value& v) {
     return out;
 }
 
-std::optional<std::string> serializeBinary(const Value& v) {
-    plist_t root = fromValue(v, 0);
-    if (!root) return std::nullopt;
-    PlistPtr owner(root);
-    char* bin = nullptr;
-    uint32_t len = 0;
-    plist_to_bin(root, &bin, &len);
-    if (!bin) return std::nullopt;
-    std::string out(bin, len);
-    plist_to_bin_free(bin);
-    return out;
-}
+std::optional<std::string> serializeBinary(const Value& v) { return writeBinaryPlist(v); }
 
 std::optional<Value> readPlistFile(std::string_view devicePath, const PlistLimits& limits) {
     auto bytes = readFile(devicePath, limits.maxBytes);

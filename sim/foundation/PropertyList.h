@@ -21,18 +21,20 @@ namespace fnd {
 inline constexpr int kMaxPlistDepth = 256;
 
 // What a reader accepts: at most `maxBytes` of input, and a tree of at most
-// `maxNodes` values (counted with shared references copied, as a binary
-// plist's readers copy them). The defaults take anything a device file or
+// `maxNodes` values and `maxBytes` of strings and data, counted with shared
+// references copied, as a binary plist's readers copy them. The defaults take anything a device file or
 // message holds; readers that know their domain (a state file, a frame)
 // give tighter ones.
 struct PlistLimits {
-    std::size_t maxBytes = 64u << 20;
-    std::uint64_t maxNodes = 4'000'000;
+    std::size_t maxBytes = 16u << 20;
+    std::uint64_t maxNodes = 1'000'000;
 };
 
 std::optional<Value> parsePlist(std::string_view bytes, const PlistLimits& limits = {});
 // None values inside arrays and dictionaries are left out, as a nil cannot be
-// stored in NSArray; a None root cannot be serialised.
+// stored in NSArray; a None root cannot be serialised, nor a value that would
+// not read back (see BinaryPlistWriter.h: too deep, a NUL in a string, a date
+// out of range). XML through libplist; binary through our own linear writer.
 std::optional<std::string> serializeXml(const Value& v);
 std::optional<std::string> serializeBinary(const Value& v);
 

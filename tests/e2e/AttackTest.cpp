@@ -7,6 +7,7 @@
 #include "sim/foundation/Files.h"
 #include "sim/foundation/PropertyList.h"
 #include "tests/e2e/E2EDevice.h"
+#include "tests/support/HostilePlists.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -30,27 +31,6 @@ Dictionary fromInside(Device& d, const std::string& app, Dictionary op) {
     EXPECT_TRUE(fnd::valueForKey(answer, "ok").boolValue()) << (error ? *error : std::string("(no error)"));
     const Dictionary* inner = fnd::valueForKey(answer, "answer").dictionary();
     return inner ? *inner : Dictionary{};
-}
-
-// A binary plist of `levels` arrays, each holding the next twice: a few
-// hundred bytes that expand to 2^(levels + 1) nodes.
-std::string doublingBomb(int levels) {
-    std::string body = "bplist00";
-    std::string offsets;
-    for (int i = 0; i < levels; ++i) {
-        offsets += static_cast<char>(body.size());
-        body += static_cast<char>(0xA2);
-        body += static_cast<char>(i + 1);
-        body += static_cast<char>(i + 1);
-    }
-    offsets += static_cast<char>(body.size());
-    body += "\x51x";
-    std::string trailer(32, '\0');
-    trailer[6] = 1;
-    trailer[7] = 1;
-    trailer[15] = static_cast<char>(levels + 1);
-    trailer[31] = static_cast<char>(body.size());
-    return body + offsets + trailer;
 }
 
 } // namespace
@@ -127,7 +107,7 @@ TEST(Attack, AFifoWhereTheStateAndPreferenceFilesGoHangsNoApp) {
 
 TEST(Attack, AnExpandingPlistAsThePreferenceFileCrashesNothing) {
     Device d(true);
-    std::string bomb = doublingBomb(26);
+    std::string bomb = hostile::doublingBomb(26);
     ASSERT_LT(bomb.size(), 600u);
     ASSERT_TRUE(fnd::writeFileAtomically(kPreferences, bomb));
     auto before = d.pidOf(kSpringBoard);

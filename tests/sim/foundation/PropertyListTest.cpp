@@ -3,9 +3,11 @@
 
 #include "sim/foundation/PropertyList.h"
 
+#include "tests/support/HostilePlists.h"
 #include "tests/support/TempDeviceRoot.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <random>
 
 using namespace fnd;
@@ -27,45 +29,6 @@ Value sample() {
     });
 }
 
-// A binary plist of `depth` nested one-element arrays, written by hand: our
-// own writer refuses such depth, but a file on disk can hold anything.
-std::string deepBinaryPlist(int depth, bool cyclic = false) {
-    auto be = [](std::string& s, uint64_t v, int n) {
-        for (int i = n - 1; i >= 0; --i)
-            s += static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    std::string b = "bplist00";
-    std::vector<uint64_t> offsets;
-    for (int i = 0; i < depth; ++i) {
-        offsets.push_back(b.size());
-        if (i == depth - 1 && !cyclic)
-            b += static_cast<char>(0xA0);
-        else {
-            b += static_cast<char>(0xA1);
-            be(b, i == depth - 1 ? 0 : i + 1, 4);
-        }
-    }
-    uint64_t table = b.size();
-    for (uint64_t o : offsets)
-        be(b, o, 4);
-    b += std::string(6, '\0');
-    b += static_cast<char>(4);
-    b += static_cast<char>(4);
-    be(b, depth, 8);
-    be(b, 0, 8);
-    be(b, table, 8);
-    return b;
-}
-
-std::string deepXmlPlist(int depth) {
-    std::string s = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
-    for (int i = 0; i < depth; ++i)
-        s += "<array>";
-    for (int i = 0; i < depth; ++i)
-        s += "</array>";
-    return s + "</plist>";
-}
-
 } // namespace
 
 TEST(PropertyList, XmlAndBinaryRoundTripEveryKind) {
@@ -78,6 +41,103 @@ TEST(PropertyList, XmlAndBinaryRoundTripEveryKind) {
     ASSERT_TRUE(bin);
     EXPECT_EQ(bin->substr(0, 8), "bplist00");
     EXPECT_EQ(parsePlist(*bin), v);
+}
+
+namespace {
+// A random value of every kind, with the edges of the binary format: counts
+// past 15 (the marker's nibble), integers at every width and negative ones,
+// strings beyond ASCII (two, three and four-byte characters), nesting.
+Value randomValue(std::mt19937& rng, int depth) {
+    static const std::string pieces[] = {"a", "Trips", " ", "é", "日本", "😀", "\t", "<&>", "z"};
+    static const std::int64_t integers[] = {0,
+                                            1,
+                                            255,
+                                            256,
+                                            65535,
+                                            65536,
+                                            4294967295LL,
+                                            4294967296LL,
+                                            -1,
+                                            -256,
+                                            std::numeric_limits<std::int64_t>::min(),
+                                            std::numeric_limits<std::int64_t>::max()};
+    int kind = static_cast<int>(rng() % (depth < 4 ? 8 : 6));
+    std::size_t count = rng() % 3 == 0 ? 15 + rng() % 40 : rng() % 5;
+    switch (kind) {
+    case 0: {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i)
+            text += pieces[rng() % std::size(pieces)];
+        return Value(text);
+    }
+    case 1:
+        return Value(integers[rng() % std::size(integers)] + static_cast<std::int64_t>(rng() % 2));
+    case 2:
+        return Value(static_cast<double>(rng()) / 7.0 - 1e6);
+    case 3:
+        return Value(rng() % 2 == 0);
+    case 4:
+        return Value(Date{static_cast<double>(rng() % 2000000000) - 1e9 + 0.5});
+    case 5: {
+        Data bytes(count);
+        for (auto& b : bytes)
+            b = static_cast<std::uint8_t>(rng());
+        return Value(bytes);
+    }
+    case 6: {
+        Array a;
+        for (std::size_t i = 0; i < count; ++i)
+            a.push_back(randomValue(rng, depth + 1));
+        return Value(a);
+    }
+    default: {
+        Dictionary d;
+        for (std::size_t i = 0; i < count; ++i)
+            d["key " + std::to_string(i) + pieces[rng() % std::size(pieces)]] = randomValue(rng, depth + 1);
+        return Value(d);
+    }
+    }
+}
+} // namespace
+
+// Our binary writer against libplist's reader: every value reads back equal.
+TEST(PropertyList, RandomValuesWrittenInBinaryReadBackEqual) {
+    std::mt19937 rng(20261209);
+    for (int i = 0; i < 400; ++i) {
+        Value v = randomValue(rng, 0);
+        auto bin = serializeBinary(v);
+        ASSERT_TRUE(bin) << i;
+        auto back = parsePlist(*bin);
+        ASSERT_TRUE(back) << i;
+        EXPECT_EQ(*back, v) << i;
+    }
+    // Enough objects that references and offsets need more than two bytes.
+    Array many;
+    for (int i = 0; i < 70000; ++i)
+        many.push_back(Value(i % 2 ? Value("t" + std::to_string(i)) : Value(i)));
+    auto bin = serializeBinary(Value(many));
+    ASSERT_TRUE(bin);
+    EXPECT_EQ(parsePlist(*bin), Value(many));
+}
+
+TEST(PropertyList, WhatCouldNotReadBackIsNotWritten) {
+    Value nul(Array{Value(std::string("a\0b", 3))});
+    Value nulKey(Dictionary{{std::string("k\0", 2), Value(1)}});
+    for (const Value& v : {nul, nulKey}) {
+        EXPECT_FALSE(serializeBinary(v));
+        EXPECT_FALSE(serializeXml(v));
+    }
+    Value deep("leaf");
+    for (int i = 0; i < kMaxPlistDepth + 1; ++i)
+        deep = Value(Array{deep});
+    EXPECT_FALSE(serializeBinary(deep));
+    EXPECT_FALSE(serializeXml(deep));
+    // Bytes that are not UTF-8 are written as U+FFFD rather than lost or passed on.
+    auto bin = serializeBinary(Value(Array{Value(std::string("a\xff"
+                                                             "b\xc3"))}));
+    ASSERT_TRUE(bin);
+    EXPECT_EQ(parsePlist(*bin), Value(Array{Value("a\xef\xbf\xbd"
+                                                  "b\xef\xbf\xbd")}));
 }
 
 TEST(PropertyList, NoneCannotBeStoredAndIsLeftOutOfContainers) {
@@ -119,11 +179,11 @@ TEST(PropertyList, StringsHoldingNulAreRefusedRatherThanAbortingTheReader) {
 }
 
 TEST(PropertyList, NestingPastTheLimitIsRefusedNotOverflowed) {
-    EXPECT_TRUE(parsePlist(deepXmlPlist(50)));
-    EXPECT_FALSE(parsePlist(deepXmlPlist(100000)));
-    EXPECT_TRUE(parsePlist(deepBinaryPlist(50)));
-    EXPECT_FALSE(parsePlist(deepBinaryPlist(100000)));
-    EXPECT_FALSE(parsePlist(deepBinaryPlist(10, /*cyclic=*/true)));
+    EXPECT_TRUE(parsePlist(hostile::nestedXml(50)));
+    EXPECT_FALSE(parsePlist(hostile::nestedXml(100000)));
+    EXPECT_TRUE(parsePlist(hostile::nestedBinary(50)));
+    EXPECT_FALSE(parsePlist(hostile::nestedBinary(100000)));
+    EXPECT_FALSE(parsePlist(hostile::nestedBinary(10, /*cyclic=*/true)));
 }
 
 TEST(PropertyList, FuzzedBytesAndMutatedFilesNeverCrashTheReader) {
@@ -175,42 +235,25 @@ TEST(PropertyList, FileReadersAskForTheirRootType) {
     EXPECT_TRUE(readArrayFile("/private/var/mobile/Library/list.plist"));
 }
 
-namespace {
-// A binary plist whose object i (for i < levels) is an array holding object
-// i + 1 twice, and whose last object is a one-letter string: a few bytes
-// per level that expand to 2^(levels + 1) - 1 nodes once the shared
-// references are copied.
-std::string doublingBomb(int levels) {
-    std::string body = "bplist00";
-    std::vector<uint8_t> offsets;
-    for (int i = 0; i < levels; ++i) {
-        offsets.push_back(static_cast<uint8_t>(body.size()));
-        body += static_cast<char>(0xA2);
-        body += static_cast<char>(i + 1);
-        body += static_cast<char>(i + 1);
-    }
-    offsets.push_back(static_cast<uint8_t>(body.size()));
-    body += "\x51x";
-    auto table = static_cast<uint8_t>(body.size());
-    for (uint8_t o : offsets)
-        body += static_cast<char>(o);
-    std::string trailer(32, '\0');
-    trailer[6] = 1; // offset size
-    trailer[7] = 1; // reference size
-    trailer[15] = static_cast<char>(levels + 1);
-    trailer[31] = static_cast<char>(table);
-    return body + trailer;
-}
-} // namespace
-
 TEST(PropertyList, SharedReferencesThatExpandPastTheLimitAreRefusedAndSmallerOnesRead) {
-    std::string bomb = doublingBomb(24);
+    std::string bomb = hostile::doublingBomb(24);
     EXPECT_LT(bomb.size(), 200u);
     EXPECT_FALSE(parsePlist(bomb)) << "2^25 nodes from a few bytes";
-    auto small = parsePlist(doublingBomb(6), {1024, 200});
+    auto small = parsePlist(hostile::doublingBomb(6), {1024, 200});
     ASSERT_TRUE(small) << "127 nodes, under the limit";
     EXPECT_EQ(small->array()->size(), 2u);
-    EXPECT_FALSE(parsePlist(doublingBomb(7), {1024, 200})) << "255 nodes, over";
+    EXPECT_FALSE(parsePlist(hostile::doublingBomb(7), {1024, 200})) << "255 nodes, over";
+}
+
+TEST(PropertyList, ALongStringSharedManyTimesIsRefusedPastTheReadersBytes) {
+    std::string bomb = hostile::sharedLongString(1 << 20, 100000);
+    EXPECT_LT(bomb.size(), 2u << 20);
+    EXPECT_FALSE(parsePlist(bomb)) << "100 GB of copies of one string";
+    std::string fits = hostile::sharedLongString(1000, 60);
+    auto read = parsePlist(fits, {70000, 100});
+    ASSERT_TRUE(read) << "60,000 bytes of text once copied, under 70,000";
+    EXPECT_EQ(read->array()->size(), 60u);
+    EXPECT_FALSE(parsePlist(fits, {50000, 100})) << "60,000 bytes of text, over";
 }
 
 TEST(PropertyList, LongBinaryArraysReadWholeAndTheLimitsOfTheReaderHold) {
