@@ -10,6 +10,11 @@
 #include "tweak/camera/CaptureHandOff.h"
 #include "tweak/core/Settings.h"
 #include "tweak/core/StateFiles.h"
+#include "tweak/photos/AlbumList.h"
+#include "tweak/photos/Authenticate.h"
+#include "tweak/photos/LockGate.h"
+#include "tweak/photos/Navigation.h"
+#include "tweak/springboard/AuthBroker.h"
 #include "tweak/springboard/MessageServer.h"
 
 namespace lc {
@@ -56,8 +61,46 @@ const std::vector<HookRow>& hookTable() {
         add<&chooseAlbum>                       ("camera",      "CAMBottomBar",     "chooseAlbum",                     "v@:"),
         add<&createNewAlbum>                    ("camera",      "CAMBottomBar",     "createNewAlbum",                  "v@:"),
         replace<&wellThumbnailImage>            ("camera",      "CAMImageWell",     "thumbnailImage",                  g_wellThumbnailImage),
+        replace<&photosDidEnterBackground>      ("photos",      "PhotosApplication", "applicationDidEnterBackground:", g_photosEnterBackground),
+        add<&returnToMainView>                  ("photos",      "PhotosApplication", "returnToMainView",               "v@:"),
+        add<&unlockAlbumWithAlbum<GateHost::Gadget>>("photos",  "PUHorizontalAlbumListGadget", "unlockAlbum:withAlbum:", "v@:i@"),
+        add<&requestPassword<GateHost::Gadget>> ("photos",      "PUHorizontalAlbumListGadget", "requestPassword:",     "v@:i"),
+        add<&unlockAuthorised<GateHost::Gadget>>("photos",      "PUHorizontalAlbumListGadget", "unlockAuthorised:",    "v@:i"),
+        replace<&listViewWillAppear>            ("photos",      "PUAlbumListViewController", "viewWillAppear:",        g_listWillAppear),
+        replace<&listViewDidLayoutSubviews>     ("photos",      "PUAlbumListViewController", "viewDidLayoutSubviews",  g_listDidLayout),
+        replace<&listScrollViewWillBeginDragging>("photos",     "PUAlbumListViewController", "scrollViewWillBeginDragging:", g_listWillDrag),
+        replace<&listCellForItem>               ("photos",      "PUAlbumListViewController", "collectionView:cellForItemAtIndexPath:", g_listCell),
+        replace<&listDidSelectItem>             ("photos",      "PUAlbumListViewController", "didSelectItemAtIndexPath:", g_listSelect),
+        add<&unlockAlbumWithAlbum<GateHost::List>>("photos",    "PUAlbumListViewController", "unlockAlbum:withAlbum:", "v@:i@"),
+        add<&handleCameraTap>                   ("photos",      "PUAlbumListViewController", "handleCameraTap:",       "v@:@"),
+        add<&returnSelectedPhotos>              ("photos",      "PUAlbumListViewController", "returnSelectedPhotos:",  "v@:B"),
+        add<&requestPassword<GateHost::List>>   ("photos",      "PUAlbumListViewController", "requestPassword:",       "v@:i"),
+        add<&unlockAuthorised<GateHost::List>>  ("photos",      "PUAlbumListViewController", "unlockAuthorised:",      "v@:i"),
+        add<&reloadCameraRollWithMove>          ("photos",      "PUAlbumListViewController", "reloadCameraRollWithMove:", "v@:B"),
+        replace<&listShowPeople>                ("photos",      "PUAlbumListViewController", "showPeople",             g_listShowPeople),
+        replace<&listShowPlaces>                ("photos",      "PUAlbumListViewController", "showPlaces",             g_listShowPlaces),
+        replace<&listPerformDeleteAction>       ("photos",      "PUAlbumListViewController", "albumListCellContentView:performDeleteAction:", g_listDelete),
+        replace<&listSetEditing>                ("photos",      "PUAlbumListViewController", "setEditing:animated:",   g_listSetEditing),
+        replace<&listTitleForCollection>        ("photos",      "PUAlbumListViewController", "titleForCollection:",    g_listTitle),
+        replace<&listSubtitleForCollection>     ("photos",      "PUAlbumListViewController", "subtitleForCollection:", g_listSubtitle),
+        replace<&listAlwaysHideTabBar>          ("photos",      "PUAlbumListViewController", "alwaysHideTabBar",       g_listHideTabBar),
+        replace<&listWantsTabBarVisible>        ("photos",      "PUAlbumListViewController", "pu_wantsTabBarVisible",  g_listWantsTabBar),
+        replace<&shouldSkipDeleteConfirmation>  ("photos",      "PUDeletePhotosActionController", "shouldSkipDeleteConfirmation", g_skipDeleteConfirmation),
+        replace<&navigationBar>                 ("photos",      "PUNavigationController", "navigationBar",             g_navigationBar),
+        add<&unlockAlbumWithAlbum<GateHost::Tile>>("photos",    "PUAlbumListCellContentView", "unlockAlbum:withAlbum:", "v@:i@"),
+        add<&requestPassword<GateHost::Tile>>   ("photos",      "PUAlbumListCellContentView", "requestPassword:",      "v@:i"),
+        add<&unlockAuthorised<GateHost::Tile>>  ("photos",      "PUAlbumListCellContentView", "unlockAuthorised:",     "v@:i"),
+        replace<&albumShouldShowSectionHeaders> ("photos",      "PUPhotosAlbumViewController", "shouldShowSectionHeaders", g_albumSectionHeaders),
+        replace<&albumSetAssetCollection>       ("photos",      "PUPhotosAlbumViewController", "setAssetCollection:fetchResultContainingAssetCollection:filterPredicate:existingFetchResults:", g_albumSetCollection),
+        replace<&albumInitiallyScrolledToBottom>("photos",      "PUPhotosAlbumViewController", "initiallyScrolledToBottom", g_albumScrolledToBottom),
+        replace<&albumRemoveSelectedAssets>     ("photos",      "PUPhotosAlbumViewController", "_removeSelectedAssetsWithCompletion:", g_albumRemoveSelected),
+        replace<&albumWantsTabBarVisible>       ("photos",      "PUPhotosAlbumViewController", "pu_wantsTabBarVisible", g_albumWantsTabBar),
+        replace<&zoomGridWillAppear>            ("photos",      "PUZoomableGridViewController", "viewWillAppear:",     g_zoomGridWillAppear),
+        replace<&wantsIrisBadgeVisible>         ("photos",      "PUAssetViewModel", "wantsIrisBadgeVisible",           g_irisBadge),
+        replace<&setDefaultMaximumZoomFactor>   ("photos",      "PUOneUpSettings",  "setDefaultMaximumZoomFactor:",    g_setMaximumZoom),
         replace<&springboardDidFinishLaunching> ("springboard", "SpringBoard",      "applicationDidFinishLaunching:",  g_springboardLaunch),
         add<&handleMessageNamedWithUserInfo>    ("springboard", "SpringBoard",      "handleMessageNamed:withUserInfo:", "v@:@@"),
+        add<&authenticateWithUserInfo>          ("springboard", "SpringBoard",      "authenticate:withUserInfo:",      "v@:@@"),
     };
     return table;
 }
@@ -122,17 +165,16 @@ void startUp() {
         std::optional<std::string> remembered = readAlbumTct();
         chosenAlbum = remembered && rememberDefault ? *remembered : std::string(kCameraRoll);
         if (enabled) installGroup("camera");
-    } else if (id == "com.apple.mobileslideshow") {
+    } else if (id == kPhotosBundle) {
         if (enabled) installGroup("photos");
+        // The gate's answers are heard even with the tweak off.
+        CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr, &LCAuthenticate,
+                                        kAuthenticateNotification, nullptr, CFNotificationSuspensionBehaviorCoalesce);
     } else if (id == "com.apple.springboard") {
         if (!fnd::isDirectory(kStateFolder)) fnd::createDirectory(kStateFolder, true); // errors ignored
         if (enabled) installGroup("springboard");
     }
     if (id != "com.apple.store.Jolly" && enabled) installGroup("other");
-}
-
-void logDebug(int line, const std::string& message) {
-    fnd::systemLog(fnd::LogLevel::Notice, fnd::colouredLogLine("lumicrate12", "Tweak", line, "DEBUG", message));
 }
 
 } // namespace lc

@@ -25,6 +25,7 @@
 // nothing else of its own), the lock overlay of a locked album's tile.
 
 #include "sim/runtime/Runtime.h"
+#include "tweak/core/Diagnostics.h"
 
 #include <string>
 #include <type_traits>
@@ -74,9 +75,5 @@ int installGroup(const std::string& group);
 // Installs the rows of `rows` in `group` (what installGroup does with the
 // product's table; tests give it rows of their own).
 int installRows(const std::vector<HookRow>& rows, const std::string& group);
-
-// The diagnostic line at notice level: "[lumicrate12] Tweak:<line> DEBUG: <message>",
-// in the colours of the system's debug lines.
-void logDebug(int line, const std::string& message);
 
 } // namespace lc

@@ -24,8 +24,13 @@ using NSUInteger = unsigned long;
 using NSComparisonResult = long;
 inline constexpr NSComparisonResult NSOrderedAscending = -1, NSOrderedSame = 0, NSOrderedDescending = 1;
 
+// The Core Foundation of iOS 12.0, which code compares against to tell
+// system versions apart.
+inline constexpr double kCFCoreFoundationVersionNumber = 1556.0;
+
 struct NSBundle : rt::NSObject {
     RT_FACE(NSBundle, rt::NSObject)
+    static NSBundle mainBundle() { return rt::sendClass<rt::Ref<rt::Object>>(cls(), "mainBundle"_sel); }
     static NSBundle bundleWithPath(const std::string& path) {
         return rt::sendClass<rt::Ref<rt::Object>>(cls(), "bundleWithPath:"_sel, path);
     }
@@ -33,6 +38,11 @@ struct NSBundle : rt::NSObject {
     std::string bundlePath() const { return msg<std::string>("bundlePath"_sel); }
     std::string pathForResource_ofType(const std::string& name, const std::string& type) const {
         return msg<std::string>("pathForResource:ofType:"_sel, name, type);
+    }
+    // An empty table means "Localizable".
+    std::string localizedStringForKey_value_table(const std::string& key, const std::string& value,
+                                                  const std::string& table) const {
+        return msg<std::string>("localizedStringForKey:value:table:"_sel, key, value, table);
     }
 };
 

@@ -10,8 +10,10 @@
 // order the device received them.
 
 #include "sim/foundation/Value.h"
+#include "sim/ipc/PeerIdentity.h"
 #include "sim/runtime/Runtime.h"
 
+#include <optional>
 #include <string>
 
 namespace ipc {
@@ -26,6 +28,11 @@ public:
     void registerForMessageName(const std::string& message, rt::Ref<rt::Object> target, rt::Sel selector);
     // sendMessageName:userInfo: — the user info must hold property-list values only.
     void sendMessageName(const std::string& message, fnd::Dictionary userInfo);
+    // Inside a handler, on the server's main thread: who sent the message
+    // being handled, as the device knows it (it spawned the sender). None
+    // outside a handler, and for a sender that is not an app the device
+    // started. What the user info says about its sender proves nothing.
+    static std::optional<PeerIdentity> currentSender();
     // Whether the bootstrap step was applied.
     bool bootstrapApplied() const { return m_bootstrapped; }
 

@@ -1,6 +1,7 @@
 #include "sim/uikit/UIKit.h"
 
 #include "sim/dispatch/NSTimer.h"
+#include "sim/foundation/NSBundle.h"
 #include "sim/foundation/NSIndexPath.h"
 #include "sim/graphics/UIImage.h"
 #include "sim/uikit/UIActivityIndicatorView.h"
@@ -29,6 +30,7 @@ void registerUIKit() {
         dsp::defineNSTimer();
         defineUIColor();
         fnd::registerNSIndexPath();
+        fnd::registerNSBundle();
         defineUIView();
         defineUIScrollView();
         defineUICollectionView();

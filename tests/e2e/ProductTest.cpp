@@ -56,10 +56,12 @@ TEST(Product, ThePackageInstalledIntoABootedDeviceHooksSpringBoardAndNoOtherProc
     EXPECT_TRUE(fnd::isDirectory("/var/mobile/Library/lumicrate/"));
 
     auto sb = productMethods(d, "com.apple.springboard", "SpringBoard");
-    ASSERT_EQ(sb.size(), 2u);
+    ASSERT_EQ(sb.size(), 3u);
     EXPECT_NE(sb[0].find("applicationDidFinishLaunching:"), std::string::npos) << sb[0];
-    EXPECT_NE(sb[1].find("handleMessageNamed:withUserInfo:"), std::string::npos) << sb[1];
+    EXPECT_NE(sb[1].find("authenticate:withUserInfo:"), std::string::npos) << sb[1];
     EXPECT_NE(sb[1].find("v@:@@"), std::string::npos) << sb[1];
+    EXPECT_NE(sb[2].find("handleMessageNamed:withUserInfo:"), std::string::npos) << sb[2];
+    EXPECT_NE(sb[2].find("v@:@@"), std::string::npos) << sb[2];
 
     // Loaded into every app (the filter names UIKit); the camera gets its group.
     d.launch("com.apple.camera");
@@ -96,20 +98,26 @@ TEST(Product, ASaveArrayFromTheSandboxedCameraLandsThroughSpringBoardAndOnlyForA
     EXPECT_FALSE(fnd::fileExists("/var/mobile/Library/Preferences/evil.plist"));
 }
 
-TEST(Product, AMessageSpringBoardHasNoHandlerForIsDroppedWithOneLineAndSpringBoardKeepsServing) {
+TEST(Product, OnlyThePhotosAppIsServedAuthenticateAndAMessageNobodyHandlesIsDroppedWithOneLine) {
     Device d(true);
     auto before = d.pidOf("com.apple.springboard");
     ASSERT_TRUE(before);
-    // From outside (the command line) and from inside an app: "authenticate",
-    // whose handler SpringBoard does not define yet, and a name nobody handles.
+    // "authenticate" from outside the device (the command line) and from an
+    // app that is not Photos, whatever its "id" says: no prompt, no result.
     auto r = e2e::lumisim({"send", "com.zel.lumicrate12", "authenticate", "--root", d.root()});
     ASSERT_EQ(r.status, 0) << r.output;
     d.launch("com.apple.camera");
-    sendFrom(d, "com.apple.camera", "authenticate", {{"controller", Value("PUAlbumListViewController")}});
+    sendFrom(d, "com.apple.camera", "authenticate",
+             {{"id", Value("com.apple.mobileslideshow")},
+              {"method", Value(0)},
+              {"albumName", Value("Trips")},
+              {"controller", Value("PUAlbumListViewController")}});
     sendFrom(d, "com.apple.camera", "no such message", {});
     sendFrom(d, "com.apple.camera", "savearray", {{"array", Value(Array{Value("Trips")})}, {"path", Value(kLocked)}});
     ASSERT_TRUE(d.waitFor([&] { return fnd::readArrayFile(kLocked) == Array{Value("Trips")}; }));
-    EXPECT_EQ(d.countLog("ipc: dropped \"authenticate\" to com.zel.lumicrate12: unrecognized selector"), 2u);
+    EXPECT_EQ(d.countLog("lumicrate12: authenticate refused: sent by "), 2u);
+    EXPECT_EQ(d.countLog("lumicrate12: authenticate refused: sent by com.apple.camera"), 1u);
+    EXPECT_FALSE(fnd::fileExists("/var/mobile/Library/lumicrate/authenticate.plist"));
     EXPECT_EQ(d.pidOf("com.apple.springboard"), before) << "SpringBoard was restarted";
     EXPECT_EQ(d.countLog("com.apple.springboard pid " + std::to_string(*before) + " exited"), 0u);
 }

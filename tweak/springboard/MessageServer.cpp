@@ -60,6 +60,8 @@ void handleMessageNamedWithUserInfo(rt::Id, rt::Sel, std::string, fnd::Dictionar
     if (!written.ok) refuse(*path + ": " + written.why);
 }
 
+ipc::MessagingCenter& clientCentre() { return *centre(); }
+
 void saveArrayToFile(const fnd::Array& array, const std::string& path) {
     const auto& bundle = fnd::mainBundleIdentifier();
     centre()->sendMessageName(kSaveArrayMessage, {{"id", fnd::Value(bundle ? *bundle : std::string())},

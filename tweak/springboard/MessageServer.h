@@ -18,6 +18,7 @@
 // cannot make SpringBoard overwrite other files.
 
 #include "sim/foundation/Value.h"
+#include "sim/ipc/MessagingCenter.h"
 #include "sim/runtime/Runtime.h"
 
 #include <string>
@@ -38,6 +39,9 @@ void handleMessageNamedWithUserInfo(rt::Id self, rt::Sel, std::string name, fnd:
 // Whether the path names one of the clients' state files (see above); the
 // links on the way are the writer's to refuse.
 bool isClientStatePath(const std::string& path);
+
+// The clients' end of the centre, with the bootstrap step applied.
+ipc::MessagingCenter& clientCentre();
 
 // The client: sends "savearray" without waiting. Any process, any thread.
 void saveArrayToFile(const fnd::Array& array, const std::string& path);

@@ -1,0 +1,321 @@
+#include "tweak/photos/AlbumList.h"
+
+#include "sim/dispatch/Queue.h"
+#include "tweak/core/Diagnostics.h"
+#include "tweak/core/Settings.h"
+#include "tweak/core/StateFiles.h"
+#include "tweak/library/AlbumPlacement.h"
+#include "tweak/photos/Navigation.h"
+#include "tweak/photos/PhotoMoves.h"
+#include "tweak/photos/PhotosState.h"
+#include "tweak/springboard/MessageServer.h"
+
+#include <cstdio>
+#include <functional>
+
+namespace lc {
+
+using namespace uikit;
+using namespace photos;
+
+constinit rt::Orig<void(bool)> g_listWillAppear;
+constinit rt::Orig<void()> g_listDidLayout;
+constinit rt::Orig<void(rt::Ref<rt::Object>)> g_listWillDrag;
+constinit rt::Orig<UICollectionViewCell(UICollectionView, fnd::NSIndexPath)> g_listCell;
+constinit rt::Orig<void(fnd::NSIndexPath)> g_listSelect;
+constinit rt::Orig<void(rt::Ref<rt::Object>, rt::Ref<rt::Object>)> g_listDelete;
+constinit rt::Orig<void(bool, bool)> g_listSetEditing;
+constinit rt::Orig<bool()> g_listShowPeople, g_listShowPlaces, g_listHideTabBar, g_listWantsTabBar;
+constinit rt::Orig<std::string(PHCollection)> g_listTitle, g_listSubtitle;
+
+namespace {
+
+constexpr int kReloadCameraRollLogLine = 1630;
+constexpr int kDeleteLogLine = 1710;
+constexpr const char* kCameraRollTitle = "Camera Roll";
+constexpr const char* kScreenshotsTitle = "Screenshots";
+
+PUAlbumListViewController listOf(rt::Id self) { return PUAlbumListViewController(rt::Ref<rt::Object>(self)); }
+
+std::string pointerText(const void* p) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%p", p);
+    return text;
+}
+
+bool inPickerMode(const PUAlbumListViewController& list) { return static_cast<bool>(list._pickerBannerView()); }
+
+bool onPad() {
+    UIDevice device = UIDevice::currentDevice();
+    if (!device || !device.respondsToSelector("userInterfaceIdiom"_sel)) return false;
+    return device.userInterfaceIdiom() == UIUserInterfaceIdiomPad;
+}
+
+// The tile of an index path, as the host of this system version finds it.
+PUAlbumListCellContentView tileAt(const PUAlbumListViewController& list, const fnd::NSIndexPath& path,
+                                  double preparedAbove) {
+    if (fnd::kCFCoreFoundationVersionNumber > preparedAbove)
+        return list._preparedAlbumListCellContentViewAtIndexPath(path);
+    return list.visibleAlbumListCellContentViewAtIndexPath(path);
+}
+
+// Whether the photos being picked come from the camera roll itself: the
+// zoomable grid (the library's own view of it) was touched last, or the
+// album view shows the camera roll.
+bool pickingFromCameraRoll() {
+    const PhotosState& s = photosState();
+    if (s.isZoomController && s.zoomGridController) return true;
+    return s.albumViewController && isCameraRoll(s.albumViewController.assetCollection());
+}
+
+struct SheetAction {
+    std::string title;
+    UIAlertActionStyle style;
+    std::function<void()> run;
+};
+
+// An action sheet from the list, anchored on iPad to `anchor` (or the list's view).
+void presentSheet(const PUAlbumListViewController& list, const std::string& title, const std::string& message,
+                  const std::vector<SheetAction>& actions, const UIView& anchor) {
+    UIAlertController sheet = UIAlertController::alertControllerWithTitle_message_preferredStyle(
+        title, message, UIAlertControllerStyleActionSheet);
+    for (const SheetAction& a : actions)
+        sheet.addAction(UIAlertAction::actionWithTitle_style_handler(a.title, a.style, [run = a.run](UIAlertAction) {
+            if (run) run();
+        }));
+    if (onPad()) {
+        UIView source = anchor ? anchor : list.view();
+        if (UIPopoverPresentationController popover = sheet.popoverPresentationController()) {
+            popover.setSourceView(source);
+            popover.setSourceRect(source.bounds());
+        }
+    }
+    list.presentViewController_animated_completion(sheet, true);
+}
+
+// E: Move or Copy, then the host's own add.
+void showPickerSheet(const PUAlbumListViewController& list, const fnd::NSIndexPath& path, double preparedAbove) {
+    auto add = [list, path](bool move) {
+        list.reloadCameraRollWithMove(move);
+        g_listSelect(list.get(), "didSelectItemAtIndexPath:"_sel, path);
+    };
+    presentSheet(list, "Add photos to album", "Move or copy photos to the album?",
+                 {{"Move", UIAlertActionStyleDefault, [add] { add(true); }},
+                  {"Copy", UIAlertActionStyleDefault, [add] { add(false); }},
+                  {"Cancel", UIAlertActionStyleCancel, nullptr}},
+                 tileAt(list, path, preparedAbove));
+}
+
+// C.2: an album whose stock count leaves out its hidden photos.
+void fixCount(const PUAlbumListCellContentView& tile, const std::string& title) {
+    std::string subtitle = tile.subtitle();
+    if (subtitle != "0" && !(subtitle == " " && layoutShowSubtitle)) return;
+    PHFetchOptions withHidden = PHFetchOptions::new_();
+    withHidden.setIncludeHiddenAssets(true);
+    PHAssetCollection album =
+        title == kScreenshotsTitle
+            ? PHAssetCollection::fetchAssetCollectionsWithType_subtype_options(
+                  PHAssetCollectionTypeSmartAlbum, PHAssetCollectionSubtypeSmartAlbumScreenshots, withHidden)
+                  .firstObject()
+            : collectionWithName(title);
+    if (!album) return; // a title that names no album keeps the host's count
+    tile.setSubtitle(std::to_string(PHAsset::fetchAssetsInAssetCollection_options(album, withHidden).count()));
+}
+
+// C.3: the thumbnail size the tiles draw at.
+void recordThumbnailSize(const PUAlbumListCellContentView& tile) {
+    std::vector<UIView> photoViews = PUStackView(tile.stackView())._photoViews();
+    if (photoViews.empty()) return;
+    CGRect frame = photoViews.front().frame();
+    if (frame.size.height <= 0) return;
+    auto side = static_cast<std::int32_t>(frame.size.width + 1.0);
+    photoHeight = side;
+    photoWidth = side;
+}
+
+void removeTapRecognizers(const UIView& cell) {
+    for (const UIGestureRecognizer& r : cell.gestureRecognizers())
+        if (r.isKindOfClass(UITapGestureRecognizer::cls())) cell.removeGestureRecognizer(r);
+}
+
+// C.4: in the picker, "Camera Roll" takes the photos back.
+void setCameraRollTarget(const PUAlbumListViewController& list, const UICollectionViewCell& cell,
+                         const PUAlbumListCellContentView& tile, const std::string& title) {
+    removeTapRecognizers(cell); // reused cells lose the target; the Camera Roll's gets one, once
+    if (title != kCameraRollTitle || pickingFromCameraRoll()) return;
+    UITapGestureRecognizer tap(UITapGestureRecognizer::alloc().initWithTarget_action(list, "handleCameraTap:"_sel));
+    cell.addGestureRecognizer(tap);
+    tile.setEnabled(true);
+}
+
+// Every user album, looked up once each, for the bookkeeping of a delete.
+Photos photosOnlyIn(const PHAssetCollection& album) {
+    PHFetchOptions withHidden = PHFetchOptions::new_();
+    withHidden.setIncludeHiddenAssets(true);
+    return photosInAtMostOneAlbum(PHAsset::fetchAssetsInAssetCollection_options(album, withHidden).fetchedObjects());
+}
+
+} // namespace
+
+// ---- A, B: appearing and scrolling ----------------------------------------------------------------
+
+void listViewWillAppear(rt::Id self, rt::Sel cmd, bool animated) {
+    g_listWillAppear(self, cmd, animated);
+    loadLockedAlbums();
+    saveArrayToFile(asArray(*lockedAlbums()), kdataPath);
+    photosState().listController = listOf(self);
+}
+
+void listViewDidLayoutSubviews(rt::Id self, rt::Sel cmd) { g_listDidLayout(self, cmd); }
+
+void listScrollViewWillBeginDragging(rt::Id self, rt::Sel cmd, rt::Ref<rt::Object> scrollView) {
+    g_listWillDrag(self, cmd, std::move(scrollView));
+    listOf(self).reloadContentView();
+}
+
+// ---- C: a tile ----------------------------------------------------------------------------------------
+
+UICollectionViewCell listCellForItem(rt::Id self, rt::Sel cmd, UICollectionView view, fnd::NSIndexPath path) {
+    UICollectionViewCell cell = g_listCell(self, cmd, std::move(view), std::move(path));
+    PUAlbumListCellContentView tile = PUAlbumListCell(cell).albumListCellContentView();
+    if (!tile) return cell;
+    std::string title = tile.title();
+    fixCount(tile, title);
+    recordThumbnailSize(tile);
+    PUAlbumListViewController list = listOf(self);
+    if (inPickerMode(list)) setCameraRollTarget(list, cell, tile, title);
+    return cell;
+}
+
+// ---- D: selecting an album ------------------------------------------------------------------------
+
+void listDidSelectItem(rt::Id self, rt::Sel cmd, fnd::NSIndexPath path) {
+    PhotosState& s = photosState();
+    PUAlbumListViewController list = listOf(self);
+    s.inLockedAlbum = false;
+    if (s.unlocked) { // the gate's replay
+        s.unlocked = false;
+        s.tappedIndex = nullptr;
+        if (inPickerMode(list)) return showPickerSheet(list, path, 1349.0);
+        return g_listSelect(self, cmd, std::move(path));
+    }
+    s.tappedIndex = path;
+    std::string title = tileAt(list, path, 1349.0).title();
+    if (isLocked(title)) return list.unlockAlbum_withAlbum(0, title);
+    if (title == kCameraRollTitle || !inPickerMode(list)) return g_listSelect(self, cmd, std::move(path));
+    showPickerSheet(list, path, 1348.0);
+}
+
+// ---- F, G: moving photos out of the camera roll and back ------------------------------------------
+
+void reloadCameraRollWithMove(rt::Id self, rt::Sel, bool move) {
+    logDebug(kReloadCameraRollLogLine, "-[<PUAlbumListViewController: " + pointerText(self) +
+                                           "> reloadCameraRollWithMove:" + std::to_string(move ? 1 : 0) +
+                                           "]: reloading camera roll");
+    if (!move) return;
+    const PhotosState& s = photosState();
+    Photos chosen;
+    PHAssetCollection source;
+    if (s.albumViewController && !s.isZoomController) {
+        chosen = s.albumViewController.selectedAssets();
+        source = s.albumViewController.assetCollection();
+    } else if (s.zoomGridController) {
+        chosen = s.zoomGridController.selectedAssets();
+    }
+    // The host queues its add to the target right after this returns; the
+    // move waits for it on the main queue, then for the library to apply it.
+    dsp::mainQueue().async([chosen, source] { moveOutOfCameraRoll(chosen, source); });
+}
+
+void handleCameraTap(rt::Id self, rt::Sel, rt::Ref<rt::Object> recognizer) {
+    if (!photosState().albumViewController) return;
+    PUAlbumListViewController list = listOf(self);
+    presentSheet(list, "Move photos", "Move photos back to camera roll?",
+                 {{"Move", UIAlertActionStyleDefault, [list] { list.returnSelectedPhotos(true); }},
+                  {"Copy", UIAlertActionStyleDefault, [list] { list.returnSelectedPhotos(false); }},
+                  {"Cancel", UIAlertActionStyleCancel, nullptr}},
+                 UIGestureRecognizer(std::move(recognizer)).view());
+}
+
+void returnSelectedPhotos(rt::Id self, rt::Sel, bool move) {
+    const PhotosState& s = photosState();
+    PUPhotosAlbumViewController album = s.albumViewController;
+    PHAssetCollection from = move && album && !s.isZoomController ? album.assetCollection() : nullptr;
+    returnToCameraRoll(selectedPhotos(), from);
+    listOf(self)._handleDoneButton(nullptr);
+    if (album) album.setEditing_animated(false, true);
+}
+
+// ---- I, J: deleting an album ------------------------------------------------------------------------
+
+void listPerformDeleteAction(rt::Id self, rt::Sel cmd, rt::Ref<rt::Object> tileObject, rt::Ref<rt::Object> action) {
+    PhotosState& s = photosState();
+    PUAlbumListCellContentView tile(tileObject);
+    std::string title = tile.title();
+    bool replay = s.unlocked;
+    if (replay) {
+        s.unlocked = false;
+        s.tempContentView = nullptr;
+        s.tempDeleteAction = nullptr;
+    } else if (isLocked(title)) {
+        s.tempContentView = tile;
+        s.tempDeleteAction = action;
+        return listOf(self).unlockAlbum_withAlbum(1, title);
+    }
+    g_listDelete(self, cmd, tileObject, action);
+    PHAssetCollection album = collectionWithName(title);
+    if (!replay) {
+        PHFetchOptions withHidden = PHFetchOptions::new_();
+        withHidden.setIncludeHiddenAssets(true);
+        std::string shown = album ? PHAsset::fetchAssetsInAssetCollection_options(album, withHidden).description()
+                                  : std::string("(null)");
+        logDebug(kDeleteLogLine, "-[<PUAlbumListViewController: " + pointerText(self) +
+                                     "> albumListCellContentView:" + tile.description() +
+                                     " performDeleteAction:" + rt::NSObject(action).description() + "]: " + shown);
+    }
+    s.albumToDelete = title;
+    s.albumToDeleteAssets = album ? photosOnlyIn(album) : Photos{};
+}
+
+void listSetEditing(rt::Id self, rt::Sel cmd, bool editing, bool animated) {
+    g_listSetEditing(self, cmd, editing, animated);
+    PhotosState& s = photosState();
+    s.viewIsEditing = editing;
+    if (editing) return;
+    listOf(self).reloadContentView();
+    std::optional<std::string> deleted = std::move(s.albumToDelete);
+    Photos held = std::move(s.albumToDeleteAssets);
+    s.albumToDelete.reset();
+    s.albumToDeleteAssets.clear();
+    if (!deleted || held.empty()) return;
+    // The delete is a change the host queued when the user confirmed it:
+    // the album is looked for once the library has applied what was queued.
+    PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler([] {},
+                                                                          [deleted, held](bool, NSError) {
+                                                                              if (!collectionWithName(*deleted))
+                                                                                  applyHiddenState(held, false);
+                                                                          });
+}
+
+// ---- K: the switches ----------------------------------------------------------------------------------
+
+bool listShowPeople(rt::Id self, rt::Sel cmd) { return enabled && !showPeople ? false : g_listShowPeople(self, cmd); }
+bool listShowPlaces(rt::Id self, rt::Sel cmd) { return enabled && !showPlaces ? false : g_listShowPlaces(self, cmd); }
+
+std::string listTitleForCollection(rt::Id self, rt::Sel cmd, PHCollection collection) {
+    if (enabled && !layoutShowTitle) return "";
+    return g_listTitle(self, cmd, std::move(collection));
+}
+std::string listSubtitleForCollection(rt::Id self, rt::Sel cmd, PHCollection collection) {
+    if (enabled && !layoutShowSubtitle) return "";
+    return g_listSubtitle(self, cmd, std::move(collection));
+}
+
+bool listAlwaysHideTabBar(rt::Id self, rt::Sel cmd) {
+    return enabled && exactlyOneTabShown() ? true : g_listHideTabBar(self, cmd);
+}
+bool listWantsTabBarVisible(rt::Id self, rt::Sel cmd) {
+    return enabled && exactlyOneTabShown() ? true : g_listWantsTabBar(self, cmd);
+}
+
+} // namespace lc

@@ -1,0 +1,161 @@
+#include "tweak/photos/LockGate.h"
+
+#include "sim/foundation/ProcessIdentity.h"
+#include "tweak/core/StateFiles.h"
+#include "tweak/library/Overlay.h"
+#include "tweak/photos/Authenticate.h"
+#include "tweak/photos/PhotosState.h"
+#include "tweak/springboard/MessageServer.h"
+
+namespace lc {
+
+using namespace uikit;
+
+namespace {
+
+std::string localized(const std::string& key) {
+    return fnd::NSBundle::mainBundle().localizedStringForKey_value_table(key, "", "");
+}
+
+// Sends the selector when the object answers it: whether it was sent.
+template <class... A> bool sendIfAnswered(const rt::NSObject& to, const char* selector, A&&... args) {
+    rt::Sel sel = rt::sel(selector);
+    if (!to || !to.respondsToSelector(sel)) return false;
+    rt::send(to, sel, std::forward<A>(args)...);
+    return true;
+}
+
+UIViewController presenterOf(GateHost host, rt::Id self) {
+    if (host == GateHost::Tile) return UIView(rt::Ref<rt::Object>(self))._viewControllerForAncestor();
+    return UIViewController(rt::Ref<rt::Object>(self));
+}
+
+void checkEntry(GateHost host, const rt::NSObject& self, int code, const std::string& entry) {
+    std::optional<std::string> stored = readPassword();
+    if (!passwordAccepted(entry, stored)) {
+        showMessage(host == GateHost::Tile ? "Incorrect password." : "Incorrect password", 1);
+        return;
+    }
+    rt::send(self, "unlockAuthorised:"_sel, code);
+    if (!stored) showMessage("No password set", 1);
+}
+
+// The list's and the gadget's replay of a parked selection or delete.
+void replaySelection(GateHost host, const rt::NSObject& self, int code) {
+    PhotosState& s = photosState();
+    switch (code) {
+    case 0: {
+        if (!s.tappedIndex) return;
+        s.unlocked = true;
+        if (host == GateHost::List) {
+            PUAlbumListViewController(self).didSelectItemAtIndexPath(s.tappedIndex);
+        } else {
+            PUHorizontalAlbumListGadget gadget(self);
+            gadget.collectionView_didSelectItemAtIndexPath(gadget.collectionView(), s.tappedIndex);
+        }
+        s.inLockedAlbum = true;
+        return;
+    }
+    case 1: {
+        if (!s.tempContentView) return;
+        rt::Sel del = "albumListCellContentView:performDeleteAction:"_sel;
+        if (!self.respondsToSelector(del)) return;
+        s.unlocked = true;
+        rt::send(self, del, s.tempContentView, s.tempDeleteAction);
+        return;
+    }
+    case 2: {
+        if (host != GateHost::Gadget || !s.tempRecognizer || !self.respondsToSelector("handleLongPress:"_sel)) return;
+        s.unlocked = true;
+        PUHorizontalAlbumListGadget(self).handleLongPress(s.tempRecognizer);
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+} // namespace
+
+const char* gateControllerName(GateHost host) {
+    switch (host) {
+    case GateHost::List:
+        return "PUAlbumListViewController";
+    case GateHost::Gadget:
+        return "PUHorizontalAlbumListGadget";
+    case GateHost::Tile:
+        return "PUAlbumListCellContentView";
+    }
+    return "";
+}
+
+bool passwordAccepted(const std::string& entry, const std::optional<std::string>& stored) {
+    return !stored || entry == *stored;
+}
+
+template <GateHost H> void unlockAlbumWithAlbum(rt::Id self, rt::Sel, int code, std::string title) {
+    PhotosState& s = photosState();
+    if constexpr (H == GateHost::Gadget) s.gadgetController = rt::Ref<rt::Object>(self);
+    if constexpr (H == GateHost::Tile) s.cellContentView = rt::Ref<rt::Object>(self);
+    fnd::Dictionary request{
+        {"id", fnd::Value(fnd::NSBundle::mainBundle().bundleIdentifier())},
+        {"method", fnd::Value(static_cast<std::int64_t>(code))},
+        {"albumName", fnd::Value(std::move(title))},
+        {"controller", fnd::Value(rt::className(self))},
+        {kTokenKey, fnd::Value(newRequestToken())},
+    };
+    clientCentre().sendMessageName(kAuthenticateMessage, std::move(request));
+}
+
+template <GateHost H> void requestPassword(rt::Id self, rt::Sel, int code) {
+    UIViewController presenter = presenterOf(H, self);
+    if (!presenter) return;
+    rt::NSObject me{rt::Ref<rt::Object>(self)};
+    UIAlertController alert = UIAlertController::alertControllerWithTitle_message_preferredStyle(
+        "Unlock album", "Enter password to unlock album.", UIAlertControllerStyleAlert);
+    std::string placeholder = localized("Password");
+    alert.addTextFieldWithConfigurationHandler([placeholder](UITextField field) {
+        field.setPlaceholder(placeholder);
+        field.setSecureTextEntry(true);
+    });
+    // The alert holds its actions: the handler reaches it weakly.
+    rt::Weak<rt::Object> weakAlert(alert.get());
+    alert.addAction(UIAlertAction::actionWithTitle_style_handler(
+        localized("OK"), UIAlertActionStyleDefault, [weakAlert, me, code](UIAlertAction) {
+            UIAlertController shown(weakAlert.load());
+            std::vector<UITextField> fields = shown ? shown.textFields() : std::vector<UITextField>{};
+            checkEntry(H, me, code, fields.empty() ? std::string() : fields.front().text());
+        }));
+    alert.addAction(UIAlertAction::actionWithTitle_style_handler(localized("Cancel"), UIAlertActionStyleCancel,
+                                                                 [](UIAlertAction) {}));
+    presenter.presentViewController_animated_completion(alert, true);
+}
+
+template <GateHost H> void unlockAuthorised(rt::Id self, rt::Sel, int code) {
+    rt::NSObject me{rt::Ref<rt::Object>(self)};
+    if constexpr (H == GateHost::Tile) {
+        PhotosState& s = photosState();
+        if (code == 0) {
+            if (!me.respondsToSelector("lockAlbum"_sel)) return;
+            s.unlocked = true;
+            PUAlbumListCellContentView(me).lockAlbum();
+        } else if (code == 1) {
+            s.unlocked = false;
+            sendIfAnswered(me, "moveAlbum");
+        }
+    } else {
+        replaySelection(H, me, code);
+    }
+}
+
+template void unlockAlbumWithAlbum<GateHost::List>(rt::Id, rt::Sel, int, std::string);
+template void unlockAlbumWithAlbum<GateHost::Gadget>(rt::Id, rt::Sel, int, std::string);
+template void unlockAlbumWithAlbum<GateHost::Tile>(rt::Id, rt::Sel, int, std::string);
+template void requestPassword<GateHost::List>(rt::Id, rt::Sel, int);
+template void requestPassword<GateHost::Gadget>(rt::Id, rt::Sel, int);
+template void requestPassword<GateHost::Tile>(rt::Id, rt::Sel, int);
+template void unlockAuthorised<GateHost::List>(rt::Id, rt::Sel, int);
+template void unlockAuthorised<GateHost::Gadget>(rt::Id, rt::Sel, int);
+template void unlockAuthorised<GateHost::Tile>(rt::Id, rt::Sel, int);
+
+} // namespace lc
