@@ -124,7 +124,7 @@ void fixCount(const PUAlbumListCellContentView& tile, const std::string& title) 
 
 // C.3: the thumbnail size the tiles draw at.
 void recordThumbnailSize(const PUAlbumListCellContentView& tile) {
-    std::vector<UIView> photoViews = PUStackView(tile.stackView())._photoViews();
+    std::vector<UIView> photoViews = tile._photoViews();
     if (photoViews.empty()) return;
     CGRect frame = photoViews.front().frame();
     if (frame.size.height <= 0) return;

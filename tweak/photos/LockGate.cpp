@@ -118,14 +118,13 @@ template <GateHost H> void requestPassword(rt::Id self, rt::Sel, int code) {
         field.setPlaceholder(placeholder);
         field.setSecureTextEntry(true);
     });
-    // The alert holds its actions: the handler reaches it weakly.
-    rt::Weak<rt::Object> weakAlert(alert.get());
+    // The handler runs once the alert has closed (and may be gone): it
+    // keeps the field itself, which does not keep the alert.
+    std::vector<UITextField> fields = alert.textFields();
+    UITextField field = fields.empty() ? UITextField() : fields.front();
     alert.addAction(UIAlertAction::actionWithTitle_style_handler(
-        localized("OK"), UIAlertActionStyleDefault, [weakAlert, me, code](UIAlertAction) {
-            UIAlertController shown(weakAlert.load());
-            std::vector<UITextField> fields = shown ? shown.textFields() : std::vector<UITextField>{};
-            checkEntry(H, me, code, fields.empty() ? std::string() : fields.front().text());
-        }));
+        localized("OK"), UIAlertActionStyleDefault,
+        [field, me, code](UIAlertAction) { checkEntry(H, me, code, field ? field.text() : std::string()); }));
     alert.addAction(UIAlertAction::actionWithTitle_style_handler(localized("Cancel"), UIAlertActionStyleCancel,
                                                                  [](UIAlertAction) {}));
     presenter.presentViewController_animated_completion(alert, true);

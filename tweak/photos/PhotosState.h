@@ -43,15 +43,11 @@ struct PUAlbumListCellContentView : uikit::UIView {
     void setSubtitle(const std::string& text) const { msg("setSubtitle:"_sel, text); }
     void setEnabled(bool enabled) const { msg("setEnabled:"_sel, enabled); }
     uikit::UIView stackView() const { return msg<uikit::UIView>("stackView"_sel); }
+    // The thumbnails of the stack view, front first.
+    std::vector<uikit::UIView> _photoViews() const { return msg<std::vector<uikit::UIView>>("_photoViews"_sel); }
     // lumicrate12's tile methods (the album cell actions).
     void lockAlbum() const { msg("lockAlbum"_sel); }
     void moveAlbum() const { msg("moveAlbum"_sel); }
-};
-
-// The stack of a tile's photos.
-struct PUStackView : uikit::UIView {
-    RT_FACE(PUStackView, uikit::UIView)
-    std::vector<uikit::UIView> _photoViews() const { return msg<std::vector<uikit::UIView>>("_photoViews"_sel); }
 };
 
 struct PUAlbumListCell : uikit::UICollectionViewCell {
