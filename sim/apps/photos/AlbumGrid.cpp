@@ -3,7 +3,9 @@
 // toolbar), PUPhotosAlbumViewController (an album's grid, given its
 // collection), PUZoomableGridViewController (the Photos tab, the camera
 // roll), and PUDeletePhotosActionController (the delete with its
-// confirmation).
+// confirmation). As in iOS 12, hiding a photo takes it out of the camera
+// roll but not out of a user's album: an album's grid shows its hidden
+// photos too (the album lists' counts leave them out).
 
 #include "sim/apps/host/Views.h"
 #include "sim/apps/photos/Photos.h"
@@ -67,7 +69,7 @@ struct PUPhotosGridViewController : UIViewController {
 GridObject* gridOf(rt::Id o) { return rt::objectAs<GridObject>(o, g_grid); }
 
 void reloadAssets(GridObject* g) {
-    g->assets = g->collection ? assetsOf(g->collection) : nullptr;
+    g->assets = g->collection ? assetsOf(g->collection, isRegularAlbum(g->collection)) : nullptr;
     g->selected.clear();
     if (g->collectionView) g->collectionView.reloadData();
 }

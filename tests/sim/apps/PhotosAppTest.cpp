@@ -206,8 +206,13 @@ TEST_F(PhotosApp, TheAlbumListDeletesAnAlbumAfterItsConfirmationAndKeepsItsPhoto
     auto list = top();
     ASSERT_EQ(rt::className(list.get()), "PUAlbumListViewController");
     EXPECT_FALSE(rt::send<Ref<rt::Object>>(list, "_pickerBannerView"_sel));
-    auto first =
+    auto roll =
         rt::send<Ref<rt::Object>>(list, "visibleAlbumListCellContentViewAtIndexPath:"_sel, fnd::makeIndexPath(0, 0));
+    ASSERT_TRUE(roll);
+    EXPECT_EQ(rt::send<std::string>(roll, "title"_sel), "Camera Roll") << "My Albums starts with the camera roll";
+    EXPECT_FALSE(rt::send<Ref<rt::Object>>(roll, "_deleteButton"_sel));
+    auto first =
+        rt::send<Ref<rt::Object>>(list, "visibleAlbumListCellContentViewAtIndexPath:"_sel, fnd::makeIndexPath(1, 0));
     ASSERT_TRUE(first);
     EXPECT_EQ(rt::send<std::string>(first, "title"_sel), "Trips");
     EXPECT_TRUE(rt::send<Ref<rt::Object>>(first, "_deleteButton"_sel)) << "a user's album can be deleted";
@@ -217,7 +222,7 @@ TEST_F(PhotosApp, TheAlbumListDeletesAnAlbumAfterItsConfirmationAndKeepsItsPhoto
     EXPECT_EQ(albumCount("Trips"), 0u);
     EXPECT_EQ(albumCount("Rome"), 1u);
     auto now =
-        rt::send<Ref<rt::Object>>(list, "visibleAlbumListCellContentViewAtIndexPath:"_sel, fnd::makeIndexPath(0, 0));
+        rt::send<Ref<rt::Object>>(list, "visibleAlbumListCellContentViewAtIndexPath:"_sel, fnd::makeIndexPath(1, 0));
     EXPECT_EQ(rt::send<std::string>(now, "title"_sel), "Rome");
 }
 

@@ -64,7 +64,7 @@ TEST_F(Gate, WithPassOptionTwoALockedAlbumOpensAtOnceAndEachTapAsksAgain) {
     ASSERT_TRUE(openList());
     ASSERT_TRUE(tap("Trips"));
     EXPECT_FALSE(albumOpen("Trips")) << "the tap waits for SpringBoard's answer";
-    EXPECT_EQ(lc::photosState().tappedIndex.item(), 0) << "the selection is parked";
+    EXPECT_EQ(lc::photosState().tappedIndex.item(), 1) << "the selection is parked (after the camera roll)";
     deliver();
     EXPECT_TRUE(albumOpen("Trips"));
     EXPECT_TRUE(lc::photosState().inLockedAlbum);
@@ -165,7 +165,7 @@ TEST_F(Gate, SpoofedReplayedAndForeignAnswersDoNothing) {
     writeAsSystem(lc::kAuthenticatePath, Value(fnd::Dictionary{{"method", Value(0)},
                                                                {"controller", Value("PUAlbumListViewController")},
                                                                {"success", Value(true)}}));
-    lc::photosState().tappedIndex = fnd::NSIndexPath::indexPathForItem_inSection(0, 0);
+    lc::photosState().tappedIndex = fnd::NSIndexPath::indexPathForItem_inSection(1, 0);
     post();
     EXPECT_FALSE(albumOpen("Trips"));
     writeAsSystem(lc::kAuthenticatePath, Value(fnd::Dictionary{{"method", Value(0)},
@@ -179,7 +179,7 @@ TEST_F(Gate, SpoofedReplayedAndForeignAnswersDoNothing) {
     tapInList("Trips");
     ASSERT_TRUE(albumOpen("Trips"));
     back();
-    lc::photosState().tappedIndex = fnd::NSIndexPath::indexPathForItem_inSection(0, 0);
+    lc::photosState().tappedIndex = fnd::NSIndexPath::indexPathForItem_inSection(1, 0);
     post();
     EXPECT_FALSE(albumOpen("Trips")) << "a replayed result";
     EXPECT_FALSE(lc::photosState().unlocked);

@@ -1,0 +1,242 @@
+// The album list with lumicrate12: the picker's Move and Copy, the Camera
+// Roll target, the count of hidden photos, a deleted album's photos brought
+// back, and the switches, driven as a person would.
+
+#include "tests/tweak/photos/PhotosFixture.h"
+#include "tweak/photos/PhotoMoves.h"
+
+using namespace photostest;
+
+namespace {
+
+struct List : PhotosWithTweak {
+    photos::AssetRecord a, b, c;
+    void SetUp() override {
+        PhotosWithTweak::SetUp();
+        a = addPhoto(1);
+        b = addPhoto(2);
+        c = addPhoto(3);
+    }
+    // In the album (through the Albums page), "Select", a photo, "Add To".
+    void pickFrom(const std::string& album, const std::string& photo = "Photo 1") {
+        ASSERT_TRUE(tap("Albums"));
+        ASSERT_TRUE(tap(album)) << album;
+        ASSERT_TRUE(tap("Select"));
+        ASSERT_TRUE(tap(photo));
+        ASSERT_TRUE(tap("Add To"));
+        ASSERT_EQ(rt::className(picker().get()), "PUAlbumListViewController");
+    }
+    // The same from the Photos tab (the camera roll's zoomable grid).
+    void pickFromCameraRoll(const std::string& photo = "Photo 1") {
+        ASSERT_TRUE(tap("Select"));
+        ASSERT_TRUE(tap(photo));
+        ASSERT_TRUE(tap("Add To"));
+    }
+    Ref<rt::Object> picker() { return rt::send<Ref<rt::Object>>(presented(), "topViewController"_sel); }
+    Ref<rt::Object> tileIn(const Ref<rt::Object>& list, const std::string& title) {
+        long n =
+            rt::send<long>(rt::send<Ref<rt::Object>>(list, "collectionView"_sel), "numberOfItemsInSection:"_sel, 0L);
+        for (long i = 0; i < n; ++i) {
+            auto tile = rt::send<Ref<rt::Object>>(list, "_preparedAlbumListCellContentViewAtIndexPath:"_sel,
+                                                  fnd::makeIndexPath(i, 0));
+            if (tile && rt::send<std::string>(tile, "title"_sel) == title) return tile;
+        }
+        return nullptr;
+    }
+    bool in(const photos::AssetRecord& p, const std::string& album) {
+        auto titles = albumTitlesOf(p.id);
+        return std::find(titles.begin(), titles.end(), album) != titles.end();
+    }
+};
+
+bool listEveryAlbum(rt::Id, rt::Sel, photos::PHCollection) { return true; }
+
+} // namespace
+
+TEST_F(List, PickerMoveTakesPhotosOutOfTheirAlbumAndTheCameraRollAndCopyOnlyAdds) {
+    addAlbum("Trips", {a, b});
+    addAlbum("Rome", {c});
+    launch();
+    pickFrom("Trips");
+    ASSERT_TRUE(tap("Rome"));
+    ASSERT_EQ(presentedTitle(), "Add photos to album");
+    EXPECT_EQ(rt::send<std::string>(presented(), "message"_sel), "Move or copy photos to the album?");
+    ASSERT_TRUE(press("Move"));
+    EXPECT_TRUE(in(a, "Rome"));
+    EXPECT_FALSE(in(a, "Trips"));
+    EXPECT_TRUE(hidden(a.id)) << "out of the camera roll";
+    EXPECT_TRUE(in(b, "Trips"));
+    EXPECT_FALSE(hidden(b.id));
+    EXPECT_EQ(presentedTitle(), "(none)") << "the picker closed";
+
+    back();
+    pickFrom("Trips"); // b is Trips' only photo now
+    ASSERT_TRUE(tap("Rome"));
+    ASSERT_TRUE(press("Copy"));
+    EXPECT_TRUE(in(b, "Rome"));
+    EXPECT_TRUE(in(b, "Trips"));
+    EXPECT_FALSE(hidden(b.id));
+    EXPECT_TRUE(stranded().empty());
+}
+
+TEST_F(List, PickerMoveFromTheCameraRollHidesAndAddsAndRemovesNothing) {
+    addAlbum("Trips", {a});
+    addAlbum("Rome", {c});
+    launch();
+    pickFromCameraRoll();
+    EXPECT_FALSE(rt::send<bool>(tileIn(picker(), "Camera Roll"), "isEnabled"_sel))
+        << "the camera roll is no target for its own photos";
+    ASSERT_TRUE(tap("Rome"));
+    ASSERT_TRUE(press("Move"));
+    EXPECT_TRUE(in(a, "Rome"));
+    EXPECT_TRUE(in(a, "Trips"));
+    EXPECT_TRUE(hidden(a.id));
+}
+
+TEST_F(List, TheCameraRollTargetReturnsPhotosWithMoveOutOfTheirAlbumWithCopyKeepingThem) {
+    addAlbum("Rome", {a, b, c});
+    store->setHidden({a.id, b.id}, true);
+    launch();
+    pickFrom("Rome");
+    auto target = tileIn(picker(), "Camera Roll");
+    ASSERT_TRUE(target);
+    EXPECT_TRUE(rt::send<bool>(target, "isEnabled"_sel));
+    ASSERT_TRUE(tap("Camera Roll"));
+    ASSERT_EQ(presentedTitle(), "Move photos");
+    EXPECT_EQ(rt::send<std::string>(presented(), "message"_sel), "Move photos back to camera roll?");
+    ASSERT_TRUE(press("Move"));
+    EXPECT_FALSE(hidden(a.id));
+    EXPECT_FALSE(in(a, "Rome"));
+    EXPECT_EQ(presentedTitle(), "(none)") << "the picker closed";
+    EXPECT_TRUE(rt::send<Objects>(top(), "selectedAssets"_sel).empty()) << "the album view left selection";
+
+    back();
+    pickFrom("Rome"); // b, before c
+    ASSERT_TRUE(tap("Camera Roll"));
+    ASSERT_TRUE(press("Copy"));
+    EXPECT_FALSE(hidden(b.id));
+    EXPECT_TRUE(in(b, "Rome"));
+}
+
+TEST_F(List, ALockedAlbumInThePickerAsksFirstThenOffersMoveOrCopy) {
+    prefs({{"passOption", Value(2)}});
+    addAlbum("Trips", {a});
+    addAlbum("Rome", {c});
+    lock({"Rome"});
+    launch();
+    pickFrom("Trips");
+    ASSERT_TRUE(tap("Rome"));
+    EXPECT_EQ(presentedTitle(), "(none)") << "no sheet before the answer";
+    deliver();
+    ASSERT_EQ(presentedTitle(), "Add photos to album");
+    ASSERT_TRUE(press("Copy"));
+    EXPECT_TRUE(in(a, "Rome"));
+}
+
+TEST_F(List, TilesCountHiddenPhotosAndRecordTheThumbnailSize) {
+    addAlbum("Rome", {a, b});
+    store->setHidden({a.id, b.id}, true);
+    addAlbum("Trips", {a});
+    lc::photoWidth = 0;
+    lc::photoHeight = 0;
+    launch();
+    // Albums of hidden photos only are listed once the album filter is in;
+    // here the list is told so directly.
+    static rt::Orig<bool(photos::PHCollection)> stock;
+    ASSERT_TRUE(rt::hookMessage<&listEveryAlbum>(rt::getClass("PXPhotoKitCollectionsDataSourceManager"),
+                                                 "_containsAnyAssets:"_sel, &stock));
+    ASSERT_TRUE(openList());
+    EXPECT_EQ(rt::send<std::string>(tileIn(top(), "Rome"), "subtitle"_sel), "2") << "the stock count says 0";
+    EXPECT_EQ(lc::photoWidth.load(), 0) << "a new tile's thumbnail has no frame yet";
+    // A drag reloads the tiles (the stock list, then lumicrate12's reload):
+    // the reused tiles have been laid out.
+    ui({{"command", Value("drag")},
+        {"x", Value(200.0)},
+        {"y", Value(400.0)},
+        {"toX", Value(200.0)},
+        {"toY", Value(380.0)}});
+    EXPECT_GT(lc::photoWidth.load(), 100);
+    EXPECT_EQ(lc::photoWidth.load(), lc::photoHeight.load());
+}
+
+TEST_F(List, PhotosThatOnlyADeletedAlbumHeldComeBackWhenEditingEnds) {
+    addAlbum("Trips", {a, b, c});
+    addAlbum("Rome", {b, c});
+    store->setHidden({a.id, b.id}, true);
+    launch();
+    ASSERT_TRUE(openList());
+    ASSERT_TRUE(tap("Edit"));
+    EXPECT_TRUE(lc::photosState().viewIsEditing);
+    ASSERT_TRUE(tap("Delete Trips"));
+    ASSERT_TRUE(press("Delete Album"));
+    EXPECT_TRUE(hidden(a.id)) << "not before editing ends";
+    ASSERT_TRUE(tap("Done"));
+    EXPECT_FALSE(lc::photosState().viewIsEditing);
+    EXPECT_FALSE(hidden(a.id)) << "back in the camera roll";
+    EXPECT_TRUE(hidden(b.id)) << "still in Rome";
+    EXPECT_FALSE(lc::photosState().albumToDelete);
+
+    // A delete the user cancels shows nothing again.
+    ASSERT_TRUE(tap("Edit"));
+    ASSERT_TRUE(tap("Delete Rome"));
+    ASSERT_TRUE(press("Cancel"));
+    ASSERT_TRUE(tap("Done"));
+    EXPECT_TRUE(hidden(b.id));
+}
+
+TEST_F(List, DeletingALockedAlbumAsksFirst) {
+    prefs({{"passOption", Value(1)}});
+    setPassword("pw");
+    addAlbum("Trips", {a});
+    lock({"Trips"});
+    launch();
+    ASSERT_TRUE(openList());
+    ASSERT_TRUE(tap("Edit"));
+    ASSERT_TRUE(tap("Delete Trips"));
+    deliver();
+    ASSERT_EQ(presentedTitle(), "Unlock album");
+    ASSERT_TRUE(type("pw"));
+    ASSERT_TRUE(press("OK"));
+    ASSERT_TRUE(press("Delete Album")) << "the host's confirmation, after the grant";
+    EXPECT_EQ(membersOf("Trips"), 0u);
+    EXPECT_TRUE(store->albumsWithTitle("Trips").empty());
+}
+
+TEST_F(List, TheSwitchesHidePeoplePlacesTitlesAndTheTabBar) {
+    addAlbum("Trips", {a});
+    prefs({{"showPeople", Value(false)},
+           {"showPlaces", Value(true)},
+           {"layoutShowTitle", Value(false)},
+           {"showTabMoments", Value(false)},
+           {"showTabMemories", Value(false)},
+           {"showTabShared", Value(false)},
+           {"showTabAlbums", Value(true)}});
+    launch();
+    ASSERT_TRUE(openList());
+    auto list = top();
+    EXPECT_FALSE(rt::send<bool>(list, "showPeople"_sel));
+    EXPECT_TRUE(rt::send<bool>(list, "showPlaces"_sel));
+    auto trips = store->albumsWithTitle("Trips");
+    auto album = photos::PHAssetCollection::fetchAssetCollectionsWithLocalIdentifiers_options({trips[0].uuid}, nullptr)
+                     .firstObject();
+    EXPECT_EQ(rt::send<std::string>(list, "titleForCollection:"_sel, album), "");
+    EXPECT_EQ(rt::send<std::string>(list, "subtitleForCollection:"_sel, album), "1");
+    EXPECT_TRUE(rt::send<bool>(list, "alwaysHideTabBar"_sel));
+    EXPECT_TRUE(rt::send<bool>(list, "pu_wantsTabBarVisible"_sel));
+}
+
+// The rule the product keeps when an add does not happen: a Move whose add
+// never reached an album hides nothing and takes nothing out.
+TEST_F(List, AMoveWhoseAddNeverHappenedLeavesThePhotosWhereTheyWere) {
+    addAlbum("Trips", {a});
+    launch();
+    ASSERT_TRUE(tap("Albums"));
+    ASSERT_TRUE(tap("Trips"));
+    ASSERT_TRUE(tap("Select"));
+    ASSERT_TRUE(tap("Photo 1"));
+    auto list = rt::sendClass<Ref<rt::Object>>(rt::getClass("PUAlbumListViewController"), "new"_sel);
+    rt::send(list, "reloadCameraRollWithMove:"_sel, true);
+    settle();
+    EXPECT_TRUE(in(a, "Trips"));
+    EXPECT_FALSE(hidden(a.id));
+}
