@@ -162,11 +162,19 @@ struct PhotosWithTweak : ::testing::Test {
         return answer;
     }
     bool ok(const fnd::Dictionary& answer) { return fnd::valueForKey(answer, "ok").boolValue(); }
-    bool tap(const std::string& label) { return ok(ui({{"command", Value("tap")}, {"label", Value(label)}})); }
+    bool tap(const std::string& label) {
+        auto answer = ui({{"command", Value("tap")}, {"label", Value(label)}});
+        if (getenv("LUMI_DEBUG_TAPS") && !ok(answer))
+            std::cerr << "tap " << label << ": " << *fnd::valueForKey(answer, "error").string() << "\n";
+        return ok(answer);
+    }
     // Presses an alert's button; with `andSettle` false, only the alert's
     // closing passes (so a brief notice that follows is still on screen).
     bool press(const std::string& button, bool andSettle = true) {
-        bool pressed = ok(ui({{"command", Value("alert")}, {"button", Value(button)}}, false));
+        auto answer = ui({{"command", Value("alert")}, {"button", Value(button)}}, false);
+        bool pressed = ok(answer);
+        if (getenv("LUMI_DEBUG_TAPS") && !pressed)
+            std::cerr << "press " << button << ": " << *fnd::valueForKey(answer, "error").string() << "\n";
         if (andSettle)
             settle();
         else

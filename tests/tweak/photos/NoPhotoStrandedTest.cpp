@@ -1,0 +1,149 @@
+// Random sequences of what a person does with albums in the Photos app
+// (picker Move and Copy, the Camera Roll target, Remove from Album, album
+// deletes), checked after every step against the rule lumicrate12 keeps:
+// every hidden photo is in a user album, so it can always be opened, and no
+// photo leaves the library.
+
+#include "tests/tweak/photos/PhotosFixture.h"
+
+#include <random>
+
+using namespace photostest;
+
+namespace {
+
+bool listEveryAlbum(rt::Id, rt::Sel, photos::PHCollection) { return true; }
+
+struct Sequences : PhotosWithTweak {
+    std::mt19937 rng;
+    std::vector<std::string> titles{"Trips", "Rome", "Paris", "Work"};
+    std::vector<std::string> log;
+
+    void SetUp() override {
+        PhotosWithTweak::SetUp();
+        std::vector<photos::AssetRecord> p;
+        for (int i = 1; i <= 8; ++i)
+            p.push_back(addPhoto(i));
+        addAlbum("Trips", {p[0], p[1], p[2]});
+        addAlbum("Rome", {p[2], p[3]});
+        addAlbum("Paris", {p[4], p[5], p[6]});
+        addAlbum("Work", {p[7], p[0]});
+        launch();
+        // Albums whose photos are all hidden stay listed, as the album filter will list them.
+        static rt::Orig<bool(photos::PHCollection)> stock;
+        ASSERT_TRUE(rt::hookMessage<&listEveryAlbum>(rt::getClass("PXPhotoKitCollectionsDataSourceManager"),
+                                                     "_containsAnyAssets:"_sel, &stock));
+    }
+
+    std::size_t pick(std::size_t n) { return n == 0 ? 0 : rng() % n; }
+    std::string anyAlbum() {
+        auto albums = store->albums();
+        return albums.empty() ? std::string() : albums[pick(albums.size())].title;
+    }
+    // Back to the Albums page's full list, nothing presented.
+    bool toList() {
+        while (presented()) {
+            rt::send(presented(), "dismissViewControllerAnimated:completion:"_sel, false, rt::Block<void()>());
+            settle();
+        }
+        // A grid left choosing (a step that could not finish) hides the tab bar.
+        if (rt::respondsTo(top().get(), "selectedAssets"_sel)) {
+            rt::send(top(), "setEditing:animated:"_sel, false, false);
+            settle();
+        }
+        if (!tap("Albums")) return false;
+        auto nav = rt::send<Ref<rt::Object>>(tabs(), "selectedNavigationController"_sel);
+        rt::send<Objects>(nav, "popToRootViewControllerAnimated:"_sel, false);
+        settle();
+        return tap("See All");
+    }
+    // In album `title` (or the camera roll's grid), one photo chosen.
+    bool choose(const std::string& title) {
+        std::size_t n;
+        if (title.empty()) {
+            if (!toList() || !tap("Photos")) return false;
+            n = store->cameraRoll().size();
+        } else {
+            if (!toList() || !tap(title)) return false;
+            n = membersOf(title);
+        }
+        if (n == 0 || !tap("Select")) return false;
+        return tap("Photo " + std::to_string(pick(n) + 1));
+    }
+    bool pickerAdd(const std::string& from, const std::string& to, bool move) {
+        return choose(from) && tap("Add To") && tap(to) && press(move ? "Move" : "Copy");
+    }
+    bool cameraRollTarget(const std::string& from, bool move) {
+        return choose(from) && tap("Add To") && tap("Camera Roll") && press(move ? "Move" : "Copy");
+    }
+    bool removeFromAlbum(const std::string& from) {
+        return choose(from) && tap("Remove from Album") && press("Remove from Album");
+    }
+    bool deleteAlbum(const std::string& title) {
+        if (!toList() || !tap("Edit")) return false;
+        bool done = tap("Delete " + title) && press(pick(4) == 0 ? "Cancel" : "Delete Album");
+        return tap("Done") && done;
+    }
+
+    // One action; whether it went through (an empty album has nothing to choose).
+    bool step() {
+        std::string from = anyAlbum(), to = anyAlbum();
+        switch (pick(10)) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+            log.push_back("picker " + from + " -> " + to);
+            return pickerAdd(from, to, pick(3) != 0);
+        case 4:
+            log.push_back("picker camera roll -> " + to);
+            return pickerAdd("", to, true);
+        case 5:
+        case 6:
+            log.push_back("camera roll target from " + from);
+            return cameraRollTarget(from, pick(2) == 0);
+        case 7:
+            log.push_back("remove from " + from);
+            return removeFromAlbum(from);
+        case 8:
+            log.push_back("delete " + from);
+            return deleteAlbum(from);
+        default: {
+            // A new album of a few photos of the camera roll, as another app might make.
+            std::string title = "New " + std::to_string(++made);
+            log.push_back("new album " + title);
+            auto roll = store->cameraRoll();
+            if (roll.empty() || store->albums().size() >= 5) return false; // the list stays on one screen
+            addAlbum(title, {roll[pick(roll.size())]});
+            return true;
+        }
+        }
+    }
+    int made = 0;
+    std::string trail() {
+        std::string t;
+        for (const auto& l : log)
+            t += "\n  " + l;
+        return t;
+    }
+};
+
+} // namespace
+
+TEST_F(Sequences, NoPhotoIsEverHiddenOutsideEveryAlbumNorLost) {
+    int done = 0, steps = 0;
+    for (unsigned seed : {1u, 2u, 3u}) {
+        rng.seed(seed);
+        log.clear();
+        for (int i = 0; i < 14; ++i, ++steps) {
+            if (step())
+                ++done;
+            else
+                log.back() += " (could not)";
+            settle();
+            ASSERT_TRUE(stranded().empty()) << "seed " << seed << ", stranded after:" << trail();
+            ASSERT_EQ(everyAsset().size(), 8u) << "seed " << seed << trail();
+        }
+    }
+    EXPECT_GT(done, steps / 2) << "most steps reach the library" << trail();
+}
