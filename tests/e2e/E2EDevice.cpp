@@ -33,7 +33,7 @@ CommandResult lumisim(const std::vector<std::string>& args) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
-Device::Device(bool withTweak, const std::string& model) {
+Device::Device(bool withTweak, const std::string& model, const std::vector<std::string>& bootOptions) {
     char tmpl[] = "/tmp/lumi-e2e-XXXXXX";
     if (!::mkdtemp(tmpl)) throw std::runtime_error("mkdtemp");
     m_root = tmpl;
@@ -41,7 +41,9 @@ Device::Device(bool withTweak, const std::string& model) {
     auto r = lumisim({"inject", LUMI_PROBE_PATH, "--root", m_root, "--bundles",
                       "com.apple.springboard,com.apple.camera,com.apple.mobileslideshow"});
     if (r.status != 0) throw std::runtime_error("inject failed: " + r.output);
-    r = lumisim({"boot", "--root", m_root, "--model", model});
+    std::vector<std::string> boot{"boot", "--root", m_root, "--model", model};
+    boot.insert(boot.end(), bootOptions.begin(), bootOptions.end());
+    r = lumisim(boot);
     if (r.status != 0) throw std::runtime_error("boot failed: " + r.output);
     m_control = connect();
     // The probe in SpringBoard serves its centre once SpringBoard has started.

@@ -27,8 +27,10 @@ class Device {
 public:
     // With `withTweak`, lumicrate12's package is installed into the booted
     // device with `lumisim install`, as a person would.
-    // `model` is the device model it boots as (lumisim boot --model).
-    explicit Device(bool withTweak = false, const std::string& model = "iphone8");
+    // `model` is the device model it boots as (lumisim boot --model);
+    // `bootOptions` go to lumisim boot as they stand (--passcode CODE, --touch-id).
+    explicit Device(bool withTweak = false, const std::string& model = "iphone8",
+                    const std::vector<std::string>& bootOptions = {});
     ~Device();
     const std::string& root() const { return m_root; }
 

@@ -155,6 +155,48 @@ Photos photosOnlyIn(const PHAssetCollection& album) {
     return photosInAtMostOneAlbum(PHAsset::fetchAssetsInAssetCollection_options(album, withHidden).fetchedObjects());
 }
 
+// J: the photos that only a deleted album held come back into the camera
+// roll once the album is really gone. The host deletes it in the handler of
+// its confirmation, which can run after editing ended (a quick "Done"), so
+// the deletion stays pending until the library no longer has the album (or
+// another delete replaces it), and is looked at again at the end of
+// editing, when the list appears and when it redraws its tiles. Each check
+// waits for the changes queued before it. What is shown again is what is
+// then in no user album at all.
+bool g_checkQueued = false;
+void settlePendingDelete() {
+    PhotosState& s = photosState();
+    if (!s.albumToDelete || g_checkQueued) return;
+    if (s.albumToDeleteAssets.empty()) {
+        s.albumToDelete.reset();
+        return;
+    }
+    g_checkQueued = true;
+    std::string title = *s.albumToDelete;
+    Photos held = s.albumToDeleteAssets;
+    PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler([] {},
+                                                                          [title, held](bool, NSError) {
+                                                                              bool gone = !collectionWithName(title);
+                                                                              if (gone) {
+                                                                                  Photos homeless;
+                                                                                  for (const PHAsset& p : held)
+                                                                                      if (userAlbumCount(p) == 0)
+                                                                                          homeless.push_back(p);
+                                                                                  if (!homeless.empty())
+                                                                                      applyHiddenState(homeless, false);
+                                                                              }
+                                                                              dsp::mainQueue().async([title, gone] {
+                                                                                  g_checkQueued = false;
+                                                                                  PhotosState& st = photosState();
+                                                                                  if (gone &&
+                                                                                      st.albumToDelete == title) {
+                                                                                      st.albumToDelete.reset();
+                                                                                      st.albumToDeleteAssets.clear();
+                                                                                  }
+                                                                              });
+                                                                          });
+}
+
 } // namespace
 
 // ---- A, B: appearing and scrolling ----------------------------------------------------------------
@@ -164,6 +206,7 @@ void listViewWillAppear(rt::Id self, rt::Sel cmd, bool animated) {
     loadLockedAlbums();
     saveArrayToFile(asArray(*lockedAlbums()), kdataPath);
     photosState().listController = listOf(self);
+    settlePendingDelete();
 }
 
 void listViewDidLayoutSubviews(rt::Id self, rt::Sel cmd) { g_listDidLayout(self, cmd); }
@@ -184,6 +227,7 @@ UICollectionViewCell listCellForItem(rt::Id self, rt::Sel cmd, UICollectionView 
     recordThumbnailSize(tile);
     PUAlbumListViewController list = listOf(self);
     if (inPickerMode(list)) setCameraRollTarget(list, cell, tile, title);
+    settlePendingDelete();
     return cell;
 }
 
@@ -283,18 +327,7 @@ void listSetEditing(rt::Id self, rt::Sel cmd, bool editing, bool animated) {
     s.viewIsEditing = editing;
     if (editing) return;
     listOf(self).reloadContentView();
-    std::optional<std::string> deleted = std::move(s.albumToDelete);
-    Photos held = std::move(s.albumToDeleteAssets);
-    s.albumToDelete.reset();
-    s.albumToDeleteAssets.clear();
-    if (!deleted || held.empty()) return;
-    // The delete is a change the host queued when the user confirmed it:
-    // the album is looked for once the library has applied what was queued.
-    PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler([] {},
-                                                                          [deleted, held](bool, NSError) {
-                                                                              if (!collectionWithName(*deleted))
-                                                                                  applyHiddenState(held, false);
-                                                                          });
+    settlePendingDelete();
 }
 
 // ---- K: the switches ----------------------------------------------------------------------------------

@@ -159,7 +159,7 @@ TEST_F(List, TilesCountHiddenPhotosAndRecordTheThumbnailSize) {
     EXPECT_EQ(lc::photoWidth.load(), lc::photoHeight.load());
 }
 
-TEST_F(List, PhotosThatOnlyADeletedAlbumHeldComeBackWhenEditingEnds) {
+TEST_F(List, PhotosThatOnlyADeletedAlbumHeldComeBackEvenWhenEditingEndsBeforeTheDelete) {
     addAlbum("Trips", {a, b, c});
     addAlbum("Rome", {b, c});
     store->setHidden({a.id, b.id}, true);
@@ -168,10 +168,12 @@ TEST_F(List, PhotosThatOnlyADeletedAlbumHeldComeBackWhenEditingEnds) {
     ASSERT_TRUE(tap("Edit"));
     EXPECT_TRUE(lc::photosState().viewIsEditing);
     ASSERT_TRUE(tap("Delete Trips"));
-    ASSERT_TRUE(press("Delete Album"));
-    EXPECT_TRUE(hidden(a.id)) << "not before editing ends";
+    // "Done" before the confirmation's handler has deleted the album (it
+    // runs once the sheet has closed): the photos still come back.
+    ok(ui({{"command", Value("alert")}, {"button", Value("Delete Album")}}, false));
     ASSERT_TRUE(tap("Done"));
     EXPECT_FALSE(lc::photosState().viewIsEditing);
+    EXPECT_TRUE(store->albumsWithTitle("Trips").empty());
     EXPECT_FALSE(hidden(a.id)) << "back in the camera roll";
     EXPECT_TRUE(hidden(b.id)) << "still in Rome";
     EXPECT_FALSE(lc::photosState().albumToDelete);

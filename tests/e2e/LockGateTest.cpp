@@ -1,0 +1,165 @@
+// The lock gate on a booted device with real processes: the package
+// installed, an album locked through SpringBoard, a tap in the Photos app's
+// album list, SpringBoard's owner prompt answered by the finger or the
+// passcode, the tweak's own password, and photos moved with the picker.
+
+#include "sim/foundation/Files.h"
+#include "sim/foundation/PropertyList.h"
+#include "tests/e2e/E2EDevice.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using e2e::Device;
+using fnd::Array;
+using fnd::Dictionary;
+using fnd::Value;
+
+namespace {
+
+constexpr const char* kPhotos = "com.apple.mobileslideshow";
+constexpr const char* kSpringBoard = "com.apple.springboard";
+constexpr const char* kPrefs = "/var/mobile/Library/Preferences/com.zel.lumicrate12prefs.plist";
+
+bool ok(const Dictionary& answer) { return fnd::valueForKey(answer, "ok").boolValue(); }
+
+struct GateDevice {
+    Device d{true, "iphone8", {"--passcode", "1234", "--touch-id"}};
+
+    // Trips holds two photos, Rome one; `locked` are locked through SpringBoard.
+    void prepare(const std::vector<std::string>& locked) {
+        std::string dir = d.root() + "/samples";
+        ASSERT_EQ(e2e::lumisim({"sample-photos", dir, "--count", "3"}).status, 0);
+        std::vector<std::string> files;
+        for (const auto& f : std::filesystem::directory_iterator(dir))
+            files.push_back(f.path().string());
+        std::sort(files.begin(), files.end());
+        ASSERT_EQ(files.size(), 3u);
+        ASSERT_EQ(e2e::lumisim({"addmedia", files[0], files[1], "--album", "Trips", "--root", d.root()}).status, 0);
+        ASSERT_EQ(e2e::lumisim({"addmedia", files[2], "--album", "Rome", "--root", d.root()}).status, 0);
+        Array titles;
+        for (const auto& t : locked)
+            titles.push_back(Value(t));
+        std::string info = d.root() + "/lock.plist";
+        ASSERT_TRUE(fnd::writeFileAtomically(
+            "/lock.plist", *fnd::serializeXml(Value(Dictionary{{"array", Value(titles)},
+                                                               {"path", Value("/var/mobile/Library/lumicrate/"
+                                                                              "lockedAlbums.plist")}}))));
+        ASSERT_EQ(e2e::lumisim({"send", "com.zel.lumicrate12", "savearray", "--info", info, "--root", d.root()}).status,
+                  0);
+        ASSERT_TRUE(d.waitFor(
+            [&] { return fnd::readArrayFile("/var/mobile/Library/lumicrate/lockedAlbums.plist").has_value(); }));
+        d.launch(kPhotos);
+        ASSERT_TRUE(d.waitFor([&] { return find(kPhotos, "label", "Albums"); }));
+    }
+    bool find(const char* app, const char* key, const std::string& value) {
+        return ok(d.ui(app, {{"command", Value("find")}, {key, Value(value)}}));
+    }
+    bool tap(const std::string& label) {
+        return d.waitFor([&] { return ok(d.ui(kPhotos, {{"command", Value("tap")}, {"label", Value(label)}})); });
+    }
+    bool press(const char* app, const std::string& button) {
+        return d.waitFor([&] { return ok(d.ui(app, {{"command", Value("alert")}, {"button", Value(button)}})); });
+    }
+    bool type(const char* app, const std::string& text) {
+        return ok(d.ui(app, {{"command", Value("type")}, {"index", Value(0)}, {"text", Value(text)}}));
+    }
+    // The album's grid is on screen: its photos are there to tap.
+    bool albumOpen() {
+        return d.waitFor([&] { return find(kPhotos, "label", "Photo 1") && find(kPhotos, "label", "Select"); });
+    }
+    bool ownerPromptShows(const std::string& reason) {
+        return d.waitFor([&] { return find(kSpringBoard, "text", reason); });
+    }
+    void setPrefs(Dictionary prefs) {
+        ASSERT_TRUE(fnd::writePlistFile(kPrefs, Value(std::move(prefs))));
+        d.post("com.zel.lumicrate12prefs/reloadPrefs");
+    }
+    // The library as the command line lists it.
+    std::string library() { return e2e::lumisim({"library", "--root", d.root()}).output; }
+};
+
+} // namespace
+
+TEST(LockGateOnADevice, ALockedAlbumOpensAfterTheOwnersFingerOrPasscodeAndNotOnCancel) {
+    GateDevice g;
+    g.prepare({"Trips"});
+    ASSERT_TRUE(g.tap("Albums"));
+    ASSERT_TRUE(g.tap("See All"));
+    ASSERT_TRUE(g.tap("Trips"));
+    ASSERT_TRUE(g.ownerPromptShows("Trips needs to be unlocked."));
+    EXPECT_FALSE(g.find(kPhotos, "label", "Select")) << "the album waits for the owner";
+    ASSERT_TRUE(ok(g.d.ui(kSpringBoard, {{"command", Value("touch-id")}, {"finger", Value("enrolled")}})));
+    ASSERT_TRUE(g.albumOpen());
+
+    // Again: the pass was used up. This time the passcode, typed.
+    ASSERT_TRUE(g.tap("\u2039 Albums")); // back to the list
+    ASSERT_TRUE(g.tap("Trips"));
+    ASSERT_TRUE(g.ownerPromptShows("Trips needs to be unlocked."));
+    ASSERT_TRUE(g.press(kSpringBoard, "Enter Passcode"));
+    ASSERT_TRUE(g.d.waitFor([&] { return g.type(kSpringBoard, "1234"); }));
+    ASSERT_TRUE(g.press(kSpringBoard, "OK"));
+    ASSERT_TRUE(g.albumOpen());
+
+    // Cancelled: no answer at all, the album stays closed.
+    ASSERT_TRUE(g.tap("\u2039 Albums")); // back to the list
+    ASSERT_TRUE(g.tap("Trips"));
+    ASSERT_TRUE(g.ownerPromptShows("Trips needs to be unlocked."));
+    ASSERT_TRUE(g.press(kSpringBoard, "Cancel"));
+    ASSERT_TRUE(g.d.waitFor([&] { return !g.find(kSpringBoard, "text", "Trips needs to be unlocked."); }));
+    EXPECT_FALSE(g.find(kPhotos, "label", "Select"));
+    EXPECT_EQ(g.d.countLog("authenticate refused"), 0u);
+}
+
+TEST(LockGateOnADevice, WithPassOptionOneThePasswordPromptOpensTheAlbum) {
+    GateDevice g;
+    ASSERT_TRUE(fnd::writeFileAtomically("/var/mobile/Library/lumicrate/settings.tct", "pw"));
+    g.setPrefs({{"passOption", Value(1)}});
+    g.prepare({"Trips"});
+    g.d.awaitObservers({kPhotos}, "com.zel.lumicrate12prefs/reloadPrefs");
+    ASSERT_TRUE(g.tap("Albums"));
+    ASSERT_TRUE(g.tap("See All"));
+    ASSERT_TRUE(g.tap("Trips"));
+    ASSERT_TRUE(g.d.waitFor([&] { return g.find(kPhotos, "text", "Enter password to unlock album."); }));
+    EXPECT_FALSE(g.find(kSpringBoard, "text", "Trips needs to be unlocked.")) << "the owner is not asked";
+    ASSERT_TRUE(g.type(kPhotos, "pw"));
+    ASSERT_TRUE(g.press(kPhotos, "OK"));
+    ASSERT_TRUE(g.albumOpen());
+}
+
+TEST(LockGateOnADevice, PickerMoveAndCopyAndADeletedAlbumsPhotosBackInTheCameraRoll) {
+    GateDevice g;
+    g.prepare({});
+    // Move Trips' first photo into Rome: out of Trips and of the camera roll.
+    ASSERT_TRUE(g.tap("Albums"));
+    ASSERT_TRUE(g.tap("Trips"));
+    ASSERT_TRUE(g.tap("Select"));
+    ASSERT_TRUE(g.tap("Photo 1"));
+    ASSERT_TRUE(g.tap("Add To"));
+    ASSERT_TRUE(g.tap("Rome"));
+    ASSERT_TRUE(g.press(kPhotos, "Move"));
+    ASSERT_TRUE(g.d.waitFor([&] { return g.library().find("Rome  1 visible, 1 hidden") != std::string::npos; }))
+        << g.library();
+    EXPECT_NE(g.library().find("Trips  1 photo\n"), std::string::npos) << g.library();
+
+    // Copy Trips' other photo into Rome: it stays where it was.
+    ASSERT_TRUE(g.tap("Select"));
+    ASSERT_TRUE(g.tap("Photo 1"));
+    ASSERT_TRUE(g.tap("Add To"));
+    ASSERT_TRUE(g.tap("Rome"));
+    ASSERT_TRUE(g.press(kPhotos, "Copy"));
+    ASSERT_TRUE(g.d.waitFor([&] { return g.library().find("Rome  2 visible, 1 hidden") != std::string::npos; }))
+        << g.library();
+
+    // Delete Rome: the photo only Rome held comes back into the camera roll.
+    ASSERT_TRUE(g.tap("\u2039 Albums")); // back to the Albums page
+    ASSERT_TRUE(g.tap("See All"));
+    ASSERT_TRUE(g.tap("Edit"));
+    ASSERT_TRUE(g.tap("Delete Rome"));
+    ASSERT_TRUE(g.press(kPhotos, "Delete Album"));
+    ASSERT_TRUE(g.tap("Done"));
+    ASSERT_TRUE(g.d.waitFor([&] { return g.library().find("Rome ") == std::string::npos; })) << g.library();
+    EXPECT_TRUE(g.d.waitFor([&] { return g.library().find("hidden  albums") == std::string::npos; }))
+        << "every photo visible again\n"
+        << g.library();
+}
