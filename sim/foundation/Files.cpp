@@ -179,7 +179,8 @@ bool splitDevicePath(std::string_view devicePath, std::vector<std::string>& fold
 }
 } // namespace
 
-WriteResult writeFileAtomicallyNoFollow(std::string_view devicePath, std::string_view bytes) {
+WriteResult writeFileAtomicallyNoFollow(std::string_view devicePath, std::string_view bytes, Durability durability) {
+    const bool synced = durability == Durability::Synced;
     if (!mayWrite(devicePath)) return {false, "the sandbox refuses it"};
     std::vector<std::string> folders;
     std::string name;
@@ -208,7 +209,7 @@ WriteResult writeFileAtomicallyNoFollow(std::string_view devicePath, std::string
         if (fd < 0 && errno != EEXIST) break;
     }
     if (fd < 0) return {false, "no temporary file: " + std::string(std::strerror(errno))};
-    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = writeAll(fd, bytes) && (!synced || ::fsync(fd) == 0);
     ok = (::close(fd) == 0) && ok;
     if (ok) ok = ::renameat(dir.fd, temp.c_str(), dir.fd, name.c_str()) == 0;
     if (!ok) {
@@ -217,7 +218,7 @@ WriteResult writeFileAtomicallyNoFollow(std::string_view devicePath, std::string
         removeStaleTemporaryFilesAt(dir.fd, false);
         return {false, "the write failed: " + why};
     }
-    ::fsync(dir.fd);
+    if (synced) ::fsync(dir.fd);
     return {true, {}};
 }
 

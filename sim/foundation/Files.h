@@ -41,7 +41,13 @@ struct WriteResult {
     bool ok = false;
     std::string why;
 };
-WriteResult writeFileAtomicallyNoFollow(std::string_view devicePath, std::string_view bytes);
+// Synced: the file and its folder reach the disk before the call returns,
+// so a crash keeps either the old or the new file. Renamed: only the rename
+// is atomic (a reader sees the old or the new file whole; a crash may lose
+// the write), for a file that is read once, at once, like an answer.
+enum class Durability { Synced, Renamed };
+WriteResult writeFileAtomicallyNoFollow(std::string_view devicePath, std::string_view bytes,
+                                        Durability durability = Durability::Synced);
 
 // NSString initWithContentsOfFile:encoding:NSUTF8StringEncoding: none for an
 // absent file or one that is not valid UTF-8.

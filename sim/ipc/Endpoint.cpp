@@ -9,6 +9,10 @@
 
 namespace ipc {
 
+namespace {
+thread_local Endpoint* t_handling = nullptr; // the endpoint whose handler this thread runs
+} // namespace
+
 using fnd::Dictionary;
 using fnd::Value;
 
@@ -180,13 +184,20 @@ void Endpoint::dispatchMessage(const Dictionary& op) {
         handler = it->second;
     }
     m_currentSender = sender ? PeerIdentity::fromDictionary(*sender) : std::nullopt;
+    Endpoint* outer = t_handling;
+    t_handling = this;
     // Which handler runs is another process's choice, so the send is checked:
     // a handler the target lacks, or one of another signature, drops the
     // message with one line, and this process carries on.
     auto sent = rt::trySend(handler.target, handler.selector, *message, *info);
+    t_handling = outer;
     m_currentSender.reset();
     if (!sent.ok())
         fnd::systemLog(fnd::LogLevel::Error, "ipc: dropped \"" + *message + "\" to " + *center + ": " + sent.error());
+}
+
+std::optional<PeerIdentity> Endpoint::senderBeingHandled() {
+    return t_handling ? t_handling->m_currentSender : std::nullopt;
 }
 
 } // namespace ipc

@@ -56,6 +56,10 @@ public:
     void sendMessage(const std::string& center, const std::string& message, fnd::Dictionary userInfo);
     // Inside a message handler: who sent the message, as the device stamped it.
     const std::optional<PeerIdentity>& currentSender() const { return m_currentSender; }
+    // The same for the message this thread is handling, whichever endpoint
+    // delivered it (a test plays several processes on one thread); none
+    // outside a handler.
+    static std::optional<PeerIdentity> senderBeingHandled();
 
     // An operation for the device itself rather than the hub (the answer
     // to an automation request); any thread.

@@ -42,10 +42,7 @@ void MessagingCenter::sendMessageName(const std::string& message, fnd::Dictionar
     endpoint().sendMessage(m_name, message, std::move(userInfo));
 }
 
-std::optional<PeerIdentity> MessagingCenter::currentSender() {
-    Endpoint* e = Endpoint::shared();
-    return e ? e->currentSender() : std::nullopt;
-}
+std::optional<PeerIdentity> MessagingCenter::currentSender() { return Endpoint::senderBeingHandled(); }
 
 void rocketbootstrap_distributedmessagingcenter_apply(MessagingCenter* center) {
     if (center) center->m_bootstrapped = true;

@@ -76,7 +76,11 @@ fnd::Dictionary readAuthenticationResult() {
 }
 
 bool writeAuthenticationResult(const fnd::Dictionary& result) {
-    return fnd::writePlistFile(kAuthenticatePath, fnd::Value(result));
+    // SpringBoard writes it into the state folder that apps may tamper
+    // with: through no link. It is read once, as soon as it is announced,
+    // so the rename's atomicity is all it needs (no sync to the disk).
+    auto xml = fnd::serializeXml(fnd::Value(result));
+    return xml && fnd::writeFileAtomicallyNoFollow(kAuthenticatePath, *xml, fnd::Durability::Renamed).ok;
 }
 
 } // namespace lc

@@ -53,6 +53,7 @@ std::optional<std::string> readPassword();
 bool writePassword(const std::string& password);
 // authenticate.plist, or an empty dictionary.
 fnd::Dictionary readAuthenticationResult();
+// Written atomically through no symbolic link, without waiting for the disk.
 bool writeAuthenticationResult(const fnd::Dictionary& result);
 
 } // namespace lc

@@ -148,13 +148,6 @@ void setCameraRollTarget(const PUAlbumListViewController& list, const UICollecti
     tile.setEnabled(true);
 }
 
-// Every user album, looked up once each, for the bookkeeping of a delete.
-Photos photosOnlyIn(const PHAssetCollection& album) {
-    PHFetchOptions withHidden = PHFetchOptions::new_();
-    withHidden.setIncludeHiddenAssets(true);
-    return photosInAtMostOneAlbum(PHAsset::fetchAssetsInAssetCollection_options(album, withHidden).fetchedObjects());
-}
-
 // J: the photos that only a deleted album held come back into the camera
 // roll once the album is really gone. The host deletes it in the handler of
 // its confirmation, which can run after editing ended (a quick "Done"), so

@@ -25,6 +25,12 @@ Photos photosInAtMostOneAlbum(const Photos& photos) {
     return only;
 }
 
+Photos photosOnlyIn(const PHAssetCollection& album) {
+    PHFetchOptions withHidden = PHFetchOptions::new_();
+    withHidden.setIncludeHiddenAssets(true);
+    return photosInAtMostOneAlbum(PHAsset::fetchAssetsInAssetCollection_options(album, withHidden).fetchedObjects());
+}
+
 void applyHiddenState(const Photos& photos, bool hidden, std::function<void(bool)> done) {
     PUAssetHidingHelper helper = PUAssetHidingHelper::new_();
     helper.setAssets(photos);

@@ -26,6 +26,10 @@ unsigned long userAlbumCount(const photos::PHAsset& photo);
 // The photos that at most one user album holds, in their order.
 Photos photosInAtMostOneAlbum(const Photos& photos);
 
+// The photos of the album (hidden ones too) that no other user album holds,
+// in the album's order: what a delete of the album would leave in no album.
+Photos photosOnlyIn(const photos::PHAssetCollection& album);
+
 // PUAssetHidingHelper: hides or shows the photos in one change.
 void applyHiddenState(const Photos& photos, bool hidden, std::function<void(bool)> done = {});
 
