@@ -111,3 +111,5 @@ echo
 echo "   screenshots: $SCREENS"
 ls "$SCREENS" | sed 's/^/   /'
 sim shutdown >/dev/null
+echo
+echo "gate tour: Trips opened after the owner's passcode and after the password; a photo moved out of the camera roll and back"

@@ -262,3 +262,23 @@ TEST_F(Gate, AWrongEntryInATilesPromptEndsWithAFullStop) {
     ASSERT_TRUE(press("OK", false));
     EXPECT_TRUE(shows("Incorrect password."));
 }
+
+// A request of the right sender with the wrong shapes: answered, nothing breaks.
+TEST_F(Gate, ARequestOfStrangeShapesIsAnsweredAndActedOnSafely) {
+    prefs({{"passOption", Value(2)}});
+    launch();
+    std::string token = lc::newRequestToken();
+    lc::clientCentre().sendMessageName(
+        lc::kAuthenticateMessage,
+        {{"albumName", Value(fnd::Array{Value(1), Value("x")})},
+         {"method", Value("not a number")},
+         {"controller", Value(fnd::Dictionary{{"k", Value(true)}})},
+         {"token", Value(token)},
+         {"extra", Value(fnd::Data(4096, 0xff))}});
+    deliver();
+    auto result = lc::readAuthenticationResult();
+    EXPECT_EQ(fnd::valueForKey(result, "success"), Value(true));
+    EXPECT_EQ(fnd::valueForKey(result, "extra"), Value(fnd::Data(4096, 0xff))) << "every key comes back";
+    EXPECT_FALSE(lc::takeRequestToken(token)) << "the answer used the token up";
+    EXPECT_FALSE(lc::photosState().unlocked) << "the gadget slot is empty: nothing replayed, no pass";
+}
