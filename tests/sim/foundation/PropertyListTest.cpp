@@ -71,7 +71,8 @@ Value randomValue(std::mt19937& rng, int depth) {
         return Value(text);
     }
     case 1:
-        return Value(integers[rng() % std::size(integers)] ^ static_cast<std::int64_t>(rng() % 2)); // flips the low bit, never overflows
+        return Value(integers[rng() % std::size(integers)] ^
+                     static_cast<std::int64_t>(rng() % 2)); // flips the low bit, never overflows
     case 2:
         return Value(static_cast<double>(rng()) / 7.0 - 1e6);
     case 3:

@@ -268,13 +268,12 @@ TEST_F(Gate, ARequestOfStrangeShapesIsAnsweredAndActedOnSafely) {
     prefs({{"passOption", Value(2)}});
     launch();
     std::string token = lc::newRequestToken();
-    lc::clientCentre().sendMessageName(
-        lc::kAuthenticateMessage,
-        {{"albumName", Value(fnd::Array{Value(1), Value("x")})},
-         {"method", Value("not a number")},
-         {"controller", Value(fnd::Dictionary{{"k", Value(true)}})},
-         {"token", Value(token)},
-         {"extra", Value(fnd::Data(4096, 0xff))}});
+    lc::clientCentre().sendMessageName(lc::kAuthenticateMessage,
+                                       {{"albumName", Value(fnd::Array{Value(1), Value("x")})},
+                                        {"method", Value("not a number")},
+                                        {"controller", Value(fnd::Dictionary{{"k", Value(true)}})},
+                                        {"token", Value(token)},
+                                        {"extra", Value(fnd::Data(4096, 0xff))}});
     deliver();
     auto result = lc::readAuthenticationResult();
     EXPECT_EQ(fnd::valueForKey(result, "success"), Value(true));
