@@ -147,4 +147,17 @@ TEST(Product, EveryProcessObservesTheSettingsNotificationAndEnabledOffLeavesSpri
     EXPECT_TRUE(productMethods(d, "com.apple.springboard", "SpringBoard").empty());
     EXPECT_FALSE(d.serves("com.zel.lumicrate12"));
     EXPECT_TRUE(fnd::isDirectory("/var/mobile/Library/lumicrate/"));
+
+    // The Photos app started with the tweak off hears the gate's answers all
+    // the same, and gets none of its hooks.
+    auto photos = d.pidOf("com.apple.mobileslideshow");
+    ASSERT_TRUE(photos);
+    r = e2e::lumisim({"terminate", "com.apple.mobileslideshow", "--root", d.root()});
+    ASSERT_EQ(r.status, 0) << r.output;
+    ASSERT_TRUE(d.waitFor(
+        [&] { return d.countLog("com.apple.mobileslideshow pid " + std::to_string(*photos) + " exited") == 1; }));
+    d.launch("com.apple.mobileslideshow");
+    d.awaitObservers({"com.apple.mobileslideshow"}, "com.zel.LCAuthenticate");
+    EXPECT_TRUE(productMethods(d, "com.apple.mobileslideshow", "PUAlbumListViewController").empty());
+    EXPECT_FALSE(d.observes("com.apple.camera", "com.zel.LCAuthenticate")) << "the Photos app's alone";
 }
