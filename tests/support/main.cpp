@@ -1,5 +1,6 @@
 // The main of every test program: GoogleTest plus a reaper around each test.
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/Reaper.h"
 
 #include <cstdlib>
@@ -20,6 +21,7 @@ class ReaperListener : public testing::EmptyTestEventListener {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (int code = testsupport::runChildIfAsked(argc, argv); code >= 0) return code;
     testing::InitGoogleTest(&argc, argv);
     // The reaper's thread is running when a death test forks.
     GTEST_FLAG_SET(death_test_style, "threadsafe");

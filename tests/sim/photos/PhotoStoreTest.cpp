@@ -4,7 +4,9 @@
 
 #include "sim/photos/PhotoStore.h"
 
+#include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/SystemLog.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDeviceRoot.h"
 
 #include <fstream>
@@ -132,16 +134,24 @@ TEST(PhotoStore, AnOlderLibraryIsMigratedWithEveryRowAndRowIdsAreNeverReused) {
     EXPECT_EQ(store->assetsWithIds({1, 2}).size(), 2u) << "deleting an album keeps its assets";
 }
 
+namespace {
+// An app's process: opens the library of the device at ARGS[0] and adds an
+// album "From ARGS[1]".
+int openLibraryChild(const std::vector<std::string>& args) {
+    if (args.size() != 2) return 2;
+    fnd::setDeviceRoot(args[0]);
+    auto store = PhotoStore::open();
+    return store && store->createAlbum("From " + args[1]) ? 0 : 1;
+}
+const testsupport::ChildRegistration kOpenLibrary("open-library", &openLibraryChild);
+} // namespace
+
 TEST(PhotoStore, AppsOpeningANewLibraryAtOnceAllGetIt) {
     testsupport::TempDeviceRoot root;
     std::vector<pid_t> children;
     for (int i = 0; i < 4; ++i) {
-        pid_t child = ::fork();
+        pid_t child = testsupport::spawnChild("open-library", {root.path().string(), std::to_string(i)});
         ASSERT_GE(child, 0);
-        if (child == 0) {
-            auto store = PhotoStore::open();
-            ::_exit(store && store->createAlbum("From " + std::to_string(i)) ? 0 : 1);
-        }
         children.push_back(child);
     }
     for (pid_t c : children) {
