@@ -144,6 +144,22 @@ int openLibraryChild(const std::vector<std::string>& args) {
     return store && store->createAlbum("From " + args[1]) ? 0 : 1;
 }
 const testsupport::ChildRegistration kOpenLibrary("open-library", &openLibraryChild);
+
+// Another app's process: fifty photos into album ARGS[1] of the library of
+// the device at ARGS[0].
+int addPhotosChild(const std::vector<std::string>& args) {
+    if (args.size() != 2) return 2;
+    fnd::setDeviceRoot(args[0]);
+    auto other = PhotoStore::open();
+    bool ok = other != nullptr;
+    int64_t album = std::stoll(args[1]);
+    for (int i = 0; ok && i < 50; ++i) {
+        auto a = other->insertAsset(photoAt(i));
+        ok = a && other->addMembers(album, {a->id});
+    }
+    return ok ? 0 : 1;
+}
+const testsupport::ChildRegistration kAddPhotos("add-photos", &addPhotosChild);
 } // namespace
 
 TEST(PhotoStore, AppsOpeningANewLibraryAtOnceAllGetIt) {
@@ -222,17 +238,8 @@ TEST(PhotoStore, AChangeCommittedInAnotherProcessIsSeenAtTheNextRead) {
     auto store = PhotoStore::open();
     auto album = store->createAlbum("Shared");
     EXPECT_TRUE(store->assetsInAlbum(album->id, true).empty());
-    pid_t child = ::fork();
+    pid_t child = testsupport::spawnChild("add-photos", {root.path().string(), std::to_string(album->id)});
     ASSERT_GE(child, 0);
-    if (child == 0) {
-        auto other = PhotoStore::open();
-        bool ok = other != nullptr;
-        for (int i = 0; ok && i < 50; ++i) {
-            auto a = other->insertAsset(photoAt(i));
-            ok = a && other->addMembers(album->id, {a->id});
-        }
-        ::_exit(ok ? 0 : 1);
-    }
     int status = 0;
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
