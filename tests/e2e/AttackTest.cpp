@@ -13,15 +13,16 @@
 #include <sys/stat.h>
 
 using e2e::Device;
+using e2e::kCamera;
+using e2e::kPhotos;
+using e2e::kSpringBoard;
+using e2e::ok;
 using fnd::Array;
 using fnd::Dictionary;
 using fnd::Value;
 
 namespace {
 
-constexpr const char* kCamera = "com.apple.camera";
-constexpr const char* kPhotos = "com.apple.mobileslideshow";
-constexpr const char* kSpringBoard = "com.apple.springboard";
 constexpr const char* kPreferences = "/var/mobile/Library/Preferences/com.zel.lumicrate12prefs.plist";
 
 // What the device answers an operation sent on a connection the app opens itself.
@@ -81,7 +82,7 @@ TEST(Attack, AnAppCannotStopOrDriveOtherAppsOrTheDevice) {
     EXPECT_EQ(d.pidOf(kPhotos), photos);
     EXPECT_TRUE(d.pidOf(kCamera));
     // The operator may still do all of it.
-    EXPECT_TRUE(fnd::valueForKey(d.ui(kPhotos, {{"command", Value("screenshot")}}), "ok").boolValue());
+    EXPECT_TRUE(ok(d.ui(kPhotos, {{"command", Value("screenshot")}})));
 }
 
 TEST(Attack, AFifoWhereTheStateAndPreferenceFilesGoHangsNoApp) {
@@ -98,10 +99,7 @@ TEST(Attack, AFifoWhereTheStateAndPreferenceFilesGoHangsNoApp) {
     }));
     for (const char* app : {kCamera, kPhotos}) {
         d.launch(app);
-        EXPECT_TRUE(d.waitFor([&] {
-            return fnd::valueForKey(d.ui(app, {{"command", Value("tree")}}), "ok").boolValue();
-        })) << app
-            << " hangs";
+        EXPECT_TRUE(d.waitFor([&] { return ok(d.ui(app, {{"command", Value("tree")}})); })) << app << " hangs";
     }
 }
 
@@ -119,9 +117,7 @@ TEST(Attack, AnExpandingPlistAsThePreferenceFileCrashesNothing) {
     auto springboard = d.pidOf(kSpringBoard);
     for (const char* app : {kCamera, kPhotos}) {
         d.launch(app);
-        EXPECT_TRUE(d.waitFor([&] {
-            return fnd::valueForKey(d.ui(app, {{"command", Value("tree")}}), "ok").boolValue();
-        })) << app;
+        EXPECT_TRUE(d.waitFor([&] { return ok(d.ui(app, {{"command", Value("tree")}})); })) << app;
     }
     EXPECT_EQ(d.pidOf(kSpringBoard), springboard) << "SpringBoard did not crash and start again";
     EXPECT_TRUE(d.crashes().empty());

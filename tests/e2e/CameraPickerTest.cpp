@@ -15,16 +15,15 @@
 #include <thread>
 
 using e2e::Device;
+using e2e::kCamera;
+using e2e::ok;
 using fnd::Array;
 using fnd::Dictionary;
 using fnd::Value;
 
 namespace {
 
-constexpr const char* kCamera = "com.apple.camera";
 constexpr const char* kAlbumTct = "/var/mobile/Library/lumicrate/album.tct";
-
-bool ok(const Dictionary& answer) { return fnd::valueForKey(answer, "ok").boolValue(); }
 
 std::string library(const Device& d) { return e2e::lumisim({"library", "--root", d.root()}).output; }
 

@@ -4,6 +4,7 @@
 // process it started ended) when the test ends.
 
 #include "sim/dispatch/RunLoop.h"
+#include "sim/foundation/Value.h"
 #include "sim/ipc/DeviceSocket.h"
 
 #include <filesystem>
@@ -14,6 +15,13 @@
 #include <vector>
 
 namespace e2e {
+
+inline constexpr const char* kCamera = "com.apple.camera";
+inline constexpr const char* kPhotos = "com.apple.mobileslideshow";
+inline constexpr const char* kSpringBoard = "com.apple.springboard";
+
+// Whether a device's answer says "ok".
+inline bool ok(const fnd::Dictionary& answer) { return fnd::valueForKey(answer, "ok").boolValue(); }
 
 struct CommandResult {
     int status;

@@ -11,17 +11,16 @@
 #include <gtest/gtest.h>
 
 using e2e::Device;
+using e2e::kPhotos;
+using e2e::kSpringBoard;
+using e2e::ok;
 using fnd::Array;
 using fnd::Dictionary;
 using fnd::Value;
 
 namespace {
 
-constexpr const char* kPhotos = "com.apple.mobileslideshow";
-constexpr const char* kSpringBoard = "com.apple.springboard";
 constexpr const char* kPrefs = "/var/mobile/Library/Preferences/com.zel.lumicrate12prefs.plist";
-
-bool ok(const Dictionary& answer) { return fnd::valueForKey(answer, "ok").boolValue(); }
 
 struct GateDevice {
     Device d{true, "iphone8", {"--passcode", "1234", "--touch-id"}};
