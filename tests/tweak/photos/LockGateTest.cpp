@@ -4,9 +4,13 @@
 
 #include "tweak/photos/LockGate.h"
 
+#include "sim/foundation/DevicePaths.h"
 #include "sim/ipc/Notify.h"
 #include "tests/tweak/photos/PhotosFixture.h"
 #include "tweak/photos/Authenticate.h"
+
+#include <filesystem>
+#include <sys/stat.h>
 
 using namespace photostest;
 
@@ -280,4 +284,27 @@ TEST_F(Gate, ARequestOfStrangeShapesIsAnsweredAndActedOnSafely) {
     EXPECT_EQ(fnd::valueForKey(result, "extra"), Value(fnd::Data(4096, 0xff))) << "every key comes back";
     EXPECT_FALSE(lc::takeRequestToken(token)) << "the answer used the token up";
     EXPECT_FALSE(lc::photosState().unlocked) << "the gadget slot is empty: nothing replayed, no pass";
+}
+
+// An answer file that is a FIFO or a link, announced by anyone: read as none
+// at once, and nothing is acted on.
+TEST_F(Gate, AFifoOrALinkAsTheAnswerFileHangsNothing) {
+    prefs({{"passOption", Value(0)}});
+    launch();
+    lc::photosState().cellContentView = makeReceiver("GateTestTile", true);
+    std::string token = lc::newRequestToken();
+    std::filesystem::path answer = fnd::hostPath(lc::kAuthenticatePath);
+    ASSERT_EQ(::mkfifo(answer.c_str(), 0666), 0);
+    asSpringBoard([] { notify_post(lc::kAuthenticateNotification); });
+    settle();
+    std::filesystem::remove(answer);
+    std::filesystem::path real = fnd::hostPath("/var/mobile/real.plist");
+    writeAsSystem("/var/mobile/real.plist", Value(fnd::Dictionary{{"controller", Value("PUAlbumListCellContentView")},
+                                                                  {"success", Value(true)},
+                                                                  {"token", Value(token)}}));
+    std::filesystem::create_symlink(real, answer);
+    asSpringBoard([] { notify_post(lc::kAuthenticateNotification); });
+    settle();
+    EXPECT_TRUE(g_calls.empty());
+    EXPECT_TRUE(lc::takeRequestToken(token)) << "still outstanding: no answer was read";
 }
