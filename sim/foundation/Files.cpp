@@ -3,10 +3,12 @@
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/ProcessIdentity.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -270,6 +272,34 @@ std::optional<std::string> readTextFile(std::string_view devicePath, std::size_t
 
 bool writeTextFileAtomically(std::string_view devicePath, std::string_view text) {
     return isValidUtf8(text) && writeFileAtomically(devicePath, text);
+}
+
+FileStamp fileStamp(std::string_view devicePath) {
+    struct stat st {};
+    FileStamp stamp;
+    if (::lstat(hostPath(devicePath).c_str(), &st) != 0) {
+        stamp.kind = errno == ENOENT ? FileStamp::Kind::Absent : FileStamp::Kind::Other;
+        return stamp;
+    }
+    stamp.kind = S_ISREG(st.st_mode) ? FileStamp::Kind::Regular : FileStamp::Kind::Other;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.modifiedNs = st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec;
+    stamp.changedNs = st.st_ctim.tv_sec * 1'000'000'000LL + st.st_ctim.tv_nsec;
+    return stamp;
+}
+
+bool FileStamp::settled() const {
+    // Absent is as settled as can be: any file that appears has a stamp of
+    // its own. Anything else but a regular file is never cached.
+    if (kind == Kind::Absent) return true;
+    if (kind != Kind::Regular) return false;
+    constexpr long long kMargin = 50'000'000; // five ticks at the slowest kernel clock
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    long long nowNs = now.tv_sec * 1'000'000'000LL + now.tv_nsec;
+    return nowNs - std::max(modifiedNs, changedNs) > kMargin;
 }
 
 bool fileExists(std::string_view devicePath) {

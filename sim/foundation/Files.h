@@ -54,6 +54,25 @@ WriteResult writeFileAtomicallyNoFollow(std::string_view devicePath, std::string
 std::optional<std::string> readTextFile(std::string_view devicePath, std::size_t maxBytes = kMaxReadBytes);
 bool writeTextFileAtomically(std::string_view devicePath, std::string_view text);
 
+// What names a file's content without reading it (lstat: a link is seen as
+// itself, as the readers above see it). A write through
+// writeFileAtomically makes a new file, so its identity changes; a write in
+// place changes its size or its change time.
+struct FileStamp {
+    enum class Kind { Absent, Regular, Other } kind = Kind::Absent;
+    unsigned long long device = 0, inode = 0;
+    long long size = 0;
+    long long modifiedNs = 0, changedNs = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+    // Whether any later write is sure to give a different stamp. The
+    // kernel stamps times with a coarse clock (one tick, up to 10 ms): a
+    // file changed within the last few ticks could be replaced by one with
+    // the same identity (a freed inode is reused), size and times. A cache
+    // keyed by a stamp that is not settled must read the file again.
+    bool settled() const;
+};
+FileStamp fileStamp(std::string_view devicePath);
+
 bool fileExists(std::string_view devicePath);
 bool isDirectory(std::string_view devicePath);
 // createDirectoryAtPath:withIntermediateDirectories:attributes:error:

@@ -289,9 +289,16 @@ bool PhotoStore::transaction(const std::function<bool(Writer&)>& body) {
     if (!m_db.exec("BEGIN IMMEDIATE")) return false;
     Writer w(m_db);
     bool ok = body(w);
+    ++m_ownCommits; // a rolled-back attempt counts too: a spare change is harmless, a missed one is not
     if (ok && m_db.exec("COMMIT")) return true;
     m_db.exec("ROLLBACK");
     return false;
+}
+
+PhotoStore::ChangeToken PhotoStore::changeToken() {
+    std::lock_guard guard(m_lock);
+    Statement s = m_db.prepare("PRAGMA data_version");
+    return {s.step() ? s.integer(0) : -1, m_ownCommits};
 }
 
 int PhotoStore::schemaVersion() {

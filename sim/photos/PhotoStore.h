@@ -177,6 +177,18 @@ public:
     // The camera roll: visible assets not in the trash, by creation date.
     std::vector<AssetRecord> cameraRoll();
 
+    // What names the library's committed state: it differs from every
+    // earlier token once a change has been committed since, by any connection
+    // of any process (SQLite's data_version, for the others' commits, and
+    // this connection's own count). One cheap statement, no table read: what
+    // a cache of anything derived from the library checks before each use.
+    struct ChangeToken {
+        int64_t dataVersion = 0;
+        uint64_t ownCommits = 0;
+        friend bool operator==(const ChangeToken&, const ChangeToken&) = default;
+    };
+    ChangeToken changeToken();
+
     int schemaVersion();
     // Where a damaged library was moved at open, if it was.
     const std::optional<std::string>& setAside() const { return m_setAside; }
@@ -189,6 +201,7 @@ private:
     std::optional<std::string> m_setAside;
     std::mutex m_lock; // one statement or transaction at a time on this connection
     Database m_db;
+    uint64_t m_ownCommits = 0; // under m_lock
 };
 
 std::string newUuid();

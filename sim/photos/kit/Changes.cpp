@@ -321,6 +321,25 @@ void performChanges(rt::Id, rt::Sel, rt::Block<void()> changes, rt::Block<void(b
     });
 }
 
+// The library's state as a token: equal tokens name the same committed
+// state, seen from this process.
+class ChangeTokenObject : public rt::Object {
+public:
+    using Object::Object;
+    PhotoStore::ChangeToken token;
+};
+rt::Class* g_changeTokenClass = nullptr;
+
+Ref<rt::Object> currentChangeToken(rt::Id, rt::Sel) {
+    auto t = rt::createInstance<ChangeTokenObject>(g_changeTokenClass);
+    if (PhotoStore* s = kit::store()) t->token = s->changeToken();
+    return t;
+}
+bool changeTokenIsEqual(ChangeTokenObject* self, rt::Sel, Ref<rt::Object> other) {
+    auto* o = rt::objectAs<ChangeTokenObject>(other.get(), g_changeTokenClass);
+    return o && o->token == self->token;
+}
+
 void registerObserver(rt::Id, rt::Sel, Ref<rt::Object> observer) { Library::shared().addObserver(observer.get()); }
 void unregisterObserver(rt::Id, rt::Sel, Ref<rt::Object> observer) { Library::shared().removeObserver(observer.get()); }
 
@@ -337,6 +356,9 @@ void defineChanges(Classes& c) {
     rt::addMethod<&performChanges>(c.library, "performChanges:completionHandler:"_sel);
     rt::addMethod<&registerObserver>(c.library, "registerChangeObserver:"_sel);
     rt::addMethod<&unregisterObserver>(c.library, "unregisterChangeObserver:"_sel);
+    rt::addMethod<&currentChangeToken>(c.library, "currentChangeToken"_sel);
+    g_changeTokenClass = rt::defineClass("PHPersistentChangeToken", nullptr, rt::factoryOf<ChangeTokenObject>);
+    rt::addMethod<&changeTokenIsEqual>(g_changeTokenClass, "isEqual:"_sel);
     c.change = rt::defineClass("PHChange");
 
     c.placeholder = rt::defineClass("PHObjectPlaceholder", c.object, rt::factoryOf<PlaceholderObject>);

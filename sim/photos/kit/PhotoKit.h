@@ -8,7 +8,9 @@
 //                       -performChanges:completionHandler: -registerChangeObserver:
 //                       -unregisterChangeObserver: (observers hear photoLibraryDidChange:
 //                       with a PHChange, on the library's queue, after each change this
-//                       process commits)
+//                       process commits) -currentChangeToken
+//   PHPersistentChangeToken -isEqual: (equal tokens: no change committed in between, by
+//                       any process)
 //   PHObject            -localIdentifier -isEqual:
 //   PHAsset             +fetchAssetsInAssetCollection:options: +fetchAssetsWithMediaType:options:
 //                       +fetchKeyAssetsInAssetCollection:options: +fetchAssetsWithOptions:
@@ -309,6 +311,14 @@ struct PHObjectPlaceholder : PHObject {
     RT_FACE(PHObjectPlaceholder, PHObject)
 };
 
+// The library's committed state, as of the call that made it: a token
+// equals a later one exactly when no change was committed in between, by
+// this process or any other. Cheap to take (no table is read): a cache of
+// what is derived from the library keeps one beside its content.
+struct PHPersistentChangeToken : NSObject {
+    RT_FACE(PHPersistentChangeToken, NSObject)
+};
+
 // What change observers are told (photoLibraryDidChange:).
 struct PHChange : NSObject {
     RT_FACE(PHChange, NSObject)
@@ -332,6 +342,9 @@ struct PHPhotoLibrary : NSObject {
     }
     void registerChangeObserver(const NSObject& observer) const { msg("registerChangeObserver:"_sel, observer); }
     void unregisterChangeObserver(const NSObject& observer) const { msg("unregisterChangeObserver:"_sel, observer); }
+    PHPersistentChangeToken currentChangeToken() const {
+        return msg<PHPersistentChangeToken>("currentChangeToken"_sel);
+    }
 };
 
 // Change requests exist only inside a change block.
