@@ -81,6 +81,7 @@ const BoolSetting kRest[] = {
 
 constinit Snapshot<AlbumSwitches> g_albums;
 constinit std::mutex g_reloading; // two reloads (start-up and a notification) never interleave
+constinit std::atomic<std::uint64_t> g_generation{0};
 
 template <std::size_t N> void readBools(const fnd::Dictionary& file, const BoolSetting (&settings)[N]) {
     for (const BoolSetting& s : settings) {
@@ -122,7 +123,10 @@ void reloadSettings() {
     layoutFontSize.store(size, std::memory_order_relaxed);
     passOption.store(readInt(file, "passOption", 0), std::memory_order_relaxed);
     readBools(file, kRest);
+    g_generation.fetch_add(1, std::memory_order_release);
 }
+
+std::uint64_t settingsGeneration() { return g_generation.load(std::memory_order_acquire); }
 
 void reloadPrefs(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) { reloadSettings(); }
 

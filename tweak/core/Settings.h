@@ -49,6 +49,10 @@ bool albumSwitchOn(const std::string& title);
 // Reads the preference file and rewrites every setting and albumDict. An
 // absent or unreadable file gives the defaults (albumDict keeps what it has).
 void reloadSettings();
+// Grows by one after each reload has written every global (release order):
+// a reader that loads it first and then reads settings sees at least what
+// that reload wrote. What is derived from the settings is kept under it.
+std::uint64_t settingsGeneration();
 
 // The Darwin-notification callback: its arguments are ignored.
 void reloadPrefs(CFNotificationCenterRef center, void* observer, CFStringRef name, const void* object,

@@ -5,12 +5,25 @@
 #include "tweak/core/Snapshot.h"
 
 #include <algorithm>
+#include <mutex>
 
 namespace lc {
 
 namespace {
 
 constinit Snapshot<TitleList> g_locked;
+// The stamp of the file the list was last read from (none: read it again)
+// and the list's version; both under g_lockedStateLock.
+constinit std::mutex g_lockedStateLock;
+constinit std::optional<fnd::FileStamp> g_lockedStamp;
+constinit std::uint64_t g_lockedVersion = 0;
+
+// Under g_lockedStateLock.
+void publishLocked(TitleList list) {
+    if (list == *g_locked.get()) return;
+    g_locked.set(std::move(list));
+    ++g_lockedVersion;
+}
 
 // What the readers take, by what each file holds. The title lists hold what
 // one "savearray" can carry (a frame of at most a million values); the
@@ -31,24 +44,53 @@ TitleList stringsOf(const std::optional<fnd::Array>& array) {
 
 std::shared_ptr<const TitleList> lockedAlbums() { return g_locked.get(); }
 
-void loadLockedAlbums() { g_locked.set(stringsOf(fnd::readArrayFile(kdataPath, kTitleListLimits))); }
+void loadLockedAlbums() {
+    TitleList list = stringsOf(fnd::readArrayFile(kdataPath, kTitleListLimits));
+    std::lock_guard guard(g_lockedStateLock);
+    g_lockedStamp.reset();
+    publishLocked(std::move(list));
+}
+
+LockedAlbums reloadLockedAlbums() {
+    // The stamp is taken before the read: content newer than its stamp is
+    // read again at the next call, never the other way round.
+    fnd::FileStamp stamp = fnd::fileStamp(kdataPath);
+    {
+        std::lock_guard guard(g_lockedStateLock);
+        if (g_lockedStamp && *g_lockedStamp == stamp) return {g_locked.get(), g_lockedVersion};
+    }
+    TitleList list = stringsOf(fnd::readArrayFile(kdataPath, kTitleListLimits));
+    std::lock_guard guard(g_lockedStateLock);
+    publishLocked(std::move(list));
+    if (stamp.settled())
+        g_lockedStamp = stamp;
+    else
+        g_lockedStamp.reset();
+    return {g_locked.get(), g_lockedVersion};
+}
 
 bool isLocked(const std::string& title) {
     auto list = lockedAlbums();
     return std::find(list->begin(), list->end(), title) != list->end();
 }
 
+// The process's own edits make the list differ from the file until
+// SpringBoard has written it: the next reload reads the file again.
 TitleList lockAlbumTitle(const std::string& title) {
+    std::lock_guard guard(g_lockedStateLock);
     TitleList list = *lockedAlbums();
     if (std::find(list.begin(), list.end(), title) == list.end()) list.push_back(title);
-    g_locked.set(list);
+    g_lockedStamp.reset();
+    publishLocked(list);
     return list;
 }
 
 TitleList unlockAlbumTitle(const std::string& title) {
+    std::lock_guard guard(g_lockedStateLock);
     TitleList list = *lockedAlbums();
     list.erase(std::remove(list.begin(), list.end(), title), list.end());
-    g_locked.set(list);
+    g_lockedStamp.reset();
+    publishLocked(list);
     return list;
 }
 

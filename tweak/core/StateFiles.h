@@ -15,6 +15,7 @@
 
 #include "sim/foundation/Value.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,6 +37,17 @@ using TitleList = std::vector<std::string>;
 std::shared_ptr<const TitleList> lockedAlbums();
 // Reads lockedAlbums.plist into lockedAlbums (empty when absent or unreadable).
 void loadLockedAlbums();
+// The same reload for callers on any thread that reload at every query: the
+// file is read again only when its stamp (identity, size, times) differs
+// from the one it had when it was last read, or was too fresh to trust
+// (FileStamp::settled). `version` grows whenever the list's content
+// changes, by a reload or by the edits below, so that what is derived from
+// the list can be kept under it.
+struct LockedAlbums {
+    std::shared_ptr<const TitleList> titles;
+    std::uint64_t version = 0;
+};
+LockedAlbums reloadLockedAlbums();
 bool isLocked(const std::string& title);
 // Changes the process's list: a title appended once, or every copy of it
 // removed. The new list, for saveArrayToFile.
