@@ -10,6 +10,8 @@
 #include "tweak/camera/CaptureHandOff.h"
 #include "tweak/core/Settings.h"
 #include "tweak/core/StateFiles.h"
+#include "tweak/filter/FilterInputs.h"
+#include "tweak/filter/QueryFilter.h"
 #include "tweak/photos/AlbumList.h"
 #include "tweak/photos/Authenticate.h"
 #include "tweak/photos/LockGate.h"
@@ -101,6 +103,20 @@ const std::vector<HookRow>& hookTable() {
         replace<&springboardDidFinishLaunching> ("springboard", "SpringBoard",      "applicationDidFinishLaunching:",  g_springboardLaunch),
         add<&handleMessageNamedWithUserInfo>    ("springboard", "SpringBoard",      "handleMessageNamed:withUserInfo:", "v@:@@"),
         add<&authenticateWithUserInfo>          ("springboard", "SpringBoard",      "authenticate:withUserInfo:",      "v@:@@"),
+        replace<&listCollections>               ("other",       "PHCollectionList", "collections",                     g_listCollections),
+        replace<&resultFetchedObjects>          ("other",       "PHFetchResult",    "fetchedObjects",                  g_resultFetchedObjects),
+        replace<&resultFetchedObjectIDsSet>     ("other",       "PHFetchResult",    "fetchedObjectIDsSet",             g_resultFetchedObjectIDsSet),
+        replaceClass<&fetchAssetsInCollection>  ("other",       "PHAsset",          "fetchAssetsInAssetCollection:options:", g_fetchAssetsInCollection),
+        replaceClass<&fetchKeyAssetsInCollection>("other",      "PHAsset",          "fetchKeyAssetsInAssetCollection:options:", g_fetchKeyAssetsInCollection),
+        replaceClass<&fetchCollectionsWithType> ("other",       "PHAssetCollection", "fetchAssetCollectionsWithType:subtype:options:", g_fetchCollectionsWithType),
+        // The other readings of an album fetch, filtered in third-party apps like fetchedObjects.
+        replace<&resultCount>                   ("other",       "PHFetchResult",    "count",                           g_resultCount),
+        replace<&resultObjectAtIndex>           ("other",       "PHFetchResult",    "objectAtIndex:",                  g_resultObjectAtIndex),
+        replace<&resultFirstObject>             ("other",       "PHFetchResult",    "firstObject",                     g_resultFirstObject),
+        replace<&resultLastObject>              ("other",       "PHFetchResult",    "lastObject",                      g_resultLastObject),
+        replace<&resultEnumerate>               ("other",       "PHFetchResult",    "enumerateObjectsUsingBlock:",     g_resultEnumerate),
+        replace<&resultContainsObject>          ("other",       "PHFetchResult",    "containsObject:",                 g_resultContainsObject),
+        replace<&resultIndexOfObject>           ("other",       "PHFetchResult",    "indexOfObject:",                  g_resultIndexOfObject),
     };
     return table;
 }
@@ -174,6 +190,7 @@ void startUp() {
         if (!fnd::isDirectory(kStateFolder)) fnd::createDirectory(kStateFolder, true); // errors ignored
         if (enabled) installGroup("springboard");
     }
+    filter::setProcess(id);
     if (id != "com.apple.store.Jolly" && enabled) installGroup("other");
 }
 

@@ -143,6 +143,29 @@ TEST_F(Picker, TheChooserListsCameraRollTheRegularAlbumsInLibraryOrderThenCancel
     EXPECT_FALSE(presented());
 }
 
+// The chooser reads the albums through the privacy filter: a locked album
+// is left out unless showLockedinCamera is on.
+TEST_F(Picker, TheChooserLeavesLockedAlbumsOutUnlessShowLockedInCameraIsOn) {
+    writeAsSystem(lc::kdataPath, Value(fnd::Array{Value("Trips")}));
+    launch();
+    addAlbum("Trips");
+    addAlbum("Rome");
+    auto chooserTitles = [&] {
+        tap(tagged(lc::kAlbumTag));
+        std::vector<std::string> titles;
+        for (const auto& [title, style] : chooserActions())
+            titles.push_back(title);
+        EXPECT_TRUE(uikit::pressAlertButton(presented().get(), "Cancel"));
+        closeAlert();
+        return titles;
+    };
+    EXPECT_EQ(chooserTitles(), (std::vector<std::string>{"Camera Roll", "Rome", "Cancel", "- Create new album -"}));
+    prefs({{"showLockedinCamera", Value(true)}});
+    lc::reloadSettings();
+    EXPECT_EQ(chooserTitles(),
+              (std::vector<std::string>{"Camera Roll", "Trips", "Rome", "Cancel", "- Create new album -"}));
+}
+
 TEST_F(Picker, ChoosingAnAlbumSetsTheCaptionAndWritesAlbumTctThroughSpringBoard) {
     launch();
     addAlbum("Trips");

@@ -1,0 +1,297 @@
+#include "tweak/filter/QueryFilter.h"
+
+#include "sim/photos/kit/PhotoKit.h"
+#include "tweak/filter/FilterInputs.h"
+#include "tweak/filter/FolderCopies.h"
+
+#include <mutex>
+#include <unordered_set>
+
+namespace lc {
+
+using namespace rt::literals;
+using namespace filter;
+using rt::Ref;
+
+constinit rt::Orig<Objects()> g_listCollections, g_resultFetchedObjects;
+constinit rt::Orig<Ref<rt::Object>()> g_resultFetchedObjectIDsSet, g_resultFirstObject, g_resultLastObject;
+constinit rt::Orig<Ref<rt::Object>(Ref<rt::Object>, Ref<rt::Object>)> g_fetchAssetsInCollection,
+    g_fetchKeyAssetsInCollection;
+constinit rt::Orig<Ref<rt::Object>(long, long, Ref<rt::Object>)> g_fetchCollectionsWithType;
+constinit rt::Orig<unsigned long()> g_resultCount;
+constinit rt::Orig<Ref<rt::Object>(unsigned long)> g_resultObjectAtIndex;
+constinit rt::Orig<void(EnumerationBlock)> g_resultEnumerate;
+constinit rt::Orig<bool(Ref<rt::Object>)> g_resultContainsObject;
+constinit rt::Orig<long(Ref<rt::Object>)> g_resultIndexOfObject;
+
+namespace {
+
+// ---- reading the library's objects ------------------------------------------------------------------
+std::string titleOf(rt::Id o) { return rt::respondsTo(o, "title"_sel) ? rt::send<std::string>(o, "title"_sel) : ""; }
+
+struct Kind {
+    bool hasSubtype = false;
+    long type = 0, subtype = 0;
+};
+Kind kindOf(rt::Id o) {
+    Kind k;
+    if (!rt::respondsTo(o, "assetCollectionSubtype"_sel)) return k;
+    k.hasSubtype = true;
+    k.type = rt::send<long>(o, "assetCollectionType"_sel);
+    k.subtype = rt::send<long>(o, "assetCollectionSubtype"_sel);
+    return k;
+}
+
+// Every object of a fetch result, past the filter's own hook.
+Objects stockObjects(rt::Id result) {
+    return g_resultFetchedObjects ? g_resultFetchedObjects(result, "fetchedObjects"_sel)
+                                  : rt::send<Objects>(result, "fetchedObjects"_sel);
+}
+
+// The options a fetch goes on with: the caller's, or new default ones.
+Ref<rt::Object> optionsFor(Ref<rt::Object> options) {
+    if (options) return options;
+    return Ref<rt::Object>(photos::PHFetchOptions::new_().get());
+}
+void setIncludeHidden(const Ref<rt::Object>& options, bool on) {
+    photos::PHFetchOptions(options).setIncludeHiddenAssets(on);
+}
+
+// ---- collections ------------------------------------------------------------------------------------
+Objects filterCollections(const Objects& stock, bool cached) {
+    Inputs in = currentInputs(); // the list is reloaded once per call
+    Objects out;
+    out.reserve(stock.size());
+    std::shared_ptr<const FolderCopyList> copies;
+    for (const auto& c : stock) {
+        rt::Id o = c.get();
+        if (rt::respondsTo(o, "isTrashBin"_sel) && rt::send<bool>(o, "isTrashBin"_sel) && !showDeleted) continue;
+        Kind k = kindOf(o);
+        if (!k.hasSubtype) { // collection lists (folders) stay
+            out.push_back(c);
+            continue;
+        }
+        if (k.type == kSmartAlbumType && removesSmartAlbum(k.subtype, in)) continue;
+        if (k.type == kAlbumType && k.subtype == kRegularSubtype) {
+            if (!copies)
+                copies = cached ? folderCopies(in, &stockObjects)
+                                : std::make_shared<const FolderCopyList>(buildFolderCopies(in, &stockObjects));
+            std::string title = titleOf(o);
+            if (in.isLocked(title) && in.hideLockedFromApps) continue;
+            if (in.switchedOff(title)) continue;
+        }
+        out.push_back(c);
+    }
+    if (!copies || copies->empty()) return out;
+    // A copy is appended unless the list holds its album itself (the albums
+    // at this level; the rest sit in folders). The list was whole when the
+    // copies were added: the albums it held then are the stock's.
+    std::unordered_set<std::string> held;
+    for (const auto& c : stock)
+        if (kindOf(c.get()).hasSubtype) held.insert(rt::send<std::string>(c, "localIdentifier"_sel));
+    for (const FolderCopy& copy : *copies)
+        if (copy.appendable && !held.contains(copy.albumIdentifier)) out.push_back(copy.copy);
+    return out;
+}
+
+// ---- album fetches ----------------------------------------------------------------------------------
+bool isAlbumFetchType(const std::string& type, bool byIdentifierToo) {
+    return type == "PHAlbum" || type == "PHSmartAlbum" || (byIdentifierToo && type == "PHAssetCollection");
+}
+std::string fetchTypeOf(rt::Id result) {
+    return rt::respondsTo(result, "fetchType"_sel) ? rt::send<std::string>(result, "fetchType"_sel) : "";
+}
+
+// Whether fetchedObjects filters this result here.
+bool filtersFetchedObjects(rt::Id result) {
+    Process p = process();
+    if (p == Process::Photos || p == Process::Settings) return false;
+    if (!rt::respondsTo(result, "fetchType"_sel)) return false;
+    if (!isAlbumFetchType(fetchTypeOf(result), p == Process::Other)) return false;
+    return !(p == Process::Camera && showLockedinCamera);
+}
+// Whether every other reading of this result is filtered: in third-party apps.
+bool filtersEveryReading(rt::Id result) {
+    return process() == Process::Other && isAlbumFetchType(fetchTypeOf(result), true);
+}
+
+Objects filterAlbums(const Objects& stock, const Inputs& in) {
+    Objects out;
+    out.reserve(stock.size());
+    for (const auto& c : stock) {
+        rt::Id o = c.get();
+        std::string title = titleOf(o);
+        bool locked = in.isLocked(title);
+        bool held = !locked;
+        if (held) out.push_back(c);
+        Kind k = kindOf(o);
+        bool hiddenAlbum = k.hasSubtype && k.subtype == kAllHiddenSubtype && k.type == kSmartAlbumType;
+        if (hiddenAlbum && held) {
+            out.pop_back();
+            held = false;
+        }
+        if (in.switchedOff(title) && in.hideFoldersInApps && held) {
+            out.pop_back();
+            held = false;
+        }
+        // An album switched on comes back unless it is locked. The Hidden
+        // smart album never does: a user album titled "Hidden" with its
+        // switch on must not bring every hidden photo back with it.
+        if (!title.empty() && !held && !hiddenAlbum && in.switchedOn(title) && !locked) out.push_back(c);
+    }
+    return out;
+}
+
+// An album fetch's filtered list, kept on the fetch result under what it
+// derives from. The result's own objects never change.
+class FilteredList : public rt::Object {
+public:
+    using Object::Object;
+    std::uint64_t settingsGeneration = 0, lockedVersion = 0;
+    Objects objects;
+};
+const char kFilteredKey = 0;
+rt::Class* filteredListClass() {
+    static rt::Class* cls = [] {
+        rt::Class* c = rt::getClass("LCFilteredList");
+        return c ? c : rt::defineClass("LCFilteredList", nullptr, rt::factoryOf<FilteredList>);
+    }();
+    return cls;
+}
+
+Objects filteredObjects(rt::Id result) {
+    Inputs in = currentInputs();
+    if (auto* kept = rt::objectAs<FilteredList>(result->associated(&kFilteredKey).get(), filteredListClass());
+        kept && kept->settingsGeneration == in.settingsGeneration && kept->lockedVersion == in.locked.version)
+        return kept->objects;
+    auto list = rt::createInstance<FilteredList>(filteredListClass());
+    list->settingsGeneration = in.settingsGeneration;
+    list->lockedVersion = in.locked.version;
+    list->objects = filterAlbums(stockObjects(result), in);
+    Objects out = list->objects;
+    result->setAssociated(&kFilteredKey, std::move(list));
+    return out;
+}
+
+} // namespace
+
+// ---- the hooks --------------------------------------------------------------------------------------
+Objects listCollections(rt::Id self, rt::Sel cmd) {
+    Objects stock = g_listCollections(self, cmd);
+    if (!enabled || process() == Process::Photos) return stock;
+    return filterCollections(stock, true);
+}
+
+Objects listCollectionsUncached(rt::Id self, rt::Sel cmd) {
+    Objects stock = g_listCollections ? g_listCollections(self, cmd) : rt::send<Objects>(self, cmd);
+    if (!enabled || process() == Process::Photos) return stock;
+    return filterCollections(stock, false);
+}
+
+Objects resultFetchedObjects(rt::Id self, rt::Sel cmd) {
+    if (!filtersFetchedObjects(self)) return g_resultFetchedObjects(self, cmd);
+    return filteredObjects(self);
+}
+
+Ref<rt::Object> resultFetchedObjectIDsSet(rt::Id self, rt::Sel cmd) {
+    return process() == Process::Photos ? g_resultFetchedObjectIDsSet(self, cmd) : nullptr;
+}
+
+Ref<rt::Object> fetchAssetsInCollection(rt::Id cls, rt::Sel cmd, Ref<rt::Object> collection, Ref<rt::Object> options) {
+    Ref<rt::Object> o = optionsFor(std::move(options));
+    setIncludeHidden(o, true);
+    rt::Id c = collection.get();
+    if (process() != Process::Photos) {
+        Inputs in = currentInputs();
+        std::string title = titleOf(c);
+        if (in.isLocked(title)) return nullptr;
+        if (in.switchedOff(title) && in.hideFoldersInApps) return nullptr;
+    }
+    Kind k = kindOf(c);
+    if (k.type == kSmartAlbumType) {
+        if (k.subtype == kUserLibrarySubtype || k.subtype == kAllPhotosSubtype) setIncludeHidden(o, false);
+        if (hideHiddenStock && process() != Process::Camera) setIncludeHidden(o, false);
+    }
+    if (k.type == kMomentType) setIncludeHidden(o, true);
+    return g_fetchAssetsInCollection(cls, cmd, collection, o);
+}
+
+Ref<rt::Object> fetchKeyAssetsInCollection(rt::Id cls, rt::Sel cmd, Ref<rt::Object> collection,
+                                           Ref<rt::Object> options) {
+    Ref<rt::Object> o = optionsFor(std::move(options));
+    rt::Id c = collection.get();
+    // A locked or switched-off album's key photo is its photo: it stays out
+    // of other apps as the album's assets do.
+    if (process() != Process::Photos) {
+        Inputs in = currentInputs();
+        std::string title = titleOf(c);
+        if (in.isLocked(title)) return nullptr;
+        if (in.switchedOff(title) && in.hideFoldersInApps) return nullptr;
+    }
+    if (c && rt::respondsTo(c, "assetCollectionSubtype"_sel)) {
+        if (rt::send<long>(c, "assetCollectionSubtype"_sel) == kUserLibrarySubtype) setIncludeHidden(o, false);
+    } else {
+        setIncludeHidden(o, true);
+    }
+    return g_fetchKeyAssetsInCollection(cls, cmd, collection, o);
+}
+
+Ref<rt::Object> fetchCollectionsWithType(rt::Id cls, rt::Sel cmd, long type, long subtype, Ref<rt::Object> options) {
+    Ref<rt::Object> o = optionsFor(std::move(options));
+    setIncludeHidden(o, true);
+    return g_fetchCollectionsWithType(cls, cmd, type, subtype, o);
+}
+
+// ---- the other readings ------------------------------------------------------------------------------
+unsigned long resultCount(rt::Id self, rt::Sel cmd) {
+    return filtersEveryReading(self) ? filteredObjects(self).size() : g_resultCount(self, cmd);
+}
+
+// An index that the stock list has but the filtered one has not (the list
+// shrank since the caller counted it) reads as nil; one beyond the stock
+// list is the caller's fault, as it is without the filter.
+Ref<rt::Object> resultObjectAtIndex(rt::Id self, rt::Sel cmd, unsigned long index) {
+    if (!filtersEveryReading(self)) return g_resultObjectAtIndex(self, cmd, index);
+    Objects list = filteredObjects(self);
+    if (index < list.size()) return list[index];
+    if (index < g_resultCount(self, "count"_sel)) return nullptr;
+    return g_resultObjectAtIndex(self, cmd, index);
+}
+
+Ref<rt::Object> resultFirstObject(rt::Id self, rt::Sel cmd) {
+    if (!filtersEveryReading(self)) return g_resultFirstObject(self, cmd);
+    Objects list = filteredObjects(self);
+    return list.empty() ? nullptr : list.front();
+}
+
+Ref<rt::Object> resultLastObject(rt::Id self, rt::Sel cmd) {
+    if (!filtersEveryReading(self)) return g_resultLastObject(self, cmd);
+    Objects list = filteredObjects(self);
+    return list.empty() ? nullptr : list.back();
+}
+
+void resultEnumerate(rt::Id self, rt::Sel cmd, EnumerationBlock block) {
+    if (!filtersEveryReading(self)) return g_resultEnumerate(self, cmd, std::move(block));
+    Objects list = filteredObjects(self);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        bool stop = false;
+        block(list[i], i, &stop);
+        if (stop) break;
+    }
+}
+
+long resultIndexOfObject(rt::Id self, rt::Sel cmd, Ref<rt::Object> object) {
+    if (!filtersEveryReading(self)) return g_resultIndexOfObject(self, cmd, std::move(object));
+    if (!object) return -1;
+    Objects list = filteredObjects(self);
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (rt::send<bool>(list[i], "isEqual:"_sel, object)) return static_cast<long>(i);
+    return -1;
+}
+
+bool resultContainsObject(rt::Id self, rt::Sel cmd, Ref<rt::Object> object) {
+    if (!filtersEveryReading(self)) return g_resultContainsObject(self, cmd, std::move(object));
+    return resultIndexOfObject(self, "indexOfObject:"_sel, std::move(object)) >= 0;
+}
+
+} // namespace lc
