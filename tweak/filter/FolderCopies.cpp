@@ -56,9 +56,12 @@ FolderCopyList buildFolderCopies(const Inputs& in, StockObjects stockObjects) {
             for (const auto& a : stockObjects(assets.get()))
                 list.emplace_back(a);
         std::string title = album.title();
+        // A locked album's copy stays out while hideLockedFromApps keeps the
+        // album itself out: its title is what the setting hides.
+        bool appendable =
+            (!in.switchedOff(title) || !in.hideFoldersInApps) && !(in.isLocked(title) && in.hideLockedFromApps);
         out.push_back({album.localIdentifier(),
-                       PHAssetCollection::transientAssetCollectionWithAssets_title(list, title),
-                       !in.switchedOff(title) || !in.hideFoldersInApps});
+                       PHAssetCollection::transientAssetCollectionWithAssets_title(list, title), appendable});
     }
     return out;
 }

@@ -3,7 +3,10 @@
 // for every regular album of the library, in library order, a transient
 // album of the same title holding the album's assets, hidden ones included,
 // as the filtered asset fetch gives them (none for a locked album or one
-// switched off while hideFoldersInApps is on).
+// switched off while hideFoldersInApps is on). A copy is left out for an
+// album switched off while hideFoldersInApps is on, and for a locked album
+// while hideLockedFromApps is on (the copy of a locked album shows only
+// when locked albums may show, and then empty).
 //
 // Building them fetches every regular album and all of their assets: the
 // whole library. So they are kept, under what they derive from: the
@@ -26,7 +29,9 @@ namespace lc::filter {
 struct FolderCopy {
     std::string albumIdentifier; // the album's localIdentifier
     rt::Ref<rt::Object> copy;    // its transient copy
-    bool appendable = true;      // not switched off, or hideFoldersInApps off
+    // Not switched off (or hideFoldersInApps off), and not locked (or
+    // hideLockedFromApps off).
+    bool appendable = true;
 };
 using FolderCopyList = std::vector<FolderCopy>;
 

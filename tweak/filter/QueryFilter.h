@@ -8,6 +8,8 @@
 //
 //   -[PHCollectionList collections]           the list, filtered; regular albums
 //                                             in folders appended as transient copies
+//                                             (not a locked one's while locked albums
+//                                             are kept out)
 //   -[PHFetchResult fetchedObjects]           album fetches filtered (not in Photos or
 //                                             Settings, nor in the Camera with
 //                                             showLockedinCamera)

@@ -9,6 +9,7 @@
 #include "tests/support/TempDeviceRoot.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -202,4 +203,26 @@ TEST(Files, TheTemporaryFilesOfAWriterKilledMidWriteAreRemovedWhenAWriterStartsO
     EXPECT_EQ(temporaries().size(), 2u) << "a failed or started write clears the dead writers' files only";
     fnd::removeStaleTemporaryFiles(folder, true);
     EXPECT_EQ(temporaries(), std::vector<std::string>{".list.plist.lumitmp-1-live"});
+}
+
+// A stamp changes with every atomic write (a new file), is not trusted while
+// the file is fresh, and names a FIFO or a link as something never cached.
+TEST(Files, AFileStampChangesWithEachWriteAndIsSettledOnlyOnceTheFileIsOld) {
+    testsupport::TempDeviceRoot root;
+    EXPECT_EQ(fileStamp("/f").kind, FileStamp::Kind::Absent);
+    EXPECT_TRUE(fileStamp("/f").settled());
+    ASSERT_TRUE(writeFileAtomicallyAsSystem("/f", "one"));
+    FileStamp first = fileStamp("/f");
+    EXPECT_EQ(first.kind, FileStamp::Kind::Regular);
+    EXPECT_FALSE(first.settled()) << "written just now";
+    ASSERT_TRUE(writeFileAtomicallyAsSystem("/f", "two"));
+    EXPECT_NE(fileStamp("/f"), first) << "same size, same tick: a new file all the same";
+    timespec old[2] = {{1'000'000, 0}, {1'000'000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, hostPath("/f").c_str(), old, 0), 0);
+    FileStamp aged = fileStamp("/f");
+    EXPECT_EQ(aged.modifiedNs, 1'000'000LL * 1'000'000'000LL);
+    EXPECT_FALSE(aged.settled()) << "setting the times is a change: the change time is now";
+    ASSERT_EQ(::mkfifo(hostPath("/fifo").c_str(), 0666), 0);
+    EXPECT_EQ(fileStamp("/fifo").kind, FileStamp::Kind::Other);
+    EXPECT_FALSE(fileStamp("/fifo").settled());
 }

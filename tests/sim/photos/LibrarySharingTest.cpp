@@ -37,6 +37,30 @@ TEST_F(LibrarySharing, AChangeMadeInAnotherProcessIsSeenAtTheNextFetch) {
     EXPECT_EQ(count(assetsIn(album)), 1u);
 }
 
+// The change token: equal across reads, different once anyone committed.
+TEST_F(LibrarySharing, TheChangeTokenMovesWithEveryCommitOfThisProcessOrAnother) {
+    auto library = photos::PHPhotoLibrary::sharedPhotoLibrary();
+    auto first = library.currentChangeToken();
+    count(collections(photos::PHAssetCollectionTypeAlbum, photos::PHAssetCollectionSubtypeAny));
+    EXPECT_TRUE(library.currentChangeToken().isEqual(first)) << "a read changes nothing";
+    addPhoto(10, 1);
+    auto afterOwn = library.currentChangeToken();
+    EXPECT_FALSE(afterOwn.isEqual(first));
+    std::string peer = std::string(LUMI_BIN_DIR) + "/photos_test_peer";
+    std::string rootPath = root.path().string();
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::execl(peer.c_str(), peer.c_str(), rootPath.c_str(), "create-album", "Elsewhere", nullptr);
+        ::_exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_FALSE(library.currentChangeToken().isEqual(afterOwn)) << "another process's commit";
+    EXPECT_FALSE(library.currentChangeToken().isEqual(nullptr));
+}
+
 TEST_F(LibrarySharing, FetchesOnSeveralThreadsSeeEachChangeWholeWhileChangesRun) {
     auto album = addAlbum("Pairs");
     for (int i = 0; i < 10; ++i)
