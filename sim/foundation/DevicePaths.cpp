@@ -66,11 +66,15 @@ std::string normalizeDevicePath(std::string_view devicePath) {
     return out.empty() ? "/" : out;
 }
 
+// Built as one string (the components are plain names: no separator, no
+// dot or dot-dot), which every file operation of the device pays for.
 std::filesystem::path hostPath(std::string_view devicePath) {
-    std::filesystem::path p = deviceRoot();
-    for (auto c : components(devicePath))
-        p /= std::string(c);
-    return p;
+    std::string p = deviceRoot().native();
+    for (auto c : components(devicePath)) {
+        if (p.empty() || p.back() != '/') p += '/';
+        p.append(c);
+    }
+    return std::filesystem::path(std::move(p));
 }
 
 bool prepareDeviceRoot(const std::filesystem::path& root) {

@@ -2,20 +2,25 @@
 // The transient copies that `collections` appends to a collection list:
 // for every regular album of the library, in library order, a transient
 // album of the same title holding the album's assets, hidden ones included,
-// as the filtered asset fetch gives them (none for a locked album or one
+// as the filtered asset fetch gives them (none for a locked album, or one
 // switched off while hideFoldersInApps is on). A copy is left out for an
 // album switched off while hideFoldersInApps is on, and for a locked album
 // while hideLockedFromApps is on (the copy of a locked album shows only
 // when locked albums may show, and then empty).
 //
 // Building them fetches every regular album and all of their assets: the
-// whole library. So they are kept, under what they derive from: the
-// library's change token, the settings' generation and the locked list's
-// version. A query after no change costs a check of the three; any change
-// that was complete before a query began makes that query build afresh
-// (the key is read before the build, so a build that raced a change is kept
-// under the older key and is not served again). One build runs at a time;
-// queries that miss meanwhile wait for it and share it.
+// whole library. So what they derive from is kept in two layers:
+//   - each album's identifier, title and assets (hidden ones included),
+//     under the library's change token: fetched again only when the library
+//     changed;
+//   - the copies themselves, under that token, the settings' generation and
+//     the locked list's version: a lock or a switch makes them again from
+//     the kept assets, without a fetch.
+// A query after no change costs a check of the three keys. Any change that
+// was complete before a query began makes that query build afresh: each key
+// is read before what it keys is built, so a build that raced a change is
+// kept under the older key and never served again. One build runs at a
+// time; queries that miss meanwhile wait for it and share it.
 
 #include "sim/runtime/Runtime.h"
 #include "tweak/filter/FilterInputs.h"
@@ -35,13 +40,18 @@ struct FolderCopy {
 };
 using FolderCopyList = std::vector<FolderCopy>;
 
-// `fetchedObjects` answers every object of a fetch result, whatever the
-// filter's own hook on it would leave out.
-using StockObjects = std::vector<rt::Ref<rt::Object>> (*)(rt::Id result);
+// How the copies reach the library past the filter's own hooks.
+struct StockReads {
+    // Every object of a fetch result.
+    std::vector<rt::Ref<rt::Object>> (*objects)(rt::Id result);
+    // An album's assets, hidden ones included, whatever its lock.
+    rt::Ref<rt::Object> (*albumAssets)(rt::Id album);
+};
 
-std::shared_ptr<const FolderCopyList> folderCopies(const Inputs& in, StockObjects stockObjects);
-// The copies as the filter builds them, with no cache (what the cache saves,
-// for the benchmarks and the tests).
-FolderCopyList buildFolderCopies(const Inputs& in, StockObjects stockObjects);
+std::shared_ptr<const FolderCopyList> folderCopies(const Inputs& in, const StockReads& stock);
+// The copies as each call would build them with nothing kept: the albums'
+// assets fetched through the filtered asset fetch (for the benchmarks and
+// the tests: what the layers save).
+FolderCopyList buildFolderCopies(const Inputs& in, const StockReads& stock);
 
 } // namespace lc::filter

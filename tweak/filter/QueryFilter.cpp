@@ -57,6 +57,17 @@ void setIncludeHidden(const Ref<rt::Object>& options, bool on) {
     photos::PHFetchOptions(options).setIncludeHiddenAssets(on);
 }
 
+// An album's assets with the hidden ones, past the filter's lock rule.
+Ref<rt::Object> stockAlbumAssets(rt::Id album) {
+    Ref<rt::Object> options = photos::PHFetchOptions::new_().get();
+    setIncludeHidden(options, true);
+    rt::Sel sel = "fetchAssetsInAssetCollection:options:"_sel;
+    rt::Id cls = photos::PHAsset::cls();
+    return g_fetchAssetsInCollection ? g_fetchAssetsInCollection(cls, sel, Ref<rt::Object>(album), options)
+                                     : rt::sendClass<Ref<rt::Object>>(photos::PHAsset::cls(), sel, album, options);
+}
+constexpr StockReads kStockReads{&stockObjects, &stockAlbumAssets};
+
 // ---- collections ------------------------------------------------------------------------------------
 Objects filterCollections(const Objects& stock, bool cached) {
     Inputs in = currentInputs(); // the list is reloaded once per call
@@ -74,8 +85,8 @@ Objects filterCollections(const Objects& stock, bool cached) {
         if (k.type == kSmartAlbumType && removesSmartAlbum(k.subtype, in)) continue;
         if (k.type == kAlbumType && k.subtype == kRegularSubtype) {
             if (!copies)
-                copies = cached ? folderCopies(in, &stockObjects)
-                                : std::make_shared<const FolderCopyList>(buildFolderCopies(in, &stockObjects));
+                copies = cached ? folderCopies(in, kStockReads)
+                                : std::make_shared<const FolderCopyList>(buildFolderCopies(in, kStockReads));
             std::string title = titleOf(o);
             if (in.isLocked(title) && in.hideLockedFromApps) continue;
             if (in.switchedOff(title)) continue;
@@ -160,10 +171,14 @@ rt::Class* filteredListClass() {
 }
 
 Objects filteredObjects(rt::Id result) {
-    Inputs in = currentInputs();
+    // The key first (the generation before the list: see FilterInputs.h);
+    // the rest of the inputs only when the kept list is not for it.
+    std::uint64_t generation = settingsGeneration();
+    std::uint64_t lockedVersion = reloadLockedAlbums().version;
     if (auto* kept = rt::objectAs<FilteredList>(result->associated(&kFilteredKey).get(), filteredListClass());
-        kept && kept->settingsGeneration == in.settingsGeneration && kept->lockedVersion == in.locked.version)
+        kept && kept->settingsGeneration == generation && kept->lockedVersion == lockedVersion)
         return kept->objects;
+    Inputs in = currentInputs();
     auto list = rt::createInstance<FilteredList>(filteredListClass());
     list->settingsGeneration = in.settingsGeneration;
     list->lockedVersion = in.locked.version;
