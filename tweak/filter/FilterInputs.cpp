@@ -78,13 +78,13 @@ Inputs currentInputs() {
 bool Inputs::isLocked(const std::string& title) const { return !title.empty() && lockedTitles->contains(title); }
 
 bool Inputs::switchedOff(const std::string& title) const {
-    if (title.empty()) return false;
+    if (title.empty() || albums->empty()) return false;
     auto it = albums->find(kAlbumKeyPrefix + title);
     return it != albums->end() && !it->second;
 }
 
 bool Inputs::switchedOn(const std::string& title) const {
-    if (title.empty()) return false;
+    if (title.empty() || albums->empty()) return false;
     auto it = albums->find(kAlbumKeyPrefix + title);
     return it != albums->end() && it->second;
 }

@@ -71,12 +71,12 @@ bool appendable(const std::string& title, const Inputs& in) {
 
 FolderCopyList copiesOf(const AlbumAssetsList& albums, const Inputs& in) {
     FolderCopyList out;
-    out.reserve(albums.size());
+    out.copies.reserve(albums.size());
     static const std::vector<PHAsset> none;
     for (const AlbumAssets& a : albums) {
         const auto& assets = assetsFiltered(a.title, in) ? none : a.assets;
-        out.push_back({a.identifier, PHAssetCollection::transientAssetCollectionWithAssets_title(assets, a.title),
-                       appendable(a.title, in)});
+        out.add({a.identifier, PHAssetCollection::transientAssetCollectionWithAssets_title(assets, a.title),
+                 appendable(a.title, in)});
     }
     return out;
 }
@@ -97,9 +97,8 @@ FolderCopyList buildFolderCopies(const Inputs& in, const StockReads& stock) {
             for (const auto& a : stock.objects(assets.get()))
                 list.emplace_back(a);
         std::string title = album.title();
-        out.push_back({album.localIdentifier(),
-                       PHAssetCollection::transientAssetCollectionWithAssets_title(list, title),
-                       appendable(title, in)});
+        out.add({album.localIdentifier(), PHAssetCollection::transientAssetCollectionWithAssets_title(list, title),
+                 appendable(title, in)});
     }
     return out;
 }

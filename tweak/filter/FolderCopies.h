@@ -27,6 +27,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace lc::filter {
@@ -38,7 +39,14 @@ struct FolderCopy {
     // hideLockedFromApps off).
     bool appendable = true;
 };
-using FolderCopyList = std::vector<FolderCopy>;
+struct FolderCopyList {
+    std::vector<FolderCopy> copies;
+    std::unordered_map<std::string, std::size_t> byAlbum; // album identifier → its copy's index
+    void add(FolderCopy copy) {
+        byAlbum.emplace(copy.albumIdentifier, copies.size());
+        copies.push_back(std::move(copy));
+    }
+};
 
 // How the copies reach the library past the filter's own hooks.
 struct StockReads {

@@ -5,7 +5,6 @@
 #include "tweak/filter/FolderCopies.h"
 
 #include <mutex>
-#include <unordered_set>
 
 namespace lc {
 
@@ -74,6 +73,11 @@ Objects filterCollections(const Objects& stock, bool cached) {
     Objects out;
     out.reserve(stock.size());
     std::shared_ptr<const FolderCopyList> copies;
+    // A copy is appended unless the list holds its album itself (the albums
+    // at this level; the rest sit in folders). The copies are added at the
+    // first regular album, when the list still holds every regular album of
+    // the stock's: those are the albums it holds.
+    std::vector<char> held;
     for (const auto& c : stock) {
         rt::Id o = c.get();
         if (rt::respondsTo(o, "isTrashBin"_sel) && rt::send<bool>(o, "isTrashBin"_sel) && !showDeleted) continue;
@@ -84,24 +88,23 @@ Objects filterCollections(const Objects& stock, bool cached) {
         }
         if (k.type == kSmartAlbumType && removesSmartAlbum(k.subtype, in)) continue;
         if (k.type == kAlbumType && k.subtype == kRegularSubtype) {
-            if (!copies)
+            if (!copies) {
                 copies = cached ? folderCopies(in, kStockReads)
                                 : std::make_shared<const FolderCopyList>(buildFolderCopies(in, kStockReads));
+                held.assign(copies->copies.size(), 0);
+            }
+            if (auto it = copies->byAlbum.find(rt::send<std::string>(o, "localIdentifier"_sel));
+                it != copies->byAlbum.end())
+                held[it->second] = 1;
             std::string title = titleOf(o);
             if (in.isLocked(title) && in.hideLockedFromApps) continue;
             if (in.switchedOff(title)) continue;
         }
         out.push_back(c);
     }
-    if (!copies || copies->empty()) return out;
-    // A copy is appended unless the list holds its album itself (the albums
-    // at this level; the rest sit in folders). The list was whole when the
-    // copies were added: the albums it held then are the stock's.
-    std::unordered_set<std::string> held;
-    for (const auto& c : stock)
-        if (kindOf(c.get()).hasSubtype) held.insert(rt::send<std::string>(c, "localIdentifier"_sel));
-    for (const FolderCopy& copy : *copies)
-        if (copy.appendable && !held.contains(copy.albumIdentifier)) out.push_back(copy.copy);
+    if (copies)
+        for (std::size_t i = 0; i < copies->copies.size(); ++i)
+            if (copies->copies[i].appendable && !held[i]) out.push_back(copies->copies[i].copy);
     return out;
 }
 
