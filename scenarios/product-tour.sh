@@ -56,7 +56,7 @@ plist() { # PATH ITEM...: the user info of a savearray
     for item in "$@"; do printf '<string>%s</string>' "$item"; done
     printf '</array><key>path</key><string>%s</string></dict></plist>\n' "$path"
 }
-plist /var/mobile/Library/lumicrate/lockedAlbums.plist Trips Q3 >"$INFO/locked.plist"
+plist /var/mobile/Library/lumicrate/lockedAlbums.plist Private Q3 >"$INFO/locked.plist"
 plist /var/mobile/Library/Preferences/x.plist x >"$INFO/elsewhere.plist"
 sim send com.zel.lumicrate12 savearray --info "$INFO/locked.plist" | sed 's/^/   /'
 sim send com.zel.lumicrate12 savearray --info "$INFO/elsewhere.plist" | sed 's/^/   /'
