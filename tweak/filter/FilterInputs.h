@@ -40,6 +40,11 @@ struct Inputs {
     // with the value on. An album whose key is missing is neither.
     bool switchedOff(const std::string& title) const;
     bool switchedOn(const std::string& title) const;
+    // Whether other apps get nothing of the album's assets: it is locked, or
+    // switched off while hideFoldersInApps is on.
+    bool withholdsAssets(const std::string& title) const {
+        return isLocked(title) || (switchedOff(title) && hideFoldersInApps);
+    }
 };
 Inputs currentInputs();
 

@@ -58,11 +58,6 @@ AlbumAssetsList fetchAlbumAssets(const StockReads& stock) {
     return out;
 }
 
-// What the filtered asset fetch gives of an album: nothing for a locked
-// album, or one switched off while hideFoldersInApps is on.
-bool assetsFiltered(const std::string& title, const Inputs& in) {
-    return in.isLocked(title) || (in.switchedOff(title) && in.hideFoldersInApps);
-}
 bool appendable(const std::string& title, const Inputs& in) {
     // A locked album's copy stays out while hideLockedFromApps keeps the
     // album itself out: its title is what the setting hides.
@@ -74,7 +69,8 @@ FolderCopyList copiesOf(const AlbumAssetsList& albums, const Inputs& in) {
     out.copies.reserve(albums.size());
     static const std::vector<PHAsset> none;
     for (const AlbumAssets& a : albums) {
-        const auto& assets = assetsFiltered(a.title, in) ? none : a.assets;
+        // What the filtered asset fetch would give of the album.
+        const auto& assets = in.withholdsAssets(a.title) ? none : a.assets;
         out.add({a.identifier, PHAssetCollection::transientAssetCollectionWithAssets_title(assets, a.title),
                  appendable(a.title, in)});
     }

@@ -191,6 +191,13 @@ Objects filteredObjects(rt::Id result) {
     return out;
 }
 
+// Whether this process gets nothing of the collection's assets: outside
+// Photos, a locked album's, or a switched-off one's while hideFoldersInApps
+// is on.
+bool withheldHere(rt::Id collection) {
+    return process() != Process::Photos && currentInputs().withholdsAssets(titleOf(collection));
+}
+
 } // namespace
 
 // ---- the hooks --------------------------------------------------------------------------------------
@@ -219,12 +226,7 @@ Ref<rt::Object> fetchAssetsInCollection(rt::Id cls, rt::Sel cmd, Ref<rt::Object>
     Ref<rt::Object> o = optionsFor(std::move(options));
     setIncludeHidden(o, true);
     rt::Id c = collection.get();
-    if (process() != Process::Photos) {
-        Inputs in = currentInputs();
-        std::string title = titleOf(c);
-        if (in.isLocked(title)) return nullptr;
-        if (in.switchedOff(title) && in.hideFoldersInApps) return nullptr;
-    }
+    if (withheldHere(c)) return nullptr;
     Kind k = kindOf(c);
     if (k.type == kSmartAlbumType) {
         if (k.subtype == kUserLibrarySubtype || k.subtype == kAllPhotosSubtype) setIncludeHidden(o, false);
@@ -240,12 +242,7 @@ Ref<rt::Object> fetchKeyAssetsInCollection(rt::Id cls, rt::Sel cmd, Ref<rt::Obje
     rt::Id c = collection.get();
     // A locked or switched-off album's key photo is its photo: it stays out
     // of other apps as the album's assets do.
-    if (process() != Process::Photos) {
-        Inputs in = currentInputs();
-        std::string title = titleOf(c);
-        if (in.isLocked(title)) return nullptr;
-        if (in.switchedOff(title) && in.hideFoldersInApps) return nullptr;
-    }
+    if (withheldHere(c)) return nullptr;
     if (c && rt::respondsTo(c, "assetCollectionSubtype"_sel)) {
         if (rt::send<long>(c, "assetCollectionSubtype"_sel) == kUserLibrarySubtype) setIncludeHidden(o, false);
     } else {
