@@ -18,7 +18,6 @@ TOUR="filter tour"
 . "$(dirname "$0")/common.sh"
 GALLERY=com.example.gallery
 STORE=com.apple.store.Jolly
-served() { sim ps >/dev/null && "$BIN/lumisim" log --root "$DEVICE" | grep -q "injection: loaded lumicrate12 into com.apple.springboard"; }
 report() { until_ok sim ui "$1" report; sim ui "$1" report | sed 's/^/   /'; }
 # The gallery draws its page when it opens: it is opened afresh for each screenshot.
 shot() {
@@ -60,10 +59,7 @@ shot $GALLERY 1-gallery-before
 shot $STORE 2-store-before
 
 step "Trips locked: SpringBoard writes the locked list, as it does for the Photos app"
-INFO="$(dirname "$DEVICE")/filter-lock.plist"
-printf '<?xml version="1.0" encoding="UTF-8"?>\n<plist version="1.0"><dict><key>array</key><array><string>Trips</string></array><key>path</key><string>/var/mobile/Library/lumicrate/lockedAlbums.plist</string></dict></plist>\n' >"$INFO"
-sim send com.zel.lumicrate12 savearray --info "$INFO" | sed 's/^/   /'
-until_ok grep -q '<string>Trips</string>' "$DEVICE/var/mobile/Library/lumicrate/lockedAlbums.plist"
+lock_albums Trips
 echo "   gallery, at its next query:"
 report $GALLERY
 echo "   store app:"

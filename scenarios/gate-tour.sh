@@ -17,7 +17,6 @@ SCREENS="$4"
 TOUR="gate tour"
 . "$(dirname "$0")/common.sh"
 PHOTOS=com.apple.mobileslideshow
-served() { sim ps >/dev/null && "$BIN/lumisim" log --root "$DEVICE" | grep -q "injection: loaded lumicrate12 into com.apple.springboard"; }
 photos_shot() { sim ui $PHOTOS screenshot "$SCREENS/$1.png" | sed 's/^/   /'; }
 springboard_shot() { sim ui com.apple.springboard screenshot "$SCREENS/$1.png" | sed 's/^/   /'; }
 tap() { until_ok sim ui $PHOTOS tap --label "$1"; echo "   tapped $1"; }
@@ -43,10 +42,7 @@ sim sample-photos "$SAMPLES" --count 3 --label Photo | sed 's/^/   /'
 FILES=("$SAMPLES"/*.jpg)
 sim addmedia "${FILES[0]}" "${FILES[1]}" --album Trips | sed 's/^/   /'
 sim addmedia "${FILES[2]}" --album Rome | sed 's/^/   /'
-INFO="$(dirname "$DEVICE")/gate-lock.plist"
-printf '<?xml version="1.0" encoding="UTF-8"?>\n<plist version="1.0"><dict><key>array</key><array><string>Trips</string></array><key>path</key><string>/var/mobile/Library/lumicrate/lockedAlbums.plist</string></dict></plist>\n' >"$INFO"
-sim send com.zel.lumicrate12 savearray --info "$INFO" | sed 's/^/   /'
-until_ok grep -q '<string>Trips</string>' "$DEVICE/var/mobile/Library/lumicrate/lockedAlbums.plist"
+lock_albums Trips
 echo "   lockedAlbums.plist: Trips"
 
 step "Photos: Albums, See All, a tap on Trips; SpringBoard asks the owner"

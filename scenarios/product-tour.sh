@@ -19,7 +19,6 @@ PACKAGE="$3"
 SCREENS="$4"
 TOUR="product tour"
 . "$(dirname "$0")/common.sh"
-served() { sim ps >/dev/null && "$BIN/lumisim" log --root "$DEVICE" | grep -q "injection: loaded lumicrate12 into com.apple.springboard"; }
 
 "$BIN/lumisim" shutdown --root "$DEVICE" >/dev/null 2>&1 || true
 rm -rf "$DEVICE"
@@ -48,18 +47,8 @@ until_ok sh -c "'$BIN/lumisim' log --root '$DEVICE' | grep -q 'com.apple.camera 
 "$BIN/lumisim" log --root "$DEVICE" | grep "injection: loaded lumicrate12" | sed 's/^/   /'
 
 step "SpringBoard's message server: a state file written, a path outside refused"
-INFO="$(dirname "$DEVICE")/savearray"
-mkdir -p "$INFO"
-plist() { # PATH ITEM...: the user info of a savearray
-    local path="$1"; shift
-    printf '<?xml version="1.0" encoding="UTF-8"?>\n<plist version="1.0"><dict><key>array</key><array>'
-    for item in "$@"; do printf '<string>%s</string>' "$item"; done
-    printf '</array><key>path</key><string>%s</string></dict></plist>\n' "$path"
-}
-plist /var/mobile/Library/lumicrate/lockedAlbums.plist Private Q3 >"$INFO/locked.plist"
-plist /var/mobile/Library/Preferences/x.plist x >"$INFO/elsewhere.plist"
-sim send com.zel.lumicrate12 savearray --info "$INFO/locked.plist" | sed 's/^/   /'
-sim send com.zel.lumicrate12 savearray --info "$INFO/elsewhere.plist" | sed 's/^/   /'
+savearray /var/mobile/Library/lumicrate/lockedAlbums.plist Private Q3
+savearray /var/mobile/Library/Preferences/x.plist x
 until_ok test -f "$DEVICE/var/mobile/Library/lumicrate/lockedAlbums.plist"
 until_ok sh -c "'$BIN/lumisim' log --root '$DEVICE' | grep -q 'savearray refused'"
 grep -o '<string>[^<]*</string>' "$DEVICE/var/mobile/Library/lumicrate/lockedAlbums.plist" | sed 's/^/   /'

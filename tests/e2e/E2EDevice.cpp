@@ -4,8 +4,10 @@
 #include "sim/foundation/Files.h"
 #include "sim/foundation/PropertyList.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -15,6 +17,7 @@
 namespace e2e {
 
 namespace fs = std::filesystem;
+using fnd::Array;
 using fnd::Dictionary;
 using fnd::Value;
 
@@ -158,6 +161,25 @@ void Device::send(const std::string& message, Dictionary info, const std::string
                      {"center", Value(centre)},
                      {"message", Value(message)},
                      {"userInfo", Value(std::move(info))}});
+}
+
+std::vector<std::string> Device::samplePhotos(int count) {
+    std::string dir = m_root + "/samples";
+    std::vector<std::string> files;
+    if (lumisim({"sample-photos", dir, "--count", std::to_string(count)}).status != 0) return files;
+    for (const auto& f : std::filesystem::directory_iterator(dir))
+        files.push_back(f.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool Device::lockAlbums(const std::vector<std::string>& titles) {
+    constexpr const char* kLocked = "/var/mobile/Library/lumicrate/lockedAlbums.plist";
+    Array list;
+    for (const auto& t : titles)
+        list.push_back(Value(t));
+    send("savearray", {{"array", Value(list)}, {"path", Value(kLocked)}}, "com.zel.lumicrate12");
+    return waitFor([&] { return fnd::readArrayFile(kLocked) == list; });
 }
 
 Dictionary Device::ui(const std::string& bundle, Dictionary request) {

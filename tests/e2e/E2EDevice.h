@@ -54,6 +54,12 @@ public:
     void launch(const std::string& bundle);
     void post(const std::string& name);
     void send(const std::string& message, fnd::Dictionary info, const std::string& centre = "com.lumi.probe");
+    // `count` sample photos drawn into the device's folder (lumisim
+    // sample-photos): their paths, in order.
+    std::vector<std::string> samplePhotos(int count);
+    // lumicrate12's locked list written by SpringBoard's array writer, as the
+    // Photos app has it written; true once the file holds it.
+    bool lockAlbums(const std::vector<std::string>& titles);
 
     // An automation request to a running app; the device's answer.
     fnd::Dictionary ui(const std::string& bundle, fnd::Dictionary request);

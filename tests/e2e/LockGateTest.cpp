@@ -7,14 +7,12 @@
 #include "sim/foundation/PropertyList.h"
 #include "tests/e2e/E2EDevice.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 
 using e2e::Device;
 using e2e::kPhotos;
 using e2e::kSpringBoard;
 using e2e::ok;
-using fnd::Array;
 using fnd::Dictionary;
 using fnd::Value;
 
@@ -27,27 +25,11 @@ struct GateDevice {
 
     // Trips holds two photos, Rome one; `locked` are locked through SpringBoard.
     void prepare(const std::vector<std::string>& locked) {
-        std::string dir = d.root() + "/samples";
-        ASSERT_EQ(e2e::lumisim({"sample-photos", dir, "--count", "3"}).status, 0);
-        std::vector<std::string> files;
-        for (const auto& f : std::filesystem::directory_iterator(dir))
-            files.push_back(f.path().string());
-        std::sort(files.begin(), files.end());
+        std::vector<std::string> files = d.samplePhotos(3);
         ASSERT_EQ(files.size(), 3u);
         ASSERT_EQ(e2e::lumisim({"addmedia", files[0], files[1], "--album", "Trips", "--root", d.root()}).status, 0);
         ASSERT_EQ(e2e::lumisim({"addmedia", files[2], "--album", "Rome", "--root", d.root()}).status, 0);
-        Array titles;
-        for (const auto& t : locked)
-            titles.push_back(Value(t));
-        std::string info = d.root() + "/lock.plist";
-        ASSERT_TRUE(fnd::writeFileAtomically(
-            "/lock.plist", *fnd::serializeXml(Value(Dictionary{{"array", Value(titles)},
-                                                               {"path", Value("/var/mobile/Library/lumicrate/"
-                                                                              "lockedAlbums.plist")}}))));
-        ASSERT_EQ(e2e::lumisim({"send", "com.zel.lumicrate12", "savearray", "--info", info, "--root", d.root()}).status,
-                  0);
-        ASSERT_TRUE(d.waitFor(
-            [&] { return fnd::readArrayFile("/var/mobile/Library/lumicrate/lockedAlbums.plist").has_value(); }));
+        ASSERT_TRUE(d.lockAlbums(locked));
         d.launch(kPhotos);
         ASSERT_TRUE(d.waitFor([&] { return find(kPhotos, "label", "Albums"); }));
     }

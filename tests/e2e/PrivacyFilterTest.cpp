@@ -9,11 +9,9 @@
 #include "sim/foundation/PropertyList.h"
 #include "tests/e2e/E2EDevice.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 
 using e2e::Device;
-using fnd::Array;
 using fnd::Dictionary;
 using fnd::Value;
 
@@ -21,19 +19,13 @@ namespace {
 
 constexpr const char* kGallery = "com.example.gallery";
 constexpr const char* kStore = "com.apple.store.Jolly";
-constexpr const char* kLocked = "/var/mobile/Library/lumicrate/lockedAlbums.plist";
 
 struct FilterDevice {
     Device d{true};
 
     // Trips holds two photos, Rome one, and Oslo (in the folder Travel) one.
     void prepare() {
-        std::string dir = d.root() + "/samples";
-        ASSERT_EQ(e2e::lumisim({"sample-photos", dir, "--count", "4"}).status, 0);
-        std::vector<std::string> files;
-        for (const auto& f : std::filesystem::directory_iterator(dir))
-            files.push_back(f.path().string());
-        std::sort(files.begin(), files.end());
+        std::vector<std::string> files = d.samplePhotos(4);
         ASSERT_EQ(files.size(), 4u);
         ASSERT_EQ(e2e::lumisim({"addmedia", files[0], files[1], "--album", "Trips", "--root", d.root()}).status, 0);
         ASSERT_EQ(e2e::lumisim({"addmedia", files[2], "--album", "Rome", "--root", d.root()}).status, 0);
@@ -52,17 +44,7 @@ struct FilterDevice {
         return out;
     }
     // What SpringBoard does for the Photos app when an album is locked.
-    void lock(const std::vector<std::string>& titles) {
-        Array list;
-        for (const auto& t : titles)
-            list.push_back(Value(t));
-        std::string info = d.root() + "/lock.plist";
-        ASSERT_TRUE(fnd::writeFileAtomically(
-            "/lock.plist", *fnd::serializeXml(Value(Dictionary{{"array", Value(list)}, {"path", Value(kLocked)}}))));
-        ASSERT_EQ(e2e::lumisim({"send", "com.zel.lumicrate12", "savearray", "--info", info, "--root", d.root()}).status,
-                  0);
-        ASSERT_TRUE(d.waitFor([&] { return fnd::readArrayFile(kLocked) == list; }));
-    }
+    void lock(const std::vector<std::string>& titles) { ASSERT_TRUE(d.lockAlbums(titles)); }
 };
 
 bool shows(const std::string& report, const std::string& text) { return report.find(text) != std::string::npos; }

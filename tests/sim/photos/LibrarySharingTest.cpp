@@ -11,24 +11,28 @@
 
 using namespace phtest;
 
-using LibrarySharing = LibraryTest;
+struct LibrarySharing : LibraryTest {
+    // The peer program creates the album through its own connection; whether it succeeded.
+    bool createAlbumInAnotherProcess(const char* title) {
+        std::string peer = std::string(LUMI_BIN_DIR) + "/photos_test_peer";
+        std::string rootPath = root.path().string();
+        pid_t child = ::fork();
+        if (child < 0) return false;
+        if (child == 0) {
+            ::execl(peer.c_str(), peer.c_str(), rootPath.c_str(), "create-album", title, nullptr);
+            ::_exit(127);
+        }
+        int status = 0;
+        return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+};
 
 TEST_F(LibrarySharing, AChangeMadeInAnotherProcessIsSeenAtTheNextFetch) {
     addPhoto(10, 1);
     auto before = collections(photos::PHAssetCollectionTypeAlbum, photos::PHAssetCollectionSubtypeAny);
     EXPECT_EQ(count(before), 0u);
     // Another app: a process of its own, with its own connection and queue.
-    std::string peer = std::string(LUMI_BIN_DIR) + "/photos_test_peer";
-    std::string rootPath = root.path().string();
-    pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::execl(peer.c_str(), peer.c_str(), rootPath.c_str(), "create-album", "From the camera", nullptr);
-        ::_exit(127);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(createAlbumInAnotherProcess("From the camera"));
     EXPECT_EQ(count(before), 0u) << "a fetch result is a snapshot";
     auto album = rt::send<Ref<rt::Object>>(
         collections(photos::PHAssetCollectionTypeAlbum, photos::PHAssetCollectionSubtypeAny, titled("From the camera")),
@@ -46,17 +50,7 @@ TEST_F(LibrarySharing, TheChangeTokenMovesWithEveryCommitOfThisProcessOrAnother)
     addPhoto(10, 1);
     auto afterOwn = library.currentChangeToken();
     EXPECT_FALSE(afterOwn.isEqual(first));
-    std::string peer = std::string(LUMI_BIN_DIR) + "/photos_test_peer";
-    std::string rootPath = root.path().string();
-    pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::execl(peer.c_str(), peer.c_str(), rootPath.c_str(), "create-album", "Elsewhere", nullptr);
-        ::_exit(127);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(createAlbumInAnotherProcess("Elsewhere"));
     EXPECT_FALSE(library.currentChangeToken().isEqual(afterOwn)) << "another process's commit";
     EXPECT_FALSE(library.currentChangeToken().isEqual(nullptr));
 }
