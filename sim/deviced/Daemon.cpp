@@ -122,8 +122,13 @@ int Daemon::run() {
 
 // A connection through the socket's path was not born with an app: it has
 // no app identity, whatever its pid or its hello say (a pid can be reused;
-// a process can open more connections than the one it was given).
-ipc::PeerIdentity Daemon::resolve(pid_t pid) const { return ipc::PeerIdentity{pid, std::nullopt, true, false}; }
+// a process can open more connections than the one it was given). One from
+// outside the device's tree is the operator's.
+ipc::PeerIdentity Daemon::resolve(pid_t pid) const {
+    ipc::PeerIdentity id{pid, std::nullopt, true, false};
+    id.outside = !insideDevice(pid);
+    return id;
+}
 
 // Whether the process is the daemon's own descendant: an app, or anything an
 // app started (the daemon is the subreaper of its tree, so an orphan stays

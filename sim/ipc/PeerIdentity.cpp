@@ -5,7 +5,8 @@ namespace ipc {
 fnd::Dictionary PeerIdentity::toDictionary() const {
     fnd::Dictionary d{{"pid", fnd::Value(static_cast<int64_t>(pid))},
                       {"sandboxed", fnd::Value(sandboxed)},
-                      {"system", fnd::Value(system)}};
+                      {"system", fnd::Value(system)},
+                      {"outside", fnd::Value(outside)}};
     if (bundleIdentifier) d["bundle"] = fnd::Value(*bundleIdentifier);
     return d;
 }
@@ -20,6 +21,7 @@ std::optional<PeerIdentity> PeerIdentity::fromDictionary(const fnd::Dictionary& 
     id.sandboxed = *sandboxed;
     id.system = *system;
     if (const auto* b = fnd::valueForKey(d, "bundle").string()) id.bundleIdentifier = *b;
+    if (const auto* o = fnd::valueForKey(d, "outside").boolean()) id.outside = *o;
     return id;
 }
 

@@ -82,19 +82,30 @@ TEST(Product, ThePackageInstalledIntoABootedDeviceHooksSpringBoardAndNoOtherProc
     EXPECT_NE(r.output.find("no class named SpringBoard"), std::string::npos) << r.output;
 }
 
-TEST(Product, ASaveArrayFromTheSandboxedCameraLandsThroughSpringBoardAndOnlyForAStateFile) {
+// Each sandboxed app's array lands through SpringBoard, only in its own state
+// file: the locked list for Photos, album.tct for the Camera.
+TEST(Product, ASaveArrayFromASandboxedAppLandsThroughSpringBoardOnlyInItsOwnStateFile) {
     Device d(true);
     d.launch("com.apple.camera");
-    auto ok = sendFrom(d, "com.apple.camera", "savearray",
-                       {{"id", Value("com.apple.camera")},
+    d.launch("com.apple.mobileslideshow");
+    auto ok = sendFrom(d, "com.apple.mobileslideshow", "savearray",
+                       {{"id", Value("com.apple.mobileslideshow")},
                         {"array", Value(Array{Value("Trips"), Value("Q3")})},
                         {"path", Value(kLocked)}});
     ASSERT_TRUE(fnd::valueForKey(ok, "ok").boolValue());
-    sendFrom(d, "com.apple.camera", "savearray",
+    sendFrom(
+        d, "com.apple.camera", "savearray",
+        {{"array", Value(Array{Value("Rome")})}, {"path", Value("/private/var/mobile/Library/lumicrate/album.tct")}});
+    sendFrom(d, "com.apple.mobileslideshow", "savearray",
              {{"array", Value(Array{Value("x")})}, {"path", Value("/var/mobile/Library/Preferences/evil.plist")}});
-    sendFrom(d, "com.apple.camera", "savearray", {{"array", Value(Array{Value(1)})}, {"path", Value(kLocked)}});
-    ASSERT_TRUE(d.waitFor([&] { return d.countLog("savearray refused") == 2; }));
+    sendFrom(d, "com.apple.mobileslideshow", "savearray",
+             {{"array", Value(Array{Value(1)})}, {"path", Value(kLocked)}});
+    sendFrom(d, "com.apple.camera", "savearray",
+             {{"id", Value("com.apple.mobileslideshow")}, {"array", Value(Array{})}, {"path", Value(kLocked)}});
+    ASSERT_TRUE(d.waitFor([&] { return d.countLog("savearray refused") == 3; }));
+    EXPECT_EQ(d.countLog("is not for com.apple.camera to write"), 1u);
     EXPECT_EQ(fnd::readArrayFile(kLocked), (Array{Value("Trips"), Value("Q3")}));
+    EXPECT_EQ(fnd::readArrayFile("/var/mobile/Library/lumicrate/album.tct"), Array{Value("Rome")});
     EXPECT_FALSE(fnd::fileExists("/var/mobile/Library/Preferences/evil.plist"));
 }
 
@@ -113,8 +124,11 @@ TEST(Product, OnlyThePhotosAppIsServedAuthenticateAndAMessageNobodyHandlesIsDrop
               {"albumName", Value("Trips")},
               {"controller", Value("PUAlbumListViewController")}});
     sendFrom(d, "com.apple.camera", "no such message", {});
-    sendFrom(d, "com.apple.camera", "savearray", {{"array", Value(Array{Value("Trips")})}, {"path", Value(kLocked)}});
-    ASSERT_TRUE(d.waitFor([&] { return fnd::readArrayFile(kLocked) == Array{Value("Trips")}; }));
+    sendFrom(
+        d, "com.apple.camera", "savearray",
+        {{"array", Value(Array{Value("Rome")})}, {"path", Value("/private/var/mobile/Library/lumicrate/album.tct")}});
+    ASSERT_TRUE(d.waitFor(
+        [&] { return fnd::readArrayFile("/var/mobile/Library/lumicrate/album.tct") == Array{Value("Rome")}; }));
     EXPECT_EQ(d.countLog("lumicrate12: authenticate refused: sent by "), 2u);
     EXPECT_EQ(d.countLog("lumicrate12: authenticate refused: sent by com.apple.camera"), 1u);
     EXPECT_FALSE(fnd::fileExists("/var/mobile/Library/lumicrate/authenticate.plist"));

@@ -8,6 +8,7 @@
 #include "sim/ipc/Notify.h"
 #include "tweak/core/Settings.h"
 #include "tweak/core/StateFiles.h"
+#include "tweak/springboard/MessageServer.h"
 
 namespace lc {
 
@@ -21,12 +22,6 @@ void answer(fnd::Dictionary result, bool success) {
     notify_post(kAuthenticateNotification);
 }
 
-std::string describe(const std::optional<ipc::PeerIdentity>& sender) {
-    if (!sender) return "a sender the device did not start";
-    if (sender->bundleIdentifier) return *sender->bundleIdentifier;
-    return "pid " + std::to_string(sender->pid);
-}
-
 } // namespace
 
 std::string unlockReason(const std::string& albumTitle) { return albumTitle + " needs to be unlocked."; }
@@ -34,7 +29,7 @@ std::string unlockReason(const std::string& albumTitle) { return albumTitle + " 
 void authenticateWithUserInfo(rt::Id, rt::Sel, std::string, fnd::Dictionary userInfo) {
     std::optional<ipc::PeerIdentity> sender = ipc::MessagingCenter::currentSender();
     if (!sender || sender->bundleIdentifier != kPhotosBundle) {
-        fnd::systemLog(fnd::LogLevel::Error, "lumicrate12: authenticate refused: sent by " + describe(sender));
+        fnd::systemLog(fnd::LogLevel::Error, "lumicrate12: authenticate refused: sent by " + describeSender(sender));
         return;
     }
     const std::string* title = fnd::valueForKey(userInfo, "albumName").string();

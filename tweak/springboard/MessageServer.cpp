@@ -24,7 +24,20 @@ ipc::MessagingCenter* centre() {
 
 void refuse(const std::string& why) { fnd::systemLog(fnd::LogLevel::Error, "lumicrate12: savearray refused: " + why); }
 
+// The app whose state a file is: the locked list is the Photos app's,
+// album.tct the Camera's.
+const char* writerOf(const std::string& path) {
+    return path.ends_with("/lockedAlbums.plist") ? "com.apple.mobileslideshow" : "com.apple.camera";
+}
+
 } // namespace
+
+std::string describeSender(const std::optional<ipc::PeerIdentity>& sender) {
+    if (!sender) return "a sender the device did not start";
+    if (sender->bundleIdentifier) return *sender->bundleIdentifier;
+    if (sender->outside) return "the operator";
+    return "pid " + std::to_string(sender->pid);
+}
 
 void startMessageServer(const rt::Ref<rt::Object>& springboard) {
     // The state folder's writer starts: what an earlier SpringBoard, killed
@@ -50,6 +63,12 @@ void handleMessageNamedWithUserInfo(rt::Id, rt::Sel, std::string, fnd::Dictionar
     if (!array) return refuse("no array");
     if (!path) return refuse("no path");
     if (!isClientStatePath(*path)) return refuse("not a state file: " + *path);
+    // A state file is written only for its own app (or the device's owner
+    // from outside): another app could otherwise empty the locked list and
+    // so open every locked album to itself and to the Photos app.
+    std::optional<ipc::PeerIdentity> sender = ipc::MessagingCenter::currentSender();
+    bool allowed = sender && (sender->outside || sender->bundleIdentifier == writerOf(*path));
+    if (!allowed) return refuse(*path + " is not for " + describeSender(sender) + " to write");
     for (const auto& v : *array)
         if (!v.string()) return refuse("not an array of strings, for " + *path);
     auto xml = fnd::serializeXml(fnd::Value(*array));

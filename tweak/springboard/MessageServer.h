@@ -15,12 +15,16 @@
 // never through a symbolic link, neither the file nor any folder on the way
 // (the path is walked from the device root without following one). Anything
 // else writes nothing and logs one line that says why, so a sandboxed app
-// cannot make SpringBoard overwrite other files.
+// cannot make SpringBoard overwrite other files. A state file is written
+// only for its own app, as the device knows the sender (the locked list for
+// the Photos app, album.tct for the Camera), or for the operator outside the
+// device: the "id" in the message proves nothing.
 
 #include "sim/foundation/Value.h"
 #include "sim/ipc/MessagingCenter.h"
 #include "sim/runtime/Runtime.h"
 
+#include <optional>
 #include <string>
 
 namespace lc {
@@ -39,6 +43,9 @@ void handleMessageNamedWithUserInfo(rt::Id self, rt::Sel, std::string name, fnd:
 // Whether the path names one of the clients' state files (see above); the
 // links on the way are the writer's to refuse.
 bool isClientStatePath(const std::string& path);
+// Who sent the message being handled, as the device knows it, for log lines:
+// the app's bundle identifier, "the operator", or what else is known.
+std::string describeSender(const std::optional<ipc::PeerIdentity>& sender);
 
 // The clients' end of the centre, with the bootstrap step applied.
 ipc::MessagingCenter& clientCentre();

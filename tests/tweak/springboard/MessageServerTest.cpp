@@ -29,7 +29,8 @@ struct ArrayWriter : ::testing::Test {
     std::shared_ptr<dsp::ManualClock> clock = std::make_shared<dsp::ManualClock>();
     dsp::RunLoop loop{clock};
     ipc::InProcessDevice device;
-    ipc::InProcessDevice::Process springboard, camera;
+    ipc::InProcessDevice::Process springboard, camera, photos;
+    fnd::ProcessIdentity me;
     rt::Ref<rt::Object> app;
 
     void SetUp() override {
@@ -37,6 +38,7 @@ struct ArrayWriter : ::testing::Test {
         fnd::createDirectory(lc::kStateFolder, true);
         springboard = device.connect({101, std::string("com.apple.springboard"), false, true}, &loop);
         camera = device.connect({102, std::string("com.apple.camera"), true, false}, &loop);
+        photos = device.connect({103, std::string("com.apple.mobileslideshow"), true, false}, &loop);
         rt::Class* cls = rt::defineClass("ArrayWriterSpringBoard");
         rt::addMethod<&lc::handleMessageNamedWithUserInfo>(cls, "handleMessageNamed:withUserInfo:"_sel, "v@:@@");
         app = rt::sendClass<rt::Ref<rt::Object>>(cls, "new"_sel);
@@ -44,19 +46,25 @@ struct ArrayWriter : ::testing::Test {
         lc::startMessageServer(app);
         loop.runUntilIdle();
         ASSERT_TRUE(springboard.endpoint->isServing(lc::kCenterName));
-        // From here on this process is the Camera app.
-        ipc::Endpoint::setShared(camera.endpoint.get());
-        fnd::setProcessIdentity({"com.apple.camera", true, "/var/mobile/Containers/Data/Application/com.apple.camera"});
+        // From here on this process is the Photos app, whose the locked list is.
+        from(photos);
+    }
+    // This process becomes the app `p` is: its messages go out stamped so.
+    void from(ipc::InProcessDevice::Process& p) {
+        ipc::Endpoint::setShared(p.endpoint.get());
+        const std::string bundle = &p == &camera ? "com.apple.camera" : "com.apple.mobileslideshow";
+        me = {bundle, true, "/var/mobile/Containers/Data/Application/" + bundle};
+        fnd::setProcessIdentity(me);
     }
     void TearDown() override {
         ipc::Endpoint::setShared(nullptr);
         dsp::RunLoop::setMain(nullptr);
     }
-    // SpringBoard's main loop handles what the camera sent, as SpringBoard.
+    // SpringBoard's main loop handles what the app sent, as SpringBoard.
     void deliver() {
         fnd::setProcessIdentity({"com.apple.springboard", false, ""});
         loop.runUntilIdle();
-        fnd::setProcessIdentity({"com.apple.camera", true, "/var/mobile/Containers/Data/Application/com.apple.camera"});
+        fnd::setProcessIdentity(me);
     }
     std::optional<Array> lockedFile() { return fnd::readArrayFile(lc::kdataPath); }
 };
@@ -69,6 +77,7 @@ TEST_F(ArrayWriter, TwoQuickWritesLeaveTheSecondAndAnEmptyArrayIsWritten) {
     deliver();
     EXPECT_EQ(lockedFile(), (Array{Value("Trips"), Value("Rome")}));
     lc::saveArrayToFile({}, lc::kdataPath);
+    from(camera);
     lc::saveArrayToFile({Value("Camera Roll")}, lc::kCameraAlbumTctPath);
     deliver();
     EXPECT_EQ(lockedFile(), Array{}) << "an empty list is a file holding an empty array";
@@ -105,6 +114,7 @@ TEST_F(ArrayWriter, AnythingButAnArrayOfStringsForAStateFileIsRefusedAndLogged) 
     // A symlink planted where album.tct goes is not written through.
     std::filesystem::create_symlink(fnd::hostPath("/var/mobile/Library/Preferences/victim.plist"),
                                     fnd::hostPath(lc::kAlbumTctPath));
+    from(camera);
     lc::saveArrayToFile({Value("Trips")}, lc::kCameraAlbumTctPath);
     deliver();
     EXPECT_FALSE(fnd::fileExists("/var/mobile/Library/Preferences/victim.plist"));
@@ -124,8 +134,10 @@ TEST_F(ArrayWriter, AStateFolderReplacedByALinkIsNotWrittenThroughAndTheLineSays
     fs::create_directories(fnd::hostPath("/var/mobile/Library/Preferences"));
     fs::create_symlink("Preferences", fnd::hostPath("/private/var/mobile/Library/lumicrate"));
     lc::saveArrayToFile({Value("Trips")}, lc::kdataPath);
+    from(camera);
     lc::saveArrayToFile({Value("Trips")}, "/private/var/mobile/Library/lumicrate/album.tct");
     deliver();
+    from(photos);
     EXPECT_FALSE(fnd::fileExists("/var/mobile/Library/Preferences/lockedAlbums.plist"));
     EXPECT_FALSE(fnd::fileExists("/var/mobile/Library/Preferences/album.tct"));
     ASSERT_EQ(refusals.size(), 2u);
@@ -141,5 +153,39 @@ TEST_F(ArrayWriter, AStateFolderReplacedByALinkIsNotWrittenThroughAndTheLineSays
     EXPECT_FALSE(fnd::fileExists("/tmp/elsewhere/Library/lumicrate/lockedAlbums.plist"));
     ASSERT_EQ(refusals.size(), 3u);
     EXPECT_NE(refusals[2].find("/private/var/mobile/Library is a symbolic link"), std::string::npos) << refusals[2];
+    fnd::setLogSink(nullptr);
+}
+
+// A state file is written only for its own app, as the device knows the
+// sender: the locked list for Photos, album.tct for the Camera. Another app
+// emptying the locked list would open every locked album; its "id" says
+// what it likes.
+TEST_F(ArrayWriter, AStateFileIsWrittenOnlyForItsOwnAppWhateverTheMessageSaysItIs) {
+    lc::saveArrayToFile({Value("Trips")}, lc::kdataPath);
+    deliver();
+    std::vector<std::string> refusals;
+    fnd::setLogSink([&](fnd::LogLevel, const std::string& line) {
+        if (line.find("savearray refused") != std::string::npos) refusals.push_back(line);
+    });
+    auto gallery = device.connect({104, std::string("com.example.gallery"), true, false}, &loop);
+    ipc::Endpoint::setShared(gallery.endpoint.get());
+    auto centre = ipc::MessagingCenter::centerNamed(lc::kCenterName);
+    ipc::rocketbootstrap_distributedmessagingcenter_apply(centre.get());
+    centre->sendMessageName(
+        lc::kSaveArrayMessage,
+        {{"id", Value("com.apple.mobileslideshow")}, {"array", Value(Array{})}, {"path", Value(lc::kdataPath)}});
+    centre->sendMessageName(lc::kSaveArrayMessage,
+                            {{"array", Value(Array{Value("Rome")})}, {"path", Value(lc::kAlbumTctPath)}});
+    from(camera);
+    lc::saveArrayToFile({}, lc::kdataPath);
+    from(photos);
+    lc::saveArrayToFile({Value("Rome")}, lc::kCameraAlbumTctPath);
+    deliver();
+    EXPECT_EQ(lockedFile(), Array{Value("Trips")}) << "the list is as Photos left it";
+    EXPECT_FALSE(fnd::fileExists(lc::kAlbumTctPath));
+    ASSERT_EQ(refusals.size(), 4u);
+    EXPECT_NE(refusals[0].find("lockedAlbums.plist is not for com.example.gallery to write"), std::string::npos)
+        << refusals[0];
+    EXPECT_NE(refusals[2].find("is not for com.apple.camera to write"), std::string::npos) << refusals[2];
     fnd::setLogSink(nullptr);
 }
