@@ -120,7 +120,7 @@ std::string fetchTypeOf(rt::Id result) {
 bool filtersFetchedObjects(rt::Id result) {
     Process p = process();
     if (p == Process::Photos || p == Process::Settings) return false;
-    if (!rt::respondsTo(result, "fetchType"_sel)) return false;
+    // A result that does not answer fetchType has none ("").
     if (!isAlbumFetchType(fetchTypeOf(result), p == Process::Other)) return false;
     return !(p == Process::Camera && showLockedinCamera);
 }
