@@ -22,6 +22,8 @@ report() { until_ok sim ui "$1" report; sim ui "$1" report | sed 's/^/   /'; }
 # The gallery draws its page when it opens: it is opened afresh for each screenshot.
 shot() {
     sim terminate "$1" >/dev/null 2>&1 || true
+    # The app is given time to end: it is launched again once it is gone.
+    until_ok sh -c "! '$BIN/lumisim' ps --root '$DEVICE' | grep -q ' $1'"
     sim launch "$1" >/dev/null
     until_ok sim ui "$1" find --text Gallery
     sim ui "$1" screenshot "$SCREENS/$2.png" | sed 's/^/   /'
