@@ -15,7 +15,8 @@
 // dense index (libobjc2's dtable): pages of slots are only ever added, never
 // replaced, so a reader never holds memory that the runtime frees, and the
 // read path takes no lock. Each slot records the class it belongs to, which
-// is what a call site's inline cache compares with the receiver's class.
+// is what a selector literal's inline cache (Runtime.h) compares with the
+// receiver's class.
 //
 // Locking: every mutation, and every resolution of a slot, runs under the
 // runtime lock (Runtime.cpp).
@@ -72,27 +73,41 @@ public:
     // make (none, once NSObject's is set).
     Factory factory() const;
 
-    // The resolved dispatch slot for the selector: its method is the one a
-    // send reaches, or the absent marker. Safe from any thread.
+    // The class's dispatch slot for the selector, made if need be: what a
+    // call site's inline cache keeps. Its method may be unresolved (null)
+    // by the time the caller reads it, as an add on another thread resets
+    // it; read the method through methodFor, never twice from the slot.
     [[gnu::always_inline]] const DispatchSlot* slotFor(Sel sel) {
-        if (std::atomic<DispatchPage*>* table = m_table.load(std::memory_order_acquire)) {
-            if (DispatchPage* page = table[sel->index >> kPageBits].load(std::memory_order_acquire)) {
-                const DispatchSlot* slot = &page->slots[sel->index & (kPageSize - 1)];
-                if (slot->method.load(std::memory_order_acquire)) return slot;
-            }
-        }
-        return resolveSlot(sel);
+        if (std::atomic<DispatchPage*>* table = m_table.load(std::memory_order_acquire))
+            if (DispatchPage* page = table[sel->index >> kPageBits].load(std::memory_order_acquire))
+                return &page->slots[sel->index & (kPageSize - 1)];
+        return resolveSlot(sel).slot;
+    }
+    // The method a send of `sel` reaches, or the absent marker (whose
+    // signature is null): the one value read and checked, so an add that
+    // resets the slot meanwhile cannot hand the caller a null. Safe from
+    // any thread.
+    [[gnu::always_inline]] Method* methodFor(Sel sel) {
+        if (std::atomic<DispatchPage*>* table = m_table.load(std::memory_order_acquire))
+            if (DispatchPage* page = table[sel->index >> kPageBits].load(std::memory_order_acquire))
+                if (Method* m = page->slots[sel->index & (kPageSize - 1)].method.load(std::memory_order_acquire))
+                    return m;
+        return resolveSlot(sel).method;
     }
     // The method a send of `sel` reaches; null when none does.
     Method* lookup(Sel sel) {
-        Method* m = slotFor(sel)->method.load(std::memory_order_acquire);
+        Method* m = methodFor(sel);
         return m->signature ? m : nullptr;
     }
 
 private:
     friend class RuntimeImpl;
     Class(Class* isa, std::string name, Class* superclass, bool isMeta, Factory factory);
-    const DispatchSlot* resolveSlot(Sel sel);
+    struct Resolved {
+        const DispatchSlot* slot;
+        Method* method; // as resolved under the runtime lock
+    };
+    Resolved resolveSlot(Sel sel);
 
     std::string m_name;
     Class* m_superclass;

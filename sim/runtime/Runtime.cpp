@@ -123,14 +123,16 @@ public:
         return out;
     }
 
-    const DispatchSlot* resolveSlot(Class* cls, Sel sel) {
+    Class::Resolved resolveSlot(Class* cls, Sel sel) {
         std::lock_guard guard(m_lock);
         DispatchSlot* slot = slotLocked(cls, sel);
-        if (!slot->method.load(std::memory_order_relaxed)) {
-            Method* m = findInChainLocked(cls, sel);
-            slot->method.store(m ? m : &g_absent, std::memory_order_release);
+        Method* m = slot->method.load(std::memory_order_relaxed);
+        if (!m) {
+            Method* found = findInChainLocked(cls, sel);
+            m = found ? found : &g_absent;
+            slot->method.store(m, std::memory_order_release);
         }
-        return slot;
+        return {slot, m};
     }
 
     // Lookup from a forwarding slot: always from the given class, so the
@@ -235,7 +237,7 @@ Class::Factory Class::factory() const {
     return nullptr;
 }
 
-const DispatchSlot* Class::resolveSlot(Sel sel) { return RuntimeImpl::shared().resolveSlot(this, sel); }
+Class::Resolved Class::resolveSlot(Sel sel) { return RuntimeImpl::shared().resolveSlot(this, sel); }
 
 ErasedImp OrigSlot::resolveForward() const {
     return m_forwardTo ? RuntimeImpl::shared().resolveForward(m_forwardTo, m_sel) : nullptr;

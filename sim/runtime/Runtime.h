@@ -199,14 +199,12 @@ template <class R> R nilResult() {
     if constexpr (!std::is_void_v<R>) return R{};
 }
 
-// The method a send of `sig` reaches from `slot`: fatal when the class has
-// no such method or the method has another signature.
-[[gnu::always_inline]] inline Method* methodForSend(Id self, Class* cls, const DispatchSlot* slot, Sel sel,
-                                                    const Signature* sig) {
-    Method* m = slot->method.load(std::memory_order_acquire);
+// The method a send of `sig` reaches, given `m`, what the caller read from
+// the class's slot (null when unresolved: an add reset it): fatal when the
+// class has no such method or the method has another signature.
+[[gnu::always_inline]] inline Method* methodForSend(Id self, Class* cls, Method* m, Sel sel, const Signature* sig) {
     if (!m || m->signature != sig) [[unlikely]] {
-        // Unresolved (an add reset the slot since a call site cached it), or wrong.
-        m = cls->slotFor(sel)->method.load(std::memory_order_acquire);
+        m = cls->methodFor(sel); // resolved, or wrong: checked as read, once
         if (!m->signature) unknownSelector(self, cls, sel, sig);
         if (m->signature != sig) signatureMismatch(self, m, sel, sig);
     }
@@ -217,14 +215,16 @@ template <class R> R nilResult() {
 template <class R = void, class... A> [[gnu::always_inline]] inline R send(Id self, Sel sel, A&&... args) {
     if (!self) return detail::nilResult<R>();
     Class* cls = self->isa();
-    Method* m = detail::methodForSend(self, cls, cls->slotFor(sel), sel, signatureOf<R, CallType<A>...>());
+    Method* m = detail::methodForSend(self, cls, cls->methodFor(sel), sel, signatureOf<R, CallType<A>...>());
     return detail::invoke<R>(m->imp.load(std::memory_order_acquire), self, sel, std::forward<A>(args)...);
 }
 
-// A send to a selector literal keeps a one-entry inline cache per literal
-// and signature: the dispatch slot of the last receiver's class. A hit costs
-// a compare of the slot's class with the receiver's, then the slot's method
-// is read as any send reads it, so a hook or an add made since is seen.
+// A send to a selector literal keeps a one-entry inline cache, shared by
+// every send of that literal with the same result and argument types (one
+// function-local static per template instance, not per call site): the
+// dispatch slot of the last receiver's class. A hit costs a compare of the
+// slot's class with the receiver's and one read of the slot's method, so a
+// hook or an add made since is seen; nothing is hashed.
 template <class R = void, FixedString S, class... A>
 [[gnu::always_inline]] inline R send(Id self, SelLiteral<S> literal, A&&... args) {
     if (!self) return detail::nilResult<R>();
@@ -236,7 +236,8 @@ template <class R = void, FixedString S, class... A>
         slot = cls->slotFor(sel);
         site.store(slot, std::memory_order_release);
     }
-    Method* m = detail::methodForSend(self, cls, slot, sel, signatureOf<R, CallType<A>...>());
+    Method* m = detail::methodForSend(self, cls, slot->method.load(std::memory_order_acquire), sel,
+                                      signatureOf<R, CallType<A>...>());
     return detail::invoke<R>(m->imp.load(std::memory_order_acquire), self, sel, std::forward<A>(args)...);
 }
 
@@ -306,7 +307,7 @@ template <class R = void, class... A> R sendSuper(Class* cls, Id self, Sel sel, 
     const Signature* sig = signatureOf<R, CallType<A>...>();
     Class* super = cls->superclass();
     if (!super) detail::unknownSelector(self, cls, sel, sig);
-    Method* m = detail::methodForSend(self, super, super->slotFor(sel), sel, sig);
+    Method* m = detail::methodForSend(self, super, super->methodFor(sel), sel, sig);
     return detail::invoke<R>(m->imp.load(std::memory_order_acquire), self, sel, std::forward<A>(args)...);
 }
 

@@ -3,8 +3,8 @@
 //
 // sel("name") interns at run time (a hash lookup under a lock); "name"_sel
 // interns once per distinct literal and then costs a guard check, which is what
-// every hot call site uses. Each selector gets a dense index that the method
-// caches hash on.
+// every hot call site uses. Each selector gets a dense index, which indexes
+// the classes' dispatch tables directly (no hashing on a send).
 
 #include <cstddef>
 #include <cstdint>

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
+#include <utility>
 #include <vector>
 
 using namespace rt;
@@ -156,6 +157,53 @@ TEST(SendConcurrency, SendsFromManyThreadsWhileCachesFill) {
     for (auto& th : threads)
         th.join();
     EXPECT_EQ(total.load(), 4L * 50 * 4 * 64 * 2);
+}
+
+namespace {
+int doubled(Id, Sel, int x) { return x * 2; }
+constinit Orig<int(int)> g_stressOrig[200];
+template <int I> int hookedDoubled(Id self, Sel cmd, int x) { return g_stressOrig[I](self, cmd, x); }
+template <int... I> void hookEach(std::integer_sequence<int, I...>, const std::vector<Class*>& chain, Sel s) {
+    (hookMessage<&hookedDoubled<I>>(chain[I + 1], s, &g_stressOrig[I]), ...);
+}
+} // namespace
+
+// Each add (and each hook of an inherited method, which adds one) resets the
+// selector's slot in the leaf class that other threads keep sending to; a
+// send must never read the slot it checked a second time and find it empty.
+TEST(SendConcurrency, SendsWhileMethodsAreAddedAndHookedAlongTheChain) {
+    std::vector<Class*> chain{defineClass("LCResetBase")};
+    Sel viaSel = sel("resetStress:");
+    addMethod<&doubled>(chain[0], viaSel);
+    addMethod<&doubled>(chain[0], "resetStressLiteral:"_sel);
+    for (int i = 1; i <= 400; ++i)
+        chain.push_back(defineClass("LCReset" + std::to_string(i), chain.back()));
+    Ref<Object> leaf = createInstance(chain.back());
+
+    std::atomic<bool> done{false};
+    std::atomic<long> wrong{0}, sent{0};
+    std::vector<std::thread> senders;
+    for (int t = 0; t < 3; ++t)
+        senders.emplace_back([&] {
+            while (!done.load(std::memory_order_acquire)) {
+                if (send<int>(leaf, viaSel, 3) != 6) ++wrong;
+                if (send<int>(leaf, "resetStressLiteral:"_sel, 4) != 8) ++wrong;
+                ++sent;
+            }
+        });
+    while (sent.load() < 3)
+        std::this_thread::yield();
+    for (int i = 1; i < 200; ++i) // adds that shadow, one class down the chain at a time
+        addMethod<&doubled>(chain[i], viaSel);
+    hookEach(std::make_integer_sequence<int, 199>{}, chain, "resetStressLiteral:"_sel);
+    for (int i = 200; i < 400; ++i)
+        addMethod<&doubled>(chain[i], "resetStressLiteral:"_sel);
+    done.store(true, std::memory_order_release);
+    for (auto& th : senders)
+        th.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_GT(sent.load(), 0);
+    EXPECT_EQ(send<int>(leaf, "resetStressLiteral:"_sel, 5), 10);
 }
 
 namespace {
