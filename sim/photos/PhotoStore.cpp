@@ -471,15 +471,30 @@ std::optional<int64_t> nullableInteger(const Statement& s, int column) {
     return s.integer(column);
 }
 
-// Rows of (id, uuid, title, containing folder): albums or folders.
-template <class Record> std::vector<Record> shelfRows(Statement& s) {
-    std::vector<Record> out;
+thread_local uint64_t t_failedReads = 0;
+
+// Every row of a statement, each made by `row`; a statement that failed at
+// any point gives the rows marked failed, with a line in the system log.
+template <class T, class F> Rows<T> collect(Database& db, Statement& s, F&& row) {
+    Rows<T> out;
     while (s.step())
-        out.push_back(Record{s.integer(0), s.text(1), s.text(2), nullableInteger(s, 3)});
+        out.push_back(row(s));
+    if (s.failed()) {
+        out.failed = true;
+        ++t_failedReads;
+        fnd::systemLog(fnd::LogLevel::Error, "photos: a read of the library failed: " + db.lastError());
+    }
     return out;
 }
-std::vector<AlbumRecord> albumRows(Statement& s) { return shelfRows<AlbumRecord>(s); }
-std::vector<FolderRecord> folderRows(Statement& s) { return shelfRows<FolderRecord>(s); }
+
+// Rows of (id, uuid, title, containing folder): albums or folders.
+template <class Record> Rows<Record> shelfRows(Database& db, Statement& s) {
+    return collect<Record>(db, s, [](const Statement& r) {
+        return Record{r.integer(0), r.text(1), r.text(2), nullableInteger(r, 3)};
+    });
+}
+Rows<AlbumRecord> albumRows(Database& db, Statement& s) { return shelfRows<AlbumRecord>(db, s); }
+Rows<FolderRecord> folderRows(Database& db, Statement& s) { return shelfRows<FolderRecord>(db, s); }
 
 // "?, ?, ?" for n values.
 std::string placeholders(std::size_t n) {
@@ -518,13 +533,15 @@ AssetSql assetSql(const AssetQuery& q) {
 
 } // namespace
 
-std::vector<AlbumRecord> PhotoStore::albums(const std::optional<std::string>& title) {
+uint64_t PhotoStore::failedReadsOnThisThread() { return t_failedReads; }
+
+Rows<AlbumRecord> PhotoStore::albums(const std::optional<std::string>& title) {
     return read([&](Database& db) {
         // = on TEXT compares bytes: exact and case-sensitive.
         Statement s = db.prepare(title ? "SELECT id, uuid, title, folder FROM albums WHERE title = ? ORDER BY id"
                                        : "SELECT id, uuid, title, folder FROM albums ORDER BY id");
         if (title) s.bind(1, *title);
-        return albumRows(s);
+        return albumRows(db, s);
     });
 }
 
@@ -536,106 +553,117 @@ template <class Record> struct Shelf;
 template <> struct Shelf<AlbumRecord> {
     static constexpr const char* kSelect = "SELECT id, uuid, title, folder FROM albums";
     static constexpr const char* kParent = "folder";
-    static std::vector<AlbumRecord> rows(Statement& s) { return albumRows(s); }
+    static Rows<AlbumRecord> rows(Database& db, Statement& s) { return albumRows(db, s); }
 };
 template <> struct Shelf<FolderRecord> {
     static constexpr const char* kSelect = "SELECT id, uuid, title, parent FROM folders";
     static constexpr const char* kParent = "parent";
-    static std::vector<FolderRecord> rows(Statement& s) { return folderRows(s); }
+    static Rows<FolderRecord> rows(Database& db, Statement& s) { return folderRows(db, s); }
 };
 
-template <class Record> std::vector<Record> inFolder(Database& db, std::optional<int64_t> folder) {
+template <class Record> Rows<Record> inFolder(Database& db, std::optional<int64_t> folder) {
     using S = Shelf<Record>;
     Statement s =
         db.prepare(std::string(S::kSelect) + " WHERE " + S::kParent + (folder ? " = ?" : " IS NULL") + " ORDER BY id");
     if (folder) s.bind(1, *folder);
-    return S::rows(s);
+    return S::rows(db, s);
 }
 
-template <class Record> std::vector<Record> withUuids(Database& db, const std::vector<std::string>& uuids) {
+template <class Record> Rows<Record> withUuids(Database& db, const std::vector<std::string>& uuids) {
     using S = Shelf<Record>;
     Statement s =
         db.prepare(std::string(S::kSelect) + " WHERE uuid IN (" + placeholders(uuids.size()) + ") ORDER BY id");
     for (std::size_t i = 0; i < uuids.size(); ++i)
         s.bind(static_cast<int>(i + 1), uuids[i]);
-    return S::rows(s);
+    return S::rows(db, s);
 }
 
 } // namespace
 
-std::vector<AlbumRecord> PhotoStore::albumsInFolder(std::optional<int64_t> folder) {
+Rows<AlbumRecord> PhotoStore::albumsInFolder(std::optional<int64_t> folder) {
     return read([&](Database& db) { return inFolder<AlbumRecord>(db, folder); });
 }
 
-std::vector<AlbumRecord> PhotoStore::albumsWithUuids(const std::vector<std::string>& uuids) {
+Rows<AlbumRecord> PhotoStore::albumsWithUuids(const std::vector<std::string>& uuids) {
     return read([&](Database& db) { return withUuids<AlbumRecord>(db, uuids); });
 }
 
-std::vector<AlbumRecord> PhotoStore::albumsContaining(int64_t asset) {
+Rows<AlbumRecord> PhotoStore::albumsContaining(int64_t asset) {
     return read([&](Database& db) {
         Statement s =
             db.prepare("SELECT c.id, c.uuid, c.title, c.folder FROM memberships m JOIN albums c ON c.id = m.album "
                        "WHERE m.asset = ? ORDER BY c.id");
         s.bind(1, asset);
-        return albumRows(s);
+        return albumRows(db, s);
     });
 }
 
-std::vector<FolderRecord> PhotoStore::folders() {
+Rows<FolderRecord> PhotoStore::folders() {
     return read([&](Database& db) {
         Statement s = db.prepare("SELECT id, uuid, title, parent FROM folders ORDER BY id");
-        return folderRows(s);
+        return folderRows(db, s);
     });
 }
 
-std::vector<FolderRecord> PhotoStore::foldersIn(std::optional<int64_t> parent) {
+Rows<FolderRecord> PhotoStore::foldersIn(std::optional<int64_t> parent) {
     return read([&](Database& db) { return inFolder<FolderRecord>(db, parent); });
 }
 
-std::vector<FolderRecord> PhotoStore::foldersWithUuids(const std::vector<std::string>& uuids) {
+Rows<FolderRecord> PhotoStore::foldersWithUuids(const std::vector<std::string>& uuids) {
     return read([&](Database& db) { return withUuids<FolderRecord>(db, uuids); });
 }
 
-std::vector<int64_t> PhotoStore::assetIds(const AssetQuery& q) {
+Rows<int64_t> PhotoStore::assetIds(const AssetQuery& q) {
     AssetSql sql = assetSql(q);
     std::string order = q.descending ? " ORDER BY a.creation_date DESC, a.id DESC" : " ORDER BY a.creation_date, a.id";
     std::string limit = q.limit ? " LIMIT " + std::to_string(*q.limit) : "";
     return read([&](Database& db) {
         Statement s = db.prepare("SELECT a.id" + sql.fromWhere + order + limit);
         sql.bind(s);
-        std::vector<int64_t> out;
-        while (s.step())
-            out.push_back(s.integer(0));
-        return out;
+        return collect<int64_t>(db, s, [](const Statement& r) { return r.integer(0); });
     });
 }
 
-int64_t PhotoStore::countAssets(const AssetQuery& q) {
+std::optional<int64_t> PhotoStore::countAssets(const AssetQuery& q) {
     AssetSql sql = assetSql(q);
-    return read([&](Database& db) {
+    Rows<int64_t> count = read([&](Database& db) {
         Statement s = db.prepare("SELECT count(*)" + sql.fromWhere);
         sql.bind(s);
-        return s.step() ? s.integer(0) : 0;
+        return collect<int64_t>(db, s, [](const Statement& r) { return r.integer(0); });
     });
+    if (count.failed || count.empty()) return std::nullopt;
+    return count.front();
 }
 
-std::vector<AssetRecord> PhotoStore::assetsWithIds(const std::vector<int64_t>& ids) {
-    std::vector<AssetRecord> out;
+Rows<AssetRecord> PhotoStore::assets(const AssetQuery& q) {
+    Rows<int64_t> ids = assetIds(q);
+    if (ids.failed) {
+        Rows<AssetRecord> none;
+        none.failed = true;
+        return none;
+    }
+    return assetsWithIds(ids);
+}
+
+Rows<AssetRecord> PhotoStore::assetsWithIds(const std::vector<int64_t>& ids) {
+    Rows<AssetRecord> out;
     out.reserve(ids.size());
     // SQLite takes at most 32766 values in one statement; chunks stay well below.
     constexpr std::size_t kChunk = 500;
     for (std::size_t from = 0; from < ids.size(); from += kChunk) {
         std::size_t n = std::min(kChunk, ids.size() - from);
-        std::vector<AssetRecord> rows = read([&](Database& db) {
+        Rows<AssetRecord> rows = read([&](Database& db) {
             Statement s = db.prepare(std::string("SELECT ") + kAssetColumns + " FROM assets a WHERE a.id IN (" +
                                      placeholders(n) + ")");
             for (std::size_t i = 0; i < n; ++i)
                 s.bind(static_cast<int>(i + 1), ids[from + i]);
-            std::vector<AssetRecord> r;
-            while (s.step())
-                r.push_back(assetRow(s));
-            return r;
+            return collect<AssetRecord>(db, s, assetRow);
         });
+        if (rows.failed) {
+            out.clear();
+            out.failed = true;
+            return out;
+        }
         std::sort(rows.begin(), rows.end(), [](const AssetRecord& x, const AssetRecord& y) { return x.id < y.id; });
         for (std::size_t i = 0; i < n; ++i) {
             auto it = std::lower_bound(rows.begin(), rows.end(), ids[from + i],
@@ -646,33 +674,29 @@ std::vector<AssetRecord> PhotoStore::assetsWithIds(const std::vector<int64_t>& i
     return out;
 }
 
-std::vector<AssetRecord> PhotoStore::assetsWithUuids(const std::vector<std::string>& uuids) {
+Rows<AssetRecord> PhotoStore::assetsWithUuids(const std::vector<std::string>& uuids) {
     return read([&](Database& db) {
         Statement s = db.prepare(std::string("SELECT ") + kAssetColumns + " FROM assets a WHERE a.uuid IN (" +
                                  placeholders(uuids.size()) + ") ORDER BY a.creation_date, a.id");
         for (std::size_t i = 0; i < uuids.size(); ++i)
             s.bind(static_cast<int>(i + 1), uuids[i]);
-        std::vector<AssetRecord> r;
-        while (s.step())
-            r.push_back(assetRow(s));
-        return r;
+        return collect<AssetRecord>(db, s, assetRow);
     });
 }
 
-std::vector<MomentRecord> PhotoStore::moments(bool includeHidden) {
+Rows<MomentRecord> PhotoStore::moments(bool includeHidden) {
     return read([&](Database& db) {
         Statement s = db.prepare(std::string("SELECT ") + kDaySql +
                                  " AS day, count(*), min(a.creation_date), max(a.creation_date) FROM assets a "
                                  "WHERE a.trashed = 0" +
                                  (includeHidden ? "" : " AND a.hidden = 0") + " GROUP BY day ORDER BY day");
-        std::vector<MomentRecord> out;
-        while (s.step())
-            out.push_back(MomentRecord{s.integer(0), s.integer(1), s.real(2), s.real(3)});
-        return out;
+        return collect<MomentRecord>(db, s, [](const Statement& r) {
+            return MomentRecord{r.integer(0), r.integer(1), r.real(2), r.real(3)};
+        });
     });
 }
 
-std::vector<AssetRecord> PhotoStore::assetsInAlbum(int64_t album, bool includeHidden) {
+Rows<AssetRecord> PhotoStore::assetsInAlbum(int64_t album, bool includeHidden) {
     AssetQuery q;
     q.source = AssetQuery::Source::Album;
     q.album = album;
@@ -680,7 +704,7 @@ std::vector<AssetRecord> PhotoStore::assetsInAlbum(int64_t album, bool includeHi
     return assets(q);
 }
 
-std::vector<AssetRecord> PhotoStore::cameraRoll() { return assets(AssetQuery{}); }
+Rows<AssetRecord> PhotoStore::cameraRoll() { return assets(AssetQuery{}); }
 
 std::string momentCondition() { return std::string(kDaySql) + " = ?"; }
 

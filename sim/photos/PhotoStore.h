@@ -88,6 +88,12 @@ struct MomentRecord {
     double endDate = 0;
 };
 
+// The rows of a query. `failed`: the read stopped on an error (a busy or
+// closed connection, a damaged page), so the rows are not all there are and
+// the caller must not act on what is missing. A failure also goes to the
+// system log and counts in PhotoStore::failedReadsOnThisThread().
+template <class T> struct Rows : std::vector<T> { bool failed = false; };
+
 // Which assets a query lists. The default order is by creation date, then
 // by the order of import.
 struct AssetQuery {
@@ -153,29 +159,30 @@ public:
     // ---- queries ---------------------------------------------------------------------------
     // Every album in creation order; with a title, only the albums with exactly
     // that title (case-sensitive).
-    std::vector<AlbumRecord> albums(const std::optional<std::string>& title = std::nullopt);
-    std::vector<AlbumRecord> albumsWithTitle(const std::string& title) { return albums(title); }
-    std::vector<AlbumRecord> albumsInFolder(std::optional<int64_t> folder);
-    std::vector<AlbumRecord> albumsWithUuids(const std::vector<std::string>& uuids);
-    std::vector<AlbumRecord> albumsContaining(int64_t asset);
-    std::vector<FolderRecord> folders(); // every folder, in creation order
-    std::vector<FolderRecord> foldersIn(std::optional<int64_t> parent);
-    std::vector<FolderRecord> foldersWithUuids(const std::vector<std::string>& uuids);
+    Rows<AlbumRecord> albums(const std::optional<std::string>& title = std::nullopt);
+    Rows<AlbumRecord> albumsWithTitle(const std::string& title) { return albums(title); }
+    Rows<AlbumRecord> albumsInFolder(std::optional<int64_t> folder);
+    Rows<AlbumRecord> albumsWithUuids(const std::vector<std::string>& uuids);
+    Rows<AlbumRecord> albumsContaining(int64_t asset);
+    Rows<FolderRecord> folders(); // every folder, in creation order
+    Rows<FolderRecord> foldersIn(std::optional<int64_t> parent);
+    Rows<FolderRecord> foldersWithUuids(const std::vector<std::string>& uuids);
 
-    std::vector<int64_t> assetIds(const AssetQuery& q);
-    int64_t countAssets(const AssetQuery& q);
+    Rows<int64_t> assetIds(const AssetQuery& q);
+    // None when the count could not be read.
+    std::optional<int64_t> countAssets(const AssetQuery& q);
     // The records of these ids, in the order given; ids no longer in the
     // library are left out.
-    std::vector<AssetRecord> assetsWithIds(const std::vector<int64_t>& ids);
-    std::vector<AssetRecord> assetsWithUuids(const std::vector<std::string>& uuids);
-    std::vector<AssetRecord> assets(const AssetQuery& q) { return assetsWithIds(assetIds(q)); }
+    Rows<AssetRecord> assetsWithIds(const std::vector<int64_t>& ids);
+    Rows<AssetRecord> assetsWithUuids(const std::vector<std::string>& uuids);
+    Rows<AssetRecord> assets(const AssetQuery& q);
     // The days that have assets (not in the trash; hidden ones when asked).
-    std::vector<MomentRecord> moments(bool includeHidden);
+    Rows<MomentRecord> moments(bool includeHidden);
 
     // An album's assets by creation date, hidden ones only when asked.
-    std::vector<AssetRecord> assetsInAlbum(int64_t album, bool includeHidden);
+    Rows<AssetRecord> assetsInAlbum(int64_t album, bool includeHidden);
     // The camera roll: visible assets not in the trash, by creation date.
-    std::vector<AssetRecord> cameraRoll();
+    Rows<AssetRecord> cameraRoll();
 
     // What names the library's committed state: it differs from every
     // earlier token once a change has been committed since, by any connection
@@ -190,6 +197,11 @@ public:
     ChangeToken changeToken();
 
     int schemaVersion();
+
+    // How many reads have failed on the calling thread, in any store of the
+    // process: a change block compares it before and after it ran, so that
+    // a change decided on a partial read is not applied.
+    static uint64_t failedReadsOnThisThread();
     // Where a damaged library was moved at open, if it was.
     const std::optional<std::string>& setAside() const { return m_setAside; }
 

@@ -33,8 +33,12 @@ public:
     Statement& bind(int index, double v);
     Statement& bind(int index, std::string_view v);
     Statement& bindNull(int index);
-    // One step: true while a row is available.
+    // One step: true while a row is available. False at the end of the rows
+    // and on an error alike: a loop over the rows asks failed() after it.
     bool step();
+    // Whether the statement failed to compile, bind or step: the rows read
+    // so far are not all of them.
+    bool failed() const { return !m_stmt || m_failed; }
     // Runs to completion; false on an error.
     bool run();
     void reset();

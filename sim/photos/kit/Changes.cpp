@@ -310,9 +310,14 @@ void performChanges(rt::Id, rt::Sel, rt::Block<void()> changes, rt::Block<void(b
     Library::shared().queue().async([changes, completion] {
         ChangeContext ctx;
         t_change = &ctx;
+        uint64_t failedReads = PhotoStore::failedReadsOnThisThread();
         changes();
         t_change = nullptr;
-        std::optional<std::string> failure = apply(ctx.requests);
+        // A block that read the library and met a failed read decided on
+        // rows that were not all there: nothing of it is applied.
+        std::optional<std::string> failure = PhotoStore::failedReadsOnThisThread() != failedReads
+                                                 ? std::optional<std::string>("a read of the library failed")
+                                                 : apply(ctx.requests);
         if (failure)
             completion(false, fnd::makeError(PHPhotosErrorDomain, -1, "The change could not be applied: " + *failure));
         else

@@ -82,12 +82,12 @@ unsigned long estimatedAssetCount(CollectionObject* self, rt::Sel) {
     case CollectionKind::Album:
         q.source = AssetQuery::Source::Album;
         q.album = self->key;
-        return static_cast<unsigned long>(s->countAssets(q));
+        return static_cast<unsigned long>(s->countAssets(q).value_or(0));
     case CollectionKind::Moment:
         q.source = AssetQuery::Source::Sql;
         q.condition = momentCondition();
         q.conditionArg = self->key;
-        return static_cast<unsigned long>(s->countAssets(q));
+        return static_cast<unsigned long>(s->countAssets(q).value_or(0));
     case CollectionKind::Transient:
         return self->transientAssets.size();
     case CollectionKind::Smart:

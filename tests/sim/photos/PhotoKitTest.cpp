@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <set>
+#include <sqlite3.h>
 
 using namespace phtest;
 using photos::PHAssetCollectionSubtypeAny;
@@ -171,6 +172,54 @@ TEST_F(PhotoKit, AFailedChangeCommitsNothingAndItsOneCompletionSaysWhy) {
     EXPECT_FALSE(bad.success);
     EXPECT_EQ(count(assetsIn(smartAlbum(209))), 1u);
     (void)photo;
+}
+
+namespace {
+int failEveryStep(void*) { return 1; }
+} // namespace
+
+// A read that fails (here every statement is interrupted, as a busy or
+// damaged database would fail it) is told apart from an empty answer: the
+// store marks the rows failed and logs it, a fetch is empty, and a change
+// whose block read the library then fails whole, with its error.
+TEST_F(PhotoKit, AFailedReadIsAnErrorTheCallerSeesNotAnEmptyAnswer) {
+    auto photo = addPhoto(10);
+    auto trips = addAlbum("Trips");
+    auto failReads = [&](bool on) {
+        store->read([on](photos::Database& db) {
+            sqlite3_progress_handler(db.handle(), on ? 1 : 0, on ? &failEveryStep : nullptr, nullptr);
+            return 0;
+        });
+    };
+    failReads(true);
+    auto rows = store->albumsWithTitle("Trips");
+    auto counted = store->countAssets(photos::AssetQuery{});
+    auto all = store->assets(photos::AssetQuery{});
+    auto moments = store->moments(true);
+    failReads(false);
+    EXPECT_TRUE(rows.failed);
+    EXPECT_TRUE(rows.empty());
+    EXPECT_FALSE(counted.has_value());
+    EXPECT_TRUE(all.failed);
+    EXPECT_TRUE(moments.failed);
+    EXPECT_FALSE(store->albumsWithTitle("Trips").failed) << "the next read is whole again";
+
+    std::atomic<bool> readInBlock{false};
+    Outcome outcome = perform([&] {
+        failReads(true);
+        auto found = collections(PHAssetCollectionTypeAlbum, PHAssetCollectionSubtypeAny, titled("Trips"));
+        failReads(false);
+        readInBlock = count(found) == 0;
+        // Decided on the partial read: a new Trips, as if there were none.
+        rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetCollectionChangeRequest"),
+                                       "creationRequestForAssetCollectionWithTitle:"_sel, std::string("Trips"));
+    });
+    EXPECT_TRUE(readInBlock);
+    EXPECT_FALSE(outcome.success);
+    EXPECT_NE(outcome.error.find("a read of the library failed"), std::string::npos) << outcome.error;
+    EXPECT_EQ(store->albumsWithTitle("Trips").size(), 1u) << "nothing of the change applied";
+    (void)photo;
+    (void)trips;
 }
 
 namespace {
