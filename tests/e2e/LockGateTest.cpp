@@ -144,3 +144,61 @@ TEST(LockGateOnADevice, PickerMoveAndCopyAndADeletedAlbumsPhotosBackInTheCameraR
         << "every photo visible again\n"
         << g.library();
 }
+
+// With titles switched off the tiles show no title, and a locked album
+// must still ask: the gate reads the album a tile stands for, not its label.
+// Trips is found by its subtitle (its count, 2), which the setting keeps.
+TEST(LockGateOnADevice, WithTitlesOffALockedAlbumStillAsksBeforeItOpensOrIsDeleted) {
+    GateDevice g;
+    ASSERT_TRUE(fnd::writeFileAtomically("/var/mobile/Library/lumicrate/settings.tct", "pw"));
+    g.setPrefs({{"passOption", Value(1)}, {"layoutShowTitle", Value(false)}});
+    g.prepare({"Trips"});
+    g.d.awaitObservers({kPhotos}, "com.zel.lumicrate12prefs/reloadPrefs");
+    ASSERT_TRUE(g.tap("Albums"));
+    ASSERT_TRUE(g.tap("See All"));
+    ASSERT_TRUE(g.d.waitFor([&] { return g.find(kPhotos, "text", "2"); }));
+    EXPECT_FALSE(g.find(kPhotos, "text", "Trips")) << "titles are off";
+    ASSERT_TRUE(ok(g.d.ui(kPhotos, {{"command", Value("tap")}, {"text", Value("2")}})));
+    ASSERT_TRUE(g.d.waitFor([&] { return g.find(kPhotos, "text", "Enter password to unlock album."); }));
+    EXPECT_FALSE(g.find(kPhotos, "label", "Select")) << "the album waits for the password";
+    ASSERT_TRUE(g.press(kPhotos, "Cancel"));
+
+    // The delete button asks too. Its label names no album with titles off:
+    // it is tapped where it sits, over the corner of Trips' tile, whose
+    // subtitle lies under the square thumbnail (width w) and the title.
+    ASSERT_TRUE(g.tap("Edit"));
+    Dictionary count = g.d.ui(kPhotos, {{"command", Value("find")}, {"text", Value("2")}});
+    ASSERT_TRUE(ok(count));
+    auto number = [](const Value& v) { return v.real() ? *v.real() : 0.0; };
+    const fnd::Array* frame = fnd::valueForKey(count, "frame").array();
+    ASSERT_TRUE(frame && frame->size() == 4);
+    double w = number((*frame)[2]);
+    double x = number(fnd::valueForKey(count, "x")), y = number(fnd::valueForKey(count, "y"));
+    double left = x - w / 2, top = y - 9 - (w + 24);
+    ASSERT_TRUE(g.d.waitFor([&] {
+        return ok(g.d.ui(kPhotos, {{"command", Value("tap")}, {"x", Value(left + 16)}, {"y", Value(top + 16)}}));
+    }));
+    ASSERT_TRUE(g.d.waitFor([&] { return g.find(kPhotos, "text", "Enter password to unlock album."); }));
+    ASSERT_TRUE(g.press(kPhotos, "Cancel"));
+    EXPECT_NE(g.library().find("Trips"), std::string::npos) << "not deleted without the password";
+}
+
+// A locked album open in the Albums tab closes when the app leaves the
+// screen, even when another tab is the one on screen then.
+TEST(LockGateOnADevice, ALockedAlbumOpenInATabNotOnScreenClosesWhenTheAppLeaves) {
+    GateDevice g;
+    g.setPrefs({{"passOption", Value(2)}, {"returnToMainLocked", Value(true)}});
+    g.prepare({"Trips"});
+    g.d.awaitObservers({kPhotos}, "com.zel.lumicrate12prefs/reloadPrefs");
+    ASSERT_TRUE(g.tap("Albums"));
+    ASSERT_TRUE(g.tap("See All"));
+    ASSERT_TRUE(g.tap("Trips"));
+    ASSERT_TRUE(g.albumOpen());
+    ASSERT_TRUE(g.tap("Photos")); // the Photos tab
+    ASSERT_EQ(e2e::lumisim({"background", kPhotos, "--root", g.d.root()}).status, 0);
+    ASSERT_EQ(e2e::lumisim({"foreground", kPhotos, "--root", g.d.root()}).status, 0);
+    ASSERT_TRUE(g.tap("Albums"));
+    ASSERT_TRUE(g.d.waitFor([&] { return g.find(kPhotos, "label", "See All"); }))
+        << "the Albums tab is back at its root";
+    EXPECT_FALSE(g.find(kPhotos, "label", "Photo 1"));
+}

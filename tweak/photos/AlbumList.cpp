@@ -32,8 +32,6 @@ namespace {
 
 constexpr int kReloadCameraRollLogLine = 1630;
 constexpr int kDeleteLogLine = 1710;
-constexpr const char* kCameraRollTitle = "Camera Roll";
-constexpr const char* kScreenshotsTitle = "Screenshots";
 
 PUAlbumListViewController listOf(rt::Id self) { return PUAlbumListViewController(rt::Ref<rt::Object>(self)); }
 
@@ -106,20 +104,18 @@ void showPickerSheet(const PUAlbumListViewController& list, const fnd::NSIndexPa
                  tileAt(list, path, preparedAbove));
 }
 
-// C.2: an album whose stock count leaves out its hidden photos.
-void fixCount(const PUAlbumListCellContentView& tile, const std::string& title) {
+// C.2: an album whose stock count leaves out its hidden photos. The album
+// is the collection the tile stands for (the Screenshots smart album
+// included), not the first album that bears its title.
+void fixCount(const PUAlbumListCellContentView& tile) {
     std::string subtitle = tile.subtitle();
     if (subtitle != "0" && !(subtitle == " " && layoutShowSubtitle)) return;
+    PHCollection shown = tile.collection();
+    if (!shown || !shown.canContainAssets()) return; // a folder, or no album: the host's count stays
     PHFetchOptions withHidden = PHFetchOptions::new_();
     withHidden.setIncludeHiddenAssets(true);
-    PHAssetCollection album =
-        title == kScreenshotsTitle
-            ? PHAssetCollection::fetchAssetCollectionsWithType_subtype_options(
-                  PHAssetCollectionTypeSmartAlbum, PHAssetCollectionSubtypeSmartAlbumScreenshots, withHidden)
-                  .firstObject()
-            : collectionWithName(title);
-    if (!album) return; // a title that names no album keeps the host's count
-    tile.setSubtitle(std::to_string(PHAsset::fetchAssetsInAssetCollection_options(album, withHidden).count()));
+    tile.setSubtitle(std::to_string(
+        PHAsset::fetchAssetsInAssetCollection_options(shown.as<PHAssetCollection>(), withHidden).count()));
 }
 
 // C.3: the thumbnail size the tiles draw at.
@@ -138,11 +134,16 @@ void removeTapRecognizers(const UIView& cell) {
         if (r.isKindOfClass(UITapGestureRecognizer::cls())) cell.removeGestureRecognizer(r);
 }
 
+bool showsCameraRoll(const PUAlbumListCellContentView& tile) {
+    PHCollection shown = tile.collection();
+    return shown && shown.canContainAssets() && isCameraRoll(shown.as<PHAssetCollection>());
+}
+
 // C.4: in the picker, "Camera Roll" takes the photos back.
 void setCameraRollTarget(const PUAlbumListViewController& list, const UICollectionViewCell& cell,
-                         const PUAlbumListCellContentView& tile, const std::string& title) {
+                         const PUAlbumListCellContentView& tile) {
     removeTapRecognizers(cell); // reused cells lose the target; the Camera Roll's gets one, once
-    if (title != kCameraRollTitle || pickingFromCameraRoll()) return;
+    if (!showsCameraRoll(tile) || pickingFromCameraRoll()) return;
     UITapGestureRecognizer tap(UITapGestureRecognizer::alloc().initWithTarget_action(list, "handleCameraTap:"_sel));
     cell.addGestureRecognizer(tap);
     tile.setEnabled(true);
@@ -153,41 +154,49 @@ void setCameraRollTarget(const PUAlbumListViewController& list, const UICollecti
 // its confirmation, which can run after editing ended (a quick "Done"), so
 // the deletion stays pending until the library no longer has the album (or
 // another delete replaces it), and is looked at again at the end of
-// editing, when the list appears and when it redraws its tiles. Each check
-// waits for the changes queued before it. What is shown again is what is
-// then in no user album at all.
+// editing, when the list appears and when it redraws its tiles. The album
+// is the collection the delete named, found by its identifier (another
+// album may bear its title). Whether it is gone and which of its photos no
+// album holds is read in a change block, after every change queued before
+// it: a read that fails there fails the change, and nothing is acted on
+// until a later check reads the library whole.
 bool g_checkQueued = false;
+struct DeleteCheck {
+    bool gone = false;
+    Photos homeless;
+};
 void settlePendingDelete() {
     PhotosState& s = photosState();
     if (!s.albumToDelete || g_checkQueued) return;
     if (s.albumToDeleteAssets.empty()) {
-        s.albumToDelete.reset();
+        s.albumToDelete = nullptr;
         return;
     }
     g_checkQueued = true;
-    std::string title = *s.albumToDelete;
+    std::string album = s.albumToDelete.localIdentifier();
     Photos held = s.albumToDeleteAssets;
-    PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler([] {},
-                                                                          [title, held](bool, NSError) {
-                                                                              bool gone = !collectionWithName(title);
-                                                                              if (gone) {
-                                                                                  Photos homeless;
-                                                                                  for (const PHAsset& p : held)
-                                                                                      if (userAlbumCount(p) == 0)
-                                                                                          homeless.push_back(p);
-                                                                                  if (!homeless.empty())
-                                                                                      applyHiddenState(homeless, false);
-                                                                              }
-                                                                              dsp::mainQueue().async([title, gone] {
-                                                                                  g_checkQueued = false;
-                                                                                  PhotosState& st = photosState();
-                                                                                  if (gone &&
-                                                                                      st.albumToDelete == title) {
-                                                                                      st.albumToDelete.reset();
-                                                                                      st.albumToDeleteAssets.clear();
-                                                                                  }
-                                                                              });
-                                                                          });
+    // Written by the block and read by its completion, both on the library's queue, in that order.
+    auto check = std::make_shared<DeleteCheck>();
+    PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler(
+        [album, held, check] {
+            check->gone =
+                PHAssetCollection::fetchAssetCollectionsWithLocalIdentifiers_options({album}, nullptr).count() == 0;
+            if (!check->gone) return;
+            for (const PHAsset& p : held)
+                if (userAlbumCount(p) == 0) check->homeless.push_back(p);
+        },
+        [album, check](bool ok, NSError) {
+            bool settled = ok && check->gone;
+            if (settled && !check->homeless.empty()) applyHiddenState(check->homeless, false);
+            dsp::mainQueue().async([album, settled] {
+                g_checkQueued = false;
+                PhotosState& st = photosState();
+                if (settled && st.albumToDelete && st.albumToDelete.localIdentifier() == album) {
+                    st.albumToDelete = nullptr;
+                    st.albumToDeleteAssets.clear();
+                }
+            });
+        });
 }
 
 } // namespace
@@ -215,11 +224,10 @@ UICollectionViewCell listCellForItem(rt::Id self, rt::Sel cmd, UICollectionView 
     UICollectionViewCell cell = g_listCell(self, cmd, std::move(view), std::move(path));
     PUAlbumListCellContentView tile = PUAlbumListCell(cell).albumListCellContentView();
     if (!tile) return cell;
-    std::string title = tile.title();
-    fixCount(tile, title);
+    fixCount(tile);
     recordThumbnailSize(tile);
     PUAlbumListViewController list = listOf(self);
-    if (inPickerMode(list)) setCameraRollTarget(list, cell, tile, title);
+    if (inPickerMode(list)) setCameraRollTarget(list, cell, tile);
     settlePendingDelete();
     return cell;
 }
@@ -233,13 +241,17 @@ void listDidSelectItem(rt::Id self, rt::Sel cmd, fnd::NSIndexPath path) {
     if (s.unlocked) { // the gate's replay
         s.unlocked = false;
         s.tappedIndex = nullptr;
+        s.tappedAlbum.clear();
         if (inPickerMode(list)) return showPickerSheet(list, path, 1349.0);
         return g_listSelect(self, cmd, std::move(path));
     }
     s.tappedIndex = path;
-    std::string title = tileAt(list, path, 1349.0).title();
-    if (isLocked(title)) return list.unlockAlbum_withAlbum(0, title);
-    if (title == kCameraRollTitle || !inPickerMode(list)) return g_listSelect(self, cmd, std::move(path));
+    PUAlbumListCellContentView tile = tileAt(list, path, 1349.0);
+    PHCollection album = tile.collection();
+    s.tappedAlbum = album ? album.localIdentifier() : std::string();
+    if (std::string title = libraryTitle(album); isLocked(title))
+        return list.unlockAlbum_withAlbum(GateAction::Open, title);
+    if (showsCameraRoll(tile) || !inPickerMode(list)) return g_listSelect(self, cmd, std::move(path));
     showPickerSheet(list, path, 1348.0);
 }
 
@@ -288,7 +300,8 @@ void returnSelectedPhotos(rt::Id self, rt::Sel, bool move) {
 void listPerformDeleteAction(rt::Id self, rt::Sel cmd, rt::Ref<rt::Object> tileObject, rt::Ref<rt::Object> action) {
     PhotosState& s = photosState();
     PUAlbumListCellContentView tile(tileObject);
-    std::string title = tile.title();
+    PHAssetCollection album = deletedCollection(rt::NSObject(action), tile);
+    std::string title = libraryTitle(album);
     bool replay = s.unlocked;
     if (replay) {
         s.unlocked = false;
@@ -297,10 +310,9 @@ void listPerformDeleteAction(rt::Id self, rt::Sel cmd, rt::Ref<rt::Object> tileO
     } else if (isLocked(title)) {
         s.tempContentView = tile;
         s.tempDeleteAction = action;
-        return listOf(self).unlockAlbum_withAlbum(1, title);
+        return listOf(self).unlockAlbum_withAlbum(GateAction::Delete, title);
     }
     g_listDelete(self, cmd, tileObject, action);
-    PHAssetCollection album = collectionWithName(title);
     if (!replay) {
         PHFetchOptions withHidden = PHFetchOptions::new_();
         withHidden.setIncludeHiddenAssets(true);
@@ -310,7 +322,7 @@ void listPerformDeleteAction(rt::Id self, rt::Sel cmd, rt::Ref<rt::Object> tileO
                                      "> albumListCellContentView:" + tile.description() +
                                      " performDeleteAction:" + rt::NSObject(action).description() + "]: " + shown);
     }
-    s.albumToDelete = title;
+    s.albumToDelete = album;
     s.albumToDeleteAssets = album ? photosOnlyIn(album) : Photos{};
 }
 

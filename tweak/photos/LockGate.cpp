@@ -1,6 +1,7 @@
 #include "tweak/photos/LockGate.h"
 
 #include "sim/foundation/ProcessIdentity.h"
+#include "sim/foundation/SystemLog.h"
 #include "tweak/core/StateFiles.h"
 #include "tweak/library/Overlay.h"
 #include "tweak/photos/Authenticate.h"
@@ -15,14 +16,6 @@ namespace {
 
 std::string localized(const std::string& key) {
     return fnd::NSBundle::mainBundle().localizedStringForKey_value_table(key, "", "");
-}
-
-// Sends the selector when the object answers it: whether it was sent.
-template <class... A> bool sendIfAnswered(const rt::NSObject& to, const char* selector, A&&... args) {
-    rt::Sel sel = rt::sel(selector);
-    if (!to || !to.respondsToSelector(sel)) return false;
-    rt::send(to, sel, std::forward<A>(args)...);
-    return true;
 }
 
 UIViewController presenterOf(GateHost host, rt::Id self) {
@@ -40,12 +33,38 @@ void checkEntry(GateHost host, const rt::NSObject& self, int code, const std::st
     if (!stored) showMessage("No password set", 1);
 }
 
+// The tile the index path shows now, in the list or the gadget.
+PUAlbumListCellContentView tileShownAt(GateHost host, const rt::NSObject& self, const fnd::NSIndexPath& path) {
+    if (host == GateHost::List)
+        return PUAlbumListViewController(self)._preparedAlbumListCellContentViewAtIndexPath(path);
+    UICollectionView view = PUHorizontalAlbumListGadget(self).collectionView();
+    PUAlbumListCell cell(view ? view.cellForItemAtIndexPath(path) : UICollectionViewCell());
+    return cell ? cell.albumListCellContentView() : PUAlbumListCellContentView();
+}
+
+// Whether the parked index still holds the album the request named: the
+// list may have changed while the owner answered (an album added or
+// deleted, a folder opened), and the index would then open another album.
+bool parkedAlbumStillAt(GateHost host, const rt::NSObject& self) {
+    const PhotosState& s = photosState();
+    photos::PHCollection now = tileShownAt(host, self, s.tappedIndex).collection();
+    if (now && now.localIdentifier() == s.tappedAlbum) return true;
+    fnd::systemLog(fnd::LogLevel::Notice, "lumicrate12: the list changed while the album was being unlocked; "
+                                          "the album at the tapped place is another one, so nothing opens");
+    return false;
+}
+
 // The list's and the gadget's replay of a parked selection or delete.
-void replaySelection(GateHost host, const rt::NSObject& self, int code) {
+void replaySelection(GateHost host, const rt::NSObject& self, int action) {
     PhotosState& s = photosState();
-    switch (code) {
-    case 0: {
+    switch (action) {
+    case code(GateAction::Open): {
         if (!s.tappedIndex) return;
+        if (!parkedAlbumStillAt(host, self)) {
+            s.tappedIndex = nullptr;
+            s.tappedAlbum.clear();
+            return;
+        }
         s.unlocked = true;
         if (host == GateHost::List) {
             PUAlbumListViewController(self).didSelectItemAtIndexPath(s.tappedIndex);
@@ -56,15 +75,16 @@ void replaySelection(GateHost host, const rt::NSObject& self, int code) {
         s.inLockedAlbum = true;
         return;
     }
-    case 1: {
+    case code(GateAction::Delete): {
         if (!s.tempContentView) return;
-        rt::Sel del = "albumListCellContentView:performDeleteAction:"_sel;
-        if (!self.respondsToSelector(del)) return;
         s.unlocked = true;
-        rt::send(self, del, s.tempContentView, s.tempDeleteAction);
+        if (!rt::trySend(self.get(), "albumListCellContentView:performDeleteAction:"_sel, s.tempContentView,
+                         s.tempDeleteAction)
+                 .ok())
+            s.unlocked = false; // an object without the method: no pass left waiting
         return;
     }
-    case 2: {
+    case code(GateAction::LongPressUnlock): {
         if (host != GateHost::Gadget || !s.tempRecognizer || !self.respondsToSelector("handleLongPress:"_sel)) return;
         s.unlocked = true;
         PUHorizontalAlbumListGadget(self).handleLongPress(s.tempRecognizer);
@@ -134,13 +154,13 @@ template <GateHost H> void unlockAuthorised(rt::Id self, rt::Sel, int code) {
     rt::NSObject me{rt::Ref<rt::Object>(self)};
     if constexpr (H == GateHost::Tile) {
         PhotosState& s = photosState();
-        if (code == 0) {
+        if (code == lc::code(GateAction::TileUnlock)) {
             if (!me.respondsToSelector("lockAlbum"_sel)) return;
             s.unlocked = true;
             PUAlbumListCellContentView(me).lockAlbum();
-        } else if (code == 1) {
+        } else if (code == lc::code(GateAction::TileMove)) {
             s.unlocked = false;
-            sendIfAnswered(me, "moveAlbum");
+            (void)rt::trySend(me.get(), "moveAlbum"_sel); // a tile without the method moves nothing
         }
     } else {
         replaySelection(H, me, code);

@@ -3,6 +3,7 @@
 #include "sim/foundation/SystemLog.h"
 #include "tweak/core/Diagnostics.h"
 #include "tweak/core/Settings.h"
+#include "tweak/core/StateFiles.h"
 #include "tweak/photos/PhotoMoves.h"
 #include "tweak/photos/PhotosState.h"
 
@@ -42,11 +43,47 @@ void photosDidEnterBackground(rt::Id self, rt::Sel cmd, rt::Ref<rt::Object> appl
     g_photosEnterBackground(self, cmd, std::move(application));
 }
 
+namespace {
+
+// Whether the stack shows a locked album anywhere in it.
+bool holdsLockedAlbum(const uikit::UINavigationController& nav) {
+    for (const uikit::UIViewController& c : nav.viewControllers()) {
+        if (!c.isKindOfClass(PUPhotosGridViewController::cls())) continue;
+        if (isLocked(libraryTitle(PUPhotosGridViewController(c).assetCollection()))) return true;
+    }
+    return false;
+}
+
+// Every tab that shows a locked album goes back to its root, whichever tab
+// is selected, and a sheet presented over the library closes with it (it
+// may show the album's photos, as the picker does).
+void closeLockedAlbums(const PUTabbedLibraryViewController& tabs) {
+    reloadLockedAlbums();
+    bool closed = false;
+    for (const uikit::UIViewController& tab : tabs.viewControllers()) {
+        uikit::UINavigationController nav(tab);
+        if (!nav || !nav.isKindOfClass(uikit::UINavigationController::cls()) || !holdsLockedAlbum(nav)) continue;
+        nav.popToRootViewControllerAnimated(false);
+        closed = true;
+    }
+    if (uikit::UIViewController sheet = tabs.presentedViewController();
+        sheet && (closed || photosState().inLockedAlbum))
+        tabs.dismissViewControllerAnimated_completion(false);
+}
+
+} // namespace
+
 void returnToMainView(rt::Id self, rt::Sel) {
-    if (!returnToMainDefault && !(returnToMainLocked && photosState().inLockedAlbum)) return;
+    if (!returnToMainDefault && !returnToMainLocked) return;
     PhotosApplication app{rt::Ref<rt::Object>(self)};
-    if (uikit::UINavigationController nav = app._tabbedLibraryViewController().selectedNavigationController())
-        nav.popToRootViewControllerAnimated(true);
+    PUTabbedLibraryViewController tabs = app._tabbedLibraryViewController();
+    if (!tabs) return;
+    // A locked album is closed wherever it is open, not only in the tab on
+    // screen: the app's other tabs keep their stacks while it is away.
+    if (returnToMainLocked) closeLockedAlbums(tabs);
+    if (returnToMainDefault)
+        if (uikit::UINavigationController nav = tabs.selectedNavigationController())
+            nav.popToRootViewControllerAnimated(true);
 }
 
 // ---- switches ------------------------------------------------------------------------------------
@@ -60,7 +97,7 @@ rt::Ref<rt::Object> navigationBar(rt::Id self, rt::Sel cmd) { return g_navigatio
 
 bool albumShouldShowSectionHeaders(rt::Id self, rt::Sel cmd) {
     PHAssetCollection shown = PUPhotosAlbumViewController(rt::Ref<rt::Object>(self)).assetCollection();
-    if (shown && shown.localizedTitle() == "Camera Roll") return false;
+    if (isCameraRoll(shown)) return false;
     return g_albumSectionHeaders(self, cmd);
 }
 

@@ -11,7 +11,9 @@
 //                        used up by the replayed action
 //     inLockedAlbum      an album was opened through the gate; cleared at
 //                        every selection in the album list
-//     tappedIndex        a parked open (the list's and the gadget's)
+//     tappedIndex        a parked open (the list's and the gadget's), with
+//     tappedAlbum        the identifier of the album it named: a replay
+//                        opens the index only while it still holds that album
 //     tempContentView,   a parked delete: the tile and the host's action
 //     tempDeleteAction
 //     tempRecognizer     a parked long press (the gadget's)
@@ -20,12 +22,18 @@
 //   what the album views last showed (Navigation records it)
 //     albumViewController, zoomGridController, isZoomController
 //   the album list's own (AlbumList)
-//     albumToDelete, albumToDeleteAssets, viewIsEditing
+//     albumToDelete (the collection a delete action named),
+//     albumToDeleteAssets, viewIsEditing
+//
+// A locked album is decided from the collection that a tile or an action
+// stands for, by its title as the library has it: never from the text a
+// view shows, which a setting may blank and two albums may share.
 
 #include "sim/foundation/Foundation.h"
 #include "sim/photos/kit/PhotoKit.h"
 #include "sim/uikit/UIKit.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,8 +46,11 @@ using namespace rt::literals;
 
 struct PUAlbumListCellContentView : uikit::UIView {
     RT_FACE(PUAlbumListCellContentView, uikit::UIView)
+    // The text the tile shows (blank while titles are switched off).
     std::string title() const { return msg<std::string>("title"_sel); }
     std::string subtitle() const { return msg<std::string>("subtitle"_sel); }
+    // The album or folder the tile stands for.
+    photos::PHCollection collection() const { return msg<photos::PHCollection>("collection"_sel); }
     void setSubtitle(const std::string& text) const { msg("setSubtitle:"_sel, text); }
     void setEnabled(bool enabled) const { msg("setEnabled:"_sel, enabled); }
     uikit::UIView stackView() const { return msg<uikit::UIView>("stackView"_sel); }
@@ -57,11 +68,23 @@ struct PUAlbumListCell : uikit::UICollectionViewCell {
     }
 };
 
+// The gate's action codes: what a granted request replays. They travel to
+// SpringBoard and back as "method", a 32-bit integer; each host class reads
+// them its own way, so the tile's share values with the list's.
+enum class GateAction : std::int32_t {
+    Open = 0,            // the list and the gadget: open the tapped album
+    Delete = 1,          // the list: delete the album
+    LongPressUnlock = 2, // the gadget: unlock the album by long press
+    TileUnlock = 0,      // a tile: unlock the album with its lock button
+    TileMove = 1,        // a tile: move the album's photos
+};
+constexpr int code(GateAction a) { return static_cast<int>(a); }
+
 // The gate's three methods, which lumicrate12 adds to the list, the gadget
 // and the tile alike.
 template <class Self> struct LockGateMethods {
-    void unlockAlbum_withAlbum(int code, const std::string& title) const {
-        rt::send(self(), "unlockAlbum:withAlbum:"_sel, code, title);
+    void unlockAlbum_withAlbum(GateAction action, const std::string& title) const {
+        rt::send(self(), "unlockAlbum:withAlbum:"_sel, code(action), title);
     }
     void requestPassword(int code) const { rt::send(self(), "requestPassword:"_sel, code); }
     void unlockAuthorised(int code) const { rt::send(self(), "unlockAuthorised:"_sel, code); }
@@ -120,8 +143,8 @@ struct PUZoomableGridViewController : PUPhotosGridViewController {
     RT_FACE(PUZoomableGridViewController, PUPhotosGridViewController)
 };
 
-struct PUTabbedLibraryViewController : uikit::UIViewController {
-    RT_FACE(PUTabbedLibraryViewController, uikit::UIViewController)
+struct PUTabbedLibraryViewController : uikit::UITabBarController {
+    RT_FACE(PUTabbedLibraryViewController, uikit::UITabBarController)
     uikit::UINavigationController selectedNavigationController() const {
         return msg<uikit::UINavigationController>("selectedNavigationController"_sel);
     }
@@ -141,6 +164,7 @@ struct PhotosState {
     bool unlocked = false;
     bool inLockedAlbum = false;
     fnd::NSIndexPath tappedIndex;
+    std::string tappedAlbum;
     PUAlbumListCellContentView tempContentView;
     rt::NSObject tempDeleteAction;
     uikit::UIGestureRecognizer tempRecognizer;
@@ -153,13 +177,20 @@ struct PhotosState {
     PUZoomableGridViewController zoomGridController;
     bool isZoomController = false;
 
-    std::optional<std::string> albumToDelete;
+    photos::PHAssetCollection albumToDelete;
     std::vector<photos::PHAsset> albumToDeleteAssets;
     bool viewIsEditing = false;
 };
 
 // The Photos app's one state (made on first use, kept for the process's life).
 PhotosState& photosState();
+
+// A collection's title as the library has it ("" for none): what the locked
+// list and the switches name.
+std::string libraryTitle(const photos::PHCollection& collection);
+// The collection a delete action of the album list names (the tile's, for
+// an action that names none).
+photos::PHAssetCollection deletedCollection(const rt::NSObject& action, const PUAlbumListCellContentView& tile);
 
 // The photos selected where the user chose them: the album view's, unless
 // the zoomable grid was touched last (or no album view is known), then the

@@ -5,6 +5,8 @@
 #include "tests/tweak/photos/PhotosFixture.h"
 #include "tweak/photos/PhotoMoves.h"
 
+#include <sqlite3.h>
+
 using namespace photostest;
 
 namespace {
@@ -241,4 +243,117 @@ TEST_F(List, AMoveWhoseAddNeverHappenedLeavesThePhotosWhereTheyWere) {
     settle();
     EXPECT_TRUE(in(a, "Trips"));
     EXPECT_FALSE(hidden(a.id));
+}
+
+namespace {
+
+// The list's tiles, in order (Camera Roll first).
+std::vector<Ref<rt::Object>> tilesOf(const Ref<rt::Object>& list) {
+    std::vector<Ref<rt::Object>> out;
+    long n = rt::send<long>(rt::send<Ref<rt::Object>>(list, "collectionView"_sel), "numberOfItemsInSection:"_sel, 0L);
+    for (long i = 0; i < n; ++i)
+        out.push_back(rt::send<Ref<rt::Object>>(list, "_preparedAlbumListCellContentViewAtIndexPath:"_sel,
+                                                fnd::makeIndexPath(i, 0)));
+    return out;
+}
+
+// A finger on the item, as UIKit hands it to the list.
+void select(const Ref<rt::Object>& list, long item) {
+    rt::send(list, "collectionView:didSelectItemAtIndexPath:"_sel,
+             rt::send<Ref<rt::Object>>(list, "collectionView"_sel), fnd::makeIndexPath(item, 0));
+}
+
+int failEveryStep(void*) { return 1; }
+
+} // namespace
+
+// Titles switched off blank every tile's title: the gate must still know
+// the locked album, for opening it and for deleting it.
+TEST_F(List, WithTitlesOffALockedAlbumStillAsksBeforeItOpensOrIsDeleted) {
+    prefs({{"passOption", Value(1)}, {"layoutShowTitle", Value(false)}});
+    setPassword("pw");
+    addAlbum("Trips", {a});
+    addAlbum("Rome", {b});
+    lock({"Trips"});
+    launch();
+    ASSERT_TRUE(openList());
+    auto tiles = tilesOf(top());
+    ASSERT_GE(tiles.size(), 3u); // and People, Places
+    EXPECT_EQ(rt::send<std::string>(tiles[1], "title"_sel), "") << "the tile shows no title";
+    select(top(), 1);
+    deliver();
+    EXPECT_EQ(presentedTitle(), "Unlock album");
+    EXPECT_EQ(topTitle(), "Albums") << "Trips waits for the password";
+    ASSERT_TRUE(press("Cancel"));
+
+    ASSERT_TRUE(tap("Edit"));
+    rt::send(tilesOf(top())[1], "_deleteButtonTapped:"_sel, Ref<rt::Object>());
+    deliver();
+    EXPECT_EQ(presentedTitle(), "Unlock album") << "the delete asks too";
+    ASSERT_TRUE(press("Cancel"));
+    EXPECT_EQ(store->albumsWithTitle("Trips").size(), 1u);
+
+    // An album that is not locked opens at once, titles or not.
+    ASSERT_TRUE(tap("Done"));
+    select(top(), 2);
+    EXPECT_EQ(topTitle(), "Rome");
+}
+
+// Two albums may share a title: deleting one brings back the photos that
+// only it held, and leaves the other's as they are.
+TEST_F(List, DeletingOneOfTwoAlbumsWithOneTitleBringsBackOnlyItsOwnPhotos) {
+    addAlbum("Trips", {a});
+    addAlbum("Trips", {b});
+    store->setHidden({a.id, b.id}, true);
+    launch();
+    ASSERT_TRUE(openList());
+    ASSERT_TRUE(tap("Edit"));
+    rt::send(tilesOf(top())[2], "_deleteButtonTapped:"_sel, Ref<rt::Object>());
+    settle();
+    ASSERT_TRUE(press("Delete Album"));
+    ASSERT_TRUE(tap("Done"));
+    ASSERT_EQ(store->albumsWithTitle("Trips").size(), 1u);
+    EXPECT_TRUE(in(a, "Trips"));
+    EXPECT_TRUE(hidden(a.id)) << "the other Trips still holds it";
+    EXPECT_FALSE(hidden(b.id)) << "only the deleted Trips held it";
+    EXPECT_TRUE(stranded().empty());
+    EXPECT_FALSE(lc::photosState().albumToDelete);
+}
+
+// A read of the library that fails while a deletion is settled (a locked or
+// damaged database) is not taken for "the album is gone, its photos are in
+// no album": nothing is acted on, and the deletion stays pending until a
+// later check reads the library whole.
+TEST_F(List, APendingDeleteIsNotSettledOnAFailedRead) {
+    addAlbum("Trips", {a});
+    store->setHidden({a.id}, true);
+    launch();
+    ASSERT_TRUE(openList());
+    ASSERT_TRUE(tap("Edit"));
+    ASSERT_TRUE(tap("Delete Trips"));
+    ASSERT_TRUE(press("Cancel"));
+    ASSERT_TRUE(tap("Done"));
+    ASSERT_TRUE(lc::photosState().albumToDelete) << "pending while the album is there";
+    // The album goes (as another device process would delete it) while the
+    // library cannot be read; the list redraws.
+    int64_t trips = store->albumsWithTitle("Trips").front().id;
+    store->transaction([&](photos::Writer& w) { return w.deleteAlbum(trips); });
+    auto failReads = [&](bool on) {
+        store->read([on](photos::Database& db) {
+            sqlite3_progress_handler(db.handle(), on ? 1 : 0, on ? &failEveryStep : nullptr, nullptr);
+            return 0;
+        });
+    };
+    failReads(true);
+    rt::send(top(), "reloadContentView"_sel);
+    settle();
+    failReads(false);
+    EXPECT_TRUE(hidden(a.id)) << "nothing acted on while the library could not be read";
+    EXPECT_TRUE(lc::photosState().albumToDelete) << "still pending";
+
+    rt::send(top(), "reloadContentView"_sel); // the next redraw reads the library whole
+    settle();
+    EXPECT_FALSE(hidden(a.id));
+    EXPECT_FALSE(lc::photosState().albumToDelete);
+    EXPECT_TRUE(stranded().empty());
 }

@@ -308,3 +308,37 @@ TEST_F(Gate, AFifoOrALinkAsTheAnswerFileHangsNothing) {
     EXPECT_TRUE(g_calls.empty());
     EXPECT_TRUE(lc::takeRequestToken(token)) << "still outstanding: no answer was read";
 }
+
+// The owner answers after the list has changed under the parked index: the
+// album at that index is now another locked one, which must not open.
+TEST_F(Gate, AGrantForAnIndexThatNowHoldsAnotherAlbumOpensNothing) {
+    prefs({{"passOption", Value(1)}});
+    setPassword("pw");
+    auto c = addPhoto(3);
+    addAlbum("Oslo", {c});
+    lock({"Rome", "Oslo"}); // the list: Camera Roll, Trips, Rome, Oslo
+    launch();
+    ASSERT_TRUE(openList());
+    tapInList("Rome");
+    ASSERT_EQ(presentedTitle(), "Unlock album");
+    // Meanwhile Trips goes (another app deletes it): Oslo moves up to Rome's place.
+    auto trips = photos::PHAssetCollection::fetchAssetCollectionsWithType_subtype_options(
+                     photos::PHAssetCollectionTypeAlbum, photos::PHAssetCollectionSubtypeAlbumRegular, nullptr)
+                     .firstObject();
+    ASSERT_EQ(trips.title(), "Trips");
+    photos::PHPhotoLibrary::sharedPhotoLibrary().performChanges_completionHandler(
+        [trips] { photos::PHAssetCollectionChangeRequest::deleteAssetCollections({trips}); });
+    settle();
+    ASSERT_TRUE(type("pw"));
+    ASSERT_TRUE(press("OK"));
+    EXPECT_FALSE(albumOpen("Oslo")) << "another locked album, never unlocked";
+    EXPECT_FALSE(albumOpen("Rome"));
+    EXPECT_FALSE(lc::photosState().unlocked) << "no pass left for a later tap";
+    EXPECT_FALSE(lc::photosState().tappedIndex);
+
+    // Asked again, on the list as it is now, Rome opens.
+    tapInList("Rome");
+    ASSERT_TRUE(type("pw"));
+    ASSERT_TRUE(press("OK"));
+    EXPECT_TRUE(albumOpen("Rome"));
+}

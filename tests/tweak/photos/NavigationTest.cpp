@@ -127,3 +127,27 @@ TEST_F(Navigation, TheSwitchesOfGridsAndViewer) {
     rt::send(settings, "setDefaultMaximumZoomFactor:"_sel, 3.0);
     EXPECT_EQ(rt::send<double>(settings, "defaultMaximumZoomFactor"_sel), 3.0);
 }
+
+// A locked album stays open in the Albums tab while the Photos tab is on
+// screen; leaving the app closes it all the same.
+TEST_F(Navigation, ALockedAlbumOpenInATabNotOnScreenClosesWhenTheAppLeaves) {
+    prefs({{"passOption", Value(2)}, {"returnToMainLocked", Value(true)}, {"returnToMainDefault", Value(false)}});
+    launch();
+    ASSERT_TRUE(tap("Albums"));
+    ASSERT_TRUE(tap("See All"));
+    ASSERT_TRUE(tap("Trips"));
+    deliver();
+    ASSERT_EQ(topTitle(), "Trips");
+    std::size_t albumsDepth = depth();
+    ASSERT_TRUE(tap("Photos"));
+    toBackground();
+    ASSERT_TRUE(tap("Albums"));
+    EXPECT_EQ(depth(), 1u) << "it was " << albumsDepth << " deep with Trips open";
+
+    // Rome, not locked, stays open in a tab that is not on screen.
+    ASSERT_TRUE(tap("Rome"));
+    ASSERT_TRUE(tap("Photos"));
+    toBackground();
+    ASSERT_TRUE(tap("Albums"));
+    EXPECT_EQ(topTitle(), "Rome");
+}
