@@ -160,6 +160,32 @@ void BM_FetchedObjects_Filtered(benchmark::State& state) {
 }
 BENCHMARK(BM_FetchedObjects_Filtered)->Unit(benchmark::kMicrosecond);
 
+// A walk by index, as an app that counts the fetch and reads each album:
+// count once, then objectAtIndex: for every index.
+void BM_WalkByIndex_Stock(benchmark::State& state) {
+    prepare();
+    auto albums = allAlbums();
+    rt::Id result = albums.get();
+    for (auto _ : state) {
+        unsigned long n = lc::g_resultCount(result, "count"_sel);
+        for (unsigned long i = 0; i < n; ++i)
+            benchmark::DoNotOptimize(lc::g_resultObjectAtIndex(result, "objectAtIndex:"_sel, i));
+    }
+}
+BENCHMARK(BM_WalkByIndex_Stock)->Unit(benchmark::kMicrosecond);
+
+void BM_WalkByIndex_Filtered(benchmark::State& state) {
+    prepare();
+    auto albums = allAlbums();
+    rt::Id result = albums.get();
+    for (auto _ : state) {
+        auto n = rt::send<unsigned long>(result, "count"_sel);
+        for (unsigned long i = 0; i < n; ++i)
+            benchmark::DoNotOptimize(rt::send<rt::Ref<rt::Object>>(result, "objectAtIndex:"_sel, i));
+    }
+}
+BENCHMARK(BM_WalkByIndex_Filtered)->Unit(benchmark::kMicrosecond);
+
 void BM_FetchThenFetchedObjects_Stock(benchmark::State& state) {
     prepare();
     std::size_t n = 0;

@@ -173,22 +173,42 @@ rt::Class* filteredListClass() {
     return cls;
 }
 
-Objects filteredObjects(rt::Id result) {
+// The kept list itself, not a copy: a walk by index reads it once per
+// element. It stays valid while the caller holds it, whatever replaces it on
+// the result meanwhile.
+rt::Ref<FilteredList> filteredList(rt::Id result) {
     // The key first (the generation before the list: see FilterInputs.h);
     // the rest of the inputs only when the kept list is not for it.
     std::uint64_t generation = settingsGeneration();
     std::uint64_t lockedVersion = reloadLockedAlbums().version;
-    if (auto* kept = rt::objectAs<FilteredList>(result->associated(&kFilteredKey).get(), filteredListClass());
+    rt::Ref<rt::Object> held = result->associated(&kFilteredKey);
+    if (auto* kept = rt::objectAs<FilteredList>(held.get(), filteredListClass());
         kept && kept->settingsGeneration == generation && kept->lockedVersion == lockedVersion)
-        return kept->objects;
+        return rt::Ref<FilteredList>(kept);
     Inputs in = currentInputs();
     auto list = rt::createInstance<FilteredList>(filteredListClass());
     list->settingsGeneration = in.settingsGeneration;
     list->lockedVersion = in.locked.version;
     list->objects = filterAlbums(stockObjects(result), in);
-    Objects out = list->objects;
-    result->setAssociated(&kFilteredKey, std::move(list));
-    return out;
+    result->setAssociated(&kFilteredKey, list);
+    return list;
+}
+
+// The list an element reading (objectAtIndex:, containsObject:,
+// indexOfObject:) of the result answers from: the kept list as the last
+// whole reading (count, fetchedObjects, enumeration, first and last)
+// validated it, so that a walk by index costs no look at the locked list's
+// file per element and reads one list from its count to its end. Such a
+// list holds only what the app was shown when it was validated; a change
+// of the settings still shows at once. A result never read whole is
+// filtered afresh. Null: the result is not filtered here.
+rt::Ref<FilteredList> listForElementReading(rt::Id result) {
+    if (process() != Process::Other) return nullptr;
+    rt::Ref<rt::Object> held = result->associated(&kFilteredKey);
+    if (auto* kept = rt::objectAs<FilteredList>(held.get(), filteredListClass());
+        kept && kept->settingsGeneration == settingsGeneration())
+        return rt::Ref<FilteredList>(kept);
+    return filtersEveryReading(result) ? filteredList(result) : nullptr;
 }
 
 // Whether this process gets nothing of the collection's assets: outside
@@ -215,7 +235,7 @@ Objects listCollectionsUncached(rt::Id self, rt::Sel cmd) {
 
 Objects resultFetchedObjects(rt::Id self, rt::Sel cmd) {
     if (!filtersFetchedObjects(self)) return g_resultFetchedObjects(self, cmd);
-    return filteredObjects(self);
+    return filteredList(self)->objects;
 }
 
 Ref<rt::Object> resultFetchedObjectIDsSet(rt::Id self, rt::Sel cmd) {
@@ -259,15 +279,16 @@ Ref<rt::Object> fetchCollectionsWithType(rt::Id cls, rt::Sel cmd, long type, lon
 
 // ---- the other readings ------------------------------------------------------------------------------
 unsigned long resultCount(rt::Id self, rt::Sel cmd) {
-    return filtersEveryReading(self) ? filteredObjects(self).size() : g_resultCount(self, cmd);
+    return filtersEveryReading(self) ? filteredList(self)->objects.size() : g_resultCount(self, cmd);
 }
 
 // An index that the stock list has but the filtered one has not (the list
 // shrank since the caller counted it) reads as nil; one beyond the stock
 // list is the caller's fault, as it is without the filter.
 Ref<rt::Object> resultObjectAtIndex(rt::Id self, rt::Sel cmd, unsigned long index) {
-    if (!filtersEveryReading(self)) return g_resultObjectAtIndex(self, cmd, index);
-    Objects list = filteredObjects(self);
+    rt::Ref<FilteredList> kept = listForElementReading(self);
+    if (!kept) return g_resultObjectAtIndex(self, cmd, index);
+    const Objects& list = kept->objects;
     if (index < list.size()) return list[index];
     if (index < g_resultCount(self, "count"_sel)) return nullptr;
     return g_resultObjectAtIndex(self, cmd, index);
@@ -275,19 +296,20 @@ Ref<rt::Object> resultObjectAtIndex(rt::Id self, rt::Sel cmd, unsigned long inde
 
 Ref<rt::Object> resultFirstObject(rt::Id self, rt::Sel cmd) {
     if (!filtersEveryReading(self)) return g_resultFirstObject(self, cmd);
-    Objects list = filteredObjects(self);
-    return list.empty() ? nullptr : list.front();
+    rt::Ref<FilteredList> kept = filteredList(self);
+    return kept->objects.empty() ? nullptr : kept->objects.front();
 }
 
 Ref<rt::Object> resultLastObject(rt::Id self, rt::Sel cmd) {
     if (!filtersEveryReading(self)) return g_resultLastObject(self, cmd);
-    Objects list = filteredObjects(self);
-    return list.empty() ? nullptr : list.back();
+    rt::Ref<FilteredList> kept = filteredList(self);
+    return kept->objects.empty() ? nullptr : kept->objects.back();
 }
 
 void resultEnumerate(rt::Id self, rt::Sel cmd, EnumerationBlock block) {
     if (!filtersEveryReading(self)) return g_resultEnumerate(self, cmd, std::move(block));
-    Objects list = filteredObjects(self);
+    rt::Ref<FilteredList> kept = filteredList(self); // the block may read the result again
+    const Objects& list = kept->objects;
     for (std::size_t i = 0; i < list.size(); ++i) {
         bool stop = false;
         block(list[i], i, &stop);
@@ -296,16 +318,17 @@ void resultEnumerate(rt::Id self, rt::Sel cmd, EnumerationBlock block) {
 }
 
 long resultIndexOfObject(rt::Id self, rt::Sel cmd, Ref<rt::Object> object) {
-    if (!filtersEveryReading(self)) return g_resultIndexOfObject(self, cmd, std::move(object));
+    rt::Ref<FilteredList> kept = listForElementReading(self);
+    if (!kept) return g_resultIndexOfObject(self, cmd, std::move(object));
     if (!object) return -1;
-    Objects list = filteredObjects(self);
+    const Objects& list = kept->objects;
     for (std::size_t i = 0; i < list.size(); ++i)
-        if (rt::send<bool>(list[i], "isEqual:"_sel, object)) return static_cast<long>(i);
+        if (rt::NSObject(list[i]).isEqual(rt::NSObject(object))) return static_cast<long>(i);
     return -1;
 }
 
 bool resultContainsObject(rt::Id self, rt::Sel cmd, Ref<rt::Object> object) {
-    if (!filtersEveryReading(self)) return g_resultContainsObject(self, cmd, std::move(object));
+    if (!listForElementReading(self)) return g_resultContainsObject(self, cmd, std::move(object));
     return resultIndexOfObject(self, "indexOfObject:"_sel, std::move(object)) >= 0;
 }
 

@@ -250,7 +250,12 @@ TEST_F(Filter, WithEnabledSwitchedOffLaterTheListIsStockAtOnce) {
 
 // An app that counted a result before a lock and indexes past the new end
 // gets nil, not a crash; past the stock end it is the app's own fault.
-TEST_F(Filter, AnIndexThatTheListLostSinceItWasCountedReadsAsNil) {
+// A walk by index reads the list its count saw: a lock made meanwhile
+// shows at the next whole reading (count, fetchedObjects, enumeration),
+// never halfway through the walk; what the walk reads the app was already
+// shown. After that, an index the list lost reads as nil, and a fetch never
+// read whole is filtered at its first element.
+TEST_F(Filter, AWalkByIndexReadsTheListItsCountSawAndTheNextCountShowsTheLock) {
     addAlbum("Trips", {});
     addAlbum("Rome", {});
     start();
@@ -258,8 +263,16 @@ TEST_F(Filter, AnIndexThatTheListLostSinceItWasCountedReadsAsNil) {
     ASSERT_EQ(albums.count(), 2u);
     lock({"Rome"});
     EXPECT_EQ(albums.objectAtIndex(0).localizedTitle(), "Trips");
-    EXPECT_FALSE(albums.objectAtIndex(1));
+    EXPECT_EQ(albums.objectAtIndex(1).localizedTitle(), "Rome") << "the walk the count began";
+    ASSERT_EQ(albums.count(), 1u);
+    EXPECT_FALSE(albums.objectAtIndex(1)) << "lost since the app counted 2";
     EXPECT_DEATH(albums.objectAtIndex(2), "beyond bounds");
+    EXPECT_FALSE(regularAlbums().objectAtIndex(1)) << "a fresh fetch, read by index first";
+
+    // A change of the settings shows at once, even mid-walk.
+    ASSERT_EQ(albums.count(), 1u);
+    prefs({{"albumNameTrips", Value(false)}});
+    EXPECT_FALSE(albums.objectAtIndex(0)) << "Trips switched off";
 }
 
 } // namespace
