@@ -35,6 +35,16 @@ extern std::atomic<bool> hideRollAlbum, hideRollScreenshots, hideLockedFromApps,
     returnToMainLocked, returnToMainDefault, pickerMovePhotos, showSharedAlbums, showPeopleAnd, showMediaTypes,
     showOtherAlbums, hideFoldersInApps;
 
+// What passOption asks of a gated action (the file holds the integer; any
+// other value lets the action through at once).
+enum class PassOption : std::int32_t {
+    Owner = 0,    // the device owner's check (Touch ID or the passcode)
+    Password = 1, // lumicrate12's own password prompt
+};
+inline bool passOptionIs(PassOption option) {
+    return passOption.load(std::memory_order_relaxed) == static_cast<std::int32_t>(option);
+}
+
 // The thumbnail size of album tiles (not read from the file; the album
 // lists and tiles change it as they lay out).
 extern std::atomic<std::int32_t> photoHeight, photoWidth;

@@ -1,8 +1,12 @@
 #include "tweak/filter/FilterInputs.h"
 
+#include "sim/photos/kit/PhotoKit.h"
+
 #include <mutex>
 
 namespace lc::filter {
+
+using namespace photos;
 
 namespace {
 
@@ -15,18 +19,18 @@ struct SmartRow {
 };
 
 const SmartRow kSmartRows[] = {
-    {201, &showPanoramas, {"Panoramas", nullptr}},
-    {202, &showVideos, {"Videos", nullptr}},
-    {203, &showFavourites, {"Favourites", "Favorites"}},
-    {204, &showTimelapse, {"Timelapse", nullptr}},
-    {207, &showBursts, {"Bursts", nullptr}},
-    {208, &showSlowmo, {"Slo-mo", nullptr}},
-    {210, &showSelfies, {"Selfies", nullptr}},
-    {211, &showScreenshots, {"Screenshots", nullptr}},
-    {212, &showPortrait, {"Portrait", nullptr}},
-    {213, &showLive, {"Live Photos", nullptr}},
-    {214, &showAnimated, {"Animated", nullptr}},
-    {1000000203, &showPlaces, {"Places", nullptr}},
+    {PHAssetCollectionSubtypeSmartAlbumPanoramas, &showPanoramas, {"Panoramas", nullptr}},
+    {PHAssetCollectionSubtypeSmartAlbumVideos, &showVideos, {"Videos", nullptr}},
+    {PHAssetCollectionSubtypeSmartAlbumFavorites, &showFavourites, {"Favourites", "Favorites"}},
+    {PHAssetCollectionSubtypeSmartAlbumTimelapses, &showTimelapse, {"Timelapse", nullptr}},
+    {PHAssetCollectionSubtypeSmartAlbumBursts, &showBursts, {"Bursts", nullptr}},
+    {PHAssetCollectionSubtypeSmartAlbumSlomoVideos, &showSlowmo, {"Slo-mo", nullptr}},
+    {PHAssetCollectionSubtypeSmartAlbumSelfPortraits, &showSelfies, {"Selfies", nullptr}},
+    {PHAssetCollectionSubtypeSmartAlbumScreenshots, &showScreenshots, {"Screenshots", nullptr}},
+    {PHAssetCollectionSubtypeSmartAlbumDepthEffect, &showPortrait, {"Portrait", nullptr}},
+    {PHAssetCollectionSubtypeSmartAlbumLivePhotos, &showLive, {"Live Photos", nullptr}},
+    {PHAssetCollectionSubtypeSmartAlbumAnimated, &showAnimated, {"Animated", nullptr}},
+    {PHAssetCollectionSubtypeSmartAlbumPlaces, &showPlaces, {"Places", nullptr}},
 };
 
 // The locked titles as a set, made once per version of the list.
@@ -90,7 +94,7 @@ bool Inputs::switchedOn(const std::string& title) const {
 }
 
 bool removesSmartAlbum(long subtype, const Inputs& in) {
-    if (subtype == kAllHiddenSubtype) return !showHidden;
+    if (subtype == PHAssetCollectionSubtypeSmartAlbumAllHidden) return !showHidden;
     for (const SmartRow& row : kSmartRows) {
         if (row.subtype != subtype) continue;
         if (!row.setting->load(std::memory_order_relaxed)) return true;

@@ -49,14 +49,6 @@ struct Inputs {
 Inputs currentInputs();
 
 // ---- the smart albums -----------------------------------------------------------------------------
-inline constexpr long kSmartAlbumType = 2;
-inline constexpr long kAlbumType = 1;
-inline constexpr long kMomentType = 3;
-inline constexpr long kRegularSubtype = 2;
-inline constexpr long kAllHiddenSubtype = 205;
-inline constexpr long kUserLibrarySubtype = 209;
-inline constexpr long kAllPhotosSubtype = 1000000205;
-
 // Whether `collections` leaves out the smart album of this subtype: All
 // hidden while showHidden is off; any other row of the table while its
 // setting is off or the locked list holds one of its names. Subtypes not in

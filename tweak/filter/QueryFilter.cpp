@@ -26,19 +26,27 @@ constinit rt::Orig<long(Ref<rt::Object>)> g_resultIndexOfObject;
 namespace {
 
 // ---- reading the library's objects ------------------------------------------------------------------
-std::string titleOf(rt::Id o) { return rt::respondsTo(o, "title"_sel) ? rt::send<std::string>(o, "title"_sel) : ""; }
+using namespace photos;
+
+// An object's title; "" for one that has none (the checked send: a list
+// may hold any object).
+std::string titleOf(rt::Id o) {
+    auto title = rt::trySend<std::string>(o, "title"_sel);
+    return title.ok() ? title.value() : std::string();
+}
 
 struct Kind {
-    bool hasSubtype = false;
-    long type = 0, subtype = 0;
+    bool hasSubtype = false; // an asset collection (an album, smart album or moment)
+    PHAssetCollectionType type = 0;
+    PHAssetCollectionSubtype subtype = 0;
 };
 Kind kindOf(rt::Id o) {
-    Kind k;
-    if (!rt::respondsTo(o, "assetCollectionSubtype"_sel)) return k;
-    k.hasSubtype = true;
-    k.type = rt::send<long>(o, "assetCollectionType"_sel);
-    k.subtype = rt::send<long>(o, "assetCollectionSubtype"_sel);
-    return k;
+    if (!o || !rt::isKindOf(o, PHAssetCollection::cls())) return {};
+    PHAssetCollection c{Ref<rt::Object>(o)};
+    return {true, c.assetCollectionType(), c.assetCollectionSubtype()};
+}
+bool isSmartAlbum(const Kind& k, PHAssetCollectionSubtype subtype) {
+    return k.hasSubtype && k.type == PHAssetCollectionTypeSmartAlbum && k.subtype == subtype;
 }
 
 // Every object of a fetch result, past the filter's own hook.
@@ -58,12 +66,12 @@ void setIncludeHidden(const Ref<rt::Object>& options, bool on) {
 
 // An album's assets with the hidden ones, past the filter's lock rule.
 Ref<rt::Object> stockAlbumAssets(rt::Id album) {
-    Ref<rt::Object> options = photos::PHFetchOptions::new_().get();
-    setIncludeHidden(options, true);
-    rt::Sel sel = "fetchAssetsInAssetCollection:options:"_sel;
-    rt::Id cls = photos::PHAsset::cls();
-    return g_fetchAssetsInCollection ? g_fetchAssetsInCollection(cls, sel, Ref<rt::Object>(album), options)
-                                     : rt::sendClass<Ref<rt::Object>>(photos::PHAsset::cls(), sel, album, options);
+    PHFetchOptions options = PHFetchOptions::new_();
+    options.setIncludeHiddenAssets(true);
+    PHAssetCollection collection{Ref<rt::Object>(album)};
+    if (!g_fetchAssetsInCollection) return PHAsset::fetchAssetsInAssetCollection_options(collection, options).ref();
+    return g_fetchAssetsInCollection(PHAsset::cls(), "fetchAssetsInAssetCollection:options:"_sel, collection.ref(),
+                                     options.ref());
 }
 constexpr StockReads kStockReads{&stockObjects, &stockAlbumAssets};
 
@@ -80,21 +88,20 @@ Objects filterCollections(const Objects& stock, bool cached) {
     std::vector<char> held;
     for (const auto& c : stock) {
         rt::Id o = c.get();
-        if (rt::respondsTo(o, "isTrashBin"_sel) && rt::send<bool>(o, "isTrashBin"_sel) && !showDeleted) continue;
         Kind k = kindOf(o);
+        if (k.hasSubtype && PHAssetCollection(c).isTrashBin() && !showDeleted) continue;
         if (!k.hasSubtype) { // collection lists (folders) stay
             out.push_back(c);
             continue;
         }
-        if (k.type == kSmartAlbumType && removesSmartAlbum(k.subtype, in)) continue;
-        if (k.type == kAlbumType && k.subtype == kRegularSubtype) {
+        if (k.type == PHAssetCollectionTypeSmartAlbum && removesSmartAlbum(k.subtype, in)) continue;
+        if (k.type == PHAssetCollectionTypeAlbum && k.subtype == PHAssetCollectionSubtypeAlbumRegular) {
             if (!copies) {
                 copies = cached ? folderCopies(in, kStockReads)
                                 : std::make_shared<const FolderCopyList>(buildFolderCopies(in, kStockReads));
                 held.assign(copies->copies.size(), 0);
             }
-            if (auto it = copies->byAlbum.find(rt::send<std::string>(o, "localIdentifier"_sel));
-                it != copies->byAlbum.end())
+            if (auto it = copies->byAlbum.find(PHObject(c).localIdentifier()); it != copies->byAlbum.end())
                 held[it->second] = 1;
             std::string title = titleOf(o);
             if (in.isLocked(title) && in.hideLockedFromApps) continue;
@@ -113,7 +120,8 @@ bool isAlbumFetchType(const std::string& type, bool byIdentifierToo) {
     return type == "PHAlbum" || type == "PHSmartAlbum" || (byIdentifierToo && type == "PHAssetCollection");
 }
 std::string fetchTypeOf(rt::Id result) {
-    return rt::respondsTo(result, "fetchType"_sel) ? rt::send<std::string>(result, "fetchType"_sel) : "";
+    auto type = rt::trySend<std::string>(result, "fetchType"_sel);
+    return type.ok() ? type.value() : std::string();
 }
 
 // Whether fetchedObjects filters this result here.
@@ -139,7 +147,7 @@ Objects filterAlbums(const Objects& stock, const Inputs& in) {
         bool held = !locked;
         if (held) out.push_back(c);
         Kind k = kindOf(o);
-        bool hiddenAlbum = k.hasSubtype && k.subtype == kAllHiddenSubtype && k.type == kSmartAlbumType;
+        bool hiddenAlbum = isSmartAlbum(k, PHAssetCollectionSubtypeSmartAlbumAllHidden);
         if (hiddenAlbum && held) {
             out.pop_back();
             held = false;
@@ -248,11 +256,13 @@ Ref<rt::Object> fetchAssetsInCollection(rt::Id cls, rt::Sel cmd, Ref<rt::Object>
     rt::Id c = collection.get();
     if (withheldHere(c)) return nullptr;
     Kind k = kindOf(c);
-    if (k.type == kSmartAlbumType) {
-        if (k.subtype == kUserLibrarySubtype || k.subtype == kAllPhotosSubtype) setIncludeHidden(o, false);
+    if (k.type == PHAssetCollectionTypeSmartAlbum) {
+        if (k.subtype == PHAssetCollectionSubtypeSmartAlbumUserLibrary ||
+            k.subtype == PHAssetCollectionSubtypeSmartAlbumAllPhotos)
+            setIncludeHidden(o, false);
         if (hideHiddenStock && process() != Process::Camera) setIncludeHidden(o, false);
     }
-    if (k.type == kMomentType) setIncludeHidden(o, true);
+    if (k.type == PHAssetCollectionTypeMoment) setIncludeHidden(o, true);
     return g_fetchAssetsInCollection(cls, cmd, collection, o);
 }
 
@@ -263,8 +273,8 @@ Ref<rt::Object> fetchKeyAssetsInCollection(rt::Id cls, rt::Sel cmd, Ref<rt::Obje
     // A locked or switched-off album's key photo is its photo: it stays out
     // of other apps as the album's assets do.
     if (withheldHere(c)) return nullptr;
-    if (c && rt::respondsTo(c, "assetCollectionSubtype"_sel)) {
-        if (rt::send<long>(c, "assetCollectionSubtype"_sel) == kUserLibrarySubtype) setIncludeHidden(o, false);
+    if (Kind k = kindOf(c); k.hasSubtype) {
+        if (k.subtype == PHAssetCollectionSubtypeSmartAlbumUserLibrary) setIncludeHidden(o, false);
     } else {
         setIncludeHidden(o, true);
     }

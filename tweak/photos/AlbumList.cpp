@@ -91,7 +91,7 @@ void presentSheet(const PUAlbumListViewController& list, const std::string& titl
     list.presentViewController_animated_completion(sheet, true);
 }
 
-// E: Move or Copy, then the host's own add.
+// The picker sheet: Move or Copy, then the host's own add.
 void showPickerSheet(const PUAlbumListViewController& list, const fnd::NSIndexPath& path, double preparedAbove) {
     auto add = [list, path](bool move) {
         list.reloadCameraRollWithMove(move);
@@ -104,7 +104,7 @@ void showPickerSheet(const PUAlbumListViewController& list, const fnd::NSIndexPa
                  tileAt(list, path, preparedAbove));
 }
 
-// C.2: an album whose stock count leaves out its hidden photos. The album
+// The count fix: an album whose stock count leaves out its hidden photos. The album
 // is the collection the tile stands for (the Screenshots smart album
 // included), not the first album that bears its title.
 void fixCount(const PUAlbumListCellContentView& tile) {
@@ -118,7 +118,7 @@ void fixCount(const PUAlbumListCellContentView& tile) {
         PHAsset::fetchAssetsInAssetCollection_options(shown.as<PHAssetCollection>(), withHidden).count()));
 }
 
-// C.3: the thumbnail size the tiles draw at.
+// The thumbnail size the tiles draw at.
 void recordThumbnailSize(const PUAlbumListCellContentView& tile) {
     std::vector<UIView> photoViews = tile._photoViews();
     if (photoViews.empty()) return;
@@ -139,7 +139,7 @@ bool showsCameraRoll(const PUAlbumListCellContentView& tile) {
     return shown && shown.canContainAssets() && isCameraRoll(shown.as<PHAssetCollection>());
 }
 
-// C.4: in the picker, "Camera Roll" takes the photos back.
+// The camera-roll target: in the picker, "Camera Roll" takes the photos back.
 void setCameraRollTarget(const PUAlbumListViewController& list, const UICollectionViewCell& cell,
                          const PUAlbumListCellContentView& tile) {
     removeTapRecognizers(cell); // reused cells lose the target; the Camera Roll's gets one, once
@@ -149,7 +149,7 @@ void setCameraRollTarget(const PUAlbumListViewController& list, const UICollecti
     tile.setEnabled(true);
 }
 
-// J: the photos that only a deleted album held come back into the camera
+// After a delete: the photos that only a deleted album held come back into the camera
 // roll once the album is really gone. The host deletes it in the handler of
 // its confirmation, which can run after editing ended (a quick "Done"), so
 // the deletion stays pending until the library no longer has the album (or
@@ -201,7 +201,7 @@ void settlePendingDelete() {
 
 } // namespace
 
-// ---- A, B: appearing and scrolling ----------------------------------------------------------------
+// ---- appearing and scrolling ----------------------------------------------------------------
 
 void listViewWillAppear(rt::Id self, rt::Sel cmd, bool animated) {
     g_listWillAppear(self, cmd, animated);
@@ -218,7 +218,7 @@ void listScrollViewWillBeginDragging(rt::Id self, rt::Sel cmd, rt::Ref<rt::Objec
     listOf(self).reloadContentView();
 }
 
-// ---- C: a tile ----------------------------------------------------------------------------------------
+// ---- a tile ----------------------------------------------------------------------------------------
 
 UICollectionViewCell listCellForItem(rt::Id self, rt::Sel cmd, UICollectionView view, fnd::NSIndexPath path) {
     UICollectionViewCell cell = g_listCell(self, cmd, std::move(view), std::move(path));
@@ -232,7 +232,7 @@ UICollectionViewCell listCellForItem(rt::Id self, rt::Sel cmd, UICollectionView 
     return cell;
 }
 
-// ---- D: selecting an album ------------------------------------------------------------------------
+// ---- selecting an album ------------------------------------------------------------------------
 
 void listDidSelectItem(rt::Id self, rt::Sel cmd, fnd::NSIndexPath path) {
     PhotosState& s = photosState();
@@ -255,7 +255,7 @@ void listDidSelectItem(rt::Id self, rt::Sel cmd, fnd::NSIndexPath path) {
     showPickerSheet(list, path, 1348.0);
 }
 
-// ---- F, G: moving photos out of the camera roll and back ------------------------------------------
+// ---- moving photos out of the camera roll and back ------------------------------------------
 
 void reloadCameraRollWithMove(rt::Id self, rt::Sel, bool move) {
     logDebug(kReloadCameraRollLogLine, "-[<PUAlbumListViewController: " + pointerText(self) +
@@ -295,7 +295,7 @@ void returnSelectedPhotos(rt::Id self, rt::Sel, bool move) {
     if (album) album.setEditing_animated(false, true);
 }
 
-// ---- I, J: deleting an album ------------------------------------------------------------------------
+// ---- deleting an album ------------------------------------------------------------------------
 
 void listPerformDeleteAction(rt::Id self, rt::Sel cmd, rt::Ref<rt::Object> tileObject, rt::Ref<rt::Object> action) {
     PhotosState& s = photosState();
@@ -335,7 +335,7 @@ void listSetEditing(rt::Id self, rt::Sel cmd, bool editing, bool animated) {
     settlePendingDelete();
 }
 
-// ---- K: the switches ----------------------------------------------------------------------------------
+// ---- the switches ----------------------------------------------------------------------------------
 
 bool listShowPeople(rt::Id self, rt::Sel cmd) { return enabled && !showPeople ? false : g_listShowPeople(self, cmd); }
 bool listShowPlaces(rt::Id self, rt::Sel cmd) { return enabled && !showPlaces ? false : g_listShowPlaces(self, cmd); }

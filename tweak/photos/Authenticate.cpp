@@ -89,7 +89,7 @@ void LCAuthenticate(CFNotificationCenterRef, void*, CFStringRef, const void*, CF
     const std::string* controller = fnd::valueForKey(result, "controller").string();
     bool success = fnd::valueForKey(result, "success").boolValue();
     rt::NSObject receiver = receiverFor(controller ? *controller : std::string());
-    if (success || passOption.load() == 0) return answer(receiver, "unlockAuthorised:", method);
+    if (success || passOptionIs(PassOption::Owner)) return answer(receiver, "unlockAuthorised:", method);
     answer(receiver, "requestPassword:", method);
 }
 

@@ -37,8 +37,8 @@ void authenticateWithUserInfo(rt::Id, rt::Sel, std::string, fnd::Dictionary user
     result["id"] = fnd::Value(fnd::NSBundle::mainBundle().bundleIdentifier());
     result["type"] = fnd::Value("SpringBoard");
     auto context = auth::LAContext::new_();
-    switch (passOption.load()) {
-    case 0:
+    switch (static_cast<PassOption>(passOption.load())) {
+    case PassOption::Owner:
         if (!context.canEvaluatePolicy_error(auth::LAPolicyDeviceOwnerAuthentication, nullptr))
             return answer(std::move(result), false);
         context.evaluatePolicy_localizedReason_reply(
@@ -48,11 +48,10 @@ void authenticateWithUserInfo(rt::Id, rt::Sel, std::string, fnd::Dictionary user
                 if (success) dsp::mainQueue().async([result] { answer(result, true); });
             });
         return;
-    case 1:
+    case PassOption::Password:
         return answer(std::move(result), false);
-    default:
-        return answer(std::move(result), true);
     }
+    answer(std::move(result), true); // any other value: no check
 }
 
 } // namespace lc

@@ -1,6 +1,6 @@
 // Random sequences of what a person does with albums in the Photos app
 // (picker Move and Copy, the Camera Roll target, Remove from Album, album
-// deletes), checked after every step against the rule lumicrate12 keeps:
+// deletes, also of one of two albums with one title), checked after every step against the rule lumicrate12 keeps:
 // every hidden photo is in a user album, so it can always be opened, and no
 // photo leaves the library.
 
@@ -79,9 +79,16 @@ struct Sequences : PhotosWithTweak {
     bool removeFromAlbum(const std::string& from) {
         return choose(from) && tap("Remove from Album") && press("Remove from Album");
     }
-    bool deleteAlbum(const std::string& title) {
+    // The delete button of the album at `index` among the user's albums
+    // (the list's tile after the camera roll's), so that one of two albums
+    // with one title can be deleted.
+    bool deleteAlbum(std::size_t index) {
         if (!toList() || !tap("Edit")) return false;
-        bool done = tap("Delete " + title) && press(pick(4) == 0 ? "Cancel" : "Delete Album");
+        auto tile = rt::send<Ref<rt::Object>>(top(), "_preparedAlbumListCellContentViewAtIndexPath:"_sel,
+                                              fnd::makeIndexPath(static_cast<long>(index + 1), 0));
+        if (tile) rt::send(tile, "_deleteButtonTapped:"_sel, Ref<rt::Object>());
+        settle();
+        bool done = tile && press(pick(4) == 0 ? "Cancel" : "Delete Album");
         return tap("Done") && done;
     }
 
@@ -105,12 +112,15 @@ struct Sequences : PhotosWithTweak {
         case 7:
             log.push_back("remove from " + from);
             return removeFromAlbum(from);
-        case 8:
-            log.push_back("delete " + from);
-            return deleteAlbum(from);
+        case 8: {
+            std::size_t index = pick(store->albums().size());
+            log.push_back("delete album " + std::to_string(index));
+            return deleteAlbum(index);
+        }
         default: {
-            // A new album of a few photos of the camera roll, as another app might make.
-            std::string title = "New " + std::to_string(++made);
+            // A new album of a few photos of the camera roll, as another app
+            // might make; now and then with the title of one that exists.
+            std::string title = pick(3) == 0 && !from.empty() ? from : "New " + std::to_string(++made);
             log.push_back("new album " + title);
             auto roll = store->cameraRoll();
             if (roll.empty() || store->albums().size() >= 5) return false; // the list stays on one screen
