@@ -109,6 +109,7 @@ const std::vector<HookRow>& hookTable() {
         replaceClass<&fetchAssetsInCollection>  ("other",       "PHAsset",          "fetchAssetsInAssetCollection:options:", g_fetchAssetsInCollection),
         replaceClass<&fetchKeyAssetsInCollection>("other",      "PHAsset",          "fetchKeyAssetsInAssetCollection:options:", g_fetchKeyAssetsInCollection),
         replaceClass<&fetchCollectionsWithType> ("other",       "PHAssetCollection", "fetchAssetCollectionsWithType:subtype:options:", g_fetchCollectionsWithType),
+        replace<&collectionEstimatedAssetCount> ("other",       "PHAssetCollection", "estimatedAssetCount",             g_estimatedAssetCount),
         // The other readings of an album fetch, filtered in third-party apps like fetchedObjects.
         replace<&resultCount>                   ("other",       "PHFetchResult",    "count",                           g_resultCount),
         replace<&resultObjectAtIndex>           ("other",       "PHFetchResult",    "objectAtIndex:",                  g_resultObjectAtIndex),

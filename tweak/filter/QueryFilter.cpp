@@ -22,6 +22,7 @@ constinit rt::Orig<Ref<rt::Object>(unsigned long)> g_resultObjectAtIndex;
 constinit rt::Orig<void(EnumerationBlock)> g_resultEnumerate;
 constinit rt::Orig<bool(Ref<rt::Object>)> g_resultContainsObject;
 constinit rt::Orig<long(Ref<rt::Object>)> g_resultIndexOfObject;
+constinit rt::Orig<unsigned long()> g_estimatedAssetCount;
 
 namespace {
 
@@ -64,16 +65,7 @@ void setIncludeHidden(const Ref<rt::Object>& options, bool on) {
     photos::PHFetchOptions(options).setIncludeHiddenAssets(on);
 }
 
-// An album's assets with the hidden ones, past the filter's lock rule.
-Ref<rt::Object> stockAlbumAssets(rt::Id album) {
-    PHFetchOptions options = PHFetchOptions::new_();
-    options.setIncludeHiddenAssets(true);
-    PHAssetCollection collection{Ref<rt::Object>(album)};
-    if (!g_fetchAssetsInCollection) return PHAsset::fetchAssetsInAssetCollection_options(collection, options).ref();
-    return g_fetchAssetsInCollection(PHAsset::cls(), "fetchAssetsInAssetCollection:options:"_sel, collection.ref(),
-                                     options.ref());
-}
-constexpr StockReads kStockReads{&stockObjects, &stockAlbumAssets};
+constexpr StockReads kStockReads{&stockObjects};
 
 // ---- collections ------------------------------------------------------------------------------------
 Objects filterCollections(const Objects& stock, bool cached) {
@@ -97,11 +89,11 @@ Objects filterCollections(const Objects& stock, bool cached) {
         if (k.type == PHAssetCollectionTypeSmartAlbum && removesSmartAlbum(k.subtype, in)) continue;
         if (k.type == PHAssetCollectionTypeAlbum && k.subtype == PHAssetCollectionSubtypeAlbumRegular) {
             if (!copies) {
-                copies = cached ? folderCopies(in, kStockReads)
-                                : std::make_shared<const FolderCopyList>(buildFolderCopies(in, kStockReads));
-                held.assign(copies->copies.size(), 0);
+                copies = cached ? folderCopies(in, kStockReads) : buildFolderCopies(in, kStockReads);
+                held.assign(copies->size(), 0);
             }
-            if (auto it = copies->byAlbum.find(PHObject(c).localIdentifier()); it != copies->byAlbum.end())
+            const auto& byIdentifier = copies->albums().byIdentifier;
+            if (auto it = byIdentifier.find(PHObject(c).localIdentifier()); it != byIdentifier.end())
                 held[it->second] = 1;
             std::string title = titleOf(o);
             if (in.isLocked(title) && in.hideLockedFromApps) continue;
@@ -110,8 +102,8 @@ Objects filterCollections(const Objects& stock, bool cached) {
         out.push_back(c);
     }
     if (copies)
-        for (std::size_t i = 0; i < copies->copies.size(); ++i)
-            if (copies->copies[i].appendable && !held[i]) out.push_back(copies->copies[i].copy);
+        for (std::size_t i = 0; i < copies->size(); ++i)
+            if (copies->appendable(i) && !held[i]) out.push_back(copies->copyAt(i));
     return out;
 }
 
@@ -251,6 +243,7 @@ Ref<rt::Object> resultFetchedObjectIDsSet(rt::Id self, rt::Sel cmd) {
 }
 
 Ref<rt::Object> fetchAssetsInCollection(rt::Id cls, rt::Sel cmd, Ref<rt::Object> collection, Ref<rt::Object> options) {
+    if (Ref<rt::Object> album = albumOfCopy(collection.get())) collection = std::move(album); // a folder copy
     Ref<rt::Object> o = optionsFor(std::move(options));
     setIncludeHidden(o, true);
     rt::Id c = collection.get();
@@ -268,6 +261,7 @@ Ref<rt::Object> fetchAssetsInCollection(rt::Id cls, rt::Sel cmd, Ref<rt::Object>
 
 Ref<rt::Object> fetchKeyAssetsInCollection(rt::Id cls, rt::Sel cmd, Ref<rt::Object> collection,
                                            Ref<rt::Object> options) {
+    if (Ref<rt::Object> album = albumOfCopy(collection.get())) collection = std::move(album); // a folder copy
     Ref<rt::Object> o = optionsFor(std::move(options));
     rt::Id c = collection.get();
     // A locked or switched-off album's key photo is its photo: it stays out
@@ -285,6 +279,16 @@ Ref<rt::Object> fetchCollectionsWithType(rt::Id cls, rt::Sel cmd, long type, lon
     Ref<rt::Object> o = optionsFor(std::move(options));
     setIncludeHidden(o, true);
     return g_fetchCollectionsWithType(cls, cmd, type, subtype, o);
+}
+
+// A folder copy counts its album's assets as the filtered fetch gives them;
+// any other collection answers as it does.
+unsigned long collectionEstimatedAssetCount(rt::Id self, rt::Sel cmd) {
+    Ref<rt::Object> album = albumOfCopy(self);
+    if (!album) return g_estimatedAssetCount(self, cmd);
+    Ref<rt::Object> assets =
+        fetchAssetsInCollection(photos::PHAsset::cls(), "fetchAssetsInAssetCollection:options:"_sel, album, nullptr);
+    return assets ? PHFetchResult<PHAsset>(assets).count() : 0;
 }
 
 // ---- the other readings ------------------------------------------------------------------------------

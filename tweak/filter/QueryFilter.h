@@ -19,6 +19,11 @@
 //                                             switched-off album outside Photos
 //   +[PHAsset fetchKeyAssetsInAssetCollection:options:]  the same rules
 //   +[PHAssetCollection fetchAssetCollectionsWithType:subtype:options:]  hidden assets on
+//   -[PHAssetCollection estimatedAssetCount]  a folder copy's: its album's, filtered
+//
+// The folder copies are made empty and answer for their albums: the asset
+// fetch, the key-asset fetch and the count of a copy are its album's, as the
+// filter gives them when asked (FolderCopies.h).
 //
 // Where the caller passes no options, new default ones go to the stock
 // method; the caller's own options are changed in place.
@@ -64,6 +69,9 @@ rt::Ref<rt::Object> fetchKeyAssetsInCollection(rt::Id cls, rt::Sel cmd, rt::Ref<
 extern rt::Orig<rt::Ref<rt::Object>(long, long, rt::Ref<rt::Object>)> g_fetchCollectionsWithType;
 rt::Ref<rt::Object> fetchCollectionsWithType(rt::Id cls, rt::Sel cmd, long type, long subtype,
                                              rt::Ref<rt::Object> options);
+
+extern rt::Orig<unsigned long()> g_estimatedAssetCount;
+unsigned long collectionEstimatedAssetCount(rt::Id self, rt::Sel cmd);
 
 // ---- the other readings of an album fetch, in third-party apps -------------------------------------
 extern rt::Orig<unsigned long()> g_resultCount;
