@@ -52,6 +52,15 @@ void prepare() {
         fnd::setProcessIdentity({"com.springboard.bench", false, ""});
         fnd::createDirectory(lc::kStateFolder, true);
         fnd::writePlistFile(lc::kdataPath, fnd::Value(fnd::Array{fnd::Value("Album 7")}));
+        // Album 7's photos moved out of the camera roll: hidden, and
+        // withheld from the app with their locked album.
+        auto sevens = f.store->albumsWithTitle("Album 7");
+        if (!sevens.empty()) {
+            std::vector<int64_t> ids;
+            for (const auto& a : f.store->assetsInAlbum(sevens.front().id, true))
+                ids.push_back(a.id);
+            f.store->setHidden(ids, true);
+        }
         fnd::setProcessIdentity({"com.example.gallery", true, "/var/mobile/Containers/Data/Application/gallery"});
         lc::reloadSettings();
         lc::filter::setProcess("com.example.gallery");
@@ -239,5 +248,77 @@ void BM_FetchAssetsInCollection_Filtered(benchmark::State& state) {
 BENCHMARK(BM_FetchAssetsInCollection_Filtered)->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+// ---- asset fetches that may list withheld photos --------------------------------------------------------
+
+PHAssetCollection cameraRoll() {
+    return PHAssetCollection::fetchAssetCollectionsWithType_subtype_options(
+               PHAssetCollectionTypeSmartAlbum, PHAssetCollectionSubtypeSmartAlbumUserLibrary, nullptr)
+        .firstObject();
+}
+
+// The camera roll (100,000 assets, the visible nine in ten): the fetch and
+// its count. The filter turns hidden assets off for it, so nothing is
+// withheld and the result is not marked.
+void BM_CameraRoll_Stock(benchmark::State& state) {
+    prepare();
+    PHAssetCollection roll = cameraRoll();
+    std::size_t n = 0;
+    for (auto _ : state) {
+        rt::Ref<rt::Object> assets = lc::g_fetchAssetsInCollection(
+            PHAsset::cls(), "fetchAssetsInAssetCollection:options:"_sel, roll, PHFetchOptions::new_());
+        benchmark::DoNotOptimize(n = lc::g_resultCount(assets.get(), "count"_sel));
+    }
+    state.counters["photos"] = static_cast<double>(n);
+}
+BENCHMARK(BM_CameraRoll_Stock)->Unit(benchmark::kMillisecond);
+
+void BM_CameraRoll_Filtered(benchmark::State& state) {
+    prepare();
+    PHAssetCollection roll = cameraRoll();
+    std::size_t n = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(n = PHAsset::fetchAssetsInAssetCollection_options(roll, nullptr).count());
+    state.counters["photos"] = static_cast<double>(n);
+}
+BENCHMARK(BM_CameraRoll_Filtered)->Unit(benchmark::kMillisecond);
+
+// The moment of the first photo of Album 7 (a day: 87 photos, hidden ones
+// included, one of them withheld): the fetch and fetchedObjects.
+PHAssetCollection momentOfAlbumSeven() {
+    LibraryFixture& f = fixture();
+    auto sevens = f.store->albumsWithTitle("Album 7");
+    auto members = f.store->assetsInAlbum(sevens.front().id, true);
+    PHAsset first(photos::makeAsset(members.front()));
+    return PHAssetCollection::fetchAssetCollectionsContainingAsset_withType_options(first, PHAssetCollectionTypeMoment,
+                                                                                    nullptr)
+        .firstObject();
+}
+
+void BM_Moment_Stock(benchmark::State& state) {
+    prepare();
+    PHAssetCollection moment = momentOfAlbumSeven();
+    std::size_t n = 0;
+    for (auto _ : state) {
+        auto options = PHFetchOptions::new_();
+        options.setIncludeHiddenAssets(true);
+        rt::Ref<rt::Object> assets =
+            lc::g_fetchAssetsInCollection(PHAsset::cls(), "fetchAssetsInAssetCollection:options:"_sel, moment, options);
+        benchmark::DoNotOptimize(n = lc::g_resultFetchedObjects(assets.get(), "fetchedObjects"_sel).size());
+    }
+    state.counters["photos"] = static_cast<double>(n);
+}
+BENCHMARK(BM_Moment_Stock)->Unit(benchmark::kMicrosecond);
+
+void BM_Moment_Filtered(benchmark::State& state) {
+    prepare();
+    PHAssetCollection moment = momentOfAlbumSeven();
+    std::size_t n = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            n = PHAsset::fetchAssetsInAssetCollection_options(moment, nullptr).fetchedObjects().size());
+    state.counters["photos"] = static_cast<double>(n);
+}
+BENCHMARK(BM_Moment_Filtered)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -110,6 +110,9 @@ const std::vector<HookRow>& hookTable() {
         replaceClass<&fetchKeyAssetsInCollection>("other",      "PHAsset",          "fetchKeyAssetsInAssetCollection:options:", g_fetchKeyAssetsInCollection),
         replaceClass<&fetchCollectionsWithType> ("other",       "PHAssetCollection", "fetchAssetCollectionsWithType:subtype:options:", g_fetchCollectionsWithType),
         replace<&collectionEstimatedAssetCount> ("other",       "PHAssetCollection", "estimatedAssetCount",             g_estimatedAssetCount),
+        replaceClass<&fetchAssetsWithOptions>   ("other",       "PHAsset",          "fetchAssetsWithOptions:",         g_fetchAssetsWithOptions),
+        replaceClass<&fetchAssetsWithMediaType> ("other",       "PHAsset",          "fetchAssetsWithMediaType:options:", g_fetchAssetsWithMediaType),
+        replaceClass<&fetchAssetsWithLocalIdentifiers>("other", "PHAsset",          "fetchAssetsWithLocalIdentifiers:options:", g_fetchAssetsWithLocalIdentifiers),
         // The other readings of an album fetch, filtered in third-party apps like fetchedObjects.
         replace<&resultCount>                   ("other",       "PHFetchResult",    "count",                           g_resultCount),
         replace<&resultObjectAtIndex>           ("other",       "PHFetchResult",    "objectAtIndex:",                  g_resultObjectAtIndex),

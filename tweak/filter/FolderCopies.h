@@ -81,6 +81,8 @@ private:
 struct StockReads {
     // Every object of a fetch result.
     std::vector<rt::Ref<rt::Object>> (*objects)(rt::Id result);
+    // An album's assets with the hidden ones, whatever its lock.
+    rt::Ref<rt::Object> (*albumAssets)(rt::Id album);
 };
 
 std::shared_ptr<const FolderCopyList> folderCopies(const Inputs& in, const StockReads& stock);

@@ -3,6 +3,7 @@
 #include "sim/photos/kit/PhotoKit.h"
 #include "tweak/filter/FilterInputs.h"
 #include "tweak/filter/FolderCopies.h"
+#include "tweak/filter/WithheldPhotos.h"
 
 #include <mutex>
 
@@ -23,6 +24,9 @@ constinit rt::Orig<void(EnumerationBlock)> g_resultEnumerate;
 constinit rt::Orig<bool(Ref<rt::Object>)> g_resultContainsObject;
 constinit rt::Orig<long(Ref<rt::Object>)> g_resultIndexOfObject;
 constinit rt::Orig<unsigned long()> g_estimatedAssetCount;
+constinit rt::Orig<Ref<rt::Object>(Ref<rt::Object>)> g_fetchAssetsWithOptions;
+constinit rt::Orig<Ref<rt::Object>(long, Ref<rt::Object>)> g_fetchAssetsWithMediaType;
+constinit rt::Orig<Ref<rt::Object>(std::vector<std::string>, Ref<rt::Object>)> g_fetchAssetsWithLocalIdentifiers;
 
 namespace {
 
@@ -65,7 +69,17 @@ void setIncludeHidden(const Ref<rt::Object>& options, bool on) {
     photos::PHFetchOptions(options).setIncludeHiddenAssets(on);
 }
 
-constexpr StockReads kStockReads{&stockObjects};
+// An album's assets with the hidden ones, past the filter's lock rule.
+Ref<rt::Object> stockAlbumAssets(rt::Id album) {
+    PHFetchOptions options = PHFetchOptions::new_();
+    options.setIncludeHiddenAssets(true);
+    PHAssetCollection collection{Ref<rt::Object>(album)};
+    if (!g_fetchAssetsInCollection) return PHAsset::fetchAssetsInAssetCollection_options(collection, options).ref();
+    return g_fetchAssetsInCollection(PHAsset::cls(), "fetchAssetsInAssetCollection:options:"_sel, collection.ref(),
+                                     options.ref());
+}
+
+constexpr StockReads kStockReads{&stockObjects, &stockAlbumAssets};
 
 // ---- collections ------------------------------------------------------------------------------------
 Objects filterCollections(const Objects& stock, bool cached) {
@@ -156,12 +170,16 @@ Objects filterAlbums(const Objects& stock, const Inputs& in) {
     return out;
 }
 
-// An album fetch's filtered list, kept on the fetch result under what it
-// derives from. The result's own objects never change.
+// A fetch's filtered list, kept on the fetch result under what it derives
+// from. The result's own objects never change. An album fetch's leaves out
+// the albums the app may not see; an asset fetch's the photos it may not
+// get (WithheldPhotos), and with none withheld it says so (`stock`) and
+// the readings are the stock ones.
 class FilteredList : public rt::Object {
 public:
     using Object::Object;
-    std::uint64_t settingsGeneration = 0, lockedVersion = 0;
+    std::uint64_t settingsGeneration = 0, lockedVersion = 0, withheldSerial = 0;
+    bool stock = false;
     Objects objects;
 };
 const char kFilteredKey = 0;
@@ -171,6 +189,9 @@ rt::Class* filteredListClass() {
         return c ? c : rt::defineClass("LCFilteredList", nullptr, rt::factoryOf<FilteredList>);
     }();
     return cls;
+}
+FilteredList* keptListOf(const Ref<rt::Object>& held) {
+    return rt::objectAs<FilteredList>(held.get(), filteredListClass());
 }
 
 // The kept list itself, not a copy: a walk by index reads it once per
@@ -182,7 +203,7 @@ rt::Ref<FilteredList> filteredList(rt::Id result) {
     std::uint64_t generation = settingsGeneration();
     std::uint64_t lockedVersion = reloadLockedAlbums().version;
     rt::Ref<rt::Object> held = result->associated(&kFilteredKey);
-    if (auto* kept = rt::objectAs<FilteredList>(held.get(), filteredListClass());
+    if (FilteredList* kept = keptListOf(held);
         kept && kept->settingsGeneration == generation && kept->lockedVersion == lockedVersion)
         return rt::Ref<FilteredList>(kept);
     Inputs in = currentInputs();
@@ -194,21 +215,72 @@ rt::Ref<FilteredList> filteredList(rt::Id result) {
     return list;
 }
 
-// The list an element reading (objectAtIndex:, containsObject:,
-// indexOfObject:) of the result answers from: the kept list as the last
-// whole reading (count, fetchedObjects, enumeration, first and last)
-// validated it, so that a walk by index costs no look at the locked list's
-// file per element and reads one list from its count to its end. Such a
-// list holds only what the app was shown when it was validated; a change
-// of the settings still shows at once. A result never read whole is
-// filtered afresh. Null: the result is not filtered here.
+// ---- asset fetches that may hold withheld photos ------------------------------------------------------
+
+// An asset fetch made in a third-party app that may list hidden photos (it
+// asked for them, or names its photos) carries this mark; its readings then
+// leave the withheld photos out. Others cannot hold one, and stay stock.
+const char kWithholdingKey = 0;
+void markWithholding(const Ref<rt::Object>& result) {
+    if (!result || process() != Process::Other) return;
+    static Ref<rt::Object> mark = rt::createInstance(filteredListClass());
+    result->setAssociated(&kWithholdingKey, mark);
+}
+// Whether a fetch in this collection with these options may list a
+// withheld photo: one that lists hidden photos (it asked for them, or it is
+// the Hidden smart album) of a moment or a smart album. A user album the app
+// may fetch shows, so none of its photos is withheld; a transient collection
+// holds what the app gave it.
+bool mayListWithheld(const Kind& k, const Ref<rt::Object>& options) {
+    if (!k.hasSubtype || k.type == PHAssetCollectionTypeAlbum) return false;
+    return PHFetchOptions(options).includeHiddenAssets() ||
+           isSmartAlbum(k, PHAssetCollectionSubtypeSmartAlbumAllHidden);
+}
+bool marksWithholding(rt::Id result) { return static_cast<bool>(result->associated(&kWithholdingKey)); }
+
+rt::Ref<FilteredList> withheldList(rt::Id result) {
+    Inputs in = currentInputs();
+    std::shared_ptr<const WithheldPhotos> withheld = withheldPhotos(in, kStockReads);
+    rt::Ref<rt::Object> held = result->associated(&kFilteredKey);
+    if (FilteredList* kept = keptListOf(held);
+        kept && kept->withheldSerial == withheld->serial && kept->settingsGeneration == in.settingsGeneration)
+        return rt::Ref<FilteredList>(kept);
+    auto list = rt::createInstance<FilteredList>(filteredListClass());
+    list->settingsGeneration = in.settingsGeneration;
+    list->lockedVersion = in.locked.version;
+    list->withheldSerial = withheld->serial;
+    list->stock = withheld->empty();
+    if (!list->stock)
+        for (auto& o : stockObjects(result))
+            if (!withheld->withholds(PHAsset(o))) list->objects.push_back(std::move(o));
+    result->setAssociated(&kFilteredKey, list);
+    return list;
+}
+
+// ---- which list a reading answers from -----------------------------------------------------------------
+
+// A whole reading's (fetchedObjects, count, enumeration, first and last):
+// null when the stock reading answers.
+rt::Ref<FilteredList> listForWholeReading(rt::Id result, bool fetchedObjects) {
+    if (fetchedObjects ? filtersFetchedObjects(result) : filtersEveryReading(result)) return filteredList(result);
+    if (process() != Process::Other || !marksWithholding(result)) return nullptr;
+    rt::Ref<FilteredList> list = withheldList(result);
+    return list->stock ? nullptr : list;
+}
+
+// An element reading's (objectAtIndex:, containsObject:, indexOfObject:):
+// the kept list as the last whole reading validated it, so that a walk by
+// index costs no look at the locked list's file (nor the library's token)
+// per element and reads one list from its count to its end. Such a list
+// holds only what the app was shown when it was validated; a change of the
+// settings still shows at once. A result never read whole is filtered
+// afresh. Null: the stock reading answers.
 rt::Ref<FilteredList> listForElementReading(rt::Id result) {
     if (process() != Process::Other) return nullptr;
     rt::Ref<rt::Object> held = result->associated(&kFilteredKey);
-    if (auto* kept = rt::objectAs<FilteredList>(held.get(), filteredListClass());
-        kept && kept->settingsGeneration == settingsGeneration())
-        return rt::Ref<FilteredList>(kept);
-    return filtersEveryReading(result) ? filteredList(result) : nullptr;
+    if (FilteredList* kept = keptListOf(held); kept && kept->settingsGeneration == settingsGeneration())
+        return kept->stock ? nullptr : rt::Ref<FilteredList>(kept);
+    return listForWholeReading(result, false);
 }
 
 // Whether this process gets nothing of the collection's assets: outside
@@ -234,8 +306,8 @@ Objects listCollectionsUncached(rt::Id self, rt::Sel cmd) {
 }
 
 Objects resultFetchedObjects(rt::Id self, rt::Sel cmd) {
-    if (!filtersFetchedObjects(self)) return g_resultFetchedObjects(self, cmd);
-    return filteredList(self)->objects;
+    rt::Ref<FilteredList> list = listForWholeReading(self, true);
+    return list ? list->objects : g_resultFetchedObjects(self, cmd);
 }
 
 Ref<rt::Object> resultFetchedObjectIDsSet(rt::Id self, rt::Sel cmd) {
@@ -256,7 +328,9 @@ Ref<rt::Object> fetchAssetsInCollection(rt::Id cls, rt::Sel cmd, Ref<rt::Object>
         if (hideHiddenStock && process() != Process::Camera) setIncludeHidden(o, false);
     }
     if (k.type == PHAssetCollectionTypeMoment) setIncludeHidden(o, true);
-    return g_fetchAssetsInCollection(cls, cmd, collection, o);
+    Ref<rt::Object> result = g_fetchAssetsInCollection(cls, cmd, collection, o);
+    if (mayListWithheld(k, o)) markWithholding(result);
+    return result;
 }
 
 Ref<rt::Object> fetchKeyAssetsInCollection(rt::Id cls, rt::Sel cmd, Ref<rt::Object> collection,
@@ -272,7 +346,32 @@ Ref<rt::Object> fetchKeyAssetsInCollection(rt::Id cls, rt::Sel cmd, Ref<rt::Obje
     } else {
         setIncludeHidden(o, true);
     }
-    return g_fetchKeyAssetsInCollection(cls, cmd, collection, o);
+    Ref<rt::Object> result = g_fetchKeyAssetsInCollection(cls, cmd, collection, o);
+    if (mayListWithheld(kindOf(c), o)) markWithholding(result);
+    return result;
+}
+
+Ref<rt::Object> fetchAssetsWithOptions(rt::Id cls, rt::Sel cmd, Ref<rt::Object> options) {
+    bool hidden = options && PHFetchOptions(options).includeHiddenAssets();
+    Ref<rt::Object> result = g_fetchAssetsWithOptions(cls, cmd, std::move(options));
+    if (hidden) markWithholding(result);
+    return result;
+}
+
+Ref<rt::Object> fetchAssetsWithMediaType(rt::Id cls, rt::Sel cmd, long type, Ref<rt::Object> options) {
+    bool hidden = options && PHFetchOptions(options).includeHiddenAssets();
+    Ref<rt::Object> result = g_fetchAssetsWithMediaType(cls, cmd, type, std::move(options));
+    if (hidden) markWithholding(result);
+    return result;
+}
+
+// Photos named by identifier come hidden or not: such a fetch may always
+// name a withheld photo (one the app kept from before its album's lock).
+Ref<rt::Object> fetchAssetsWithLocalIdentifiers(rt::Id cls, rt::Sel cmd, std::vector<std::string> identifiers,
+                                                Ref<rt::Object> options) {
+    Ref<rt::Object> result = g_fetchAssetsWithLocalIdentifiers(cls, cmd, std::move(identifiers), std::move(options));
+    markWithholding(result);
+    return result;
 }
 
 Ref<rt::Object> fetchCollectionsWithType(rt::Id cls, rt::Sel cmd, long type, long subtype, Ref<rt::Object> options) {
@@ -293,7 +392,8 @@ unsigned long collectionEstimatedAssetCount(rt::Id self, rt::Sel cmd) {
 
 // ---- the other readings ------------------------------------------------------------------------------
 unsigned long resultCount(rt::Id self, rt::Sel cmd) {
-    return filtersEveryReading(self) ? filteredList(self)->objects.size() : g_resultCount(self, cmd);
+    rt::Ref<FilteredList> list = listForWholeReading(self, false);
+    return list ? list->objects.size() : g_resultCount(self, cmd);
 }
 
 // An index that the stock list has but the filtered one has not (the list
@@ -309,20 +409,20 @@ Ref<rt::Object> resultObjectAtIndex(rt::Id self, rt::Sel cmd, unsigned long inde
 }
 
 Ref<rt::Object> resultFirstObject(rt::Id self, rt::Sel cmd) {
-    if (!filtersEveryReading(self)) return g_resultFirstObject(self, cmd);
-    rt::Ref<FilteredList> kept = filteredList(self);
+    rt::Ref<FilteredList> kept = listForWholeReading(self, false);
+    if (!kept) return g_resultFirstObject(self, cmd);
     return kept->objects.empty() ? nullptr : kept->objects.front();
 }
 
 Ref<rt::Object> resultLastObject(rt::Id self, rt::Sel cmd) {
-    if (!filtersEveryReading(self)) return g_resultLastObject(self, cmd);
-    rt::Ref<FilteredList> kept = filteredList(self);
+    rt::Ref<FilteredList> kept = listForWholeReading(self, false);
+    if (!kept) return g_resultLastObject(self, cmd);
     return kept->objects.empty() ? nullptr : kept->objects.back();
 }
 
 void resultEnumerate(rt::Id self, rt::Sel cmd, EnumerationBlock block) {
-    if (!filtersEveryReading(self)) return g_resultEnumerate(self, cmd, std::move(block));
-    rt::Ref<FilteredList> kept = filteredList(self); // the block may read the result again
+    rt::Ref<FilteredList> kept = listForWholeReading(self, false); // the block may read the result again
+    if (!kept) return g_resultEnumerate(self, cmd, std::move(block));
     const Objects& list = kept->objects;
     for (std::size_t i = 0; i < list.size(); ++i) {
         bool stop = false;

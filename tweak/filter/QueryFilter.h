@@ -20,6 +20,14 @@
 //   +[PHAsset fetchKeyAssetsInAssetCollection:options:]  the same rules
 //   +[PHAssetCollection fetchAssetCollectionsWithType:subtype:options:]  hidden assets on
 //   -[PHAssetCollection estimatedAssetCount]  a folder copy's: its album's, filtered
+//   +[PHAsset fetchAssetsWithOptions:], +fetchAssetsWithMediaType:options:,
+//   +fetchAssetsWithLocalIdentifiers:options:  marked when they may list hidden photos
+//
+// In a third-party app, an asset fetch that may list hidden photos (it asked
+// for them, lists a moment or the Hidden smart album, or names its photos)
+// is marked, and every reading of it leaves out the photos the app may not
+// get at all: those moved out of the camera roll whose every album is locked
+// or switched off (WithheldPhotos.h).
 //
 // The folder copies are made empty and answer for their albums: the asset
 // fetch, the key-asset fetch and the count of a copy are its album's, as the
@@ -70,6 +78,13 @@ extern rt::Orig<rt::Ref<rt::Object>(long, long, rt::Ref<rt::Object>)> g_fetchCol
 rt::Ref<rt::Object> fetchCollectionsWithType(rt::Id cls, rt::Sel cmd, long type, long subtype,
                                              rt::Ref<rt::Object> options);
 
+extern rt::Orig<rt::Ref<rt::Object>(rt::Ref<rt::Object>)> g_fetchAssetsWithOptions;
+rt::Ref<rt::Object> fetchAssetsWithOptions(rt::Id cls, rt::Sel cmd, rt::Ref<rt::Object> options);
+extern rt::Orig<rt::Ref<rt::Object>(long, rt::Ref<rt::Object>)> g_fetchAssetsWithMediaType;
+rt::Ref<rt::Object> fetchAssetsWithMediaType(rt::Id cls, rt::Sel cmd, long type, rt::Ref<rt::Object> options);
+extern rt::Orig<rt::Ref<rt::Object>(std::vector<std::string>, rt::Ref<rt::Object>)> g_fetchAssetsWithLocalIdentifiers;
+rt::Ref<rt::Object> fetchAssetsWithLocalIdentifiers(rt::Id cls, rt::Sel cmd, std::vector<std::string> identifiers,
+                                                    rt::Ref<rt::Object> options);
 extern rt::Orig<unsigned long()> g_estimatedAssetCount;
 unsigned long collectionEstimatedAssetCount(rt::Id self, rt::Sel cmd);
 

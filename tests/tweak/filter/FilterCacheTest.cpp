@@ -118,6 +118,10 @@ TEST_F(Filter, AListFetchesNoAlbumsAssetsAndACopyAnswersWithItsAlbumsAssetsWhenA
     };
     PHAssetCollection in1 = copyTitled("In 1"), in2 = copyTitled("In 2");
     ASSERT_TRUE(in1 && in2);
+    // The first reading of a fetch that lists hidden photos also finds the
+    // photos withheld from the app (the withholding albums' assets, once).
+    EXPECT_EQ(uuids(assetsIn(in1)).size(), 1u);
+    g_fetches.store(0);
     EXPECT_EQ(uuids(assetsIn(in1)).size(), 1u);
     EXPECT_EQ(g_fetches.exchange(0), 1) << "the copy asked: its album's assets, once";
     int64_t in1Id = store->albumsWithTitle("In 1").front().id;

@@ -6,8 +6,10 @@
 // the app holds against a fetch made now.
 
 #include "tests/tweak/filter/FilterFixture.h"
+#include "tweak/filter/FilterInputs.h"
 #include "tweak/filter/QueryFilter.h"
 
+#include <algorithm>
 #include <random>
 
 using namespace filtertest;
@@ -102,6 +104,29 @@ struct FilterModel : Filter {
         }
         }
     }
+
+    // The photos the app should get of a fetch of every photo, hidden ones
+    // included, built from the store: all but the hidden ones whose every
+    // album (one at least) withholds its assets.
+    std::vector<std::string> expectedPhotos() {
+        lc::filter::Inputs in = lc::filter::currentInputs();
+        AssetQuery everything;
+        everything.includeHidden = true;
+        std::vector<std::string> out;
+        for (const auto& a : store->assets(everything)) {
+            auto holders = store->albumsContaining(a.id);
+            bool withheld = a.hidden && !holders.empty() &&
+                            std::all_of(holders.begin(), holders.end(),
+                                        [&](const AlbumRecord& h) { return in.withholdsAssets(h.title); });
+            if (!withheld) out.push_back(a.uuid);
+        }
+        return out;
+    }
+    static PHFetchResult<PHAsset> everyPhoto() {
+        auto o = PHFetchOptions::new_();
+        o.setIncludeHiddenAssets(true);
+        return PHAsset::fetchAssetsWithOptions(o);
+    }
 };
 
 TEST_F(FilterModel, KeptAnswersEqualFreshOnesAfterEveryStepOfRandomChanges) {
@@ -109,9 +134,13 @@ TEST_F(FilterModel, KeptAnswersEqualFreshOnesAfterEveryStepOfRandomChanges) {
     for (unsigned seed : {1u, 2u, 3u}) {
         rng.seed(seed);
         auto held = regularAlbums();
+        auto heldPhotos = everyPhoto();
         for (int step = 0; step < 60; ++step) {
             std::string what;
-            if (change(what)) held = regularAlbums();
+            if (change(what)) {
+                held = regularAlbums();
+                heldPhotos = everyPhoto();
+            }
             PHCollectionList top = userCollectionsList();
             std::vector<PHCollection> uncached;
             for (const auto& o : lc::listCollectionsUncached(top.get(), "collections"_sel))
@@ -122,6 +151,9 @@ TEST_F(FilterModel, KeptAnswersEqualFreshOnesAfterEveryStepOfRandomChanges) {
             ASSERT_EQ(titles(held.fetchedObjects()), titles(fresh.fetchedObjects()))
                 << "seed " << seed << " step " << step << ": " << what;
             ASSERT_EQ(held.count(), fresh.count());
+            ASSERT_EQ(uuids(heldPhotos), expectedPhotos()) << "seed " << seed << " step " << step << ": " << what;
+            ASSERT_EQ(uuids(everyPhoto()), expectedPhotos());
+            ASSERT_EQ(heldPhotos.count(), expectedPhotos().size());
         }
     }
 }
