@@ -51,10 +51,12 @@ rt::NSObject receiverFor(const std::string& controller) {
     return s.gadgetController;
 }
 
+// The checked send: a receiver that lacks the method, or has it with
+// another signature, is sent nothing (and the answer changes nothing).
 void answer(const rt::NSObject& receiver, const char* selector, int method) {
-    rt::Sel sel = rt::sel(selector);
-    if (!receiver || !receiver.respondsToSelector(sel)) return;
-    rt::send(receiver, sel, method);
+    if (!receiver) return;
+    if (auto sent = rt::trySend(receiver.get(), rt::sel(selector), method); !sent.ok())
+        fnd::systemLog(fnd::LogLevel::Notice, "lumicrate12: the gate's answer not delivered: " + sent.error());
 }
 
 } // namespace
