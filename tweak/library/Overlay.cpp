@@ -1,5 +1,6 @@
 #include "tweak/library/Overlay.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace lc {
@@ -26,9 +27,29 @@ void animate(double duration, double delay, std::function<void()> changes, std::
         duration, delay, UIViewAnimationOptionAllowUserInteraction, std::move(changes), std::move(done));
 }
 
+// Overlays fading out, until they are gone: stopSpinner passes them over.
+constinit std::vector<rt::Ref<rt::Object>> g_leaving; // main thread only
+
+bool leaving(const UIView& view) {
+    return std::find(g_leaving.begin(), g_leaving.end(), view.ref()) != g_leaving.end();
+}
+
 void fadeOutAndRemove(const UIView& view, double delay) {
+    g_leaving.push_back(view.ref());
     animate(
-        kFade, delay, [view] { view.setAlpha(0); }, [view](bool) { view.removeFromSuperview(); });
+        kFade, delay, [view] { view.setAlpha(0); },
+        [view](bool) {
+            view.removeFromSuperview();
+            std::erase(g_leaving, view.ref());
+        });
+}
+
+// The oldest overlay that is not already on its way out: the subviews are
+// in the order they were added.
+UIView oldestOverlay(const UIView& host) {
+    for (const UIView& v : host.subviews())
+        if (v.tag() == kOverlayTag && !leaving(v)) return v;
+    return nullptr;
 }
 
 } // namespace
@@ -82,8 +103,10 @@ void stopSpinner() {
     }
     UIView host = hostView();
     if (!host) return;
-    // The oldest overlay: the tag search takes the subviews in the order they were added.
-    if (UIView overlay = host.viewWithTag(kOverlayTag); overlay && overlay != host) fadeOutAndRemove(overlay, 0);
+    // The oldest overlay, as the tag search finds it, but for one already
+    // fading out: a second batch's stop must take the second staying
+    // message, not the first one again.
+    if (UIView overlay = oldestOverlay(host)) fadeOutAndRemove(overlay, 0);
 }
 
 void vibrate() {

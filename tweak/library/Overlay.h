@@ -9,7 +9,7 @@
 //                          holds 1.0 s, fades out over 0.3 s, then goes
 //   setupSpinner()         a white spinner under the staying overlay's text
 //   stopSpinner()          removes one spinner and fades out the oldest
-//                          overlay (tag 204)
+//                          overlay (tag 204) that is not already fading out
 //   vibrate()              the taptic feedback 1001
 //
 // Every spinner setupSpinner starts is tracked, and each stopSpinner removes
