@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cairo.h>
 #include <cmath>
+#include <vector>
 
 namespace uikit {
 
@@ -56,13 +57,72 @@ void drawLabel(cairo_t* cr, const LabelObject& label) {
     drawText(cr, label.text, {{0, 0}, label.frame.size}, style, static_cast<TextAlignment>(label.alignment));
 }
 
-// The blur of an effect view, approximated by a translucent layer of its tint.
+// One pass of a box blur along rows (or columns) of a premultiplied ARGB
+// region: each pixel becomes the mean of the 2r+1 around it, edges clamped.
+void boxPass(unsigned char* data, int stride, int x0, int y0, int w, int h, int r, bool rows) {
+    int lines = rows ? h : w, length = rows ? w : h;
+    std::vector<unsigned char> line(static_cast<std::size_t>(length) * 4);
+    for (int l = 0; l < lines; ++l) {
+        auto at = [&](int i) {
+            int x = rows ? x0 + i : x0 + l, y = rows ? y0 + l : y0 + i;
+            return data + static_cast<std::ptrdiff_t>(y) * stride + static_cast<std::ptrdiff_t>(x) * 4;
+        };
+        for (int i = 0; i < length; ++i)
+            std::copy_n(at(i), 4, &line[static_cast<std::size_t>(i) * 4]);
+        for (int c = 0; c < 4; ++c) {
+            int sum = 0;
+            for (int k = -r; k <= r; ++k)
+                sum += line[static_cast<std::size_t>(std::clamp(k, 0, length - 1)) * 4 + c];
+            for (int i = 0; i < length; ++i) {
+                at(i)[c] = static_cast<unsigned char>(sum / (2 * r + 1));
+                int out = std::clamp(i - r, 0, length - 1), in = std::clamp(i + r + 1, 0, length - 1);
+                sum += line[static_cast<std::size_t>(in) * 4 + c] - line[static_cast<std::size_t>(out) * 4 + c];
+            }
+        }
+    }
+}
+
+// Blurs what is drawn under the effect view (three box passes each way, as
+// a Gaussian of about `radius` points), where the view is drawn straight
+// into the image (not into a group of a translucent ancestor, whose
+// surface holds only the group): false when it cannot.
+bool blurUnder(cairo_t* cr, double w, double h, double radius) {
+    cairo_surface_t* target = cairo_get_group_target(cr);
+    if (target != cairo_get_target(cr) || cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE) return false;
+    double x0 = 0, y0 = 0, x1 = w, y1 = h, cx0, cy0, cx1, cy1;
+    cairo_clip_extents(cr, &cx0, &cy0, &cx1, &cy1);
+    x0 = std::max(x0, cx0), y0 = std::max(y0, cy0), x1 = std::min(x1, cx1), y1 = std::min(y1, cy1);
+    cairo_user_to_device(cr, &x0, &y0);
+    cairo_user_to_device(cr, &x1, &y1);
+    double unit = 1, zero = 0;
+    cairo_user_to_device_distance(cr, &unit, &zero);
+    cairo_surface_flush(target);
+    int sw = cairo_image_surface_get_width(target), sh = cairo_image_surface_get_height(target);
+    int left = std::clamp(static_cast<int>(std::floor(std::min(x0, x1))), 0, sw);
+    int top = std::clamp(static_cast<int>(std::floor(std::min(y0, y1))), 0, sh);
+    int right = std::clamp(static_cast<int>(std::ceil(std::max(x0, x1))), 0, sw);
+    int bottom = std::clamp(static_cast<int>(std::ceil(std::max(y0, y1))), 0, sh);
+    if (right - left < 2 || bottom - top < 2) return true;
+    int r = std::max(1, static_cast<int>(radius * std::abs(unit) / 3));
+    unsigned char* data = cairo_image_surface_get_data(target);
+    int stride = cairo_image_surface_get_stride(target);
+    for (int pass = 0; pass < 3; ++pass) {
+        boxPass(data, stride, left, top, right - left, bottom - top, r, true);
+        boxPass(data, stride, left, top, right - left, bottom - top, r, false);
+    }
+    cairo_surface_mark_dirty_rectangle(target, left, top, right - left, bottom - top);
+    return true;
+}
+
+// The blur of an effect view: what lies under it blurred, then the style's
+// tint over it (a stronger tint alone where it cannot blur).
 void drawEffect(cairo_t* cr, const EffectViewObject& e, double radius) {
     long style = blurStyleOf(e.effect.get());
     if (style < 0) return;
-    Rgba tint = style == 2   ? Rgba{0.11, 0.11, 0.11, 0.73}
-                : style == 1 ? Rgba{1, 1, 1, 0.6}
-                             : Rgba{0.97, 0.97, 0.97, 0.8};
+    bool blurred = blurUnder(cr, e.frame.size.width, e.frame.size.height, 20);
+    Rgba tint = style == 2   ? Rgba{0.11, 0.11, 0.11, blurred ? 0.7 : 0.73}
+                : style == 1 ? Rgba{1, 1, 1, blurred ? 0.3 : 0.6}
+                             : Rgba{0.97, 0.97, 0.97, blurred ? 0.5 : 0.8};
     roundedRect(cr, e.frame.size.width, e.frame.size.height, radius);
     setColor(cr, tint);
     cairo_fill(cr);

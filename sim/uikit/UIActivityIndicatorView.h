@@ -8,7 +8,8 @@
 //   -setHidesWhenStopped: (YES by default: stopped, it hides)
 // UIBlurEffect: +effectWithStyle: -style (0 extra light, 1 light, 2 dark)
 // UIVisualEffectView: -initWithEffect: -effect -contentView; drawn as a
-//   translucent layer of the style's tint, a stand-in for the blur.
+//   blur of what lies under it (box passes over the rendered pixels) under
+//   a translucent layer of the style's tint.
 
 #include "sim/uikit/UIView.h"
 

@@ -241,9 +241,15 @@ void touchMove(gfx::CGPoint p) {
 }
 
 void touchUp(gfx::CGPoint p) {
-    for (const auto& g : std::vector(g_tracking))
+    std::vector<Ref<rt::Object>> seen = g_tracking;
+    for (const auto& g : seen)
         up(recognizerOf(g.get()), p);
     g_tracking.clear();
+    // As UIKit does once the touch sequence is over: a recogniser that ended
+    // or failed is ready again (a long press kept and replayed later reads
+    // as possible, not ended).
+    for (const auto& g : seen)
+        recognizerOf(g.get())->state = UIGestureRecognizerStatePossible;
 }
 
 } // namespace uikit

@@ -70,6 +70,9 @@ void layoutTile(TileObject* self, rt::Sel) {
         p.setFrame({{0, 0}, {w, w}});
     self->titleField.setFrame({{0, w + 5}, {w, 19}});
     self->titleField.setText(self->title);
+    // The name is edited only in edit mode; otherwise a tap on it is a tap
+    // on the tile, as on iOS 12.
+    self->titleField.setUserInteractionEnabled(self->editing);
     self->subtitleLabel.setFrame({{0, w + 24}, {w, 18}});
     self->subtitleLabel.setText(self->subtitle);
     if (self->deleteButton) {

@@ -44,7 +44,8 @@ Ref<rt::Object> tileInit(rt::Id self, rt::Sel cmd, gfx::CGRect f) {
     return rt::sendSuper<Ref<rt::Object>>(rt::getClass("TestTile"), self, cmd, f);
 }
 void tilePrepare(rt::Id, rt::Sel) { ++g_prepared; }
-void pressed(rt::Id, rt::Sel, Ref<rt::Object>) {}
+std::vector<long> g_pressStates; // the states a long press was seen in
+void pressed(rt::Id, rt::Sel, Ref<rt::Object> r) { g_pressStates.push_back(rt::send<long>(r, "state"_sel)); }
 
 struct Collections : uitest::MainLoopTest {
     Ref<rt::Object> window, cv, source, pressTarget;
@@ -163,7 +164,10 @@ TEST_F(Collections, ATapSelectsTheCellUnlessTheDelegateOrAnotherRecogniserTakesI
     uikit::touchDown(window, {250, 150});
     loop.runFor(dsp::seconds(0.6));
     uikit::touchUp({250, 150});
-    EXPECT_EQ(rt::send<long>(press, "state"_sel), uikit::UIGestureRecognizerStateEnded);
+    EXPECT_EQ(g_pressStates,
+              (std::vector<long>{uikit::UIGestureRecognizerStateBegan, uikit::UIGestureRecognizerStateEnded}));
+    EXPECT_EQ(rt::send<long>(press, "state"_sel), uikit::UIGestureRecognizerStatePossible)
+        << "ready again once the touch is over";
     EXPECT_EQ(g.selected.size(), 2u);
     tap({250, 150}); // a quick tap still selects
     EXPECT_EQ(g.selected.back(), (std::pair{0L, 5L}));

@@ -91,7 +91,7 @@ TEST_F(Screens, AWindowShowsItsRootAndAPresentedControllerCoversIt) {
     EXPECT_TRUE(dismissed);
 }
 
-TEST_F(Screens, TheSpinnerHidesWhenStoppedAndTheDarkBlurDarkensWhatIsBelow) {
+TEST_F(Screens, TheSpinnerHidesWhenStoppedAndTheDarkBlurBlursAndDarkensWhatIsBelow) {
     auto spinner =
         rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass("UIActivityIndicatorView"), "alloc"_sel),
                                   "initWithActivityIndicatorStyle:"_sel, 1L);
@@ -110,12 +110,18 @@ TEST_F(Screens, TheSpinnerHidesWhenStoppedAndTheDarkBlurDarkensWhatIsBelow) {
         rt::sendClass<Ref<rt::Object>>(rt::getClass("UIVisualEffectView"), "alloc"_sel), "initWithEffect:"_sel,
         rt::sendClass<Ref<rt::Object>>(rt::getClass("UIBlurEffect"), "effectWithStyle:"_sel, 2L));
     rt::send(blur, "setFrame:"_sel, gfx::CGRectMake(0, 0, 50, 100));
+    auto stripe = uikit::makeView(gfx::CGRectMake(20, 0, 5, 100)); // a sharp black edge under the blur
+    rt::send(stripe, "setBackgroundColor:"_sel,
+             rt::sendClass<Ref<rt::Object>>(rt::getClass("UIColor"), "blackColor"_sel));
+    rt::send(page, "addSubview:"_sel, stripe);
     rt::send(page, "addSubview:"_sel, blur);
     loop.runUntilIdle();
     EXPECT_EQ(rt::send<gfx::CGRect>(rt::send<Ref<rt::Object>>(blur, "contentView"_sel), "frame"_sel),
               gfx::CGRectMake(0, 0, 50, 100));
     gfx::Image shot = uikit::renderView(page.get());
     auto red = [](std::uint32_t px) { return static_cast<int>((px >> 16) & 0xFF); };
-    EXPECT_LT(red(shot.pixel(25, 50)), 100) << "dark where the blur is";
+    EXPECT_LT(red(shot.pixel(45, 50)), 100) << "dark where the blur is";
+    EXPECT_LT(red(shot.pixel(30, 50)), red(shot.pixel(45, 50))) << "the black edge spreads under the blur";
+    EXPECT_GT(red(shot.pixel(22, 50)), red(shot.pixel(45, 50)) / 4) << "and the white around it into the edge";
     EXPECT_EQ(shot.pixel(75, 50), 0xFFFFFFFFu) << "white beside it";
 }
