@@ -12,10 +12,13 @@
 #include "tweak/core/StateFiles.h"
 #include "tweak/filter/FilterInputs.h"
 #include "tweak/filter/QueryFilter.h"
+#include "tweak/photos/AlbumGadget.h"
 #include "tweak/photos/AlbumList.h"
 #include "tweak/photos/Authenticate.h"
 #include "tweak/photos/LockGate.h"
 #include "tweak/photos/Navigation.h"
+#include "tweak/photos/TileActions.h"
+#include "tweak/photos/TileLayout.h"
 #include "tweak/springboard/AuthBroker.h"
 #include "tweak/springboard/MessageServer.h"
 
@@ -65,9 +68,17 @@ const std::vector<HookRow>& hookTable() {
         replace<&wellThumbnailImage>            ("camera",      "CAMImageWell",     "thumbnailImage",                  g_wellThumbnailImage),
         replace<&photosDidEnterBackground>      ("photos",      "PhotosApplication", "applicationDidEnterBackground:", g_photosEnterBackground),
         add<&returnToMainView>                  ("photos",      "PhotosApplication", "returnToMainView",               "v@:"),
+        replace<&gadgetViewWillAppear>          ("photos",      "PUHorizontalAlbumListGadget", "viewWillAppear:",      g_gadgetWillAppear),
+        replace<&gadgetCellForItem>             ("photos",      "PUHorizontalAlbumListGadget", "collectionView:cellForItemAtIndexPath:", g_gadgetCell),
+        replace<&gadgetDidSelectItem>           ("photos",      "PUHorizontalAlbumListGadget", "collectionView:didSelectItemAtIndexPath:", g_gadgetSelect),
+        add<&handleLongPress>                   ("photos",      "PUHorizontalAlbumListGadget", "handleLongPress:",     "v@:@"),
         add<&unlockAlbumWithAlbum<GateHost::Gadget>>("photos",  "PUHorizontalAlbumListGadget", "unlockAlbum:withAlbum:", "v@:i@"),
         add<&requestPassword<GateHost::Gadget>> ("photos",      "PUHorizontalAlbumListGadget", "requestPassword:",     "v@:i"),
         add<&unlockAuthorised<GateHost::Gadget>>("photos",      "PUHorizontalAlbumListGadget", "unlockAuthorised:",    "v@:i"),
+        replace<&gadgetShowPeople>              ("photos",      "PUHorizontalAlbumListGadget", "showPeople",           g_gadgetShowPeople),
+        replace<&gadgetShowPlaces>              ("photos",      "PUHorizontalAlbumListGadget", "showPlaces",           g_gadgetShowPlaces),
+        replace<&gadgetTitleForCollection>      ("photos",      "PUHorizontalAlbumListGadget", "titleForCollection:",  g_gadgetTitle),
+        replace<&gadgetSubtitleForCollection>   ("photos",      "PUHorizontalAlbumListGadget", "subtitleForCollection:", g_gadgetSubtitle),
         replace<&listViewWillAppear>            ("photos",      "PUAlbumListViewController", "viewWillAppear:",        g_listWillAppear),
         replace<&listViewDidLayoutSubviews>     ("photos",      "PUAlbumListViewController", "viewDidLayoutSubviews",  g_listDidLayout),
         replace<&listScrollViewWillBeginDragging>("photos",     "PUAlbumListViewController", "scrollViewWillBeginDragging:", g_listWillDrag),
@@ -89,9 +100,16 @@ const std::vector<HookRow>& hookTable() {
         replace<&listWantsTabBarVisible>        ("photos",      "PUAlbumListViewController", "pu_wantsTabBarVisible",  g_listWantsTabBar),
         replace<&shouldSkipDeleteConfirmation>  ("photos",      "PUDeletePhotosActionController", "shouldSkipDeleteConfirmation", g_skipDeleteConfirmation),
         replace<&navigationBar>                 ("photos",      "PUNavigationController", "navigationBar",             g_navigationBar),
+        replace<&tileLayoutSubviews>            ("photos",      "PUAlbumListCellContentView", "layoutSubviews",        g_tileLayout),
+        replace<&tileSetEditing>                ("photos",      "PUAlbumListCellContentView", "setEditing:animated:",  g_tileSetEditing),
+        add<&createButtons>                     ("photos",      "PUAlbumListCellContentView", "createButtons",         "v@:"),
+        add<&askToMoveAlbum>                    ("photos",      "PUAlbumListCellContentView", "askToMoveAlbum",        "v@:"),
+        add<&moveAlbum>                         ("photos",      "PUAlbumListCellContentView", "moveAlbum",             "v@:"),
+        add<&lockAlbum>                         ("photos",      "PUAlbumListCellContentView", "lockAlbum",             "v@:"),
         add<&unlockAlbumWithAlbum<GateHost::Tile>>("photos",    "PUAlbumListCellContentView", "unlockAlbum:withAlbum:", "v@:i@"),
         add<&requestPassword<GateHost::Tile>>   ("photos",      "PUAlbumListCellContentView", "requestPassword:",      "v@:i"),
         add<&unlockAuthorised<GateHost::Tile>>  ("photos",      "PUAlbumListCellContentView", "unlockAuthorised:",     "v@:i"),
+        replace<&buttonLayoutSubviews>          ("photos",      "PXUIButton",       "layoutSubviews",                  g_buttonLayout),
         replace<&albumShouldShowSectionHeaders> ("photos",      "PUPhotosAlbumViewController", "shouldShowSectionHeaders", g_albumSectionHeaders),
         replace<&albumSetAssetCollection>       ("photos",      "PUPhotosAlbumViewController", "setAssetCollection:fetchResultContainingAssetCollection:filterPredicate:existingFetchResults:", g_albumSetCollection),
         replace<&albumInitiallyScrolledToBottom>("photos",      "PUPhotosAlbumViewController", "initiallyScrolledToBottom", g_albumScrolledToBottom),

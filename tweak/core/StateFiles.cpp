@@ -74,22 +74,27 @@ bool isLocked(const std::string& title) {
     return std::find(list->begin(), list->end(), title) != list->end();
 }
 
-// The process's own edits make the list differ from the file until
-// SpringBoard has written it: the next reload reads the file again.
+// The process's own edit differs from the file until SpringBoard has
+// written it. It stands until the file changes: a reload meanwhile (the
+// tile's next layout pass, a second lock) keeps it instead of reading the
+// old file back, and the write of the edit, or anyone's, is read at the
+// next reload after it.
 TitleList lockAlbumTitle(const std::string& title) {
+    fnd::FileStamp stamp = fnd::fileStamp(kdataPath);
     std::lock_guard guard(g_lockedStateLock);
     TitleList list = *lockedAlbums();
     if (std::find(list.begin(), list.end(), title) == list.end()) list.push_back(title);
-    g_lockedStamp.reset();
+    g_lockedStamp = stamp;
     publishLocked(list);
     return list;
 }
 
 TitleList unlockAlbumTitle(const std::string& title) {
+    fnd::FileStamp stamp = fnd::fileStamp(kdataPath);
     std::lock_guard guard(g_lockedStateLock);
     TitleList list = *lockedAlbums();
     list.erase(std::remove(list.begin(), list.end(), title), list.end());
-    g_lockedStamp.reset();
+    g_lockedStamp = stamp;
     publishLocked(list);
     return list;
 }

@@ -44,30 +44,6 @@ using namespace rt::literals;
 
 // ---- the Photos app's private classes ------------------------------------------------------------
 
-struct PUAlbumListCellContentView : uikit::UIView {
-    RT_FACE(PUAlbumListCellContentView, uikit::UIView)
-    // The text the tile shows (blank while titles are switched off).
-    std::string title() const { return msg<std::string>("title"_sel); }
-    std::string subtitle() const { return msg<std::string>("subtitle"_sel); }
-    // The album or folder the tile stands for.
-    photos::PHCollection collection() const { return msg<photos::PHCollection>("collection"_sel); }
-    void setSubtitle(const std::string& text) const { msg("setSubtitle:"_sel, text); }
-    void setEnabled(bool enabled) const { msg("setEnabled:"_sel, enabled); }
-    uikit::UIView stackView() const { return msg<uikit::UIView>("stackView"_sel); }
-    // The thumbnails of the stack view, front first.
-    std::vector<uikit::UIView> _photoViews() const { return msg<std::vector<uikit::UIView>>("_photoViews"_sel); }
-    // lumicrate12's tile methods (the album cell actions).
-    void lockAlbum() const { msg("lockAlbum"_sel); }
-    void moveAlbum() const { msg("moveAlbum"_sel); }
-};
-
-struct PUAlbumListCell : uikit::UICollectionViewCell {
-    RT_FACE(PUAlbumListCell, uikit::UICollectionViewCell)
-    PUAlbumListCellContentView albumListCellContentView() const {
-        return msg<PUAlbumListCellContentView>("albumListCellContentView"_sel);
-    }
-};
-
 // The gate's action codes: what a granted request replays. They travel to
 // SpringBoard and back as "method", a 32-bit integer; each host class reads
 // them its own way, so the tile's share values with the list's.
@@ -91,6 +67,35 @@ template <class Self> struct LockGateMethods {
 
 private:
     const Self& self() const { return static_cast<const Self&>(*this); }
+};
+
+struct PUAlbumListCellContentView : uikit::UIView, LockGateMethods<PUAlbumListCellContentView> {
+    RT_FACE(PUAlbumListCellContentView, uikit::UIView)
+    // The text the tile shows (blank while titles are switched off).
+    std::string title() const { return msg<std::string>("title"_sel); }
+    std::string subtitle() const { return msg<std::string>("subtitle"_sel); }
+    // The album or folder the tile stands for.
+    photos::PHCollection collection() const { return msg<photos::PHCollection>("collection"_sel); }
+    void setSubtitle(const std::string& text) const { msg("setSubtitle:"_sel, text); }
+    void setEnabled(bool enabled) const { msg("setEnabled:"_sel, enabled); }
+    uikit::UIView stackView() const { return msg<uikit::UIView>("stackView"_sel); }
+    // The thumbnails of the stack view, front first.
+    std::vector<uikit::UIView> _photoViews() const { return msg<std::vector<uikit::UIView>>("_photoViews"_sel); }
+    uikit::UIView _deleteButton() const { return msg<uikit::UIView>("_deleteButton"_sel); }
+    uikit::UITextField _titleTextField() const { return msg<uikit::UITextField>("_titleTextField"_sel); }
+    uikit::UILabel _subtitleLabel() const { return msg<uikit::UILabel>("_subtitleLabel"_sel); }
+    // lumicrate12's tile methods (the album cell actions and the layout's buttons).
+    void lockAlbum() const { msg("lockAlbum"_sel); }
+    void askToMoveAlbum() const { msg("askToMoveAlbum"_sel); }
+    void moveAlbum() const { msg("moveAlbum"_sel); }
+    void createButtons() const { msg("createButtons"_sel); }
+};
+
+struct PUAlbumListCell : uikit::UICollectionViewCell {
+    RT_FACE(PUAlbumListCell, uikit::UICollectionViewCell)
+    PUAlbumListCellContentView albumListCellContentView() const {
+        return msg<PUAlbumListCellContentView>("albumListCellContentView"_sel);
+    }
 };
 
 struct PUAlbumListViewController : uikit::UIViewController, LockGateMethods<PUAlbumListViewController> {
@@ -124,6 +129,11 @@ struct PUHorizontalAlbumListGadget : uikit::UIViewController, LockGateMethods<PU
     void handleLongPress(const uikit::UIGestureRecognizer& recognizer) const {
         msg("handleLongPress:"_sel, recognizer);
     }
+    // The strip's cell of an index path (the tile is its albumListCellContentView).
+    PUAlbumListCell _gadgetAtIndexPath(const fnd::NSIndexPath& path) const {
+        return msg<PUAlbumListCell>("_gadgetAtIndexPath:"_sel, path);
+    }
+    void viewDidLayoutSubviews() const { msg("viewDidLayoutSubviews"_sel); }
 };
 
 // The album grids: an album's (PUPhotosAlbumViewController) and the camera

@@ -149,7 +149,7 @@ TEST_F(List, TilesCountHiddenPhotosAndRecordTheThumbnailSize) {
                                                  "_containsAnyAssets:"_sel, &stock));
     ASSERT_TRUE(openList());
     EXPECT_EQ(rt::send<std::string>(tileIn(top(), "Rome"), "subtitle"_sel), "2") << "the stock count says 0";
-    EXPECT_EQ(lc::photoWidth.load(), 0) << "a new tile's thumbnail has no frame yet";
+    EXPECT_EQ(lc::photoWidth.load(), lc::photoHeight.load()) << "set together, from the strip and the tiles' passes";
     // A drag reloads the tiles (the stock list, then lumicrate12's reload):
     // the reused tiles have been laid out.
     ui({{"command", Value("drag")},
