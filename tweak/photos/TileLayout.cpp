@@ -94,6 +94,12 @@ void removeTagged(const UIView& parent, long tag) {
     if (UIView v = parent.viewWithTag(tag); v && v != parent) v.removeFromSuperview();
 }
 
+// What a button says to accessibility (and automation): the action and the
+// album the tile shows now (a reused cell shows another album).
+std::string buttonLabel(const PUAlbumListCellContentView& tile, long tag) {
+    return (tag == kMoveButtonTag ? "Move " : "Lock ") + libraryTitle(tile.collection());
+}
+
 // A button of edit mode where it belongs, or gone when the tile is not
 // editing or cannot be deleted.
 void placeButton(const PUAlbumListCellContentView& tile, long tag, double y, bool keep) {
@@ -101,6 +107,7 @@ void placeButton(const PUAlbumListCellContentView& tile, long tag, double y, boo
     if (!button || button == tile) return;
     if (!keep) return button.removeFromSuperview();
     button.setFrame({{0, y}, {kButtonSide, kButtonSide}});
+    button.setAccessibilityLabel(buttonLabel(tile, tag));
     tile.bringSubviewToFront(button);
 }
 
@@ -126,8 +133,7 @@ void addButton(const PUAlbumListCellContentView& tile, long tag, const char* ima
     tap.setNumberOfTapsRequired(1);
     tap.setDelegate(tile);
     button.addGestureRecognizer(tap);
-    button.setAccessibilityLabel(tag == kMoveButtonTag ? "Move " + libraryTitle(tile.collection())
-                                                       : "Lock " + libraryTitle(tile.collection()));
+    button.setAccessibilityLabel(buttonLabel(tile, tag));
     button.setAlpha(0);
     tile.addSubview(button);
     UIView::animateWithDuration_delay_options_animations_completion(
