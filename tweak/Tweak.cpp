@@ -1,5 +1,6 @@
 #include "tweak/Tweak.h"
 
+#include "sim/dispatch/Queue.h"
 #include "sim/foundation/Files.h"
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/SystemLog.h"
@@ -204,7 +205,11 @@ void startUp() {
         chosenAlbum = remembered && rememberDefault ? *remembered : std::string(kCameraRoll);
         if (enabled) installGroup("camera");
     } else if (id == kPhotosBundle) {
-        if (enabled) installGroup("photos");
+        if (enabled) {
+            installGroup("photos");
+            // A deletion an earlier run left pending, at the first turn of the main loop.
+            dsp::mainQueue().async([] { resumePendingDelete(); });
+        }
         // The gate's answers are heard even with the tweak off.
         CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr, &LCAuthenticate,
                                         kAuthenticateNotification, nullptr, CFNotificationSuspensionBehaviorCoalesce);

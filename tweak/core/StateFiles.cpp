@@ -1,6 +1,7 @@
 #include "tweak/core/StateFiles.h"
 
 #include "sim/foundation/Files.h"
+#include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/PropertyList.h"
 #include "tweak/core/Snapshot.h"
 
@@ -128,6 +129,41 @@ bool writeAuthenticationResult(const fnd::Dictionary& result) {
     // so the rename's atomicity is all it needs (no sync to the disk).
     auto xml = fnd::serializeXml(fnd::Value(result));
     return xml && fnd::writeFileAtomicallyNoFollow(kAuthenticatePath, *xml, fnd::Durability::Renamed).ok;
+}
+
+std::optional<std::string> pendingDeletePath() {
+    const std::string& container = fnd::processIdentity().container;
+    if (container.empty()) return std::nullopt;
+    return container + kPendingDeleteFile;
+}
+
+std::optional<PendingDelete> readPendingDelete() {
+    auto path = pendingDeletePath();
+    if (!path) return std::nullopt;
+    auto dict = fnd::readDictionaryFile(*path, kTitleListLimits);
+    if (!dict) return std::nullopt;
+    const std::string* album = fnd::valueForKey(*dict, "album").string();
+    if (!album || album->empty()) return std::nullopt;
+    PendingDelete out{*album, {}};
+    if (const fnd::Array* photos = fnd::valueForKey(*dict, "photos").array())
+        for (const auto& v : *photos)
+            if (const std::string* id = v.string()) out.photos.push_back(*id);
+    return out;
+}
+
+bool writePendingDelete(const PendingDelete& pending) {
+    auto path = pendingDeletePath();
+    if (!path) return false;
+    fnd::Array photos;
+    for (const auto& id : pending.photos)
+        photos.push_back(fnd::Value(id));
+    fnd::createDirectory(path->substr(0, path->rfind('/')), true);
+    return fnd::writePlistFile(*path, fnd::Value(fnd::Dictionary{{"album", fnd::Value(pending.album)},
+                                                                 {"photos", fnd::Value(std::move(photos))}}));
+}
+
+void clearPendingDelete() {
+    if (auto path = pendingDeletePath()) fnd::removeFile(*path);
 }
 
 } // namespace lc

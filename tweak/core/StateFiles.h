@@ -68,4 +68,22 @@ fnd::Dictionary readAuthenticationResult();
 // Written atomically through no symbolic link, without waiting for the disk.
 bool writeAuthenticationResult(const fnd::Dictionary& result);
 
+// ---- the Photos app's own ----------------------------------------------------------------------------
+// An album deleted in the album list whose photos that only it held are to
+// come back into the camera roll once it is really gone: kept in the app's
+// own data container (which the sandbox lets it write), so that a pending
+// deletion outlives the app.
+struct PendingDelete {
+    std::string album;               // the album's localIdentifier
+    std::vector<std::string> photos; // the photos' localIdentifiers
+};
+inline constexpr const char* kPendingDeleteFile = "/Library/Preferences/com.zel.lumicrate12.pendingDelete.plist";
+// The file's device path in this process's container (none outside one).
+std::optional<std::string> pendingDeletePath();
+// None when absent, unreadable or not one (an album identifier is needed;
+// elements that are not strings are left out).
+std::optional<PendingDelete> readPendingDelete();
+bool writePendingDelete(const PendingDelete& pending);
+void clearPendingDelete();
+
 } // namespace lc

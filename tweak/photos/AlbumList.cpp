@@ -167,13 +167,14 @@ struct DeleteCheck {
 };
 void settlePendingDelete() {
     PhotosState& s = photosState();
-    if (!s.albumToDelete || g_checkQueued) return;
+    if (s.albumToDelete.empty() || g_checkQueued) return;
     if (s.albumToDeleteAssets.empty()) {
-        s.albumToDelete = nullptr;
+        s.albumToDelete.clear();
+        clearPendingDelete();
         return;
     }
     g_checkQueued = true;
-    std::string album = s.albumToDelete.localIdentifier();
+    std::string album = s.albumToDelete;
     Photos held = s.albumToDeleteAssets;
     // Written by the block and read by its completion, both on the library's queue, in that order.
     auto check = std::make_shared<DeleteCheck>();
@@ -191,15 +192,31 @@ void settlePendingDelete() {
             dsp::mainQueue().async([album, settled] {
                 g_checkQueued = false;
                 PhotosState& st = photosState();
-                if (settled && st.albumToDelete && st.albumToDelete.localIdentifier() == album) {
-                    st.albumToDelete = nullptr;
+                if (settled && st.albumToDelete == album) {
+                    st.albumToDelete.clear();
                     st.albumToDeleteAssets.clear();
+                    clearPendingDelete();
                 }
             });
         });
 }
 
 } // namespace
+
+// ---- a deletion left pending by an earlier run -------------------------------------------------------
+
+void resumePendingDelete() {
+    std::optional<PendingDelete> pending = readPendingDelete();
+    if (!pending) return;
+    PhotosState& s = photosState();
+    if (!s.albumToDelete.empty()) return; // this run has its own
+    s.albumToDelete = pending->album;
+    s.albumToDeleteAssets =
+        pending->photos.empty()
+            ? Photos{}
+            : PHAsset::fetchAssetsWithLocalIdentifiers_options(pending->photos, nullptr).fetchedObjects();
+    settlePendingDelete();
+}
 
 // ---- appearing and scrolling ----------------------------------------------------------------
 
@@ -322,8 +339,12 @@ void listPerformDeleteAction(rt::Id self, rt::Sel cmd, rt::Ref<rt::Object> tileO
                                      "> albumListCellContentView:" + tile.description() +
                                      " performDeleteAction:" + rt::NSObject(action).description() + "]: " + shown);
     }
-    s.albumToDelete = album;
+    s.albumToDelete = album ? album.localIdentifier() : std::string();
     s.albumToDeleteAssets = album ? photosOnlyIn(album) : Photos{};
+    PendingDelete pending{s.albumToDelete, {}};
+    for (const PHAsset& p : s.albumToDeleteAssets)
+        pending.photos.push_back(p.localIdentifier());
+    if (!s.albumToDelete.empty() && !pending.photos.empty()) writePendingDelete(pending);
 }
 
 void listSetEditing(rt::Id self, rt::Sel cmd, bool editing, bool animated) {

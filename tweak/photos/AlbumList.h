@@ -54,6 +54,11 @@ void handleCameraTap(rt::Id self, rt::Sel, rt::Ref<rt::Object> recognizer);
 void returnSelectedPhotos(rt::Id self, rt::Sel, bool move);
 void reloadCameraRollWithMove(rt::Id self, rt::Sel, bool move);
 
+// A deletion that an earlier run of the app left pending (it ended between
+// the delete and the photos' return): taken up again. The Photos app's
+// start-up calls it.
+void resumePendingDelete();
+
 // The switches.
 extern rt::Orig<bool()> g_listShowPeople, g_listShowPlaces, g_listHideTabBar, g_listWantsTabBar;
 extern rt::Orig<std::string(photos::PHCollection)> g_listTitle, g_listSubtitle;

@@ -22,8 +22,9 @@
 //   what the album views last showed (Navigation records it)
 //     albumViewController, zoomGridController, isZoomController
 //   the album list's own (AlbumList)
-//     albumToDelete (the collection a delete action named),
-//     albumToDeleteAssets, viewIsEditing
+//     albumToDelete (the identifier of the collection a delete action
+//     named; "" for none), albumToDeleteAssets (kept in the app's container
+//     too, so that a pending deletion outlives the app), viewIsEditing
 //
 // A locked album is decided from the collection that a tile or an action
 // stands for, by its title as the library has it: never from the text a
@@ -187,7 +188,7 @@ struct PhotosState {
     PUZoomableGridViewController zoomGridController;
     bool isZoomController = false;
 
-    photos::PHAssetCollection albumToDelete;
+    std::string albumToDelete;
     std::vector<photos::PHAsset> albumToDeleteAssets;
     bool viewIsEditing = false;
 };

@@ -2,6 +2,8 @@
 // Roll target, the count of hidden photos, a deleted album's photos brought
 // back, and the switches, driven as a person would.
 
+#include "tweak/photos/AlbumList.h"
+
 #include "tests/tweak/photos/PhotosFixture.h"
 #include "tweak/photos/PhotoMoves.h"
 
@@ -178,7 +180,7 @@ TEST_F(List, PhotosThatOnlyADeletedAlbumHeldComeBackEvenWhenEditingEndsBeforeThe
     EXPECT_TRUE(store->albumsWithTitle("Trips").empty());
     EXPECT_FALSE(hidden(a.id)) << "back in the camera roll";
     EXPECT_TRUE(hidden(b.id)) << "still in Rome";
-    EXPECT_FALSE(lc::photosState().albumToDelete);
+    EXPECT_TRUE(lc::photosState().albumToDelete.empty());
 
     // A delete the user cancels shows nothing again.
     ASSERT_TRUE(tap("Edit"));
@@ -317,7 +319,7 @@ TEST_F(List, DeletingOneOfTwoAlbumsWithOneTitleBringsBackOnlyItsOwnPhotos) {
     EXPECT_TRUE(hidden(a.id)) << "the other Trips still holds it";
     EXPECT_FALSE(hidden(b.id)) << "only the deleted Trips held it";
     EXPECT_TRUE(stranded().empty());
-    EXPECT_FALSE(lc::photosState().albumToDelete);
+    EXPECT_TRUE(lc::photosState().albumToDelete.empty());
 }
 
 // A read of the library that fails while a deletion is settled (a locked or
@@ -333,7 +335,7 @@ TEST_F(List, APendingDeleteIsNotSettledOnAFailedRead) {
     ASSERT_TRUE(tap("Delete Trips"));
     ASSERT_TRUE(press("Cancel"));
     ASSERT_TRUE(tap("Done"));
-    ASSERT_TRUE(lc::photosState().albumToDelete) << "pending while the album is there";
+    ASSERT_FALSE(lc::photosState().albumToDelete.empty()) << "pending while the album is there";
     // The album goes (as another device process would delete it) while the
     // library cannot be read; the list redraws.
     int64_t trips = store->albumsWithTitle("Trips").front().id;
@@ -349,11 +351,41 @@ TEST_F(List, APendingDeleteIsNotSettledOnAFailedRead) {
     settle();
     failReads(false);
     EXPECT_TRUE(hidden(a.id)) << "nothing acted on while the library could not be read";
-    EXPECT_TRUE(lc::photosState().albumToDelete) << "still pending";
+    EXPECT_FALSE(lc::photosState().albumToDelete.empty()) << "still pending";
 
     rt::send(top(), "reloadContentView"_sel); // the next redraw reads the library whole
     settle();
     EXPECT_FALSE(hidden(a.id));
-    EXPECT_FALSE(lc::photosState().albumToDelete);
+    EXPECT_TRUE(lc::photosState().albumToDelete.empty());
     EXPECT_TRUE(stranded().empty());
+}
+
+// The app ends between the delete and the photos' return: the next run
+// finds the pending deletion in the app's container and brings the photos
+// back. (A new run is played by forgetting what this one held in memory.)
+TEST_F(List, APendingDeleteOutlivesTheAppAndIsSettledByTheNextRun) {
+    addAlbum("Trips", {a, b});
+    addAlbum("Rome", {b});
+    store->setHidden({a.id, b.id}, true);
+    launch();
+    ASSERT_TRUE(openList());
+    ASSERT_TRUE(tap("Edit"));
+    ASSERT_TRUE(tap("Delete Trips"));
+    ASSERT_TRUE(press("Cancel")); // pending: the album is still there
+    ASSERT_TRUE(lc::readPendingDelete());
+    EXPECT_EQ(lc::readPendingDelete()->photos.size(), 1u) << "only a: b is also in Rome";
+    // The app ends; the album is deleted meanwhile (as the host's delete
+    // landing just before the end would leave it).
+    lc::photosState() = lc::PhotosState{};
+    int64_t trips = store->albumsWithTitle("Trips").front().id;
+    store->transaction([&](photos::Writer& w) { return w.deleteAlbum(trips); });
+    ASSERT_TRUE(hidden(a.id));
+    ASSERT_EQ(stranded(), (std::vector<int64_t>{a.id})) << "hidden in no album, for now";
+
+    lc::resumePendingDelete(); // the next run's start-up
+    settle();
+    EXPECT_FALSE(hidden(a.id)) << "back in the camera roll";
+    EXPECT_TRUE(hidden(b.id)) << "still in Rome";
+    EXPECT_TRUE(stranded().empty());
+    EXPECT_FALSE(lc::readPendingDelete()) << "settled, the file is gone";
 }
