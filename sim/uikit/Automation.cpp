@@ -147,10 +147,17 @@ Dictionary treeCommand(const std::string&, const Window& window, const Dictionar
     return success({{"tree", treeOf(viewOf(window.get()))}});
 }
 
+// One finger: a long press holds it down until it lifts on the run loop's
+// clock, and a touch asked for meanwhile is refused (the caller tries again)
+// rather than landing in the middle of the press and ending it.
+bool g_fingerDown = false;
+constexpr const char* kFingerDown = "a finger is still down (a long press has not lifted yet)";
+
 // find, tap and long-press: the element, and for the last two a finger on it.
 Dictionary elementCommand(const std::string& command, const Window& window, const Dictionary& request) {
     Found f = findOne(window, request);
     if (!f.view) return failure(f.error);
+    if (command != command::kFind && g_fingerDown) return failure(kFingerDown);
     gfx::CGPoint c = centreInWindow(f.view);
     // Hittable: a touch at the centre reaches the element (or a view
     // inside it, or the view it lies in), not something over it.
@@ -173,10 +180,15 @@ Dictionary elementCommand(const std::string& command, const Window& window, cons
         if (seconds < 0 || seconds > 60) return failure("a long press lasts from 0 to 60 seconds");
         touchDown(window.get(), c);
         dsp::RunLoop* main = dsp::RunLoop::main();
-        if (main)
-            main->scheduleTimer(dsp::seconds(seconds), false, [c](dsp::Timer&) { touchUp(c); });
-        else
+        if (main) {
+            g_fingerDown = true;
+            main->scheduleTimer(dsp::seconds(seconds), false, [c](dsp::Timer&) {
+                g_fingerDown = false;
+                touchUp(c);
+            });
+        } else {
             touchUp(c);
+        }
     }
     return success(found);
 }
@@ -199,6 +211,7 @@ Dictionary dragCommand(const std::string&, const Window& window, const Dictionar
     std::optional<double> toX = number(fnd::valueForKey(request, "toX")),
                           toY = number(fnd::valueForKey(request, "toY"));
     if (!x || !y || !toX || !toY) return failure("a drag needs x, y, toX and toY");
+    if (g_fingerDown) return failure(kFingerDown);
     // Down, through ten steps along the way, and up: as a finger moves.
     touchDown(window.get(), {*x, *y});
     for (int step = 1; step <= 10; ++step)

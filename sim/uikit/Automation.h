@@ -13,7 +13,8 @@
 //   tap {query}               a tap at the element's centre
 //   long-press {query, seconds}  a press held for that long on the run
 //                             loop's clock (the answer comes at once; the
-//                             finger lifts later)
+//                             finger lifts later, and until it has, a tap,
+//                             a long press or a drag is refused: one finger)
 //   drag {x, y, toX, toY}     a finger moved from one point to the other
 //   type {index, text}        text into a text field of the presented alert
 //                             (or, with none, into the field being edited)
