@@ -50,9 +50,9 @@ Setup& setup() {
         dsp::RunLoop::setMain(&s->loop);
         fnd::setProcessIdentity({"com.apple.springboard", false, ""});
         fnd::createDirectory(lc::kStateFolder, true);
-        fnd::writePlistFile(lc::kdataPath, fnd::Value(fnd::Array{fnd::Value("Album 3"), fnd::Value("Album 13"),
-                                                                 fnd::Value("Album 23"), fnd::Value("Album 33"),
-                                                                 fnd::Value("Album 43")}));
+        fnd::writePlistFile(lc::kdataPath,
+                            fnd::Value(fnd::Array{fnd::Value("Album 3"), fnd::Value("Album 13"), fnd::Value("Album 23"),
+                                                  fnd::Value("Album 33"), fnd::Value("Album 43")}));
         fnd::setProcessIdentity({"com.apple.mobileslideshow", false, ""});
         s->photosApp = s->device.connect({2, std::string("com.apple.mobileslideshow"), true, false}, &s->loop);
         ipc::Endpoint::setShared(s->photosApp.endpoint.get());

@@ -33,9 +33,12 @@ namespace {
 // ---- reading the library's objects ------------------------------------------------------------------
 using namespace photos;
 
-// An object's title; "" for one that has none (the checked send: a list
-// may hold any object).
+// An object's title; "" for one that has none. An asset collection's
+// through its face (the common case, on the lists' hot path); any other
+// object a list may hold through the checked send.
 std::string titleOf(rt::Id o) {
+    if (!o) return {};
+    if (rt::isKindOf(o, PHAssetCollection::cls())) return PHAssetCollection(Ref<rt::Object>(o)).title();
     auto title = rt::trySend<std::string>(o, "title"_sel);
     return title.ok() ? title.value() : std::string();
 }
