@@ -6,6 +6,11 @@
 #   served            SpringBoard runs with lumicrate12 loaded (after an install restarted it)
 #   savearray PATH ITEM...
 #                     asks SpringBoard's array writer to write the ITEMs as the array at PATH
+#   photos_shot NAME, tap LABEL, press APP BUTTON, shows APP TEXT
+#                     the Photos app's screen saved as SCREENS/NAME.png, a tap on
+#                     its element, an alert's button pressed, a text waited for
+#   boot_with_package a fresh device whose owner set the passcode 1234, with
+#                     PACKAGE installed and SpringBoard serving again
 #   lock_albums TITLE...
 #                     lumicrate12's locked list written through SpringBoard, as the Photos
 #                     app has it written; waits until the file holds it
@@ -35,4 +40,22 @@ lock_albums() {
     local want=""
     for item in "$@"; do want+="<string>$item</string>"; done
     until_ok sh -c "tr -d ' \t\n' <'$DEVICE$LOCKED_LIST' | grep -q '<array>$want</array>'"
+}
+
+PHOTOS=com.apple.mobileslideshow
+photos_shot() { sim ui $PHOTOS screenshot "$SCREENS/$1.png" | sed 's/^/   /'; }
+tap() { until_ok sim ui $PHOTOS tap --label "$1"; echo "   tapped $1"; }
+press() { until_ok sim ui "$1" alert "$2"; echo "   pressed $2 in $1"; }
+shows() { until_ok sim ui "$1" find --text "$2"; }
+
+boot_with_package() {
+    "$BIN/lumisim" shutdown --root "$DEVICE" >/dev/null 2>&1 || true
+    rm -rf "$DEVICE" "$SCREENS"
+    mkdir -p "$SCREENS"
+    step "boot a device whose owner set the passcode 1234, then install $(basename "$PACKAGE")"
+    sim boot --model iphone8 --passcode 1234
+    until_ok sim ui com.apple.springboard find --label Photos
+    sim install "$PACKAGE" | sed 's/^/   /'
+    until_ok served
+    until_ok sim ui com.apple.springboard find --label Photos
 }

@@ -16,24 +16,10 @@ PACKAGE="$3"
 SCREENS="$4"
 TOUR="gate tour"
 . "$(dirname "$0")/common.sh"
-PHOTOS=com.apple.mobileslideshow
-photos_shot() { sim ui $PHOTOS screenshot "$SCREENS/$1.png" | sed 's/^/   /'; }
 springboard_shot() { sim ui com.apple.springboard screenshot "$SCREENS/$1.png" | sed 's/^/   /'; }
-tap() { until_ok sim ui $PHOTOS tap --label "$1"; echo "   tapped $1"; }
-press() { until_ok sim ui "$1" alert "$2"; echo "   pressed $2 in $1"; }
-shows() { until_ok sim ui "$1" find --text "$2"; }
 library() { sim library | grep -E '^  (Trips|Rome)  |Camera Roll' | sed 's/^/   /'; }
 
-"$BIN/lumisim" shutdown --root "$DEVICE" >/dev/null 2>&1 || true
-rm -rf "$DEVICE" "$SCREENS"
-mkdir -p "$SCREENS"
-
-step "boot a device whose owner set the passcode 1234, then install $(basename "$PACKAGE")"
-sim boot --model iphone8 --passcode 1234
-until_ok sim ui com.apple.springboard find --label Photos
-sim install "$PACKAGE" | sed 's/^/   /'
-until_ok served
-until_ok sim ui com.apple.springboard find --label Photos
+boot_with_package
 
 step "two albums, Trips (two photos) and Rome (one); Trips locked through SpringBoard's message server"
 SAMPLES="$(dirname "$DEVICE")/gate-samples"

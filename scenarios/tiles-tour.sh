@@ -16,24 +16,10 @@ PACKAGE="$3"
 SCREENS="$4"
 TOUR="tiles tour"
 . "$(dirname "$0")/common.sh"
-PHOTOS=com.apple.mobileslideshow
-photos_shot() { sim ui $PHOTOS screenshot "$SCREENS/$1.png" | sed 's/^/   /'; }
-tap() { until_ok sim ui $PHOTOS tap --label "$1"; echo "   tapped $1"; }
-press() { until_ok sim ui "$1" alert "$2"; echo "   pressed $2 in $1"; }
-shows() { until_ok sim ui "$1" find --text "$2"; }
 library() { sim library | grep -E '^  (Trips|Rome|Oslo)  |Camera Roll' | sed 's/^/   /'; }
 locked() { tr -d ' \t\n' <"$DEVICE$LOCKED_LIST" | grep -o '<array>.*</array>' | sed 's/<string>/ /g; s/<[^>]*>//g'; }
 
-"$BIN/lumisim" shutdown --root "$DEVICE" >/dev/null 2>&1 || true
-rm -rf "$DEVICE" "$SCREENS"
-mkdir -p "$SCREENS"
-
-step "boot a device whose owner set the passcode 1234, then install $(basename "$PACKAGE")"
-sim boot --model iphone8 --passcode 1234
-until_ok sim ui com.apple.springboard find --label Photos
-sim install "$PACKAGE" | sed 's/^/   /'
-until_ok served
-until_ok sim ui com.apple.springboard find --label Photos
+boot_with_package
 
 step "three albums: Trips (two photos), Rome (two), Oslo (two); Trips locked through SpringBoard"
 SAMPLES="$(dirname "$DEVICE")/tiles-samples"

@@ -16,6 +16,7 @@
 #include "tweak/photos/AlbumGadget.h"
 #include "tweak/photos/AlbumList.h"
 #include "tweak/photos/Authenticate.h"
+#include "tweak/photos/ListSwitches.h"
 #include "tweak/photos/LockGate.h"
 #include "tweak/photos/Navigation.h"
 #include "tweak/photos/TileActions.h"
@@ -76,10 +77,10 @@ const std::vector<HookRow>& hookTable() {
         add<&unlockAlbumWithAlbum<GateHost::Gadget>>("photos",  "PUHorizontalAlbumListGadget", "unlockAlbum:withAlbum:", "v@:i@"),
         add<&requestPassword<GateHost::Gadget>> ("photos",      "PUHorizontalAlbumListGadget", "requestPassword:",     "v@:i"),
         add<&unlockAuthorised<GateHost::Gadget>>("photos",      "PUHorizontalAlbumListGadget", "unlockAuthorised:",    "v@:i"),
-        replace<&gadgetShowPeople>              ("photos",      "PUHorizontalAlbumListGadget", "showPeople",           g_gadgetShowPeople),
-        replace<&gadgetShowPlaces>              ("photos",      "PUHorizontalAlbumListGadget", "showPlaces",           g_gadgetShowPlaces),
-        replace<&gadgetTitleForCollection>      ("photos",      "PUHorizontalAlbumListGadget", "titleForCollection:",  g_gadgetTitle),
-        replace<&gadgetSubtitleForCollection>   ("photos",      "PUHorizontalAlbumListGadget", "subtitleForCollection:", g_gadgetSubtitle),
+        replace<&showPeopleSwitch<&g_gadgetShowPeople>>("photos", "PUHorizontalAlbumListGadget", "showPeople",        g_gadgetShowPeople),
+        replace<&showPlacesSwitch<&g_gadgetShowPlaces>>("photos", "PUHorizontalAlbumListGadget", "showPlaces",        g_gadgetShowPlaces),
+        replace<&titleSwitch<&g_gadgetTitle>>   ("photos",      "PUHorizontalAlbumListGadget", "titleForCollection:",  g_gadgetTitle),
+        replace<&subtitleSwitch<&g_gadgetSubtitle>>("photos",   "PUHorizontalAlbumListGadget", "subtitleForCollection:", g_gadgetSubtitle),
         replace<&listViewWillAppear>            ("photos",      "PUAlbumListViewController", "viewWillAppear:",        g_listWillAppear),
         replace<&listViewDidLayoutSubviews>     ("photos",      "PUAlbumListViewController", "viewDidLayoutSubviews",  g_listDidLayout),
         replace<&listScrollViewWillBeginDragging>("photos",     "PUAlbumListViewController", "scrollViewWillBeginDragging:", g_listWillDrag),
@@ -91,12 +92,12 @@ const std::vector<HookRow>& hookTable() {
         add<&requestPassword<GateHost::List>>   ("photos",      "PUAlbumListViewController", "requestPassword:",       "v@:i"),
         add<&unlockAuthorised<GateHost::List>>  ("photos",      "PUAlbumListViewController", "unlockAuthorised:",      "v@:i"),
         add<&reloadCameraRollWithMove>          ("photos",      "PUAlbumListViewController", "reloadCameraRollWithMove:", "v@:B"),
-        replace<&listShowPeople>                ("photos",      "PUAlbumListViewController", "showPeople",             g_listShowPeople),
-        replace<&listShowPlaces>                ("photos",      "PUAlbumListViewController", "showPlaces",             g_listShowPlaces),
+        replace<&showPeopleSwitch<&g_listShowPeople>>("photos", "PUAlbumListViewController", "showPeople",            g_listShowPeople),
+        replace<&showPlacesSwitch<&g_listShowPlaces>>("photos", "PUAlbumListViewController", "showPlaces",            g_listShowPlaces),
         replace<&listPerformDeleteAction>       ("photos",      "PUAlbumListViewController", "albumListCellContentView:performDeleteAction:", g_listDelete),
         replace<&listSetEditing>                ("photos",      "PUAlbumListViewController", "setEditing:animated:",   g_listSetEditing),
-        replace<&listTitleForCollection>        ("photos",      "PUAlbumListViewController", "titleForCollection:",    g_listTitle),
-        replace<&listSubtitleForCollection>     ("photos",      "PUAlbumListViewController", "subtitleForCollection:", g_listSubtitle),
+        replace<&titleSwitch<&g_listTitle>>     ("photos",      "PUAlbumListViewController", "titleForCollection:",    g_listTitle),
+        replace<&subtitleSwitch<&g_listSubtitle>>("photos",     "PUAlbumListViewController", "subtitleForCollection:", g_listSubtitle),
         replace<&listAlwaysHideTabBar>          ("photos",      "PUAlbumListViewController", "alwaysHideTabBar",       g_listHideTabBar),
         replace<&listWantsTabBarVisible>        ("photos",      "PUAlbumListViewController", "pu_wantsTabBarVisible",  g_listWantsTabBar),
         replace<&shouldSkipDeleteConfirmation>  ("photos",      "PUDeletePhotosActionController", "shouldSkipDeleteConfirmation", g_skipDeleteConfirmation),

@@ -24,9 +24,10 @@ constexpr const char* kLocked = "/var/mobile/Library/lumicrate/lockedAlbums.plis
 struct TilesDevice {
     Device d{true, "iphone8", {"--passcode", "1234", "--touch-id"}};
 
-    bool find(const char* app, const char* key, const std::string& value) {
-        return ok(d.ui(app, {{"command", Value("find")}, {key, Value(value)}}));
-    }
+    bool find(const char* app, const char* key, const std::string& value) { return d.shows(app, key, Value(value)); }
+    bool tap(const char* key, const std::string& value) { return d.tapWhenShown(kPhotos, key, Value(value)); }
+    bool tap(const std::string& label) { return tap("label", label); }
+    bool press(const char* app, const std::string& button) { return d.pressWhenShown(app, button); }
     // A long press, once the finger of the last one has lifted.
     bool longPress(const std::string& label) {
         return d.waitFor([&] {
@@ -34,14 +35,7 @@ struct TilesDevice {
                 d.ui(kPhotos, {{"command", Value("long-press")}, {"label", Value(label)}, {"seconds", Value(1.3)}}));
         });
     }
-    bool padlockShown() { return ok(d.ui(kPhotos, {{"command", Value("find")}, {"tag", Value(202)}})); }
-    bool tap(const char* key, const std::string& value) {
-        return d.waitFor([&] { return ok(d.ui(kPhotos, {{"command", Value("tap")}, {key, Value(value)}})); });
-    }
-    bool tap(const std::string& label) { return tap("label", label); }
-    bool press(const char* app, const std::string& button) {
-        return d.waitFor([&] { return ok(d.ui(app, {{"command", Value("alert")}, {"button", Value(button)}})); });
-    }
+    bool padlockShown() { return d.shows(kPhotos, "tag", Value(202)); }
     bool locked(const std::string& title) {
         auto list = fnd::readArrayFile(kLocked);
         if (!list) return false;

@@ -190,6 +190,18 @@ Dictionary Device::ui(const std::string& bundle, Dictionary request) {
     return *r;
 }
 
+bool Device::shows(const std::string& bundle, const char* key, const Value& value) {
+    return ok(ui(bundle, {{"command", Value("find")}, {key, value}}));
+}
+
+bool Device::tapWhenShown(const std::string& bundle, const char* key, const Value& value) {
+    return waitFor([&] { return ok(ui(bundle, {{"command", Value("tap")}, {key, value}})); });
+}
+
+bool Device::pressWhenShown(const std::string& bundle, const std::string& button) {
+    return waitFor([&] { return ok(ui(bundle, {{"command", Value("alert")}, {"button", Value(button)}})); });
+}
+
 std::vector<std::string> Device::logLines() {
     std::ifstream in(fnd::hostPath("/var/log/system.log"));
     std::vector<std::string> lines;

@@ -63,6 +63,12 @@ public:
 
     // An automation request to a running app; the device's answer.
     fnd::Dictionary ui(const std::string& bundle, fnd::Dictionary request);
+    // Whether the app shows the one element that matches (key: "label",
+    // "text", "tag"...); a tap on it, and an alert's button pressed, each
+    // once it is there (waited for as waitFor waits).
+    bool shows(const std::string& bundle, const char* key, const fnd::Value& value);
+    bool tapWhenShown(const std::string& bundle, const char* key, const fnd::Value& value);
+    bool pressWhenShown(const std::string& bundle, const std::string& button);
     const std::string& installOutput() const { return m_installOutput; }
 
     std::vector<std::string> logLines();

@@ -33,15 +33,9 @@ struct GateDevice {
         d.launch(kPhotos);
         ASSERT_TRUE(d.waitFor([&] { return find(kPhotos, "label", "Albums"); }));
     }
-    bool find(const char* app, const char* key, const std::string& value) {
-        return ok(d.ui(app, {{"command", Value("find")}, {key, Value(value)}}));
-    }
-    bool tap(const std::string& label) {
-        return d.waitFor([&] { return ok(d.ui(kPhotos, {{"command", Value("tap")}, {"label", Value(label)}})); });
-    }
-    bool press(const char* app, const std::string& button) {
-        return d.waitFor([&] { return ok(d.ui(app, {{"command", Value("alert")}, {"button", Value(button)}})); });
-    }
+    bool find(const char* app, const char* key, const std::string& value) { return d.shows(app, key, Value(value)); }
+    bool tap(const std::string& label) { return d.tapWhenShown(kPhotos, "label", Value(label)); }
+    bool press(const char* app, const std::string& button) { return d.pressWhenShown(app, button); }
     bool type(const char* app, const std::string& text) {
         return ok(d.ui(app, {{"command", Value("type")}, {"index", Value(0)}, {"text", Value(text)}}));
     }

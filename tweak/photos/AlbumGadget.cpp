@@ -87,19 +87,4 @@ void handleLongPress(rt::Id self, rt::Sel, rt::Ref<rt::Object> recognizerObject)
                                                                                   nullptr, false);
 }
 
-bool gadgetShowPeople(rt::Id self, rt::Sel cmd) {
-    return enabled && !showPeople ? false : g_gadgetShowPeople(self, cmd);
-}
-bool gadgetShowPlaces(rt::Id self, rt::Sel cmd) {
-    return enabled && !showPlaces ? false : g_gadgetShowPlaces(self, cmd);
-}
-std::string gadgetTitleForCollection(rt::Id self, rt::Sel cmd, PHCollection collection) {
-    if (enabled && !layoutShowTitle) return "";
-    return g_gadgetTitle(self, cmd, std::move(collection));
-}
-std::string gadgetSubtitleForCollection(rt::Id self, rt::Sel cmd, PHCollection collection) {
-    if (enabled && !layoutShowSubtitle) return "";
-    return g_gadgetSubtitle(self, cmd, std::move(collection));
-}
-
 } // namespace lc

@@ -32,13 +32,9 @@ extern rt::Orig<void(uikit::UICollectionView, fnd::NSIndexPath)> g_gadgetSelect;
 void gadgetDidSelectItem(rt::Id self, rt::Sel, uikit::UICollectionView view, fnd::NSIndexPath path);
 // Added.
 void handleLongPress(rt::Id self, rt::Sel, rt::Ref<rt::Object> recognizer);
-// The switches, as the list's.
+// The slots of the switches, which the list's implementations serve (ListSwitches.h).
 extern rt::Orig<bool()> g_gadgetShowPeople, g_gadgetShowPlaces;
 extern rt::Orig<std::string(photos::PHCollection)> g_gadgetTitle, g_gadgetSubtitle;
-bool gadgetShowPeople(rt::Id self, rt::Sel);
-bool gadgetShowPlaces(rt::Id self, rt::Sel);
-std::string gadgetTitleForCollection(rt::Id self, rt::Sel, photos::PHCollection collection);
-std::string gadgetSubtitleForCollection(rt::Id self, rt::Sel, photos::PHCollection collection);
 
 // The thumbnail side the strip's tiles draw at on a screen this wide.
 std::int32_t stripThumbnailSide(double screenWidth);

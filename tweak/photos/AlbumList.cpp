@@ -358,17 +358,6 @@ void listSetEditing(rt::Id self, rt::Sel cmd, bool editing, bool animated) {
 
 // ---- the switches ----------------------------------------------------------------------------------
 
-bool listShowPeople(rt::Id self, rt::Sel cmd) { return enabled && !showPeople ? false : g_listShowPeople(self, cmd); }
-bool listShowPlaces(rt::Id self, rt::Sel cmd) { return enabled && !showPlaces ? false : g_listShowPlaces(self, cmd); }
-
-std::string listTitleForCollection(rt::Id self, rt::Sel cmd, PHCollection collection) {
-    if (enabled && !layoutShowTitle) return "";
-    return g_listTitle(self, cmd, std::move(collection));
-}
-std::string listSubtitleForCollection(rt::Id self, rt::Sel cmd, PHCollection collection) {
-    if (enabled && !layoutShowSubtitle) return "";
-    return g_listSubtitle(self, cmd, std::move(collection));
-}
 
 bool listAlwaysHideTabBar(rt::Id self, rt::Sel cmd) {
     return enabled && exactlyOneTabShown() ? true : g_listHideTabBar(self, cmd);

@@ -62,10 +62,6 @@ void resumePendingDelete();
 // The switches.
 extern rt::Orig<bool()> g_listShowPeople, g_listShowPlaces, g_listHideTabBar, g_listWantsTabBar;
 extern rt::Orig<std::string(photos::PHCollection)> g_listTitle, g_listSubtitle;
-bool listShowPeople(rt::Id self, rt::Sel);
-bool listShowPlaces(rt::Id self, rt::Sel);
-std::string listTitleForCollection(rt::Id self, rt::Sel, photos::PHCollection collection);
-std::string listSubtitleForCollection(rt::Id self, rt::Sel, photos::PHCollection collection);
 bool listAlwaysHideTabBar(rt::Id self, rt::Sel);
 bool listWantsTabBarVisible(rt::Id self, rt::Sel);
 
