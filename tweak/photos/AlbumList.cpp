@@ -358,7 +358,6 @@ void listSetEditing(rt::Id self, rt::Sel cmd, bool editing, bool animated) {
 
 // ---- the switches ----------------------------------------------------------------------------------
 
-
 bool listAlwaysHideTabBar(rt::Id self, rt::Sel cmd) {
     return enabled && exactlyOneTabShown() ? true : g_listHideTabBar(self, cmd);
 }
