@@ -5,6 +5,9 @@
 #include "tweak/library/MoveEngine.h"
 #include "tweak/photos/PhotosState.h"
 
+#include <string>
+#include <unordered_map>
+
 namespace lc {
 
 using namespace uikit;
@@ -44,14 +47,33 @@ void recordThumbnailSize(const UIView& stack) {
     photoWidth = side;
 }
 
+// Each album's count with its hidden photos, kept under the library's change
+// token: a layout pass lays out tens of tiles, and lays them out again as
+// the list scrolls, while the counts change only with the library. Main
+// thread only (layout passes).
+struct CountCache {
+    PHPersistentChangeToken library;
+    std::unordered_map<std::string, unsigned long> counts; // album identifier → photos, hidden ones too
+};
+unsigned long photosIn(const PHAssetCollection& album) {
+    static CountCache* cache = new CountCache; // never destroyed: a layout may run while the process exits
+    PHPersistentChangeToken now = PHPhotoLibrary::sharedPhotoLibrary().currentChangeToken();
+    if (!cache->library || !cache->library.isEqual(now)) *cache = CountCache{now, {}};
+    std::string id = album.localIdentifier();
+    if (auto it = cache->counts.find(id); it != cache->counts.end()) return it->second;
+    PHFetchOptions withHidden = PHFetchOptions::new_();
+    withHidden.setIncludeHiddenAssets(true);
+    unsigned long n = PHAsset::fetchAssetsInAssetCollection_options(album, withHidden).count();
+    cache->counts.emplace(std::move(id), n);
+    return n;
+}
+
 // A user album's count with its hidden photos (moved out of the camera roll).
 void countHiddenPhotos(const PUAlbumListCellContentView& tile, const PHCollection& shown) {
     if (!shown || !shown.canContainAssets()) return;
     PHAssetCollection album = shown.as<PHAssetCollection>();
     if (album.assetCollectionType() != PHAssetCollectionTypeAlbum || !isStringInt(tile.subtitle())) return;
-    PHFetchOptions withHidden = PHFetchOptions::new_();
-    withHidden.setIncludeHiddenAssets(true);
-    tile.setSubtitle(std::to_string(PHAsset::fetchAssetsInAssetCollection_options(album, withHidden).count()));
+    tile.setSubtitle(std::to_string(photosIn(album)));
 }
 
 CGRect iconRect() {

@@ -134,6 +134,14 @@ TEST_F(Tiles, ATileCountsItsHiddenPhotosFollowsTheFontsAndGetsOneLongPress) {
     ASSERT_TRUE(tile);
     rt::send(tile, "layoutSubviews"_sel);
     EXPECT_EQ(rt::send<std::string>(tile, "subtitle"_sel), "5") << "3 visible and 2 moved out";
+    store->addMembers(store->albumsWithTitle("Trips").front().id, {addPhoto(6).id});
+    rt::send(tile, "setSubtitle:"_sel, std::string("1")); // as the stock count would say it
+    rt::send(tile, "layoutSubviews"_sel);
+    EXPECT_EQ(rt::send<std::string>(tile, "subtitle"_sel), "6") << "counted again after a change of the library";
+    store->setHidden({a.id}, true);
+    rt::send(tile, "setSubtitle:"_sel, std::string("1"));
+    rt::send(tile, "layoutSubviews"_sel);
+    EXPECT_EQ(rt::send<std::string>(tile, "subtitle"_sel), "6") << "a hidden photo still counts";
     auto subtitleSize = [&] {
         auto font = rt::send<Ref<rt::Object>>(rt::send<Ref<rt::Object>>(tile, "_subtitleLabel"_sel), "font"_sel);
         return rt::send<double>(font, "pointSize"_sel);
