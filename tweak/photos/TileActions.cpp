@@ -19,7 +19,8 @@ PUAlbumListCellContentView tileOf(rt::Id self) { return PUAlbumListCellContentVi
 void redrawTiles(const PUAlbumListCellContentView& tile) {
     tile.setNeedsLayout(); // the tile itself, wherever it is
     UIViewController owner = tile._viewControllerForAncestor();
-    if (owner && owner.respondsToSelector("reloadContentView"_sel)) rt::send(owner, "reloadContentView"_sel);
+    // The full list redraws its tiles; the strip, which has no such method, is laid out by its tiles.
+    if (owner) (void)rt::trySend(owner.get(), "reloadContentView"_sel);
 }
 
 // The album the tile stands for, when it is one (not a folder, not People).
