@@ -1,13 +1,19 @@
 // Album tiles on a booted device: a long press locks an album (its tile
 // then shows the dark padlock in a screenshot) and the owner unlocks it;
 // the edit-mode move button moves an album's photos out of the camera roll;
-// and a locked album opens from no place of the Photos app without the gate.
+// a locked album opens from no place of the Photos app without the gate;
+// the move's message and spinner stay while its batch runs; and a delete
+// pending when the app is killed is settled by its next start.
 
+#include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/Files.h"
 #include "sim/foundation/PropertyList.h"
 #include "sim/graphics/Image.h"
+#include "sim/photos/PhotoStore.h"
+#include "sim/photos/Sqlite.h"
 #include "tests/e2e/E2EDevice.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using e2e::Device;
@@ -139,4 +145,75 @@ TEST(AlbumTilesOnADevice, ALockedAlbumOpensFromNoPlaceWithoutTheGate) {
     ASSERT_TRUE(t.tap("label", "Travel"));
     ASSERT_TRUE(t.tap("label", "Oslo"));
     asksAndStaysClosed("Oslo", "the folder's list");
+}
+
+// The move's staying message and spinner are on screen for as long as the
+// batch runs. Another process holds the library's write lock, so the batch
+// waits for it; once the lock goes, the batch lands and "Finished moving"
+// replaces both.
+TEST(AlbumTilesOnADevice, TheMoveShowsItsMessageAndSpinnerUntilTheBatchLands) {
+    TilesDevice t;
+    std::vector<std::string> files = t.d.samplePhotos(2);
+    ASSERT_EQ(e2e::lumisim({"addmedia", files[0], files[1], "--album", "Trips", "--root", t.d.root()}).status, 0);
+    t.d.launch(kPhotos);
+    ASSERT_TRUE(t.tap("Albums"));
+    ASSERT_TRUE(t.tap("See All"));
+    ASSERT_TRUE(t.tap("Edit"));
+    ASSERT_TRUE(t.tap("Move Trips"));
+    ASSERT_TRUE(t.d.shows(kPhotos, "text", Value("Move out of camera roll")));
+
+    auto busy = photos::Database::open(fnd::hostPath(photos::kLibraryPath).string());
+    ASSERT_TRUE(busy);
+    ASSERT_TRUE(busy->exec("BEGIN IMMEDIATE")) << busy->lastError();
+    ASSERT_TRUE(t.press(kPhotos, "Move out of camera roll"));
+    EXPECT_TRUE(t.d.waitFor([&] { return t.find(kPhotos, "text", "Moving photos"); }));
+    EXPECT_TRUE(t.d.shows(kPhotos, "class", Value("UIActivityIndicatorView"))) << "the spinner";
+    EXPECT_NE(t.library().find("Trips  2 photos"), std::string::npos) << "nothing moved yet";
+    ASSERT_TRUE(busy->exec("ROLLBACK"));
+
+    ASSERT_TRUE(t.d.waitFor([&] { return t.find(kPhotos, "text", "Finished moving"); }));
+    EXPECT_TRUE(t.d.waitFor([&] { return !t.d.shows(kPhotos, "class", Value("UIActivityIndicatorView")); }))
+        << "no spinner left";
+    EXPECT_FALSE(t.find(kPhotos, "text", "Moving photos")) << "no staying message left";
+    EXPECT_NE(t.library().find("Trips  0 visible, 2 hidden"), std::string::npos) << t.library();
+}
+
+// A delete asked for in the Photos app and then the app killed: the delete
+// lands in the library without the app (as a delete committed just before
+// the kill would), and the album's moved-out photos, hidden in no album,
+// return to the camera roll at the app's next start.
+TEST(AlbumTilesOnADevice, APendingDeleteSurvivesTheAppBeingKilled) {
+    TilesDevice t;
+    std::vector<std::string> files = t.d.samplePhotos(2);
+    ASSERT_EQ(
+        e2e::lumisim({"addmedia", files[0], files[1], "--album", "Trips", "--hidden", "--root", t.d.root()}).status, 0);
+    t.d.launch(kPhotos);
+    ASSERT_TRUE(t.tap("Albums"));
+    ASSERT_TRUE(t.tap("See All"));
+    ASSERT_TRUE(t.tap("Edit"));
+    ASSERT_TRUE(t.tap("Delete Trips"));
+    ASSERT_TRUE(t.d.shows(kPhotos, "text", Value("Delete Album")));
+    auto pendingFile = [&] {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(t.d.root()))
+            if (entry.path().filename() == "com.zel.lumicrate12.pendingDelete.plist") return true;
+        return false;
+    };
+    ASSERT_TRUE(pendingFile()) << "the pending delete is on disk before the sheet's answer";
+
+    ASSERT_EQ(e2e::lumisim({"terminate", kPhotos, "--root", t.d.root()}).status, 0);
+    ASSERT_TRUE(t.d.waitFor([&] { return !t.d.pidOf(kPhotos); }));
+    {
+        auto store = photos::PhotoStore::open();
+        ASSERT_TRUE(store);
+        int64_t trips = store->albumsWithTitle("Trips").front().id;
+        ASSERT_TRUE(store->transaction([&](photos::Writer& w) { return w.deleteAlbum(trips); }));
+    }
+    ASSERT_NE(t.library().find("hidden  albums: -"), std::string::npos) << "hidden in no album, for now\n"
+                                                                        << t.library();
+
+    t.d.launch(kPhotos);
+    EXPECT_TRUE(t.d.waitFor([&] { return t.library().find("hidden") == std::string::npos; }))
+        << "both back in the camera roll\n"
+        << t.library();
+    EXPECT_TRUE(t.d.waitFor([&] { return !pendingFile(); })) << "settled, the file is gone";
 }
