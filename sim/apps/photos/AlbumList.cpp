@@ -1,5 +1,5 @@
-// PUAlbumListViewController: the full list of albums ("See All": the camera
-// roll, then the user's albums and folders), or of a folder's
+// PUAlbumListViewController: the full list of albums ("See All": My Albums
+// as the data source manager lists it, the camera roll first), or of a folder's
 // (-setCollectionList:), two tiles to a row, with edit mode (delete buttons and the stock confirmation), and
 // the same list as the album picker: shown with a banner for photos chosen
 // in an album grid, a tap on an album adds them to it and closes.
@@ -74,13 +74,7 @@ void reloadItems(ListObject* self) {
     self->items.clear();
     self->names.clear();
     PUAlbumListViewController me(self);
-    if (!self->folder) { // My Albums starts with the camera roll (a target the picker leaves disabled)
-        self->items.push_back(
-            PHAssetCollection::fetchAssetCollectionsWithType_subtype_options(
-                photos::PHAssetCollectionTypeSmartAlbum, photos::PHAssetCollectionSubtypeSmartAlbumUserLibrary, nullptr)
-                .firstObject());
-        self->names.push_back(self->items.back() ? self->items.back().localizedTitle() : "Camera Roll");
-    }
+    // My Albums starts with the camera roll (a target the picker leaves disabled).
     for (const PHCollection& c : listedCollections(self->folder)) {
         self->items.push_back(c);
         self->names.push_back(c.localizedTitle());

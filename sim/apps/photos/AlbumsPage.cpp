@@ -35,6 +35,7 @@ rt::Class* g_dataSource = nullptr;
 rt::Class* g_row = nullptr;
 
 constexpr double kHeader = 52;
+constexpr long kMediaTypesGadget = 10; // the gadgetType of both lists of smart albums
 
 class ProviderObject : public rt::Object {
 public:
@@ -53,6 +54,7 @@ public:
     std::vector<PHCollection> items; // a strip's collections, or a list's smart albums
     std::vector<std::string> names;  // what each item is called (People has no collection)
     std::vector<long> listSubtypes;  // a list's smart albums
+    std::string sectionKey;          // the title of a list's collection list
     rt::Weak<rt::Object> page;
 };
 
@@ -193,18 +195,23 @@ long gadgetType(rt::Id self, rt::Sel) { return gadgetOf(self)->gadgetType; }
 
 // ---- the smart-album lists: Media Types, Other Albums ------------------------------------------------
 
+// A list's smart albums, as a transient collection list (titled with the
+// section's key) whose -collections the rows show.
 void reloadList(GadgetObject* g) {
     g->items.clear();
     g->names.clear();
+    std::vector<PHCollection> albums;
     for (long subtype : g->listSubtypes) {
         PHAssetCollection album = smartAlbum(subtype);
         if (!album) continue;
         // Media types show only what the library has; Other Albums always lists its entries.
-        if (g->heading == "Media Types" &&
-            !PXPhotoKitCollectionsDataSourceManager::sharedManager()._containsAnyAssets(album))
-            continue;
-        g->items.push_back(album);
-        g->names.push_back(album.localizedTitle());
+        if (g->sectionKey == "PXMediaTypesSectionTitle" && assetsOf(album).count() == 0) continue;
+        albums.push_back(album);
+    }
+    auto list = PHCollectionList::transientCollectionListWithCollections_title(albums, g->sectionKey);
+    for (const PHCollection& c : list.collections()) {
+        g->items.push_back(c);
+        g->names.push_back(c.localizedTitle());
     }
 }
 
@@ -222,19 +229,25 @@ UIView makeRow(rt::Id gadget, const PHCollection& collection, const std::string&
     return row;
 }
 
-void listLoad(rt::Id selfId, rt::Sel) {
+// The list's rows, built again each time it appears: what it lists follows the library.
+void layOutList(rt::Id selfId) {
     GadgetObject* self = gadgetOf(selfId);
     reloadList(self);
     double width = screenModel().size.width;
-    UIView view =
-        views::box({{0, 0}, {width, kHeader + 44.0 * static_cast<double>(self->items.size())}}, views::kWhite);
+    UIView view = UIViewController(selfId).view();
+    for (const UIView& sub : view.subviews())
+        sub.removeFromSuperview();
+    view.setFrame({{0, 0}, {width, kHeader + 44.0 * static_cast<double>(self->items.size())}});
     view.addSubview(
         views::label({{16, 14}, {width - 32, 28}}, self->heading, 22, views::kBlack, NSTextAlignmentLeft, true));
     for (std::size_t i = 0; i < self->items.size(); ++i)
         view.addSubview(
             makeRow(selfId, self->items[i], self->names[i], kHeader + 44.0 * static_cast<double>(i), width));
-    UIViewController(selfId).setView(view);
 }
+void listLoad(rt::Id selfId, rt::Sel) {
+    UIViewController(selfId).setView(views::box({{0, 0}, {screenModel().size.width, kHeader}}, views::kWhite));
+}
+void listWillAppear(rt::Id selfId, rt::Sel, bool) { layOutList(selfId); }
 void rowTapped(rt::Id selfId, rt::Sel, UIGestureRecognizer recognizer) {
     UIViewController page = gadgetOf(selfId)->page.load();
     if (page) openAlbum(page, static_cast<RowObject*>(recognizer.view().get())->collection);
@@ -258,9 +271,11 @@ UIViewController makeStrip(const std::string& heading, long type, const UIViewCo
     return g;
 }
 
-UIViewController makeList(const std::string& heading, std::vector<long> subtypes, const UIViewController& page) {
+UIViewController makeList(const std::string& heading, const std::string& sectionKey, std::vector<long> subtypes,
+                          const UIViewController& page) {
     UIViewController g = makeGadget(g_listGadget, heading, page);
-    gadgetOf(g.get())->gadgetType = 10;
+    gadgetOf(g.get())->gadgetType = kMediaTypesGadget;
+    gadgetOf(g.get())->sectionKey = sectionKey;
     gadgetOf(g.get())->listSubtypes = std::move(subtypes);
     return g;
 }
@@ -282,7 +297,7 @@ void pageLoad(rt::Id selfId, rt::Sel) {
     auto source = rt::createInstance<DataSourceObject>(g_dataSource);
     source->gadgets = {
         makeStrip("My Albums", 1, self), makeStrip("Shared Albums", 2, self), makeStrip("People & Places", 3, self),
-        makeList("Media Types",
+        makeList("Media Types", "PXMediaTypesSectionTitle",
                  {PHAssetCollectionSubtypeSmartAlbumVideos, PHAssetCollectionSubtypeSmartAlbumSelfPortraits,
                   PHAssetCollectionSubtypeSmartAlbumLivePhotos, PHAssetCollectionSubtypeSmartAlbumDepthEffect,
                   PHAssetCollectionSubtypeSmartAlbumPanoramas, PHAssetCollectionSubtypeSmartAlbumTimelapses,
@@ -290,7 +305,7 @@ void pageLoad(rt::Id selfId, rt::Sel) {
                   PHAssetCollectionSubtypeSmartAlbumScreenshots, PHAssetCollectionSubtypeSmartAlbumAnimated,
                   PHAssetCollectionSubtypeSmartAlbumLongExposures, PHAssetCollectionSubtypeSmartAlbumScreenRecordings},
                  self),
-        makeList("Other Albums",
+        makeList("Other Albums", "PXOtherAlbumsSectionTitle",
                  {PHAssetCollectionSubtypeSmartAlbumAllHidden, PHAssetCollectionSubtypeSmartAlbumRecentlyDeleted},
                  self)};
     selfId->setAssociated(&kDataSource, source);
@@ -307,7 +322,10 @@ void pageLoad(rt::Id selfId, rt::Sel) {
 // A change of the library: the strips list again, the page shows it.
 void pageLibraryDidChange(rt::Id selfId, rt::Sel) {
     for (const UIViewController& g : shownGadgets(selfId))
-        if (g.isKindOf(g_strip)) reloadStrip(gadgetOf(g.get()));
+        if (g.isKindOf(g_strip))
+            reloadStrip(gadgetOf(g.get()));
+        else if (g.isKindOf(g_listGadget))
+            layOutList(g.get());
     pageCollection(selfId).reloadData();
 }
 
@@ -378,6 +396,7 @@ void defineAlbumsPage() {
 
     g_listGadget = rt::defineClass("PXNavigationListGadget", gadget);
     rt::addMethod<&listLoad>(g_listGadget, "loadView"_sel);
+    rt::addMethod<&listWillAppear>(g_listGadget, "viewWillAppear:"_sel);
     rt::addMethod<&rowTapped>(g_listGadget, "_rowTapped:"_sel);
     g_row = rt::defineClass("PXNavigationListCell", UIView::cls(), rt::factoryOf<RowObject>);
 

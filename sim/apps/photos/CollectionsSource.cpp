@@ -1,8 +1,11 @@
 // PXPhotoKitCollectionsDataSourceManager: which collections the album lists
 // show (-collectionsInList:). They list the collections of the top list of
-// user albums and folders, or of a folder, in its order, leaving out those whose -_containsAnyAssets: says
-// NO (an album with no visible photo). -canReorderCollection: is YES for a
-// user's albums and folders.
+// user albums and folders ("PXUserCollectionsSectionTitle"), or of a
+// folder, in its order, leaving out those whose -_containsAnyAssets: says
+// NO (an album with no visible photo). My Albums starts with the camera
+// roll, as on iOS 12: the manager puts it first unless the top list already
+// holds it, so that it is listed once whoever supplied it.
+// -canReorderCollection: is YES for a user's albums and folders.
 
 #include "sim/apps/photos/Photos.h"
 #include "sim/dispatch/Queue.h"
@@ -31,8 +34,22 @@ bool canReorder(rt::Id, rt::Sel, PHCollection collection) {
 std::vector<PHCollection> collectionsInList(rt::Id self, rt::Sel, PHCollectionList folder) {
     PXPhotoKitCollectionsDataSourceManager manager(self);
     std::vector<PHCollection> out;
-    for (const PHCollection& c : (folder ? folder : userCollectionsList()).collections())
-        if (manager._containsAnyAssets(c)) out.push_back(c);
+    bool holdsCameraRoll = false;
+    for (const PHCollection& c : (folder ? folder : userCollectionsList()).collections()) {
+        if (isCameraRoll(c)) {
+            if (holdsCameraRoll) continue;
+            holdsCameraRoll = true;
+            out.push_back(c); // listed even while it has no photo
+        } else if (manager._containsAnyAssets(c)) {
+            out.push_back(c);
+        }
+    }
+    if (!folder && !holdsCameraRoll)
+        if (PHAssetCollection roll =
+                PHAssetCollection::fetchAssetCollectionsWithType_subtype_options(
+                    PHAssetCollectionTypeSmartAlbum, PHAssetCollectionSubtypeSmartAlbumUserLibrary, nullptr)
+                    .firstObject())
+            out.insert(out.begin(), roll);
     return out;
 }
 
@@ -52,6 +69,13 @@ PHFetchResult<PHAsset> assetsOf(const PHCollection& collection, bool includeHidd
 
 bool isAssetCollection(const PHCollection& collection) {
     return collection && collection.respondsToSelector("assetCollectionType"_sel);
+}
+
+bool isCameraRoll(const PHCollection& collection) {
+    if (!isAssetCollection(collection)) return false;
+    PHAssetCollection album = collection.as<PHAssetCollection>();
+    return album.assetCollectionType() == PHAssetCollectionTypeSmartAlbum &&
+           album.assetCollectionSubtype() == PHAssetCollectionSubtypeSmartAlbumUserLibrary;
 }
 
 bool isRegularAlbum(const PHCollection& collection) {

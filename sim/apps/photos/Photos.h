@@ -94,6 +94,8 @@ bool answerYes(rt::Id, rt::Sel);
 bool answerNo(rt::Id, rt::Sel);
 // Whether a collection is an asset collection (an album, not a folder).
 bool isAssetCollection(const PHCollection& collection);
+// Whether a collection is the camera roll (the smart album of subtype 209).
+bool isCameraRoll(const PHCollection& collection);
 // Whether a collection is a user's regular album (type 1).
 bool isRegularAlbum(const PHCollection& collection);
 

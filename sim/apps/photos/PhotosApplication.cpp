@@ -4,6 +4,7 @@
 
 #include "sim/apps/host/Views.h"
 #include "sim/apps/photos/Photos.h"
+#include "sim/foundation/Foundation.h"
 #include "sim/foundation/Value.h"
 #include "sim/uikit/UIAlertController.h"
 #include "sim/uikit/UIScreen.h"
@@ -21,13 +22,15 @@ rt::Class* g_nav = nullptr;
 rt::Class* g_app = nullptr;
 const char kTabbedKey = 0;
 
-// Content modes: 0 Photos (iOS 12), 11 For You, 12 Shared, 13 Albums.
+// Content modes: the Photos (moments) tab is 0 up to iOS 12 and 10 on later
+// systems (CoreFoundation above 1620); 11 For You, 12 Shared, 13 Albums.
 struct Tab {
     long mode;
     const char* title;
     const char* rootClass;
 };
-constexpr Tab kTabs[] = {{0, "Photos", "PUZoomableGridViewController"},
+constexpr long kMomentsMode = fnd::kCFCoreFoundationVersionNumber > 1620.0 ? 10 : 0;
+constexpr Tab kTabs[] = {{kMomentsMode, "Photos", "PUZoomableGridViewController"},
                          {11, "For You", "PUForYouViewController"},
                          {12, "Shared", "PUCloudFeedViewController"},
                          {13, "Albums", "PUAlbumsGadgetViewController"}};
