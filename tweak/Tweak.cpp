@@ -16,6 +16,7 @@
 #include "tweak/photos/AlbumGadget.h"
 #include "tweak/photos/AlbumList.h"
 #include "tweak/photos/Authenticate.h"
+#include "tweak/photos/LibraryTrim.h"
 #include "tweak/photos/ListSwitches.h"
 #include "tweak/photos/LockGate.h"
 #include "tweak/photos/Navigation.h"
@@ -120,6 +121,16 @@ const std::vector<HookRow>& hookTable() {
         replace<&zoomGridWillAppear>            ("photos",      "PUZoomableGridViewController", "viewWillAppear:",     g_zoomGridWillAppear),
         replace<&wantsIrisBadgeVisible>         ("photos",      "PUAssetViewModel", "wantsIrisBadgeVisible",           g_irisBadge),
         replace<&setDefaultMaximumZoomFactor>   ("photos",      "PUOneUpSettings",  "setDefaultMaximumZoomFactor:",    g_setMaximumZoom),
+        replace<&tabsExcludedContentModes>      ("photos",      "PUTabbedLibraryViewController", "excludedContentModes", g_excludedContentModes),
+        replace<&tabBarLayoutSubviews>          ("photos",      "UITabBar",         "layoutSubviews",                  g_tabBarLayout),
+        replace<&tabBarHidden>                  ("photos",      "UITabBar",         "hidden",                          g_tabBarHidden),
+        replace<&tabBarItems>                   ("photos",      "UITabBar",         "items",                           g_tabBarItems),
+        replace<&albumsPageWillAppear>          ("photos",      "PUAlbumsGadgetViewController", "viewWillAppear:",     g_albumsPageWillAppear),
+        // Beneath the privacy filter's: the "other" group is installed after this one and wraps it.
+        replace<&trimCollections>               ("photos",      "PHCollectionList", "collections",                     g_trimCollections),
+        replace<&dataSourceGadgets>             ("photos",      "PXGadgetDataSource", "gadgets",                       g_gadgets),
+        replace<&containsAnyAssets>             ("photos",      "PXPhotoKitCollectionsDataSourceManager", "_containsAnyAssets:", g_containsAnyAssets),
+        replace<&canReorderCollection>          ("photos",      "PXPhotoKitCollectionsDataSourceManager", "canReorderCollection:", g_canReorderCollection),
         replace<&springboardDidFinishLaunching> ("springboard", "SpringBoard",      "applicationDidFinishLaunching:",  g_springboardLaunch),
         add<&handleMessageNamedWithUserInfo>    ("springboard", "SpringBoard",      "handleMessageNamed:withUserInfo:", "v@:@@"),
         add<&authenticateWithUserInfo>          ("springboard", "SpringBoard",      "authenticate:withUserInfo:",      "v@:@@"),

@@ -65,11 +65,17 @@ void handleLongPress(rt::Id self, rt::Sel, rt::Ref<rt::Object> recognizerObject)
     UILongPressGestureRecognizer recognizer(std::move(recognizerObject));
     UIGestureRecognizerState state = recognizer.state();
     if (state != UIGestureRecognizerStateBegan && state != UIGestureRecognizerStatePossible) return;
+    PUAlbumListCellContentView tile(recognizer.view());
+    PHCollection album = tile.collection();
+    // A user's album or folder locks; a smart album does not: Places has no
+    // title, and the camera roll's would name any user album that shares it.
+    if (!album || (album.respondsToSelector("assetCollectionType"_sel) &&
+                   album.as<PHAssetCollection>().assetCollectionType() != PHAssetCollectionTypeAlbum))
+        return;
+    std::string title = libraryTitle(album);
+    if (title.empty()) return;
     reloadLockedAlbums();
     vibrate();
-    PUAlbumListCellContentView tile(recognizer.view());
-    std::string title = libraryTitle(tile.collection());
-    if (title.empty()) return; // People, Places: nothing to lock
     PhotosState& s = photosState();
     if (isLocked(title)) {
         if (s.unlocked) { // the replay after the gate granted code 2

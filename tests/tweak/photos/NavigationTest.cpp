@@ -108,7 +108,7 @@ TEST_F(Navigation, TheSwitchesOfGridsAndViewer) {
     auto settings = rt::sendClass<Ref<rt::Object>>(rt::getClass("PUOneUpSettings"), "sharedInstance"_sel);
     rt::send(settings, "setDefaultMaximumZoomFactor:"_sel, 3.0);
     EXPECT_EQ(rt::send<double>(settings, "defaultMaximumZoomFactor"_sel), 400.0);
-    ASSERT_TRUE(tap("Albums"));
+    ASSERT_TRUE(openAlbumsTab());
     ASSERT_TRUE(tap("Rome"));
     EXPECT_TRUE(rt::send<bool>(top(), "pu_wantsTabBarVisible"_sel)) << "one tab left";
     // The camera roll's album view shows no section headers.

@@ -211,7 +211,14 @@ struct PhotosWithTweak : ::testing::Test {
         return p && uikit::isAlert(p.get()) ? rt::send<std::string>(p, "title"_sel) : std::string("(none)");
     }
     // The full album list: Albums, See All.
-    bool openList() { return tap("Albums") && tap("See All"); }
+    // The Albums tab (with only that tab left its bar is hidden, and it is
+    // what the app shows), then its full list.
+    bool openAlbumsTab() { return onlyAlbumsTabLeft() || tap("Albums"); }
+    bool onlyAlbumsTabLeft() {
+        auto controllers = rt::send<std::vector<Ref<rt::Object>>>(tabs(), "viewControllers"_sel);
+        return controllers.size() == 1 && rt::send<std::string>(controllers[0], "title"_sel) == "Albums";
+    }
+    bool openList() { return openAlbumsTab() && tap("See All"); }
     bool back() {
         auto nav = rt::send<Ref<rt::Object>>(tabs(), "selectedNavigationController"_sel);
         rt::send<Ref<rt::Object>>(nav, "popViewControllerAnimated:"_sel, false);
