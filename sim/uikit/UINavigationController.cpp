@@ -33,6 +33,9 @@ public:
     Objects children; // the navigation stack, or the tabs
     long selected = 0;
     Ref<rt::Object> bar;
+    // A navigation controller whose view has just loaded has told its top
+    // controller it appears; its own appearance that follows is not told again.
+    bool topToldOfAppearance = false;
 };
 
 class ItemObject : public rt::Object {
@@ -188,8 +191,27 @@ void loadNavigationView(ContainerObject* self, rt::Sel) {
     self->view = makeView({{0, 0}, screen}, g_layoutContainer);
     self->bar = makeBar(rt::getClass("UINavigationBar"), {{0, 0}, {screen.width, kNavigationBarHeight}});
     rt::send(self->view, "addSubview:"_sel, self->bar);
-    if (!self->children.empty()) swapShown(self, nullptr, self->children.back(), false, true);
+    if (!self->children.empty()) {
+        swapShown(self, nullptr, self->children.back(), false, true);
+        self->topToldOfAppearance = true;
+    }
     layoutNavigationBar(self);
+}
+
+// A navigation controller passes its appearance on to its top controller,
+// as when its tab is selected again.
+void navForwardAppearance(ContainerObject* self, rt::Sel cmd, bool animated) {
+    rt::sendSuper(g_nav, self, cmd, animated);
+    if (!self->children.empty()) rt::send(self->children.back(), cmd, animated);
+}
+void navWillAppear(ContainerObject* self, rt::Sel cmd, bool animated) {
+    if (self->topToldOfAppearance) return rt::sendSuper(g_nav, self, cmd, animated);
+    navForwardAppearance(self, cmd, animated);
+}
+void navDidAppear(ContainerObject* self, rt::Sel cmd, bool animated) {
+    if (!self->topToldOfAppearance) return navForwardAppearance(self, cmd, animated);
+    self->topToldOfAppearance = false;
+    rt::sendSuper(g_nav, self, cmd, animated);
 }
 
 void adopt(ContainerObject* self, const Ref<rt::Object>& child) {
@@ -386,6 +408,10 @@ void defineContainers() {
     rt::addMethod<&top>(g_nav, "topViewController"_sel);
     rt::addMethod<&visible>(g_nav, "visibleViewController"_sel);
     rt::addMethod<&navigationBar>(g_nav, "navigationBar"_sel);
+    rt::addMethod<&navWillAppear>(g_nav, "viewWillAppear:"_sel);
+    rt::addMethod<&navDidAppear>(g_nav, "viewDidAppear:"_sel);
+    rt::addMethod<&navForwardAppearance>(g_nav, "viewWillDisappear:"_sel);
+    rt::addMethod<&navForwardAppearance>(g_nav, "viewDidDisappear:"_sel);
     rt::addMethod<&push>(g_nav, "pushViewController:animated:"_sel);
     rt::addMethod<&pop>(g_nav, "popViewControllerAnimated:"_sel);
     rt::addMethod<&popToRoot>(g_nav, "popToRootViewControllerAnimated:"_sel);
