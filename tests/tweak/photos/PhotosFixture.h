@@ -104,7 +104,7 @@ struct PhotosWithTweak : ::testing::Test {
         asSpringBoard([&] { ASSERT_TRUE(fnd::writeFileAtomically(lc::kSettingsTctPath, p)); });
     }
 
-    photos::AssetRecord addPhoto(int index) {
+    photos::AssetRecord addPhoto(int index, int64_t traits = 0) {
         std::string path = "/sample-" + std::to_string(index) + ".png";
         std::string bytes;
         asSpringBoard([&] {
@@ -113,6 +113,7 @@ struct PhotosWithTweak : ::testing::Test {
         });
         photos::AssetRecord attrs;
         attrs.creationDate = 1000.0 * index;
+        attrs.traits = traits;
         std::optional<photos::AssetRecord> a;
         store->transaction(
             [&](photos::Writer& w) { return (a = photos::importImage(w, bytes, "s.png", attrs)).has_value(); });
@@ -210,7 +211,6 @@ struct PhotosWithTweak : ::testing::Test {
         auto p = presented();
         return p && uikit::isAlert(p.get()) ? rt::send<std::string>(p, "title"_sel) : std::string("(none)");
     }
-    // The full album list: Albums, See All.
     // The Albums tab (with only that tab left its bar is hidden, and it is
     // what the app shows), then its full list.
     bool openAlbumsTab() { return onlyAlbumsTabLeft() || tap("Albums"); }
