@@ -264,6 +264,7 @@ void Daemon::onChildrenExited() {
                               : "";
         fnd::systemLog(fnd::LogLevel::Notice, "deviced: " + bundle + " pid " + std::to_string(pid) + " exited" + how);
         if (m_shuttingDown) continue;
+        if (m_launchAfterExit.erase(bundle) && !pidOf(bundle)) spawn(bundle);
         if (m_restartingUI) {
             if (m_apps.empty()) {
                 m_restartingUI = false;
@@ -403,6 +404,11 @@ bool Daemon::launchOp(ipc::SocketServer::ConnectionId from, const std::string&, 
         return true;
     }
     auto pid = pidOf(*bundle);
+    if (pid && !peerOfApp(*pid)) { // ending: a new process once this one is gone
+        m_launchAfterExit.insert(*bundle);
+        reply(from, true, {{"after", Value(static_cast<int64_t>(*pid))}});
+        return true;
+    }
     if (pid) { // already running: bring it to the foreground
         m_apps[*pid].state = ipc::op::kEventForeground;
         if (auto peer = peerOfApp(*pid)) m_hub.setSuspended(*peer, false);

@@ -30,6 +30,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -121,6 +122,9 @@ private:
     bool m_restartingUI = false;
     bool m_shuttingDown = false;
     bool m_springboardPending = false;
+    // Apps asked to launch while their last process was ending (its
+    // connection gone, not yet reaped): started again once it is.
+    std::set<std::string> m_launchAfterExit;
 
     struct PendingUi {
         ipc::SocketServer::ConnectionId asker;
