@@ -93,9 +93,9 @@ void layoutBetween(const UIView& view, int depth) {
 }
 
 long listTypeOf(const UIViewController& gadget) {
-    Ref<rt::Object> provider = rt::send<Ref<rt::Object>>(gadget, "provider"_sel);
+    rt::NSObject provider = gadget.as<PXGadgetViewController>().provider();
     if (!provider) return 0;
-    auto type = rt::trySend<long>(provider, "albumListType"_sel);
+    auto type = rt::trySend<long>(provider.get(), "albumListType"_sel);
     return type.ok() ? type.value() : 0;
 }
 
@@ -129,7 +129,8 @@ std::vector<UIViewController> keptGadgets(const std::vector<UIViewController>& s
             if (type == kPeopleAndPlacesList && !showPeopleAnd) continue;
             if (type == kSharedAlbumsList && !showSharedAlbums) continue;
         }
-        if (g && g.respondsToSelector("gadgetType"_sel) && rt::send<long>(g, "gadgetType"_sel) == kMediaListGadget) {
+        if (g && g.respondsToSelector("gadgetType"_sel) &&
+            g.as<PXGadgetViewController>().gadgetType() == kMediaListGadget) {
             // The first list of smart albums is Media Types; each later one is
             // Other Albums, which its own switch removes whatever Media Types'
             // says.

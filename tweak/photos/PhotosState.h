@@ -154,6 +154,14 @@ struct PUZoomableGridViewController : PUPhotosGridViewController {
     RT_FACE(PUZoomableGridViewController, PUPhotosGridViewController)
 };
 
+// An Albums page section: the strips have a provider (its albumListType
+// names the list), the lists of smart albums a gadgetType of 10.
+struct PXGadgetViewController : uikit::UIViewController {
+    RT_FACE(PXGadgetViewController, uikit::UIViewController)
+    rt::NSObject provider() const { return msg<rt::NSObject>("provider"_sel); }
+    long gadgetType() const { return msg<long>("gadgetType"_sel); }
+};
+
 struct PUTabbedLibraryViewController : uikit::UITabBarController {
     RT_FACE(PUTabbedLibraryViewController, uikit::UITabBarController)
     uikit::UINavigationController selectedNavigationController() const {
