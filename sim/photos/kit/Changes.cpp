@@ -253,10 +253,15 @@ struct Apply {
             if (!created) return fail(r.sourcePath + " is not an image the library can read");
             written.push_back(path);
             id = created->id;
+        } else if (r.hidden) {
+            // The update finds the asset or tells that it is gone: no query before it.
+            if (!w.setHidden({id}, *r.hidden)) return fail("the hidden flag could not be set");
+            if (w.db().changes() != 1) return fail("the asset is no longer in the library");
         } else if (!exists("assets", id)) {
             return fail("the asset is no longer in the library");
         }
-        if (r.hidden && !w.setHidden({id}, *r.hidden)) return fail("the hidden flag could not be set");
+        if (r.hidden && r.kind == K::Create && !w.setHidden({id}, *r.hidden))
+            return fail("the hidden flag could not be set");
         if (r.favorite && !w.setFavorite({id}, *r.favorite)) return fail("the favourite flag could not be set");
         if (r.date && r.kind == K::Modify) {
             Statement s = w.db().prepare("UPDATE assets SET creation_date = ? WHERE id = ?");

@@ -143,6 +143,25 @@ TEST_F(PhotoKit, ACreatedAlbumIsFoundByItsPlaceholderOnceTheChangeHasSucceeded) 
     EXPECT_EQ(ids(assetsIn(cameraRoll)), (std::vector<int64_t>{photo.id})) << "the asset stays in the library";
 }
 
+// Hiding an asset that another process deleted meanwhile fails the whole
+// change, and the assets hidden before it in the same change stay visible.
+TEST_F(PhotoKit, HidingAnAssetThatIsGoneFailsTheChangeAndHidesNothing) {
+    auto kept = addPhoto(10, 1), gone = addPhoto(20, 2);
+    Objects both = rt::send<Objects>(assetsIn(smartAlbum(209)), "fetchedObjects"_sel);
+    ASSERT_EQ(both.size(), 2u);
+    store->transaction([&](photos::Writer& w) { return w.deleteAssets({gone.id}); });
+    Outcome outcome = perform([&] {
+        for (const auto& asset : both) {
+            auto request = rt::sendClass<Ref<rt::Object>>(rt::getClass("PHAssetChangeRequest"),
+                                                          "changeRequestForAsset:"_sel, asset);
+            rt::send(request, "setHidden:"_sel, true);
+        }
+    });
+    EXPECT_FALSE(outcome.success);
+    EXPECT_NE(outcome.error.find("no longer in the library"), std::string::npos) << outcome.error;
+    EXPECT_EQ(ids(assetsIn(smartAlbum(209))), (std::vector<int64_t>{kept.id})) << "nothing hidden";
+}
+
 TEST_F(PhotoKit, AFailedChangeCommitsNothingAndItsOneCompletionSaysWhy) {
     auto photo = addPhoto(10);
     auto doomed = addAlbum("Doomed");
