@@ -9,9 +9,12 @@
 #include "sim/ipc/Notify.h"
 #include "sim/preferences/Preferences.h"
 #include "sim/uikit/UIColor.h"
+#include "sim/uikit/UIFont.h"
 #include "sim/uikit/UIScreen.h"
 #include "sim/uikit/UIView.h"
 #include "sim/uikit/UIViewController.h"
+
+#include <cmath>
 
 namespace prefs {
 
@@ -100,11 +103,37 @@ rt::Class* cellClassFor(const Ref<rt::Object>& specifier) {
     }
 }
 
+// A group's "footerText", below its last row: small grey text, as many lines as it needs.
+Ref<rt::Object> footerRow(const std::string& text, double width) {
+    auto label = uikit::makeView({}, rt::getClass("UILabel"));
+    rt::send(label, "setFont:"_sel, uikit::makeFont({13, false}));
+    rt::send(label, "setTextColor:"_sel, uikit::makeColor({0.43, 0.43, 0.45, 1}));
+    rt::send(label, "setNumberOfLines:"_sel, 0L);
+    rt::send(label, "setText:"_sel, text);
+    gfx::CGSize fits = rt::send<gfx::CGSize>(label, "sizeThatFits:"_sel, gfx::CGSize{width - 32, 10000});
+    double textHeight = std::ceil(fits.height);
+    rt::send(label, "setFrame:"_sel, gfx::CGRect{{16, 6}, {width - 32, textHeight}});
+    auto row = uikit::makeView({{0, 0}, {width, textHeight + 12}}, rt::getClass("UIView"));
+    rt::send(row, "setBackgroundColor:"_sel, uikit::makeColor({0.94, 0.94, 0.96, 1}));
+    rt::send(row, "addSubview:"_sel, label);
+    return row;
+}
+
 void reloadSpecifiers(ListObject* self, rt::Sel) {
     Ref<rt::Object> me(self);
     double width = uikit::screenModel().size.width;
     Objects rows;
+    std::string footer; // the open group's
+    auto closeGroup = [&] {
+        if (!footer.empty()) rows.push_back(footerRow(footer, width));
+        footer.clear();
+    };
     for (const auto& s : rt::send<Objects>(me, "specifiers"_sel)) {
+        if (rt::send<long>(s, "cellType"_sel) == PSGroupCell) {
+            closeGroup();
+            const Value text = rt::send<Value>(s, "propertyForKey:"_sel, std::string("footerText"));
+            if (const std::string* t = text.string()) footer = *t;
+        }
         auto cell = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(cellClassFor(s), "alloc"_sel),
                                               "initWithStyle:reuseIdentifier:specifier:"_sel, 0L, std::string(), s);
         if (!cell) continue;
@@ -112,6 +141,7 @@ void reloadSpecifiers(ListObject* self, rt::Sel) {
         rt::send(cell, "setFrame:"_sel, gfx::CGRect{{0, 0}, {width, f.size.height > 0 ? f.size.height : 44}});
         rows.push_back(cell);
     }
+    closeGroup();
     rt::send(rt::send<Ref<rt::Object>>(me, "table"_sel), "setRows:"_sel, rows);
     if (auto nav = rt::send<Ref<rt::Object>>(me, "navigationController"_sel)) rt::send(nav, "_updateNavigationBar"_sel);
 }

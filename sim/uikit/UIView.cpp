@@ -60,6 +60,8 @@ Ref<rt::Object> initWithFrame(ViewObject* self, rt::Sel, CGRect f) {
 
 // ---- tags and the tree ---------------------------------------------------------------------------
 long tag(ViewObject* self, rt::Sel) { return self->tag; }
+unsigned long autoresizingMask(ViewObject* self, rt::Sel) { return self->autoresizingMask; }
+void setAutoresizingMask(ViewObject* self, rt::Sel, unsigned long m) { self->autoresizingMask = m; }
 void setTag(ViewObject* self, rt::Sel, long t) { self->tag = t; }
 
 Ref<rt::Object> viewWithTag(ViewObject* self, rt::Sel, long t) {
@@ -251,6 +253,8 @@ void defineUIView() {
     rt::addMethod<&center>(v, "center"_sel);
     rt::addMethod<&setCenter>(v, "setCenter:"_sel);
     rt::addMethod<&tag>(v, "tag"_sel);
+    rt::addMethod<&autoresizingMask>(v, "autoresizingMask"_sel);
+    rt::addMethod<&setAutoresizingMask>(v, "setAutoresizingMask:"_sel);
     rt::addMethod<&setTag>(v, "setTag:"_sel);
     rt::addMethod<&viewWithTag>(v, "viewWithTag:"_sel);
     rt::addMethod<&subviews>(v, "subviews"_sel);

@@ -57,6 +57,7 @@ public:
     CGRect frame;
     CGPoint boundsOrigin; // a scroll view's content offset; zero otherwise
     long tag = 0;
+    unsigned long autoresizingMask = 0; // kept; the device's layout does not resize by it
     bool hidden = false;
     double alpha = 1;
     bool clipsToBounds = false;
