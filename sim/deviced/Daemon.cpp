@@ -136,17 +136,36 @@ ipc::PeerIdentity Daemon::resolve(pid_t pid) const {
 bool Daemon::insideDevice(pid_t pid) {
     for (int depth = 0; depth < 256 && pid > 1; ++depth) {
         if (pid == ::getpid()) return true;
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-        std::size_t close = text.rfind(')'); // the command name may hold anything
-        if (close == std::string::npos) return true;
-        std::istringstream fields(text.substr(close + 1));
-        std::string state;
-        long parent = 0;
-        if (!(fields >> state >> parent)) return true;
-        pid = static_cast<pid_t>(parent);
+        auto parent = parentOf(pid);
+        if (!parent) return true;
+        pid = *parent;
     }
     return false;
+}
+
+// A process's parent, from /proc; none for a process that is gone.
+std::optional<pid_t> Daemon::parentOf(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    std::size_t close = text.rfind(')'); // the command name may hold anything
+    if (close == std::string::npos) return std::nullopt;
+    std::istringstream fields(text.substr(close + 1));
+    std::string state;
+    long parent = 0;
+    if (!(fields >> state >> parent)) return std::nullopt;
+    return static_cast<pid_t>(parent);
+}
+
+// The app that started a device program: the nearest app among its
+// ancestors; none when no app is (its app ended and it was adopted).
+const Daemon::App* Daemon::startingApp(pid_t pid) const {
+    for (int depth = 0; depth < 256 && pid > 1 && pid != ::getpid(); ++depth) {
+        auto parent = parentOf(pid);
+        if (!parent) return nullptr;
+        pid = *parent;
+        if (auto it = m_apps.find(pid); it != m_apps.end()) return &it->second;
+    }
+    return nullptr;
 }
 
 std::optional<pid_t> Daemon::spawn(const std::string& bundle) {
@@ -369,7 +388,12 @@ Daemon::Caller Daemon::classify(pid_t pid) const {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec);
     fs::path killall = fs::weakly_canonical(fs::path(m_options.binFolder) / "lumi_killall", ec);
-    return !exe.empty() && exe == killall ? Caller::DeviceProgram : Caller::Inside;
+    if (exe.empty() || exe != killall) return Caller::Inside;
+    // A device program has the rights of the app that started it: a
+    // sandboxed app may not start a program at all, so its killall is
+    // refused; SpringBoard's and the Settings app's are the device's own.
+    const App* starter = startingApp(pid);
+    return starter && !starter->sandboxed ? Caller::DeviceProgram : Caller::Inside;
 }
 
 std::string Daemon::describeCaller(ipc::SocketServer::ConnectionId id, Caller who) const {

@@ -86,7 +86,9 @@ private:
     static const std::map<std::string_view, ControlEntry>& controls();
     static bool permits(Allowed allowed, Caller caller);
     static bool insideDevice(pid_t pid);
+    static std::optional<pid_t> parentOf(pid_t pid);
     Caller classify(pid_t pid) const;
+    const App* startingApp(pid_t pid) const;
     std::string describeCaller(ipc::SocketServer::ConnectionId id, Caller who) const;
     std::optional<ipc::Hub::PeerId> peerOfApp(pid_t pid) const;
     std::optional<pid_t> runningApp(ipc::SocketServer::ConnectionId from, const fnd::Dictionary& op);

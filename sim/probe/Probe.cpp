@@ -10,7 +10,8 @@
 //
 // Every process it is in answers the notifications "com.lumi.probe.hello"
 // (sends "seen"), "com.lumi.probe.coalesced" (coalesce: logs) and, in the
-// Camera app, "com.lumi.probe.respring" (spawns /usr/bin/killall backboardd),
+// apps other than SpringBoard, "com.lumi.probe.respring" (spawns
+// /usr/bin/killall backboardd, which the device allows only an unsandboxed app),
 // and "com.lumi.probe.library" (logs what this process's photo library
 // holds: "probe: <bundle> library camera-roll N hidden N albums TITLE=N,...",
 // album counts with hidden assets).
@@ -183,7 +184,7 @@ void probeLoaded() {
                                     CFNotificationSuspensionBehaviorDeliverImmediately);
     CFNotificationCenterAddObserver(darwin, nullptr, onCoalesced, "com.lumi.probe.coalesced", nullptr,
                                     CFNotificationSuspensionBehaviorCoalesce);
-    if (g_bundle == "com.apple.camera")
+    if (g_bundle != "com.apple.springboard")
         CFNotificationCenterAddObserver(darwin, nullptr, onRespring, "com.lumi.probe.respring", nullptr,
                                         CFNotificationSuspensionBehaviorDeliverImmediately);
     if (g_bundle == "com.apple.springboard") {

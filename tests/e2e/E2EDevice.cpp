@@ -42,7 +42,7 @@ Device::Device(bool withTweak, const std::string& model, const std::vector<std::
     m_root = tmpl;
     fnd::setDeviceRoot(m_root);
     auto r = lumisim({"inject", LUMI_PROBE_PATH, "--root", m_root, "--bundles",
-                      "com.apple.springboard,com.apple.camera,com.apple.mobileslideshow"});
+                      "com.apple.springboard,com.apple.camera,com.apple.mobileslideshow,com.example.gallery"});
     if (r.status != 0) throw std::runtime_error("inject failed: " + r.output);
     std::vector<std::string> boot{"boot", "--root", m_root, "--model", model};
     boot.insert(boot.end(), bootOptions.begin(), bootOptions.end());

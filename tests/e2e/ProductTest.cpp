@@ -43,7 +43,7 @@ Dictionary sendFrom(Device& d, const std::string& app, const std::string& messag
 
 TEST(Product, ThePackageInstalledIntoABootedDeviceHooksSpringBoardAndNoOtherProcess) {
     Device d(true);
-    EXPECT_NE(d.installOutput().find("installed com.zel.lumicrate12 1.0.0 (6 files)"), std::string::npos)
+    EXPECT_NE(d.installOutput().find("installed com.zel.lumicrate12 1.0.0 (13 files)"), std::string::npos)
         << d.installOutput();
     EXPECT_NE(d.installOutput().find("restarted SpringBoard"), std::string::npos);
     for (const char* f : {"/Library/MobileSubstrate/DynamicLibraries/lumicrate12.dylib",
@@ -51,7 +51,14 @@ TEST(Product, ThePackageInstalledIntoABootedDeviceHooksSpringBoardAndNoOtherProc
                           "/Library/Application Support/lumicrate12/album.png",
                           "/Library/Application Support/lumicrate12/whitelock.png",
                           "/Library/Application Support/lumicrate12/greenlock.png",
-                          "/Library/Application Support/lumicrate12/move.png"})
+                          "/Library/Application Support/lumicrate12/move.png",
+                          "/Library/PreferenceBundles/lumicrate12prefs.bundle/lumicrate12prefs",
+                          "/Library/PreferenceBundles/lumicrate12prefs.bundle/Root.plist",
+                          "/Library/PreferenceBundles/lumicrate12prefs.bundle/appearance.plist",
+                          "/Library/PreferenceBundles/lumicrate12prefs.bundle/behaviour.plist",
+                          "/Library/PreferenceBundles/lumicrate12prefs.bundle/albums.plist",
+                          "/Library/PreferenceBundles/lumicrate12prefs.bundle/banner.png",
+                          "/Library/PreferenceLoader/Preferences/lumicrate12prefs.plist"})
         EXPECT_TRUE(fnd::fileExists(f)) << f;
     EXPECT_TRUE(fnd::isDirectory("/var/mobile/Library/lumicrate/"));
 
