@@ -348,6 +348,7 @@ const std::map<std::string, CommandSpec>& commands() {
             m.emplace(name, spec);
         m.emplace("ui", uiCommand());
         m.emplace("install", installCommand());
+        m.emplace("remove", removeCommand());
         m.emplace("runtime", runtimeCommand());
         return m;
     }();

@@ -45,6 +45,7 @@ const std::map<std::string, CommandSpec>& libraryCommands();
 CommandSpec uiCommand();
 // install: a Debian package into the device (PackageCommand.cpp).
 CommandSpec installCommand();
+CommandSpec removeCommand();
 // runtime: what the object runtime of a running app holds (RuntimeCommand.cpp).
 CommandSpec runtimeCommand();
 

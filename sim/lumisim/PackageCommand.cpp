@@ -8,6 +8,9 @@
 // anything else (a symbolic link, a device node) is refused before any file
 // is copied, so a package cannot reach outside the device's folder. The
 // files installed are listed in /var/lib/dpkg/info/<Package>.list.
+//
+// lumisim remove PACKAGE takes those files away again (and the folders they
+// leave empty), then restarts SpringBoard as install does.
 
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/Files.h"
@@ -18,6 +21,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -63,6 +67,13 @@ std::string field(const std::string& deb, const char* name) {
     while (!v->empty() && (v->back() == '\n' || v->back() == ' '))
         v->pop_back();
     return *v;
+}
+
+void restartSpringBoard(const Parsed& p) {
+    if (!tryStatus(p.root)) return; // not booted: the next boot starts without the files
+    auto s = connectOrFail(p);
+    requestOrFail(*s, {{ipc::op::kKey, Value(ipc::op::kKillall)}, {"name", Value("SpringBoard")}});
+    std::printf("restarted SpringBoard\n");
 }
 
 struct Scratch {
@@ -122,14 +133,47 @@ int install(const Parsed& p) {
         fail("install: cannot record the files of " + package);
     std::printf("installed %s %s (%zu files)\n", package.c_str(), version.c_str(), files.size());
 
-    if (!tryStatus(p.root)) return 0; // not booted: the files load at the next boot
-    auto s = connectOrFail(p);
-    requestOrFail(*s, {{ipc::op::kKey, Value(ipc::op::kKillall)}, {"name", Value("SpringBoard")}});
-    std::printf("restarted SpringBoard\n");
+    restartSpringBoard(p); // when booted: the files load at SpringBoard's next start
+    return 0;
+}
+
+int remove(const Parsed& p) {
+    const std::string& package = p.positional[0];
+    if (package.empty() || package.find('/') != std::string::npos || package.find("..") != std::string::npos)
+        fail("remove: " + package + " is not a plain package name", 2);
+    fnd::setDeviceRoot(p.root);
+    const std::string listPath = "/var/lib/dpkg/info/" + package + ".list";
+    auto list = fnd::readFile(listPath);
+    if (!list) fail("remove: " + package + " is not installed");
+    std::size_t removed = 0;
+    std::vector<fs::path> folders;
+    std::istringstream lines(*list);
+    for (std::string line; std::getline(lines, line);) {
+        // Only what install listed: absolute device paths without a way up.
+        if (line.empty() || line[0] != '/' || line.find("..") != std::string::npos) continue;
+        std::error_code ec;
+        fs::path target = fnd::hostPath(line);
+        if (fs::is_regular_file(fs::symlink_status(target, ec)) && fs::remove(target, ec)) ++removed;
+        for (fs::path f = fs::path(line).parent_path(); f != "/" && !f.empty(); f = f.parent_path())
+            folders.push_back(f);
+    }
+    // The folders the package leaves empty, deepest first.
+    std::sort(folders.begin(), folders.end(),
+              [](const fs::path& a, const fs::path& b) { return a.string().size() > b.string().size(); });
+    for (const auto& f : folders) {
+        std::error_code ec;
+        fs::path host = fnd::hostPath(f.string());
+        if (fs::is_directory(fs::symlink_status(host, ec)) && fs::is_empty(host, ec)) fs::remove(host, ec);
+    }
+    fnd::removeFile(listPath);
+    std::printf("removed %s (%zu files)\n", package.c_str(), removed);
+    restartSpringBoard(p);
     return 0;
 }
 
 } // namespace
+
+CommandSpec removeCommand() { return {"remove PACKAGE [--root DIR]", {}, {}, 1, 1, remove}; }
 
 CommandSpec installCommand() { return {"install PACKAGE.deb [--root DIR]", {}, {}, 1, 1, install}; }
 
