@@ -12,6 +12,7 @@
 #include "sim/ipc/Notify.h"
 #include "sim/uikit/UIAlertController.h"
 
+#include <memory>
 #include <sys/wait.h>
 
 namespace lcprefs {
@@ -93,17 +94,18 @@ void openProfile(rt::Id, rt::Sel) { UIApplication::sharedApplication().openURL(k
 void setPassword(rt::Id, rt::Sel) {
     auto alert = UIAlertController::alertControllerWithTitle_message_preferredStyle("Enter new password", "",
                                                                                     UIAlertControllerStyleAlert);
-    alert.addTextFieldWithConfigurationHandler([](UITextField field) { field.setPlaceholder(""); });
-    rt::Weak<rt::Object> weakAlert(alert.get());
-    alert.addAction(UIAlertAction::actionWithTitle_style_handler(
-        "OK", UIAlertActionStyleDefault, [weakAlert](UIAlertAction) {
-            UIAlertController shown(weakAlert.load());
-            std::vector<UITextField> fields = shown ? shown.textFields() : std::vector<UITextField>{};
-            std::string text = fields.empty() ? "" : fields[0].text();
-            if (text.empty()) return;
-            if (!fnd::writeFileAtomically(kPasswordPath, text))
-                fnd::systemLog(fnd::LogLevel::Error, "lumicrate12prefs: cannot write the album password");
-        }));
+    // The action holds the field, not the alert (which holds the action).
+    auto field = std::make_shared<UITextField>();
+    alert.addTextFieldWithConfigurationHandler([field](UITextField f) {
+        f.setPlaceholder("");
+        *field = f;
+    });
+    alert.addAction(UIAlertAction::actionWithTitle_style_handler("OK", UIAlertActionStyleDefault, [field](UIAlertAction) {
+        std::string text = *field ? field->text() : "";
+        if (text.empty()) return;
+        if (!fnd::writeFileAtomically(kPasswordPath, text))
+            fnd::systemLog(fnd::LogLevel::Error, "lumicrate12prefs: cannot write the album password");
+    }));
     UIViewController root = rt::send<Ref<rt::Object>>(UIApplication::sharedApplication(), "rootController"_sel);
     if (root) root.presentViewController_animated_completion(alert, true);
 }

@@ -23,6 +23,8 @@ constinit std::atomic<std::int32_t> photoHeight{163}, photoWidth{163};
 
 namespace {
 
+constexpr std::int32_t kDefaultFontSize = 14, kDefaultPassOption = 0;
+
 struct BoolSetting {
     const char* key;
     std::atomic<bool>* global;
@@ -105,6 +107,20 @@ bool albumSwitchOn(const std::string& title) {
     return it == albums->end() || it->second;
 }
 
+std::vector<std::pair<std::string, fnd::Value>> settingDefaults() {
+    std::vector<std::pair<std::string, fnd::Value>> out;
+    auto add = [&](const auto& table) {
+        for (const BoolSetting& b : table)
+            out.emplace_back(b.key, fnd::Value(b.fallback));
+    };
+    add(kFirst);
+    add(kLayout);
+    out.emplace_back("layoutFontSize", fnd::Value(std::int64_t{kDefaultFontSize}));
+    out.emplace_back("passOption", fnd::Value(std::int64_t{kDefaultPassOption}));
+    add(kRest);
+    return out;
+}
+
 void reloadSettings() {
     std::lock_guard guard(g_reloading);
     // The pane writes a few dozen keys and one per album: far under these.
@@ -118,10 +134,10 @@ void reloadSettings() {
     g_albums.set(std::move(albums));
     readBools(file, kLayout);
     // A size below 1 stands only when neither titles nor subtitles show.
-    std::int32_t size = readInt(file, "layoutFontSize", 14);
-    if (size < 1 && (layoutShowTitle.load() || layoutShowSubtitle.load())) size = 14;
+    std::int32_t size = readInt(file, "layoutFontSize", kDefaultFontSize);
+    if (size < 1 && (layoutShowTitle.load() || layoutShowSubtitle.load())) size = kDefaultFontSize;
     layoutFontSize.store(size, std::memory_order_relaxed);
-    passOption.store(readInt(file, "passOption", 0), std::memory_order_relaxed);
+    passOption.store(readInt(file, "passOption", kDefaultPassOption), std::memory_order_relaxed);
     readBools(file, kRest);
     g_generation.fetch_add(1, std::memory_order_release);
 }

@@ -10,6 +10,7 @@
 // changed. A reader may still see some old and some new settings during a
 // reload, as the settings allow.
 
+#include "sim/foundation/Value.h"
 #include "sim/ipc/Notify.h"
 
 #include <atomic>
@@ -17,6 +18,8 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace lc {
 
@@ -55,6 +58,10 @@ using AlbumSwitches = std::map<std::string, bool>;
 std::shared_ptr<const AlbumSwitches> albumDict();
 // The switch of the album titled `title`; a missing entry counts as on.
 bool albumSwitchOn(const std::string& title);
+
+// Every key of the preference file with the value an absent key takes, in
+// the order reloadSettings reads them (the settings pane must show the same).
+std::vector<std::pair<std::string, fnd::Value>> settingDefaults();
 
 // Reads the preference file and rewrites every setting and albumDict. An
 // absent or unreadable file gives the defaults (albumDict keeps what it has).
