@@ -285,9 +285,12 @@ void Daemon::onChildrenExited() {
         if (m_shuttingDown) continue;
         if (m_launchAfterExit.erase(bundle) && !pidOf(bundle)) spawn(bundle);
         if (m_restartingUI) {
-            if (m_apps.empty()) {
+            // The interface comes back once the processes it ended are gone
+            // (an app launched meanwhile does not hold it back).
+            m_endingForRestart.erase(pid);
+            if (m_endingForRestart.empty()) {
                 m_restartingUI = false;
-                spawn(fnd::kSpringBoard);
+                if (!pidOf(fnd::kSpringBoard)) spawn(fnd::kSpringBoard);
             }
         } else if (bundle == fnd::kSpringBoard) {
             scheduleSpringBoard(m_options.springboardRelaunchDelay);
@@ -479,8 +482,10 @@ bool Daemon::killallOp(ipc::SocketServer::ConnectionId from, const std::string&,
     const std::string* name = fnd::valueForKey(op, "name").string();
     if (name && (*name == "backboardd" || *name == "SpringBoard")) {
         m_restartingUI = !m_apps.empty();
-        for (const auto& [pid, app] : m_apps)
+        for (const auto& [pid, app] : m_apps) {
+            m_endingForRestart.insert(pid);
             ::kill(pid, SIGKILL);
+        }
         if (m_apps.empty()) spawn(fnd::kSpringBoard);
         reply(from, true);
     } else {

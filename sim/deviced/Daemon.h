@@ -122,6 +122,7 @@ private:
     std::map<ipc::SocketServer::ConnectionId, Caller> m_callers;
     int m_signalFd = -1;
     bool m_restartingUI = false;
+    std::set<pid_t> m_endingForRestart; // what a restart of the interface waits for
     bool m_shuttingDown = false;
     bool m_springboardPending = false;
     // Apps asked to launch while their last process was ending (its

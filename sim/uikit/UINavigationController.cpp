@@ -134,7 +134,13 @@ void controlTapped(rt::Id recognizer, long state) {
             rt::send(tabs, "setSelectedIndex:"_sel, control->index);
     } else if (auto* item = static_cast<BarButtonItemObject*>(control->barItem.get())) {
         Ref<rt::Object> target = item->target.load();
-        if (target && item->action) rt::send(target, item->action, control->barItem);
+        // An action without a colon takes no sender, as UIKit sends it.
+        if (target && item->action) {
+            if (rt::selName(item->action).ends_with(':'))
+                rt::send(target, item->action, control->barItem);
+            else
+                rt::send(target, item->action);
+        }
     } else { // the back button
         for (ViewObject* v = control->superview; v; v = v->superview)
             if (Ref<rt::Object> owner = v->viewController.load(); owner && containerOf(owner.get())) {
