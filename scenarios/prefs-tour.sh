@@ -44,6 +44,13 @@ stap lumicrate12
 until_ok sim ui $SETTINGS find --label Appearance
 sleep 0.5
 settings_shot 2-pane
+# Further down, the support buttons open their links (the device logs each).
+sim ui $SETTINGS drag 187 600 187 150 >/dev/null
+sleep 0.5
+stap "Email Support"
+stap "Developer Profile"
+until_ok sh -c "'$BIN/lumisim' log --root '$DEVICE' | grep -q 'openURL https://lumicrate.example/developer'"
+"$BIN/lumisim" log --root "$DEVICE" | grep "openURL" | sed 's/^/   /'
 
 step "Appearance: the Shared tab switched off (written, and announced to running apps)"
 stap Appearance
