@@ -4,7 +4,6 @@
 // again what the file holds.
 
 #include "prefs/Pane.h"
-
 #include "sim/foundation/Files.h"
 #include "sim/foundation/PropertyList.h"
 #include "sim/foundation/Spawn.h"
@@ -100,12 +99,13 @@ void setPassword(rt::Id, rt::Sel) {
         f.setPlaceholder("");
         *field = f;
     });
-    alert.addAction(UIAlertAction::actionWithTitle_style_handler("OK", UIAlertActionStyleDefault, [field](UIAlertAction) {
-        std::string text = *field ? field->text() : "";
-        if (text.empty()) return;
-        if (!fnd::writeFileAtomically(kPasswordPath, text))
-            fnd::systemLog(fnd::LogLevel::Error, "lumicrate12prefs: cannot write the album password");
-    }));
+    alert.addAction(
+        UIAlertAction::actionWithTitle_style_handler("OK", UIAlertActionStyleDefault, [field](UIAlertAction) {
+            std::string text = *field ? field->text() : "";
+            if (text.empty()) return;
+            if (!fnd::writeFileAtomically(kPasswordPath, text))
+                fnd::systemLog(fnd::LogLevel::Error, "lumicrate12prefs: cannot write the album password");
+        }));
     UIViewController root = rt::send<Ref<rt::Object>>(UIApplication::sharedApplication(), "rootController"_sel);
     if (root) root.presentViewController_animated_completion(alert, true);
 }

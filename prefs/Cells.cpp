@@ -1,5 +1,4 @@
 #include "prefs/Pane.h"
-
 #include "sim/uikit/UIColor.h"
 
 namespace lcprefs {

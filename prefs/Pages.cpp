@@ -2,7 +2,6 @@
 // which adds one switch per distinct user album title to its list.
 
 #include "prefs/Pane.h"
-
 #include "sim/photos/kit/PhotoKit.h"
 
 #include <set>
@@ -25,7 +24,8 @@ void viewDidAppear(rt::Id self, rt::Sel cmd, bool animated) {
 }
 
 // The page's specifiers, loaded once from its list.
-std::vector<PSSpecifier> loadOnce(rt::Id self, const char* list, const std::function<void(std::vector<PSSpecifier>&)>& add = {}) {
+std::vector<PSSpecifier> loadOnce(rt::Id self, const char* list,
+                                  const std::function<void(std::vector<PSSpecifier>&)>& add = {}) {
     PSListController me{Ref<rt::Object>(self)};
     std::vector<PSSpecifier> stored = me._specifiers();
     if (!stored.empty()) return stored;
@@ -53,8 +53,8 @@ void addAlbumSwitches(rt::Id self, std::vector<PSSpecifier>& out) {
         std::string title = album.localizedTitle();
         if (!seen.insert(title).second) continue;
         PSSpecifier s = PSSpecifier::preferenceSpecifierNamed_target_set_get_detail_cell_edit(
-            title, rt::NSObject(Ref<rt::Object>(self)), "setPreferenceValue:specifier:"_sel,
-            "readPreferenceValue:"_sel, rt::getClass("PSListItemsController"), prefs::PSTitleValueCell, nullptr);
+            title, rt::NSObject(Ref<rt::Object>(self)), "setPreferenceValue:specifier:"_sel, "readPreferenceValue:"_sel,
+            rt::getClass("PSListItemsController"), prefs::PSTitleValueCell, nullptr);
         s.setProperty_forKey(Value(true), "enabled");
         s.setProperty_forKey(Value("1"), "default");
         s.setProperty_forKey(Value(kAlbumKeyPrefix + title), "key");

@@ -2,7 +2,6 @@
 // "Respring" button in its bar.
 
 #include "prefs/Pane.h"
-
 #include "sim/foundation/Foundation.h"
 #include "sim/graphics/UIImage.h"
 #include "sim/uikit/UIScreen.h"
@@ -27,9 +26,9 @@ constexpr unsigned long kFlexibleWidth = 2;
 Ref<rt::Object> init(rt::Id self, rt::Sel cmd) {
     auto me = rt::sendSuper<Ref<rt::Object>>(g_root, self, cmd);
     if (!me) return me;
-    UIBarButtonItem respring = UIBarButtonItem(rt::sendClass<Ref<rt::Object>>(UIBarButtonItem::cls(), "alloc"_sel))
-                                   .initWithTitle_style_target_action("Respring", kUIBarButtonItemStyleDone,
-                                                                      rt::NSObject(me), "respring"_sel);
+    UIBarButtonItem respring =
+        UIBarButtonItem(rt::sendClass<Ref<rt::Object>>(UIBarButtonItem::cls(), "alloc"_sel))
+            .initWithTitle_style_target_action("Respring", kUIBarButtonItemStyleDone, rt::NSObject(me), "respring"_sel);
     UIViewController(me).navigationItem().setRightBarButtonItem(respring);
     return me;
 }

@@ -46,19 +46,19 @@ TEST(Product, ThePackageInstalledIntoABootedDeviceHooksSpringBoardAndNoOtherProc
     EXPECT_NE(d.installOutput().find("installed com.zel.lumicrate12 1.0.0 (13 files)"), std::string::npos)
         << d.installOutput();
     EXPECT_NE(d.installOutput().find("restarted SpringBoard"), std::string::npos);
-    for (const char* f : {"/Library/MobileSubstrate/DynamicLibraries/lumicrate12.dylib",
-                          "/Library/MobileSubstrate/DynamicLibraries/lumicrate12.plist",
-                          "/Library/Application Support/lumicrate12/album.png",
-                          "/Library/Application Support/lumicrate12/whitelock.png",
-                          "/Library/Application Support/lumicrate12/greenlock.png",
-                          "/Library/Application Support/lumicrate12/move.png",
-                          "/Library/PreferenceBundles/lumicrate12prefs.bundle/lumicrate12prefs",
-                          "/Library/PreferenceBundles/lumicrate12prefs.bundle/Root.plist",
-                          "/Library/PreferenceBundles/lumicrate12prefs.bundle/appearance.plist",
-                          "/Library/PreferenceBundles/lumicrate12prefs.bundle/behaviour.plist",
-                          "/Library/PreferenceBundles/lumicrate12prefs.bundle/albums.plist",
-                          "/Library/PreferenceBundles/lumicrate12prefs.bundle/banner.png",
-                          "/Library/PreferenceLoader/Preferences/lumicrate12prefs.plist"})
+    for (const char* f :
+         {"/Library/MobileSubstrate/DynamicLibraries/lumicrate12.dylib",
+          "/Library/MobileSubstrate/DynamicLibraries/lumicrate12.plist",
+          "/Library/Application Support/lumicrate12/album.png",
+          "/Library/Application Support/lumicrate12/whitelock.png",
+          "/Library/Application Support/lumicrate12/greenlock.png", "/Library/Application Support/lumicrate12/move.png",
+          "/Library/PreferenceBundles/lumicrate12prefs.bundle/lumicrate12prefs",
+          "/Library/PreferenceBundles/lumicrate12prefs.bundle/Root.plist",
+          "/Library/PreferenceBundles/lumicrate12prefs.bundle/appearance.plist",
+          "/Library/PreferenceBundles/lumicrate12prefs.bundle/behaviour.plist",
+          "/Library/PreferenceBundles/lumicrate12prefs.bundle/albums.plist",
+          "/Library/PreferenceBundles/lumicrate12prefs.bundle/banner.png",
+          "/Library/PreferenceLoader/Preferences/lumicrate12prefs.plist"})
         EXPECT_TRUE(fnd::fileExists(f)) << f;
     EXPECT_TRUE(fnd::isDirectory("/var/mobile/Library/lumicrate/"));
 

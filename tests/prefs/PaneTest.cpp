@@ -21,11 +21,10 @@
 #include "sim/uikit/UIViewController.h"
 #include "tests/support/TempDeviceRoot.h"
 
-#include <gtest/gtest.h>
-
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <csignal>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 using fnd::Dictionary;
@@ -77,8 +76,8 @@ struct Pane : ::testing::Test {
         fs::copy_file(LCPREFS_MODULE, folder / "lumicrate12prefs", fs::copy_options::overwrite_existing, ec);
         ASSERT_FALSE(ec) << ec.message();
         for (const char* list : {"Root", "appearance", "behaviour", "albums"}) {
-            fs::copy_file(std::string(LCPREFS_RESOURCES) + "/" + list + ".plist", folder / (std::string(list) + ".plist"),
-                          fs::copy_options::overwrite_existing, ec);
+            fs::copy_file(std::string(LCPREFS_RESOURCES) + "/" + list + ".plist",
+                          folder / (std::string(list) + ".plist"), fs::copy_options::overwrite_existing, ec);
         }
         if (withBanner) {
             ASSERT_EQ(std::system((std::string(LCPREFS_BANNER_TOOL) + " " + folder.string()).c_str()), 0);
@@ -117,7 +116,8 @@ struct Pane : ::testing::Test {
     Ref<rt::Object> presented() { return rt::send<Ref<rt::Object>>(nav(), "presentedViewController"_sel); }
     uikit::UISwitch switchNamed(const std::string& label) {
         for (const auto& cell : rt::send<Objects>(rt::send<Ref<rt::Object>>(top(), "table"_sel), "rows"_sel))
-            if (rt::respondsTo(cell.get(), "control"_sel) && rt::send<std::string>(cell, "accessibilityLabel"_sel) == label)
+            if (rt::respondsTo(cell.get(), "control"_sel) &&
+                rt::send<std::string>(cell, "accessibilityLabel"_sel) == label)
                 return uikit::UISwitch(rt::send<Ref<rt::Object>>(cell, "control"_sel));
         return nullptr;
     }
@@ -144,8 +144,8 @@ TEST_F(Pane, SettingsListsThePaneAndItsRootPageHasTheBannerAndRespring) {
     ASSERT_TRUE(header);
     EXPECT_EQ(rt::send<gfx::CGRect>(header, "frame"_sel).size.height, 125.0) << "750 x 250 at 375 points";
     EXPECT_EQ(rt::send<unsigned long>(header, "autoresizingMask"_sel), 2u);
-    auto item = rt::send<Ref<rt::Object>>(rt::send<Ref<rt::Object>>(top(), "navigationItem"_sel),
-                                          "rightBarButtonItem"_sel);
+    auto item =
+        rt::send<Ref<rt::Object>>(rt::send<Ref<rt::Object>>(top(), "navigationItem"_sel), "rightBarButtonItem"_sel);
     EXPECT_EQ(rt::send<std::string>(item, "title"_sel), "Respring");
     auto tint = rt::send<Ref<rt::Object>>(uikit::keyWindow(), "tintColor"_sel);
     EXPECT_TRUE(tint) << "the accent while the pane shows";

@@ -7,7 +7,6 @@
 #include "tweak/core/Settings.h"
 
 #include <gtest/gtest.h>
-
 #include <map>
 
 using fnd::Dictionary;
