@@ -1,6 +1,7 @@
 #include "sim/ipc/DeviceSocket.h"
 
 #include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/SystemLog.h"
 #include "sim/ipc/Operations.h"
 
 #include <cerrno>
@@ -88,6 +89,7 @@ void DeviceSocket::onReadable() {
     ssize_t n = ::recv(m_fd, buf, sizeof buf, MSG_DONTWAIT);
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
     bool ok = n > 0 && m_reader.append(std::string_view(buf, static_cast<std::size_t>(n)));
+    logSkipped();
     while (auto frame = m_reader.next())
         m_onFrame(std::move(*frame));
     if (!ok) {
@@ -95,6 +97,11 @@ void DeviceSocket::onReadable() {
         m_watch = 0;
         if (auto close = std::move(m_onClose)) close();
     }
+}
+
+void DeviceSocket::logSkipped() {
+    for (; m_skippedLogged < m_reader.skipped(); ++m_skippedLogged)
+        fnd::systemLog(fnd::LogLevel::Error, "ipc: a frame from the device could not be read; it was dropped");
 }
 
 std::optional<fnd::Dictionary> DeviceSocket::readFrame(dsp::Duration timeout) {
@@ -110,7 +117,9 @@ std::optional<fnd::Dictionary> DeviceSocket::readFrame(dsp::Duration timeout) {
         if (r <= 0) return std::nullopt;
         char buf[65536];
         ssize_t n = ::recv(m_fd, buf, sizeof buf, 0);
-        if (n <= 0 || !m_reader.append(std::string_view(buf, static_cast<std::size_t>(n)))) return m_reader.next();
+        bool ok = n > 0 && m_reader.append(std::string_view(buf, static_cast<std::size_t>(n)));
+        logSkipped();
+        if (!ok) return m_reader.next();
     }
 }
 

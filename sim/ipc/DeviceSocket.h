@@ -49,7 +49,10 @@ private:
     int m_fd;
     std::mutex m_writeLock;
     bool m_broken = false;
-    FrameReader m_reader;
+    // A frame this end cannot read is skipped with a log line; it never closes the connection.
+    FrameReader m_reader{kFrameLimits, FrameReader::OnUnreadable::Skip};
+    std::size_t m_skippedLogged = 0;
+    void logSkipped();
     dsp::RunLoop* m_loop = nullptr;
     int m_watch = 0;
     std::function<void(fnd::Dictionary)> m_onFrame;

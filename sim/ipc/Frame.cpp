@@ -30,18 +30,22 @@ void FrameReader::parse() {
         uint32_t n = 0;
         for (int i = 0; i < 4; ++i)
             n = (n << 8) | static_cast<unsigned char>(m_buffer[m_offset + i]);
-        if (n == 0 || n > kMaxFrameBytes) {
+        if (n == 0 || n > m_limits.maxBytes) {
             m_failed = true;
             return;
         }
         if (avail < 4 + static_cast<std::size_t>(n)) break; // wait for the rest
-        auto v = fnd::parsePlist(std::string_view(m_buffer).substr(m_offset + 4, n), kFrameLimits);
+        auto v = fnd::parsePlist(std::string_view(m_buffer).substr(m_offset + 4, n), m_limits);
+        m_offset += 4 + n;
         if (!v || !v->dictionary()) {
-            m_failed = true;
-            return;
+            if (m_unreadable == OnUnreadable::Fail) {
+                m_failed = true;
+                return;
+            }
+            ++m_skipped;
+            continue;
         }
         m_ready.push_back(std::move(*v->dictionary()));
-        m_offset += 4 + n;
     }
     // Keep the buffer from growing with consumed bytes.
     if (m_offset > 0 && (m_offset == m_buffer.size() || m_offset > (1u << 20))) {

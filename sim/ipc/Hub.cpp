@@ -1,5 +1,6 @@
 #include "sim/ipc/Hub.h"
 
+#include "sim/foundation/SystemLog.h"
 #include "sim/ipc/Operations.h"
 
 #include <algorithm>
@@ -39,7 +40,7 @@ const std::string* stringField(const Dictionary& op, const char* key) {
 Hub::PeerId Hub::addPeer(PeerIdentity identity, Sink sink) {
     std::lock_guard guard(m_lock);
     PeerId id = m_nextPeer++;
-    m_peers.emplace(id, Peer{std::move(identity), std::move(sink), false, {}, {}, {}});
+    m_peers.emplace(id, Peer{std::move(identity), std::move(sink), false, {}, {}, {}, 0, {}});
     return id;
 }
 
@@ -71,9 +72,19 @@ bool Hub::handle(PeerId from, const Dictionary& op) {
     return (this->*handler->second)(it->second, from, *kind, op);
 }
 
-bool Hub::postOp(Peer&, PeerId, const std::string&, const Dictionary& op) {
+bool Hub::refuse(Peer& peer, const char* cap) {
+    if (peer.refusalsLogged.insert(cap).second)
+        fnd::systemLog(fnd::LogLevel::Error, std::string("hub: refused ") + cap + " from pid " +
+                                                 std::to_string(peer.identity.pid) + " (" +
+                                                 peer.identity.bundleIdentifier.value_or("no app") + ")");
+    return true;
+}
+
+bool Hub::postOp(Peer& sender, PeerId, const std::string&, const Dictionary& op) {
     const std::string* name = stringField(op, "name");
-    return name && postLocked(*name);
+    if (!name) return false;
+    if (name->size() > kMaxNameBytes) return refuse(sender, "a post of a name past 4096 bytes");
+    return postLocked(*name);
 }
 
 bool Hub::observeOp(Peer& sender, PeerId, const std::string& kind, const Dictionary& op) {
@@ -81,12 +92,27 @@ bool Hub::observeOp(Peer& sender, PeerId, const std::string& kind, const Diction
     const std::string* behavior = fnd::valueForKey(op, "behavior").string();
     auto s = behavior ? suspensionFromName(*behavior) : std::nullopt;
     if (!name || !s) return false;
-    auto& counts = sender.observing[*name];
-    if (kind == op::kObserve)
-        ++counts[*s];
-    else if (counts[*s] > 0 && --counts[*s] == 0)
-        counts.erase(*s);
-    if (counts.empty()) sender.observing.erase(*name);
+    auto known = sender.observing.find(*name);
+    if (kind == op::kObserve) {
+        if (name->size() > kMaxNameBytes) return refuse(sender, "an observation of a name past 4096 bytes");
+        if (known == sender.observing.end()) {
+            if (sender.observing.size() >= kMaxObservedNames || sender.observedBytes + name->size() > kMaxObservedBytes)
+                return refuse(sender, "observations past its share of names");
+            known = sender.observing.emplace(*name, std::map<Suspension, int>{}).first;
+            sender.observedBytes += name->size();
+        }
+        int& count = known->second[*s];
+        if (count >= kMaxObservationsPerName) return refuse(sender, "more observations of one name");
+        ++count;
+        return true;
+    }
+    if (known == sender.observing.end()) return true;
+    auto& counts = known->second;
+    if (auto c = counts.find(*s); c != counts.end() && --c->second == 0) counts.erase(c);
+    if (counts.empty()) {
+        sender.observedBytes -= known->first.size();
+        sender.observing.erase(known);
+    }
     return true;
 }
 
@@ -95,6 +121,15 @@ bool Hub::registerOp(Peer& sender, PeerId from, const std::string&, const Dictio
     if (!center) return false;
     bool allowed = sender.identity.system && !sender.identity.sandboxed;
     auto owner = m_centres.find(*center);
+    if (allowed && owner == m_centres.end()) {
+        std::size_t held = 0;
+        for (const auto& [name, holder] : m_centres)
+            held += holder == from;
+        if (held >= kMaxCentres || center->size() > kMaxNameBytes) {
+            refuse(sender, "registrations past its share of centres");
+            allowed = false;
+        }
+    }
     bool ok = allowed && (owner == m_centres.end() || owner->second == from);
     if (ok) m_centres[*center] = from;
     sender.sink(Dictionary{{op::kKey, Value(op::kRegistered)}, {"center", Value(*center)}, {"ok", Value(ok)}});

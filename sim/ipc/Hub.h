@@ -15,6 +15,12 @@
 // the order the hub receives them, stamped with the sender's identity; with
 // no owner they are lost, and the sender is not told.
 //
+// What one peer may hold is capped: names of at most kMaxNameBytes, at most
+// kMaxObservedNames names observed (kMaxObservedBytes of them in all), each
+// observed at most kMaxObservationsPerName times over, and kMaxCentres
+// centres. What passes a cap is refused (the peer is kept), with one log
+// line per peer and cap.
+//
 // The same hub runs in a test process (the in-process transport) and in the
 // device daemon (the socket transport), so the semantics exist once. It is
 // locked inside and may be called from any thread; sinks are called with the
@@ -41,6 +47,12 @@ std::optional<Suspension> suspensionFromName(const std::string& s);
 
 class Hub {
 public:
+    static constexpr std::size_t kMaxNameBytes = 4096;
+    static constexpr std::size_t kMaxObservedNames = 4096;
+    static constexpr std::size_t kMaxObservedBytes = 1u << 20;
+    static constexpr int kMaxObservationsPerName = 1024;
+    static constexpr std::size_t kMaxCentres = 64;
+
     using PeerId = std::uint64_t;
     using Sink = std::function<void(const fnd::Dictionary& op)>;
 
@@ -74,7 +86,11 @@ private:
         std::map<std::string, std::map<Suspension, int>> observing;
         std::vector<std::string> owedCoalesced; // names, each once, in first-post order
         std::deque<std::string> owedHeld;
+        std::size_t observedBytes = 0;
+        std::set<std::string> refusalsLogged; // which caps this peer met, each logged once
     };
+    // Refuses what passes a cap: one log line per peer and cap; true (the peer is kept).
+    bool refuse(Peer& peer, const char* cap);
 
     using Operation = bool (Hub::*)(Peer& sender, PeerId from, const std::string& kind, const fnd::Dictionary& op);
     static const std::map<std::string_view, Operation>& operations();

@@ -1,5 +1,6 @@
 #include "sim/ipc/SocketServer.h"
 
+#include "sim/foundation/SystemLog.h"
 #include "sim/ipc/Operations.h"
 
 #include <cerrno>
@@ -171,7 +172,12 @@ void SocketServer::sendTo(ConnectionId id, const fnd::Dictionary& op) {
     ConnectionRef c = find(id);
     if (!c) return;
     auto frame = encodeFrame(op);
-    if (!frame) return;
+    if (!frame) {
+        // Past what any reader takes: refused here rather than by the receiver.
+        fnd::systemLog(fnd::LogLevel::Error, "deviced: a frame for pid " + std::to_string(c->pid) +
+                                                 " is past the frame limits; it was not sent");
+        return;
+    }
     c->out += *frame;
     if (c->out.size() > kMaxPendingBytes) {
         // A peer that does not read is dropped before it can exhaust the daemon.

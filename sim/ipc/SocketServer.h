@@ -82,11 +82,11 @@ private:
         pid_t pid;
         bool open = true;
         bool helloed = false;
-        std::optional<PeerIdentity> born; // the identity of an adopted connection
-        bool handling = false;            // a turn to handle the inbox is asked for
-        FrameReader reader;
-        std::size_t buffered = 0;          // what the reader held after the last read
-        std::deque<fnd::Dictionary> inbox; // parsed, not yet handled
+        std::optional<PeerIdentity> born;        // the identity of an adopted connection
+        bool handling = false;                   // a turn to handle the inbox is asked for
+        FrameReader reader{kInboundFrameLimits}; // room left for the sender's record when forwarded
+        std::size_t buffered = 0;                // what the reader held after the last read
+        std::deque<fnd::Dictionary> inbox;       // parsed, not yet handled
         std::string out;
         int watch = 0;
         bool wantsWrite = false;

@@ -176,10 +176,11 @@ TEST_F(SocketPeers, AHandlerThatDropsItsOwnConnectionEndsItAndTheFramesQueuedBeh
 }
 
 TEST_F(SocketPeers, PartialFramesFromManyPeersCannotExhaustTheServerThePeersPastTheCapAreDropped) {
-    // Each peer announces a frame of 16 MiB and sends 512 KiB of it: 300 of
-    // them would hold 150 MiB; the server holds at most 64 MiB for all.
+    // Each peer announces a frame of 15 MiB (the most the server takes from a
+    // peer) and sends 512 KiB of it: 300 of them would hold 150 MiB; the
+    // server holds at most 64 MiB for all.
     const std::string hello = frame({{"op", fnd::Value("hello")}});
-    const std::string header("\x01\x00\x00\x00", 4);
+    const std::string header("\x00\xF0\x00\x00", 4);
     const std::string part(512u << 10, 'x');
     std::vector<int> peers;
     for (int i = 0; i < 300; ++i) {
