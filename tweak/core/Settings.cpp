@@ -1,5 +1,7 @@
 #include "tweak/core/Settings.h"
 
+#include "sim/dispatch/Queue.h"
+#include "sim/dispatch/RunLoop.h"
 #include "sim/foundation/PropertyList.h"
 #include "tweak/core/Snapshot.h"
 
@@ -144,6 +146,17 @@ void reloadSettings() {
 
 std::uint64_t settingsGeneration() { return g_generation.load(std::memory_order_acquire); }
 
-void reloadPrefs(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) { reloadSettings(); }
+// Anyone may post the reload notification, as often as it likes: a burst
+// costs one re-read per turn of the main loop (a single post is read at the
+// loop's next turn). With no main loop it reloads at once.
+void reloadPrefs(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) {
+    static std::atomic<bool> pending{false};
+    if (!dsp::RunLoop::main()) return reloadSettings();
+    if (pending.exchange(true)) return;
+    dsp::mainQueue().async([] {
+        pending = false;
+        reloadSettings();
+    });
+}
 
 } // namespace lc

@@ -3,6 +3,7 @@
 
 #include "tweak/core/Settings.h"
 
+#include "sim/dispatch/RunLoop.h"
 #include "sim/foundation/Files.h"
 #include "sim/foundation/PropertyList.h"
 #include "tests/support/TempDeviceRoot.h"
@@ -113,4 +114,24 @@ TEST_F(Settings, ReadersOnOtherThreadsSeeWholeSnapshotsWhileReloadsRun) {
     done = true;
     reader.join();
     EXPECT_EQ(lc::albumDict()->size(), 50u);
+}
+
+// A flood of the reload notification (anyone may post it) costs one re-read
+// per turn of the main loop, and a single post still takes effect at once.
+TEST_F(Settings, ABurstOfReloadPostsCostsOneReadPerTurnOfTheMainLoop) {
+    dsp::RunLoop loop{std::make_shared<dsp::ManualClock>()};
+    dsp::RunLoop::setMain(&loop);
+    write({{"enabled", Value(false)}});
+    std::uint64_t before = lc::settingsGeneration();
+    for (int i = 0; i < 10000; ++i)
+        lc::reloadPrefs(nullptr, nullptr, lc::kReloadNotification, nullptr, nullptr);
+    loop.runUntilIdle();
+    EXPECT_EQ(lc::settingsGeneration(), before + 1) << "one read for the burst";
+    EXPECT_FALSE(lc::enabled.load());
+    write({{"enabled", Value(true)}});
+    lc::reloadPrefs(nullptr, nullptr, lc::kReloadNotification, nullptr, nullptr);
+    loop.runUntilIdle();
+    EXPECT_EQ(lc::settingsGeneration(), before + 2);
+    EXPECT_TRUE(lc::enabled.load()) << "a single post reads the file";
+    dsp::RunLoop::setMain(nullptr);
 }
