@@ -62,21 +62,29 @@ const std::map<std::string_view, Hub::Operation>& Hub::operations() {
 bool Hub::handles(std::string_view operation) { return operations().count(operation) != 0; }
 
 bool Hub::handle(PeerId from, const Dictionary& op) {
-    std::lock_guard guard(m_lock);
-    auto it = m_peers.find(from);
-    if (it == m_peers.end()) return false;
-    const std::string* kind = fnd::valueForKey(op, op::kKey).string();
-    if (!kind) return false;
-    auto handler = operations().find(*kind);
-    if (handler == operations().end()) return false;
-    return (this->*handler->second)(it->second, from, *kind, op);
+    std::vector<std::string> refusals;
+    bool ok = false;
+    {
+        std::lock_guard guard(m_lock);
+        auto it = m_peers.find(from);
+        if (it == m_peers.end()) return false;
+        const std::string* kind = fnd::valueForKey(op, op::kKey).string();
+        if (!kind) return false;
+        auto handler = operations().find(*kind);
+        if (handler == operations().end()) return false;
+        ok = (this->*handler->second)(it->second, from, *kind, op);
+        refusals.swap(m_refusals);
+    }
+    for (const auto& line : refusals)
+        fnd::systemLog(fnd::LogLevel::Error, line);
+    return ok;
 }
 
 bool Hub::refuse(Peer& peer, const char* cap) {
+    // Logged once the lock is released: a log line may itself reach the hub.
     if (peer.refusalsLogged.insert(cap).second)
-        fnd::systemLog(fnd::LogLevel::Error, std::string("hub: refused ") + cap + " from pid " +
-                                                 std::to_string(peer.identity.pid) + " (" +
-                                                 peer.identity.bundleIdentifier.value_or("no app") + ")");
+        m_refusals.push_back(std::string("hub: refused ") + cap + " from pid " + std::to_string(peer.identity.pid) +
+                             " (" + peer.identity.bundleIdentifier.value_or("no app") + ")");
     return true;
 }
 

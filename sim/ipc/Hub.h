@@ -89,8 +89,10 @@ private:
         std::size_t observedBytes = 0;
         std::set<std::string> refusalsLogged; // which caps this peer met, each logged once
     };
-    // Refuses what passes a cap: one log line per peer and cap; true (the peer is kept).
+    // Refuses what passes a cap: one log line per peer and cap, written once
+    // the lock is released; true (the peer is kept).
     bool refuse(Peer& peer, const char* cap);
+    std::vector<std::string> m_refusals; // lines to log, under the lock
 
     using Operation = bool (Hub::*)(Peer& sender, PeerId from, const std::string& kind, const fnd::Dictionary& op);
     static const std::map<std::string_view, Operation>& operations();

@@ -22,7 +22,11 @@
 // "probe-write" {path, text}: this process writes the file itself, so a
 // test sees what its sandbox allows (the answer fails when it refuses); and
 // "probe-connect" {op}: this process opens a connection of its own to the
-// device and sends the operation, as injected code could.
+// device and sends the operation, as injected code could. Two floods, as an
+// attacker's injected code would send them on this app's own connection:
+// "probe-observe-many" {count, bytes} observes `count` distinct names of
+// `bytes` bytes; "probe-send-largest" {center, message} sends a message
+// whose user info is as large as the device takes from an app.
 
 #include "sim/apps/host/Application.h"
 #include "sim/foundation/Files.h"
@@ -32,6 +36,7 @@
 #include "sim/foundation/SystemLog.h"
 #include "sim/ipc/DeviceSocket.h"
 #include "sim/ipc/Endpoint.h"
+#include "sim/ipc/Frame.h"
 #include "sim/ipc/MessagingCenter.h"
 #include "sim/ipc/Notify.h"
 #include "sim/photos/kit/PhotoKit.h"
@@ -124,6 +129,39 @@ void onRespring(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDict
     if (rc != 0) log("spawning killall failed: " + std::to_string(rc));
 }
 
+void noteFlood(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) {}
+
+fnd::Dictionary probeObserveMany(const fnd::Dictionary& request) {
+    const int64_t* count = fnd::valueForKey(request, "count").integer();
+    const int64_t* bytes = fnd::valueForKey(request, "bytes").integer();
+    if (!count || !bytes || *count < 0 || *bytes < 8 || *count > 100000 || *bytes > (16 << 20))
+        return uikit::automation::failure("probe-observe-many needs a count and a size");
+    auto darwin = CFNotificationCenterGetDarwinNotifyCenter();
+    for (int64_t i = 0; i < *count; ++i) {
+        std::string name = std::to_string(i) + ".";
+        name.resize(static_cast<std::size_t>(*bytes), 'x');
+        CFNotificationCenterAddObserver(darwin, nullptr, noteFlood, name.c_str(), nullptr,
+                                        CFNotificationSuspensionBehaviorDeliverImmediately);
+    }
+    log(g_bundle + " observed " + std::to_string(*count) + " names");
+    return uikit::automation::success();
+}
+
+fnd::Dictionary probeSendLargest(const fnd::Dictionary& request) {
+    const std::string* centre = fnd::valueForKey(request, "center").string();
+    const std::string* message = fnd::valueForKey(request, "message").string();
+    if (!centre || !message) return uikit::automation::failure("probe-send-largest needs a center and a message");
+    // As many values as the device takes from an app, less the frame's own few.
+    fnd::Array values;
+    for (std::uint64_t i = 0; i + 16 < ipc::kInboundFrameLimits.maxNodes; ++i)
+        values.emplace_back(static_cast<int64_t>(i % 7));
+    auto center = ipc::MessagingCenter::centerNamed(*centre);
+    ipc::rocketbootstrap_distributedmessagingcenter_apply(center.get());
+    center->sendMessageName(*message, {{"values", fnd::Value(std::move(values))}});
+    log(g_bundle + " sent the largest " + *message + " to " + *centre);
+    return uikit::automation::success();
+}
+
 fnd::Dictionary probeSend(const fnd::Dictionary& request) {
     const std::string* centre = fnd::valueForKey(request, "center").string();
     const std::string* message = fnd::valueForKey(request, "message").string();
@@ -177,6 +215,8 @@ void probeLoaded() {
     uikit::automation::addCommand("probe-send", probeSend);
     uikit::automation::addCommand("probe-write", probeWrite);
     uikit::automation::addCommand("probe-connect", probeConnect);
+    uikit::automation::addCommand("probe-observe-many", probeObserveMany);
+    uikit::automation::addCommand("probe-send-largest", probeSendLargest);
     auto darwin = CFNotificationCenterGetDarwinNotifyCenter();
     CFNotificationCenterAddObserver(darwin, nullptr, onHello, "com.lumi.probe.hello", nullptr,
                                     CFNotificationSuspensionBehaviorDeliverImmediately);

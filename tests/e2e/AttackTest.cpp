@@ -122,3 +122,48 @@ TEST(Attack, AnExpandingPlistAsThePreferenceFileCrashesNothing) {
     EXPECT_EQ(d.pidOf(kSpringBoard), springboard) << "SpringBoard did not crash and start again";
     EXPECT_TRUE(d.crashes().empty());
 }
+
+// A message as large as the device takes from an app, sent from inside the
+// Camera to SpringBoard's centre: the device forwards it with the sender's
+// record, SpringBoard reads it, and nothing ends (it used to end SpringBoard,
+// whose reader refused the grown frame).
+TEST(Attack, TheLargestMessageAnAppMaySendEndsNoReceiver) {
+    Device d;
+    d.launch(kCamera);
+    auto springboard = d.pidOf(kSpringBoard);
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(ok(d.ui(kCamera, {{"command", Value("probe-send-largest")},
+                                      {"center", Value("com.lumi.probe")},
+                                      {"message", Value("seen")}})));
+    ASSERT_TRUE(d.waitFor([&] { return d.countLog("probe: seen com.apple.camera") == 2; })) << "SpringBoard read both";
+    EXPECT_EQ(d.pidOf(kSpringBoard), springboard);
+    EXPECT_EQ(d.countLog("could not be read"), 0u);
+}
+
+// One connection observing ever more distinct names: the device refuses the
+// names past 4096 bytes and those past the connection's share, logs each
+// refusal once, and keeps the app and itself (it used to grow until the
+// whole device ran out of memory).
+TEST(Attack, AnAppObservingEverMoreNamesIsHeldToItsShare) {
+    Device d;
+    d.launch(kCamera);
+    auto camera = d.pidOf(kCamera);
+    ASSERT_TRUE(
+        ok(d.ui(kCamera, {{"command", Value("probe-observe-many")}, {"count", Value(20)}, {"bytes", Value(1 << 20)}})));
+    ASSERT_TRUE(
+        ok(d.ui(kCamera, {{"command", Value("probe-observe-many")}, {"count", Value(3000)}, {"bytes", Value(1024)}})));
+    ASSERT_TRUE(d.waitFor([&] { return d.countLog("observations past its share of names") == 1; }));
+    EXPECT_EQ(d.countLog("refused an observation of a name past 4096 bytes from pid"), 1u);
+    std::size_t observed = 0;
+    Dictionary status = d.status();
+    const Array* apps = fnd::valueForKey(status, "apps").array();
+    ASSERT_TRUE(apps) << fnd::serializeXml(Value(status)).value_or("?").substr(0, 400);
+    for (const Value& a : *apps)
+        if (fnd::valueForKey(*a.dictionary(), "bundle") == Value(kCamera))
+            observed = fnd::valueForKey(*a.dictionary(), "observing").array()->size();
+    EXPECT_LE(observed, 1100u) << "about 1 MiB of 1 KiB names, and the app's own";
+    EXPECT_GT(observed, 900u);
+    EXPECT_EQ(d.pidOf(kCamera), camera) << "the app is kept";
+    d.post("com.lumi.probe.hello"); // the Camera still hears what it observed before
+    EXPECT_TRUE(d.waitFor([&] { return d.countLog("probe: seen com.apple.camera") == 1; }));
+}
