@@ -26,6 +26,12 @@ namespace {
 
 rt::Class* g_base = nullptr;
 
+// The Settings app's application object: its navigation controller.
+struct PreferencesAppController : UIApplication {
+    RT_FACE(PreferencesAppController, UIApplication)
+    UIViewController rootController() const { return msg<UIViewController>("rootController"_sel); }
+};
+
 std::string keyOf(const PSSpecifier& specifier) {
     Value key = specifier.propertyForKey("key");
     return key.string() ? *key.string() : "";
@@ -106,7 +112,7 @@ void setPassword(rt::Id, rt::Sel) {
             if (!fnd::writeFileAtomically(kPasswordPath, text))
                 fnd::systemLog(fnd::LogLevel::Error, "lumicrate12prefs: cannot write the album password");
         }));
-    UIViewController root = rt::send<Ref<rt::Object>>(UIApplication::sharedApplication(), "rootController"_sel);
+    UIViewController root = UIApplication::sharedApplication().as<PreferencesAppController>().rootController();
     if (root) root.presentViewController_animated_completion(alert, true);
 }
 
@@ -126,7 +132,7 @@ std::string preferencePath(const PSSpecifier& specifier) {
 
 void tintKeyWindow(bool accent) {
     if (UIWindow window = UIApplication::sharedApplication().keyWindow())
-        rt::send(window, "setTintColor:"_sel, accent ? accentColour() : Ref<rt::Object>());
+        window.setTintColor(accent ? accentColour() : UIColor());
 }
 
 void defineBaseController() {

@@ -17,21 +17,19 @@ Ref<rt::Object> initSwitchCell(rt::Id self, rt::Sel cmd, long style, std::string
                                Ref<rt::Object> specifier) {
     auto cell = rt::sendSuper<Ref<rt::Object>>(g_switchCell, self, cmd, style, identifier, specifier);
     if (cell)
-        if (uikit::UISwitch control = PSSwitchTableCell(cell).control())
-            rt::send(control, "setOnTintColor:"_sel, accentColour());
+        if (uikit::UISwitch control = PSSwitchTableCell(cell).control()) control.setOnTintColor(accentColour());
     return cell;
 }
 
 // A button whose title is in the accent.
 void layoutButtonCell(rt::Id self, rt::Sel cmd) {
     rt::sendSuper(g_buttonCell, self, cmd);
-    if (uikit::UILabel title = PSTableCell(Ref<rt::Object>(self)).titleLabel())
-        rt::send(title, "setTextColor:"_sel, accentColour());
+    if (uikit::UILabel title = PSTableCell(Ref<rt::Object>(self)).titleLabel()) title.setTextColor(accentColour());
 }
 
 } // namespace
 
-Ref<rt::Object> accentColour() { return uikit::makeColor({52 / 255.0, 160 / 255.0, 138 / 255.0, 1}); }
+uikit::UIColor accentColour() { return uikit::makeColor({52 / 255.0, 160 / 255.0, 138 / 255.0, 1}); }
 
 void defineCells() {
     g_switchCell = rt::defineClass("LCSwitchTableCell", PSSwitchTableCell::cls());

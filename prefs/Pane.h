@@ -31,7 +31,7 @@ inline constexpr const char* kSupportAddress = "support@lumicrate.example";
 inline constexpr const char* kProfilePage = "https://lumicrate.example/developer";
 
 // The pane's accent: red 52, green 160, blue 138.
-rt::Ref<rt::Object> accentColour();
+uikit::UIColor accentColour();
 // The key window's tint: the accent, or the default (nil).
 void tintKeyWindow(bool accent);
 

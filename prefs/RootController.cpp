@@ -43,13 +43,12 @@ void viewDidLoad(rt::Id self, rt::Sel cmd) {
     gfx::CGSize size = banner ? banner.size() : gfx::CGSize{};
     height = bannerHeight(width, size.width, size.height);
     UITableView table = me.table();
-    UIImageView header(rt::sendClass<Ref<rt::Object>>(UIImageView::cls(), "alloc"_sel));
-    header = header.initWithImage(banner);
+    UIImageView header = UIImageView::alloc().initWithImage(banner);
     header.setFrame({{0, 0}, {table.frame().size.width, static_cast<double>(height)}});
     header.setBackgroundColor(UIColor::clearColor());
     header.setContentMode(kAspectFit);
-    rt::send(header, "setAutoresizingMask:"_sel, kFlexibleWidth);
-    rt::send(table, "setTableHeaderView:"_sel, header);
+    header.setAutoresizingMask(kFlexibleWidth);
+    table.setTableHeaderView(header);
 }
 
 void viewDidDisappear(rt::Id self, rt::Sel cmd, bool animated) {

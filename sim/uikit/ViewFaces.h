@@ -92,6 +92,7 @@ struct UIView : NSObject {
     void setAlpha(double alpha) const { msg("setAlpha:"_sel, alpha); }
     UIColor backgroundColor() const { return msg<rt::Ref<rt::Object>>("backgroundColor"_sel); }
     void setBackgroundColor(const UIColor& colour) const { msg("setBackgroundColor:"_sel, colour); }
+    void setAutoresizingMask(unsigned long mask) const { msg("setAutoresizingMask:"_sel, mask); }
     bool clipsToBounds() const { return msg<bool>("clipsToBounds"_sel); }
     void setClipsToBounds(bool on) const { msg("setClipsToBounds:"_sel, on); }
     CALayer layer() const { return msg<rt::Ref<rt::Object>>("layer"_sel); }
