@@ -26,9 +26,8 @@ constexpr unsigned long kFlexibleWidth = 2;
 Ref<rt::Object> init(rt::Id self, rt::Sel cmd) {
     auto me = rt::sendSuper<Ref<rt::Object>>(g_root, self, cmd);
     if (!me) return me;
-    UIBarButtonItem respring =
-        UIBarButtonItem(rt::sendClass<Ref<rt::Object>>(UIBarButtonItem::cls(), "alloc"_sel))
-            .initWithTitle_style_target_action("Respring", kUIBarButtonItemStyleDone, rt::NSObject(me), "respring"_sel);
+    UIBarButtonItem respring = UIBarButtonItem::alloc().initWithTitle_style_target_action(
+        "Respring", kUIBarButtonItemStyleDone, rt::NSObject(me), "respring"_sel);
     UIViewController(me).navigationItem().setRightBarButtonItem(respring);
     return me;
 }
@@ -71,8 +70,8 @@ std::vector<Ref<rt::Object>> specifiers(rt::Id self, rt::Sel) {
 void showTutorial(rt::Id, rt::Sel) {
     rt::Class* springboard = rt::getClass("SpringBoard");
     if (!springboard) return;
-    auto app = rt::sendClass<Ref<rt::Object>>(springboard, "sharedApplication"_sel);
-    if (app) (void)rt::trySend(app, "setupTutorial"_sel);
+    UIApplication app = UIApplication::sharedApplication();
+    if (app && app.isKindOfClass(springboard)) (void)rt::trySend(app.get(), "setupTutorial"_sel);
 }
 
 } // namespace
