@@ -13,11 +13,11 @@
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
-#include <spawn.h>
 #include <sstream>
 #include <sys/prctl.h>
 #include <sys/signalfd.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -60,9 +60,22 @@ bool Daemon::boot() {
     fs::path killall = fnd::hostPath("/usr/bin/killall");
     fs::remove(killall, ec);
     fs::create_symlink(fs::path(m_options.binFolder) / "lumi_killall", killall, ec);
+    // The log every app appends to; it is there before any app's walls are drawn.
+    std::ofstream(fnd::hostPath("/var/log/system.log"), std::ios::app);
 
-    // Whatever an app starts stays in the daemon's tree when its parent dies,
-    // so that insideDevice can tell it from the operator's processes.
+    m_walls = m_options.advisoryWalls ? Walls::Advisory : wallsOnThisKernel();
+    if (m_walls != Walls::Kernel)
+        fnd::systemLog(fnd::LogLevel::Error,
+                       m_walls == Walls::FilesOnly
+                           ? "deviced: the kernel's Landlock has no scopes (ABI " + std::to_string(landlockAbi()) +
+                                 "): apps' files are walled, their signals and the operator's channel are advisory"
+                           : std::string("deviced: ") +
+                                 (m_options.advisoryWalls ? "--advisory-walls" : "the kernel has no Landlock") +
+                                 ": the walls are advisory");
+
+    // Whatever an app starts stays in the daemon's tree when its parent dies:
+    // its exit is reaped here, and a device program it started, orphaned,
+    // has no app to take its rights from.
     ::prctl(PR_SET_CHILD_SUBREAPER, 1);
     // Children are reaped through a signalfd on the loop.
     sigset_t mask;
@@ -87,12 +100,15 @@ bool Daemon::boot() {
     });
 
     m_server = std::make_unique<ipc::SocketServer>(
-        *m_loop, ipc::deviceSocketPath(), m_hub,
-        [this](ipc::SocketServer::ConnectionId, pid_t pid, const Dictionary&) { return resolve(pid); },
+        *m_loop, m_hub, [this](ipc::SocketServer::ConnectionId id, const Dictionary&) { return resolve(id); },
         [this](ipc::SocketServer::ConnectionId from, const ipc::PeerIdentity&, const Dictionary& op) {
             return control(from, op);
         });
-    m_server->setOnAccept([this](ipc::SocketServer::ConnectionId id, pid_t pid) { m_callers[id] = classify(pid); });
+    // Who a connection is is settled here, once, from the door it came
+    // through and the process the kernel names; never again from a pid.
+    m_server->setOnAccept([this](ipc::SocketServer::ConnectionId id, const ipc::SocketServer::Accepted& accepted) {
+        m_callers[id] = accepted.door == ipc::SocketServer::Door::Operator ? Caller::Operator : classify(accepted);
+    });
     m_server->setOnClose([this](ipc::SocketServer::ConnectionId closed, pid_t) {
         m_callers.erase(closed);
         // Only the app's own connection ending leaves its requests unanswered
@@ -103,8 +119,13 @@ bool Daemon::boot() {
         for (auto request : orphaned)
             failUi(request, m_pendingUi.at(request).bundle + " ended before it answered");
     });
-    if (!m_server->listen()) {
+    if (!m_server->listen(ipc::deviceSocketPath())) {
         std::fprintf(stderr, "deviced: cannot listen on %s\n", ipc::deviceSocketPath().c_str());
+        return false;
+    }
+    if (!m_server->listen(ipc::operatorChannelName(), ipc::SocketServer::Door::Operator, true)) {
+        std::fprintf(stderr, "deviced: cannot open the operator's channel %s (a device is booted at this root?)\n",
+                     ipc::operatorChannelName().c_str());
         return false;
     }
     fnd::writeTextFileAtomically("/private/var/run/deviced.pid", std::to_string(::getpid()));
@@ -120,27 +141,16 @@ int Daemon::run() {
     return 0;
 }
 
-// A connection through the socket's path was not born with an app: it has
-// no app identity, whatever its pid or its hello say (a pid can be reused;
-// a process can open more connections than the one it was given). One from
-// outside the device's tree is the operator's.
-ipc::PeerIdentity Daemon::resolve(pid_t pid) const {
-    ipc::PeerIdentity id{pid, std::nullopt, true, false};
-    id.outside = !insideDevice(pid);
-    return id;
-}
-
-// Whether the process is the daemon's own descendant: an app, or anything an
-// app started (the daemon is the subreaper of its tree, so an orphan stays
-// in it). A process that is gone already counts as inside: least trust.
-bool Daemon::insideDevice(pid_t pid) {
-    for (int depth = 0; depth < 256 && pid > 1; ++depth) {
-        if (pid == ::getpid()) return true;
-        auto parent = parentOf(pid);
-        if (!parent) return true;
-        pid = *parent;
-    }
-    return false;
+// A connection through a door was not born with an app: it has no app
+// identity, whatever its pid or its hello say (a pid can be reused; a
+// process can open more connections than the one it was given). One that
+// came through the operator's channel is the operator's; any other is
+// nobody in particular.
+ipc::PeerIdentity Daemon::resolve(ipc::SocketServer::ConnectionId id) const {
+    ipc::PeerIdentity identity{m_server->pidOf(id).value_or(0), std::nullopt, true, false};
+    auto caller = m_callers.find(id);
+    identity.isOperator = caller != m_callers.end() && caller->second == Caller::Operator;
+    return identity;
 }
 
 // A process's parent, from /proc; none for a process that is gone.
@@ -171,12 +181,12 @@ const Daemon::App* Daemon::startingApp(pid_t pid) const {
 std::optional<pid_t> Daemon::spawn(const std::string& bundle) {
     const fnd::AppInfo* info = fnd::findApp(bundle);
     if (!info) return std::nullopt;
-    if (info->sandboxed) fnd::createDirectory(fnd::containerPath(bundle), true);
+    if (info->sandboxed) fnd::createDirectory(fnd::containerPath(bundle) + "/tmp", true);
 
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         std::string_view v(*e);
-        if (!v.starts_with("LUMI_")) env.emplace_back(v);
+        if (!v.starts_with("LUMI_") && !v.starts_with("TMPDIR=")) env.emplace_back(v);
     }
     env.push_back("LUMI_DEVICE_ROOT=" + fnd::deviceRoot().string());
     env.push_back("LUMI_BUNDLE_ID=" + bundle);
@@ -185,6 +195,10 @@ std::optional<pid_t> Daemon::spawn(const std::string& bundle) {
     env.push_back("LUMI_TIME_SCALE=" + std::to_string(m_options.timeScale));
     env.push_back("LUMI_DEVICE_MODEL=" + m_options.model);
     if (info->sandboxed) env.push_back("LUMI_CONTAINER=" + fnd::containerPath(bundle));
+    // Its temporary folder (SQLite's spill files go there): the container's
+    // for a sandboxed app, the device's /tmp for the others.
+    env.push_back("TMPDIR=" +
+                  fnd::hostPath(info->sandboxed ? fnd::containerPath(bundle) + "/tmp" : std::string("/tmp")).string());
     std::vector<char*> envp;
     for (auto& e : env)
         envp.push_back(e.data());
@@ -205,28 +219,24 @@ std::optional<pid_t> Daemon::spawn(const std::string& bundle) {
     }
     std::string exe = m_options.binFolder + "/lumi_app";
     std::string log = fnd::hostPath("/var/log/" + bundle + ".log").string();
-    char* argv[] = {const_cast<char*>("lumi_app"), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    posix_spawn_file_actions_adddup2(&actions, pair[1], kInheritedConnectionFd);
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attr, &none); // the daemon blocks SIGCHLD; the app must not
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK);
-    pid_t pid = 0;
-    int rc = ::posix_spawn(&pid, exe.c_str(), &actions, &attr, argv, envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
+    std::optional<AppSandbox> walls =
+        m_walls != Walls::Advisory ? AppSandbox::prepare(*info, m_options.binFolder) : std::nullopt;
+    if (m_walls != Walls::Advisory) {
+        if (!walls) { // never an app outside its walls where the kernel draws them
+            ::close(pair[0]);
+            ::close(pair[1]);
+            fnd::systemLog(fnd::LogLevel::Error, "deviced: cannot spawn " + bundle + ": no sandbox");
+            return std::nullopt;
+        }
+    }
+    std::optional<pid_t> spawned = spawnProcess(exe, envp, log, pair[1], walls ? &*walls : nullptr);
     ::close(pair[1]);
-    if (rc != 0) {
+    if (!spawned) {
         ::close(pair[0]);
         fnd::systemLog(fnd::LogLevel::Error, "deviced: cannot spawn " + exe);
         return std::nullopt;
     }
+    pid_t pid = *spawned;
     ::fcntl(pair[0], F_SETFL, ::fcntl(pair[0], F_GETFL) | O_NONBLOCK);
     auto connection = m_server->adopt(pair[0], pid, ipc::PeerIdentity{pid, bundle, info->sandboxed, info->system});
     m_callers[connection] = bundle == fnd::kSpringBoard ? Caller::SpringBoard : Caller::App;
@@ -320,6 +330,7 @@ fnd::Dictionary Daemon::status() const {
     return Dictionary{{"apps", Value(list)},
                       {"centres", Value(centres)},
                       {"model", Value(m_options.model)},
+                      {"walls", Value(describe(m_walls))},
                       {"dropped", Value(static_cast<int64_t>(m_server->droppedCount()))}};
 }
 
@@ -386,8 +397,11 @@ bool Daemon::control(ipc::SocketServer::ConnectionId from, const Dictionary& op)
     return (this->*it->second.handler)(from, kind, op);
 }
 
-Daemon::Caller Daemon::classify(pid_t pid) const {
-    if (!insideDevice(pid)) return Caller::Operator;
+// A connection through the device socket's path: a device program (the
+// device's killall, started by an app whose role may start it), or else a
+// process with no rights of its own.
+Daemon::Caller Daemon::classify(const ipc::SocketServer::Accepted& accepted) const {
+    pid_t pid = accepted.pid;
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec);
     fs::path killall = fs::weakly_canonical(fs::path(m_options.binFolder) / "lumi_killall", ec);
@@ -396,7 +410,12 @@ Daemon::Caller Daemon::classify(pid_t pid) const {
     // sandboxed app may not start a program at all, so its killall is
     // refused; SpringBoard's and the Settings app's are the device's own.
     const App* starter = startingApp(pid);
-    return starter && !starter->sandboxed ? Caller::DeviceProgram : Caller::Inside;
+    if (!starter || starter->sandboxed) return Caller::Inside;
+    // What /proc said was about the process that connected only if it is
+    // still alive now: a pid freed and taken again in between names another.
+    if (accepted.pidfd >= 0 && ::syscall(SYS_pidfd_send_signal, accepted.pidfd, 0, nullptr, 0) != 0)
+        return Caller::Inside;
+    return Caller::DeviceProgram;
 }
 
 std::string Daemon::describeCaller(ipc::SocketServer::ConnectionId id, Caller who) const {
@@ -404,7 +423,7 @@ std::string Daemon::describeCaller(ipc::SocketServer::ConnectionId id, Caller wh
     std::string process = pid ? "pid " + std::to_string(*pid) : "a closed connection";
     for (const auto& [appPid, app] : m_apps)
         if (app.connection == id) return app.bundle + " (" + process + ")";
-    return who == Caller::Inside ? "a process inside the device (" + process + ")" : "the operator (" + process + ")";
+    return who == Caller::Operator ? "the operator (" + process + ")" : "a process inside the device (" + process + ")";
 }
 
 // The running app that `op` names by its bundle, or none (the asker is answered why).

@@ -4,12 +4,15 @@
 //
 // Identity is bound at spawn: the daemon hands each app one end of a socket
 // pair (its descriptor 3) and keeps the other, bound to the app's identity.
-// A connection through the socket's path has no app identity (no bundle,
-// sandboxed, not a system process), whatever its pid or hello say; it is the
-// operator's when its process is outside the device (not the daemon's
-// descendant: the daemon is the subreaper of everything its apps start), and
-// an inside process's otherwise. Each control operation says who may ask
-// it; a refusal is answered with an error and logged in one line.
+// Each app runs inside the walls of its role (Sandbox.h), entered between
+// fork and exec. A connection through a door has no app identity (no
+// bundle, sandboxed, not a system process), whatever its pid or hello say;
+// who it is is settled when it is accepted: the operator's when it came
+// through the operator's channel (an abstract socket no app's sandbox lets
+// it reach), a device program's when the kernel names the device's killall
+// started by an app that may run it, and nobody's otherwise. Each control
+// operation says who may ask it; a refusal is answered with an error and
+// logged in one line.
 //
 // Control operations (ipc/Operations.h; each answered with a "reply", an
 // unknown one with an error that names it): status, launch, terminate,
@@ -23,6 +26,8 @@
 // "killall backboardd" ends SpringBoard and every app and starts SpringBoard
 // again, as a user-interface restart does on the phone.
 
+#include "sim/deviced/AppSpawn.h"
+#include "sim/deviced/Sandbox.h"
 #include "sim/ipc/Hub.h"
 #include "sim/ipc/SocketServer.h"
 
@@ -44,6 +49,7 @@ struct Options {
     double springboardRelaunchDelay = 1.0; // seconds of device time
     std::string passcode;                  // the owner's passcode; empty: none set
     bool fingerEnrolled = false;           // a finger enrolled for Touch ID
+    bool advisoryWalls = false;            // no kernel sandbox even where the kernel has one (benchmarks)
 };
 
 bool isKnownModel(const std::string& model);
@@ -64,18 +70,18 @@ private:
         ipc::SocketServer::ConnectionId connection; // born with the app: its identity
         std::string state = "foreground";
     };
-    // Who asks, as the daemon knows it: the operator (a process outside the
-    // device: the command line, the tests), SpringBoard or another app (by
-    // the connection each was born with), or a process inside the device on
-    // a connection of its own (an app's, or a program an app started).
+    // Who asks, as the daemon knows it: the operator (a client on the
+    // operator's channel: the command line, the tests), SpringBoard or
+    // another app (by the connection each was born with), or a process on a
+    // connection of its own through the device socket's path (an app's, or a
+    // program an app started).
     // A device program (the device's /usr/bin/killall) is inside the device
     // and runs the platform's own code, which any app may start.
     enum class Caller { Operator, SpringBoard, App, DeviceProgram, Inside };
     enum class Allowed { Operator, OperatorAndSpringBoard, OperatorAndDevicePrograms, Anyone };
-    static constexpr int kInheritedConnectionFd = 3;
 
     bool boot();
-    ipc::PeerIdentity resolve(pid_t pid) const;
+    ipc::PeerIdentity resolve(ipc::SocketServer::ConnectionId id) const;
     bool control(ipc::SocketServer::ConnectionId from, const fnd::Dictionary& op);
     using Control = bool (Daemon::*)(ipc::SocketServer::ConnectionId from, const std::string& kind,
                                      const fnd::Dictionary& op);
@@ -85,9 +91,8 @@ private:
     };
     static const std::map<std::string_view, ControlEntry>& controls();
     static bool permits(Allowed allowed, Caller caller);
-    static bool insideDevice(pid_t pid);
     static std::optional<pid_t> parentOf(pid_t pid);
-    Caller classify(pid_t pid) const;
+    Caller classify(const ipc::SocketServer::Accepted& accepted) const;
     const App* startingApp(pid_t pid) const;
     std::string describeCaller(ipc::SocketServer::ConnectionId id, Caller who) const;
     std::optional<ipc::Hub::PeerId> peerOfApp(pid_t pid) const;
@@ -121,6 +126,7 @@ private:
     std::map<pid_t, App> m_apps;
     std::map<ipc::SocketServer::ConnectionId, Caller> m_callers;
     int m_signalFd = -1;
+    Walls m_walls = Walls::Advisory;
     bool m_restartingUI = false;
     std::set<pid_t> m_endingForRestart; // what a restart of the interface waits for
     bool m_shuttingDown = false;

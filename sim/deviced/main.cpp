@@ -31,6 +31,8 @@ int main(int argc, char** argv) {
             options.passcode = value();
         else if (a == "--touch-id")
             options.fingerEnrolled = true;
+        else if (a == "--advisory-walls")
+            options.advisoryWalls = true;
         else {
             std::fprintf(stderr, "deviced: unknown argument %s\n", a.c_str());
             return 2;
@@ -38,7 +40,7 @@ int main(int argc, char** argv) {
     }
     if (options.root.empty() || !deviced::isKnownModel(options.model) || options.timeScale <= 0) {
         std::fprintf(stderr, "usage: deviced --root DIR [--model iphone8|iphone8plus|iphonexs|ipad] "
-                             "[--time-scale N] [--passcode CODE] [--touch-id]\n");
+                             "[--time-scale N] [--passcode CODE] [--touch-id] [--advisory-walls]\n");
         return 2;
     }
     return deviced::Daemon(options).run();

@@ -187,12 +187,17 @@ WriteResult writeFileAtomicallyNoFollow(std::string_view devicePath, std::string
     std::vector<std::string> folders;
     std::string name;
     if (!splitDevicePath(devicePath, folders, name)) return {false, "not a file path"};
-    Fd dir(::open(deviceRoot().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // The folders on the way are only walked through (O_PATH: a sandbox
+    // that lets this process write the last folder need not let it list
+    // those above); the last is opened to be listed and synced.
+    Fd dir(::open(deviceRoot().c_str(), (folders.empty() ? O_RDONLY : O_PATH) | O_DIRECTORY | O_CLOEXEC));
     if (dir.fd < 0) return {false, "no device root"};
     std::string walked;
-    for (const std::string& folder : folders) {
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        const std::string& folder = folders[i];
         walked += "/" + folder;
-        Fd next(::openat(dir.fd, folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        int access = i + 1 == folders.size() ? O_RDONLY : O_PATH;
+        Fd next(::openat(dir.fd, folder.c_str(), access | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (next.fd < 0) {
             struct stat st {};
             bool link = ::fstatat(dir.fd, folder.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);

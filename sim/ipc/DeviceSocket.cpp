@@ -5,9 +5,13 @@
 #include "sim/ipc/Operations.h"
 
 #include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -18,6 +22,20 @@ namespace ipc {
 std::string deviceSocketPath() {
     if (const char* p = std::getenv("LUMI_DEVICED_SOCKET"); p && *p) return p;
     return fnd::hostPath("/private/var/run/deviced.sock").string();
+}
+
+std::string operatorChannelName() {
+    std::error_code ec;
+    std::string root = std::filesystem::weakly_canonical(fnd::deviceRoot(), ec).string();
+    if (ec) root = fnd::deviceRoot().string();
+    std::uint64_t hash = 14695981039346656037ull; // FNV-1a: stable across builds and processes
+    for (unsigned char ch : root) {
+        hash ^= ch;
+        hash *= 1099511628211ull;
+    }
+    char name[64];
+    std::snprintf(name, sizeof name, "lumicrate12-device-operator-%016llx", static_cast<unsigned long long>(hash));
+    return name;
 }
 
 std::optional<int> inheritedDeviceConnection() {
@@ -47,6 +65,21 @@ std::unique_ptr<DeviceSocket> DeviceSocket::connect(const std::string& path) {
     addr.sun_family = AF_UNIX;
     std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
     if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<DeviceSocket>(new DeviceSocket(fd));
+}
+
+std::unique_ptr<DeviceSocket> DeviceSocket::connectAsOperator() {
+    std::string name = operatorChannelName();
+    sockaddr_un addr{};
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return nullptr;
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path + 1, name.data(), name.size()); // abstract: a leading NUL, no terminator
+    auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), length) != 0) {
         ::close(fd);
         return nullptr;
     }

@@ -16,6 +16,10 @@ namespace ipc {
 // The socket of the device at `root`: LUMI_DEVICED_SOCKET when set, else
 // <root>/private/var/run/deviced.sock.
 std::string deviceSocketPath();
+// The operator's channel of the device at the current root: a name in the
+// abstract namespace, derived from the root's canonical path, which no app's
+// sandbox lets it reach. Whoever connects through it is the operator.
+std::string operatorChannelName();
 // The descriptor of the connection the device handed this process when it
 // spawned it (LUMI_DEVICED_FD), or none.
 std::optional<int> inheritedDeviceConnection();
@@ -25,6 +29,9 @@ public:
     ~DeviceSocket();
     // Null when nothing listens at `path`.
     static std::unique_ptr<DeviceSocket> connect(const std::string& path);
+    // Null when no device listens on its operator's channel, or this
+    // process may not reach it.
+    static std::unique_ptr<DeviceSocket> connectAsOperator();
     // A connected stream socket this process already holds (the one the
     // device handed it at spawn); it becomes close-on-exec here, so that no
     // program this process starts inherits it.

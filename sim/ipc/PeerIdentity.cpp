@@ -6,7 +6,7 @@ fnd::Dictionary PeerIdentity::toDictionary() const {
     fnd::Dictionary d{{"pid", fnd::Value(static_cast<int64_t>(pid))},
                       {"sandboxed", fnd::Value(sandboxed)},
                       {"system", fnd::Value(system)},
-                      {"outside", fnd::Value(outside)}};
+                      {"operator", fnd::Value(isOperator)}};
     if (bundleIdentifier) d["bundle"] = fnd::Value(*bundleIdentifier);
     return d;
 }
@@ -21,7 +21,7 @@ std::optional<PeerIdentity> PeerIdentity::fromDictionary(const fnd::Dictionary& 
     id.sandboxed = *sandboxed;
     id.system = *system;
     if (const auto* b = fnd::valueForKey(d, "bundle").string()) id.bundleIdentifier = *b;
-    if (const auto* o = fnd::valueForKey(d, "outside").boolean()) id.outside = *o;
+    if (const auto* o = fnd::valueForKey(d, "operator").boolean()) id.isOperator = *o;
     return id;
 }
 

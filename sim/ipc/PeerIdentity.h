@@ -16,10 +16,11 @@ struct PeerIdentity {
     std::optional<std::string> bundleIdentifier; // none: not an app the device spawned
     bool sandboxed = true;
     bool system = false; // a system process (SpringBoard): may serve named centres
-    // The operator: a process outside the device (the command line, the
-    // tests), which the device's owner runs, as on a phone a person at its
-    // screen or a debugger attached to it.
-    bool outside = false;
+    // The operator: a client that reached the device through the operator's
+    // channel (the command line, the tests), which no app's sandbox lets it
+    // reach: the device's owner, as on a phone a person at its screen or a
+    // debugger attached to it.
+    bool isOperator = false;
 
     fnd::Dictionary toDictionary() const;
     static std::optional<PeerIdentity> fromDictionary(const fnd::Dictionary& d);

@@ -4,6 +4,7 @@
 #include "sim/ipc/Operations.h"
 
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
@@ -12,10 +13,18 @@
 
 namespace ipc {
 
-SocketServer::SocketServer(dsp::RunLoop& loop, std::string path, Hub& hub, IdentityResolver resolver,
-                           ControlHandler control)
+namespace {
+// SO_PEERPIDFD (Linux 6.5); this distribution's headers predate it. An older
+// kernel answers ENOPROTOOPT and the connection has no pidfd.
+#ifdef SO_PEERPIDFD
+constexpr int kPeerPidFdOption = SO_PEERPIDFD;
+#else
+constexpr int kPeerPidFdOption = 77;
+#endif
+} // namespace
+
+SocketServer::SocketServer(dsp::RunLoop& loop, Hub& hub, IdentityResolver resolver, ControlHandler control)
     : m_loop(loop)
-    , m_path(std::move(path))
     , m_hub(hub)
     , m_resolver(std::move(resolver))
     , m_control(std::move(control)) {}
@@ -23,33 +32,39 @@ SocketServer::SocketServer(dsp::RunLoop& loop, std::string path, Hub& hub, Ident
 SocketServer::~SocketServer() {
     while (!m_connections.empty())
         drop(m_connections.begin()->first);
-    if (m_listenWatch) m_loop.removeWatch(m_listenWatch);
-    if (m_listenFd >= 0) {
-        ::close(m_listenFd);
-        ::unlink(m_path.c_str());
+    for (const Listener& l : m_listeners) {
+        m_loop.removeWatch(l.watch);
+        ::close(l.fd);
+        if (!l.unlinkAtEnd.empty()) ::unlink(l.unlinkAtEnd.c_str());
     }
 }
 
-bool SocketServer::listen() {
+bool SocketServer::listen(const std::string& address, Door door, bool abstract) {
     sockaddr_un addr{};
-    if (m_path.size() >= sizeof addr.sun_path) return false;
-    m_listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (m_listenFd < 0) return false;
+    // An abstract name starts with a NUL and has no terminator of its own.
+    std::size_t offset = abstract ? 1 : 0;
+    if (address.empty() || address.size() + offset >= sizeof addr.sun_path) return false;
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return false;
     addr.sun_family = AF_UNIX;
-    std::memcpy(addr.sun_path, m_path.c_str(), m_path.size() + 1);
-    ::unlink(m_path.c_str()); // a socket left by a daemon that died
-    if (::bind(m_listenFd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(m_listenFd, 64) != 0) {
-        ::close(m_listenFd);
-        m_listenFd = -1;
+    std::memcpy(addr.sun_path + offset, address.data(), address.size());
+    auto length =
+        static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + address.size() + (abstract ? 0 : 1));
+    if (!abstract) ::unlink(address.c_str()); // a socket left by a daemon that died
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), length) != 0 || ::listen(fd, 64) != 0) {
+        ::close(fd);
         return false;
     }
-    m_listenWatch = m_loop.addWatch(m_listenFd, POLLIN, [this](short) { accept(); });
+    Listener l{fd, 0, door, abstract ? std::string() : address};
+    std::size_t index = m_listeners.size();
+    l.watch = m_loop.addWatch(fd, POLLIN, [this, index](short) { accept(m_listeners[index]); });
+    m_listeners.push_back(std::move(l));
     return true;
 }
 
-void SocketServer::accept() {
+void SocketServer::accept(const Listener& listener) {
     for (;;) {
-        int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        int fd = ::accept4(listener.fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) return;
         ucred cred{};
         socklen_t len = sizeof cred;
@@ -57,13 +72,19 @@ void SocketServer::accept() {
             ::close(fd);
             continue;
         }
+        // The peer as a process, not a number: it tells later whether the
+        // process a pid names is still the one that connected.
+        int pidfd = -1;
+        len = sizeof pidfd;
+        if (::getsockopt(fd, SOL_SOCKET, kPeerPidFdOption, &pidfd, &len) != 0) pidfd = -1;
         auto c = std::make_shared<Connection>();
         c->id = m_nextId++;
         c->fd = fd;
         c->pid = cred.pid;
         m_connections[c->id] = c;
         updateWatch(c);
-        if (m_onAccept) m_onAccept(c->id, c->pid);
+        if (m_onAccept) m_onAccept(c->id, Accepted{cred.pid, pidfd, listener.door});
+        if (pidfd >= 0) ::close(pidfd);
     }
 }
 
@@ -149,7 +170,7 @@ void SocketServer::handleFrame(const ConnectionRef& c, const fnd::Dictionary& op
             return;
         }
         c->helloed = true;
-        PeerIdentity identity = c->born ? *c->born : m_resolver(c->id, c->pid, op);
+        PeerIdentity identity = c->born ? *c->born : m_resolver(c->id, op);
         ConnectionId id = c->id;
         m_peers[id] = m_hub.addPeer(identity, [this, id](const fnd::Dictionary& d) { sendTo(id, d); });
         return;

@@ -1,11 +1,14 @@
 #pragma once
 // SocketServer: the device daemon's end of the device socket.
 //
-// It listens on a Unix socket, reads frames from every connection on one run
-// loop, and hands each connection's operations to the hub as a peer. A
-// connection's first frame must be "hello"; its identity then comes from the
-// resolver, which is given the pid the kernel reports for the peer
-// (SO_PEERCRED), so a process cannot claim to be another. Operations that
+// It listens on Unix sockets (its doors: a path, or a name in the abstract
+// namespace), reads frames from every connection on one run loop, and hands
+// each connection's operations to the hub as a peer. What is known of a
+// connection is settled when it is accepted: the door it came through, and
+// the peer the kernel reports (SO_PEERCRED, with a pidfd where the kernel
+// gives one, so that a pid reused later is not taken for the peer). Its
+// first frame must be "hello"; its identity then comes from the resolver,
+// so a process cannot claim to be another. Operations that
 // are not the hub's go to the control handler (the device's own). A
 // connection that sends a malformed frame, an operation its receiver cannot
 // read, or stops reading while the server's buffer for it grows past a limit
@@ -28,33 +31,44 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace ipc {
 
 class SocketServer {
 public:
     using ConnectionId = Hub::PeerId;
-    // Who a connection that came through the socket's path is (connections
-    // adopted with their identity skip it).
-    using IdentityResolver = std::function<PeerIdentity(ConnectionId, pid_t pid, const fnd::Dictionary& hello)>;
+    // The door a connection came through: the device socket's path, which
+    // any process may reach, or the operator's channel.
+    enum class Door { Device, Operator };
+    // What the kernel says of an accepted connection's peer.
+    struct Accepted {
+        pid_t pid = 0;
+        int pidfd = -1; // the peer process itself, valid during the accept call; -1 when the kernel gives none
+        Door door = Door::Device;
+    };
+    // Who an accepted connection is, asked at its hello (connections adopted
+    // with their identity skip it).
+    using IdentityResolver = std::function<PeerIdentity(ConnectionId, const fnd::Dictionary& hello)>;
     // Returns false for an operation it does not know: the connection is dropped.
     using ControlHandler = std::function<bool(ConnectionId, const PeerIdentity&, const fnd::Dictionary& op)>;
 
-    SocketServer(dsp::RunLoop& loop, std::string path, Hub& hub, IdentityResolver resolver, ControlHandler control);
+    SocketServer(dsp::RunLoop& loop, Hub& hub, IdentityResolver resolver, ControlHandler control);
     ~SocketServer();
     SocketServer(const SocketServer&) = delete;
     SocketServer& operator=(const SocketServer&) = delete;
 
-    bool listen();
-    const std::string& path() const { return m_path; }
+    // Listens at a path (a socket left there by a server that died is
+    // replaced) or, with `abstract`, at a name in the abstract namespace.
+    bool listen(const std::string& address, Door door = Door::Device, bool abstract = false);
     // A connection born with its identity: one end of a socket pair whose
     // other end the daemon handed to a process it spawned. Its "hello" is
     // still the first frame, but who it is comes from here, never from the
     // resolver or from what it says.
     ConnectionId adopt(int fd, pid_t pid, PeerIdentity identity);
-    // Told of every connection through the socket's path as it is accepted,
-    // with the pid the kernel reports for its peer (before it can say anything).
-    void setOnAccept(std::function<void(ConnectionId, pid_t)> onAccept) { m_onAccept = std::move(onAccept); }
+    // Told of every connection through a door as it is accepted, before it
+    // can say anything.
+    void setOnAccept(std::function<void(ConnectionId, const Accepted&)> onAccept) { m_onAccept = std::move(onAccept); }
     // The hub's peer of a connection, once it has said hello.
     std::optional<Hub::PeerId> peerOf(ConnectionId id) const;
 
@@ -93,7 +107,13 @@ private:
     };
     using ConnectionRef = std::shared_ptr<Connection>;
 
-    void accept();
+    struct Listener {
+        int fd = -1;
+        int watch = 0;
+        Door door;
+        std::string unlinkAtEnd; // the path bound, for a path listener
+    };
+    void accept(const Listener& listener);
     void onEvent(const ConnectionRef& c, short events);
     void drainMessagesFromPeer(const ConnectionRef& c);
     void handleMessages(const ConnectionRef& c);
@@ -103,14 +123,12 @@ private:
     ConnectionRef find(ConnectionId id) const;
 
     dsp::RunLoop& m_loop;
-    std::string m_path;
     Hub& m_hub;
     IdentityResolver m_resolver;
     ControlHandler m_control;
     std::function<void(ConnectionId, pid_t)> m_onClose;
-    std::function<void(ConnectionId, pid_t)> m_onAccept;
-    int m_listenFd = -1;
-    int m_listenWatch = 0;
+    std::function<void(ConnectionId, const Accepted&)> m_onAccept;
+    std::vector<Listener> m_listeners;
     ConnectionId m_nextId = 1;
     std::map<ConnectionId, ConnectionRef> m_connections;
     std::map<ConnectionId, Hub::PeerId> m_peers;

@@ -34,7 +34,7 @@ void fail(const std::string& message, int status) {
 
 std::unique_ptr<ipc::DeviceSocket> connectOrFail(const Parsed& p) {
     fnd::setDeviceRoot(p.root);
-    auto s = ipc::DeviceSocket::connect(fnd::hostPath("/private/var/run/deviced.sock").string());
+    auto s = ipc::DeviceSocket::connectAsOperator();
     if (!s || !s->send({{ipc::op::kKey, Value(ipc::op::kHello)}})) fail("no device is booted at " + p.root);
     return s;
 }
@@ -52,7 +52,7 @@ Dictionary requestOrFail(ipc::DeviceSocket& s, Dictionary op, std::chrono::secon
 
 std::optional<Dictionary> tryStatus(const std::string& root) {
     fnd::setDeviceRoot(root);
-    auto s = ipc::DeviceSocket::connect(fnd::hostPath("/private/var/run/deviced.sock").string());
+    auto s = ipc::DeviceSocket::connectAsOperator();
     if (!s || !s->send({{ipc::op::kKey, Value(ipc::op::kHello)}})) return std::nullopt;
     return s->request({{ipc::op::kKey, Value(ipc::op::kStatus)}}, std::chrono::seconds(5));
 }
@@ -103,6 +103,7 @@ int boot(const Parsed& p) {
         std::vector<std::string> args{"deviced", "--root", root, "--model", model, "--time-scale", scaleText};
         if (p.options.count("--passcode")) args.insert(args.end(), {"--passcode", p.options.at("--passcode")});
         if (p.options.count("--touch-id")) args.push_back("--touch-id");
+        if (p.options.count("--advisory-walls")) args.push_back("--advisory-walls");
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
@@ -301,9 +302,9 @@ const std::map<std::string, CommandSpec>& commands() {
         std::map<std::string, CommandSpec> m{
             {"boot",
              {"boot [--root DIR] [--model iphone8|iphone8plus|iphonexs|ipad] [--time-scale N] "
-              "[--passcode CODE] [--touch-id]",
+              "[--passcode CODE] [--touch-id] [--advisory-walls]",
               {"--model", "--time-scale", "--passcode"},
-              {"--touch-id"},
+              {"--touch-id", "--advisory-walls"},
               0,
               0,
               boot}},

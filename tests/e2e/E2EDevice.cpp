@@ -97,7 +97,7 @@ Device::~Device() {
 }
 
 std::unique_ptr<ipc::DeviceSocket> Device::connect(Dictionary hello) {
-    auto s = ipc::DeviceSocket::connect(fnd::hostPath("/private/var/run/deviced.sock").string());
+    auto s = ipc::DeviceSocket::connectAsOperator();
     if (!s) throw std::runtime_error("cannot connect to the device");
     hello["op"] = Value("hello");
     s->send(hello);
@@ -217,6 +217,8 @@ std::size_t Device::countLog(const std::string& needle) {
     return n;
 }
 
-bool Device::waitFor(const std::function<bool()>& done) { return m_loop.runUntil(done, std::chrono::seconds(20)); }
+bool Device::waitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
+    return m_loop.runUntil(done, limit);
+}
 
 } // namespace e2e

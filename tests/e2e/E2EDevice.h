@@ -42,7 +42,7 @@ public:
     ~Device();
     const std::string& root() const { return m_root; }
 
-    // A connection to the device from outside it (this test process).
+    // A connection to the device on the operator's channel (this test process).
     std::unique_ptr<ipc::DeviceSocket> connect(fnd::Dictionary hello = {});
     fnd::Dictionary status();
     std::optional<pid_t> pidOf(const std::string& bundle);
@@ -77,8 +77,8 @@ public:
     // any, so every e2e test checks it.
     std::vector<std::string> crashes();
     std::size_t countLog(const std::string& needle);
-    // Waits (on a run loop, up to 20 s of real time) until `done`.
-    bool waitFor(const std::function<bool()>& done);
+    // Waits (on a run loop, up to `limit` of real time) until `done`.
+    bool waitFor(const std::function<bool()>& done, std::chrono::seconds limit = std::chrono::seconds(20));
 
 private:
     std::string m_root;

@@ -35,7 +35,7 @@ const char* writerOf(const std::string& path) {
 std::string describeSender(const std::optional<ipc::PeerIdentity>& sender) {
     if (!sender) return "a sender the device did not start";
     if (sender->bundleIdentifier) return *sender->bundleIdentifier;
-    if (sender->outside) return "the operator";
+    if (sender->isOperator) return "the operator";
     return "pid " + std::to_string(sender->pid);
 }
 
@@ -63,11 +63,11 @@ void handleMessageNamedWithUserInfo(rt::Id, rt::Sel, std::string, fnd::Dictionar
     if (!array) return refuse("no array");
     if (!path) return refuse("no path");
     if (!isClientStatePath(*path)) return refuse("not a state file: " + *path);
-    // A state file is written only for its own app (or the device's owner
-    // from outside): another app could otherwise empty the locked list and
+    // A state file is written only for its own app (or the device's owner,
+    // the operator): another app could otherwise empty the locked list and
     // so open every locked album to itself and to the Photos app.
     std::optional<ipc::PeerIdentity> sender = ipc::MessagingCenter::currentSender();
-    bool allowed = sender && (sender->outside || sender->bundleIdentifier == writerOf(*path));
+    bool allowed = sender && (sender->isOperator || sender->bundleIdentifier == writerOf(*path));
     if (!allowed) return refuse(*path + " is not for " + describeSender(sender) + " to write");
     for (const auto& v : *array)
         if (!v.string()) return refuse("not an array of strings, for " + *path);

@@ -47,8 +47,8 @@ public:
             m_loop = &loop;
             ipc::SocketServer* self = nullptr;
             ipc::SocketServer server(
-                loop, m_path, m_hub,
-                [](ipc::SocketServer::ConnectionId, pid_t, const fnd::Dictionary& hello) {
+                loop, m_hub,
+                [](ipc::SocketServer::ConnectionId, const fnd::Dictionary& hello) {
                     const auto* claim = fnd::valueForKey(hello, "claim").dictionary();
                     auto id = claim ? ipc::PeerIdentity::fromDictionary(*claim) : std::nullopt;
                     return id ? *id : ipc::PeerIdentity{};
@@ -62,7 +62,7 @@ public:
                 });
             self = &server;
             m_server = &server;
-            bool ok = server.listen();
+            bool ok = server.listen(m_path);
             ready.set_value();
             if (ok) loop.run();
             m_server = nullptr;
