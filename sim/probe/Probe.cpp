@@ -27,8 +27,22 @@
 // "probe-observe-many" {count, bytes} observes `count` distinct names of
 // `bytes` bytes; "probe-send-largest" {center, message} sends a message
 // whose user info is as large as the device takes from an app.
+//
+// What code injected into an app could do with the C library and the kernel
+// alone, past the platform's own functions:
+// "probe-raw-write" {path, text} and "probe-raw-read" {path} open the device
+// path's host file directly; "probe-signal" {pid} sends signal 0 to a
+// process; "probe-deep-ask" {generations, op} forks a chain of processes
+// that many generations deep, and the deepest asks the operation on a
+// connection of its own and tries the operator's channel (the outcome is
+// logged: "probe: deep-ask device ok|refused|none operator channel
+// reached|unreachable");
+// "probe-orphan-connection" opens a connection from a child process that
+// then exits (answering its "pid"), which "probe-orphan-ask" {ops} later
+// says hello on and uses, answering the first reply.
 
 #include "sim/apps/host/Application.h"
+#include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/Files.h"
 #include "sim/foundation/ProcessIdentity.h"
 #include "sim/foundation/PropertyList.h"
@@ -42,6 +56,14 @@
 #include "sim/photos/kit/PhotoKit.h"
 #include "sim/uikit/Automation.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace rt::literals;
@@ -204,6 +226,129 @@ fnd::Dictionary probeConnect(const fnd::Dictionary& request) {
     return uikit::automation::failure("the device did not answer");
 }
 
+fnd::Dictionary probeRawWrite(const fnd::Dictionary& request) {
+    const std::string* path = fnd::valueForKey(request, "path").string();
+    const std::string* text = fnd::valueForKey(request, "text").string();
+    if (!path || !text) return uikit::automation::failure("probe-raw-write needs a path and a text");
+    int fd = ::open(fnd::hostPath(*path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0) return uikit::automation::failure(std::strerror(errno));
+    bool whole = ::write(fd, text->data(), text->size()) == static_cast<ssize_t>(text->size());
+    ::close(fd);
+    return whole ? uikit::automation::success() : uikit::automation::failure("short write");
+}
+
+fnd::Dictionary probeRawRead(const fnd::Dictionary& request) {
+    const std::string* path = fnd::valueForKey(request, "path").string();
+    if (!path) return uikit::automation::failure("probe-raw-read needs a path");
+    int fd = ::open(fnd::hostPath(*path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return uikit::automation::failure(std::strerror(errno));
+    char buf[4096];
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    ::close(fd);
+    if (n < 0) return uikit::automation::failure(std::strerror(errno));
+    return uikit::automation::success({{"bytes", fnd::Value(static_cast<int64_t>(n))}});
+}
+
+fnd::Dictionary probeSignal(const fnd::Dictionary& request) {
+    const std::int64_t* pid = fnd::valueForKey(request, "pid").integer();
+    if (!pid || *pid <= 1) return uikit::automation::failure("probe-signal needs a pid");
+    if (::kill(static_cast<pid_t>(*pid), 0) != 0) return uikit::automation::failure(std::strerror(errno));
+    return uikit::automation::success();
+}
+
+// Exit statuses of the deepest process of probe-deep-ask.
+constexpr int kAnsweredOk = 0, kRefused = 1, kNoAnswer = 2, kOperatorReached = 4;
+
+int askOnOwnConnection(const fnd::Dictionary& op) {
+    int status = kNoAnswer;
+    if (auto socket = ipc::DeviceSocket::connect(ipc::deviceSocketPath())) {
+        socket->send({{"op", fnd::Value("hello")}});
+        if (auto reply = socket->request(op, std::chrono::seconds(5)))
+            status = fnd::valueForKey(*reply, "ok").boolValue() ? kAnsweredOk : kRefused;
+    }
+    if (ipc::DeviceSocket::connectAsOperator()) status |= kOperatorReached;
+    return status;
+}
+
+// The chain runs on a thread of its own (a few hundred forks of an app's
+// process take seconds), and its outcome is logged:
+// "probe: deep-ask device <ok|refused|none> operator channel <reached|unreachable>".
+void deepAsk(std::int64_t generations, const fnd::Dictionary& op) {
+    // Each generation forks the next and passes its exit status up; the
+    // deepest asks. Only this thread runs in the children, and none logs.
+    pid_t first = ::fork();
+    if (first < 0) return log("deep-ask could not fork: " + std::string(std::strerror(errno)));
+    if (first == 0) {
+        for (std::int64_t depth = 1; depth < generations; ++depth) {
+            pid_t next = ::fork();
+            if (next < 0) ::_exit(kNoAnswer);
+            if (next > 0) {
+                int status = 0;
+                while (::waitpid(next, &status, 0) < 0 && errno == EINTR) {
+                }
+                ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : kNoAnswer);
+            }
+        }
+        ::_exit(askOnOwnConnection(op));
+    }
+    int status = 0;
+    while (::waitpid(first, &status, 0) < 0 && errno == EINTR) {
+    }
+    int code = WIFEXITED(status) ? WEXITSTATUS(status) : kNoAnswer;
+    const char* device = (code & 3) == kAnsweredOk ? "ok" : (code & 3) == kRefused ? "refused" : "none";
+    log(std::string("deep-ask device ") + device + " operator channel " +
+        ((code & kOperatorReached) ? "reached" : "unreachable"));
+}
+
+fnd::Dictionary probeDeepAsk(const fnd::Dictionary& request) {
+    const std::int64_t* generations = fnd::valueForKey(request, "generations").integer();
+    const fnd::Dictionary* op = fnd::valueForKey(request, "op").dictionary();
+    if (!generations || *generations < 1 || *generations > 4096 || !op)
+        return uikit::automation::failure("probe-deep-ask needs generations (1-4096) and an op");
+    std::thread(deepAsk, *generations, *op).detach();
+    return uikit::automation::success();
+}
+
+// The connection a child opened and then died, kept by this process.
+int g_orphan = -1;
+
+fnd::Dictionary probeOrphanConnection(const fnd::Dictionary&) {
+    if (g_orphan >= 0) ::close(g_orphan);
+    g_orphan = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    std::string path = ipc::deviceSocketPath();
+    sockaddr_un addr{};
+    if (g_orphan < 0 || path.size() >= sizeof addr.sun_path) return uikit::automation::failure("no socket");
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    // The kernel records the pid of the process that connects: the child's.
+    pid_t child = ::fork();
+    if (child < 0) return uikit::automation::failure(std::strerror(errno));
+    if (child == 0) ::_exit(::connect(g_orphan, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 ? 0 : 1);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return uikit::automation::failure("the child could not connect");
+    return uikit::automation::success({{"pid", fnd::Value(static_cast<int64_t>(child))}});
+}
+
+fnd::Dictionary probeOrphanAsk(const fnd::Dictionary& request) {
+    const fnd::Array* ops = fnd::valueForKey(request, "ops").array();
+    if (!ops || g_orphan < 0) return uikit::automation::failure("probe-orphan-ask needs ops and an orphan connection");
+    auto socket = ipc::DeviceSocket::adopt(::dup(g_orphan));
+    if (!socket) return uikit::automation::failure("no socket");
+    socket->send({{"op", fnd::Value("hello")}});
+    for (const auto& op : *ops)
+        if (const fnd::Dictionary* d = op.dictionary()) socket->send(*d);
+    for (int frames = 0; frames < 16; ++frames) {
+        auto frame = socket->readFrame(std::chrono::seconds(5));
+        if (!frame) break;
+        if (fnd::valueForKey(*frame, "op") == fnd::Value("reply"))
+            return uikit::automation::success({{"answer", fnd::Value(*frame)}});
+    }
+    return uikit::automation::failure("the device did not answer");
+}
+
 void probeLoaded() {
     static int runs = 0;
     ++runs;
@@ -217,6 +362,12 @@ void probeLoaded() {
     uikit::automation::addCommand("probe-connect", probeConnect);
     uikit::automation::addCommand("probe-observe-many", probeObserveMany);
     uikit::automation::addCommand("probe-send-largest", probeSendLargest);
+    uikit::automation::addCommand("probe-raw-write", probeRawWrite);
+    uikit::automation::addCommand("probe-raw-read", probeRawRead);
+    uikit::automation::addCommand("probe-signal", probeSignal);
+    uikit::automation::addCommand("probe-deep-ask", probeDeepAsk);
+    uikit::automation::addCommand("probe-orphan-connection", probeOrphanConnection);
+    uikit::automation::addCommand("probe-orphan-ask", probeOrphanAsk);
     auto darwin = CFNotificationCenterGetDarwinNotifyCenter();
     CFNotificationCenterAddObserver(darwin, nullptr, onHello, "com.lumi.probe.hello", nullptr,
                                     CFNotificationSuspensionBehaviorDeliverImmediately);

@@ -185,16 +185,27 @@ TEST(E2E, ASuspendedAppGetsCoalescedPostsAsOneWhenItComesBack) {
 // killall backboardd has the rights of the app that started it: a sandboxed
 // app's is refused, with one log line, and nothing ends. (The Settings app's
 // restarts the user interface: the settings pane's Respring, PaneOnADevice.)
+// Both walls: the kernel's, which let the gallery start no program, and,
+// on a device booted without them, the daemon's, which refuses what the
+// program asks.
 TEST(E2E, KillallFromASandboxedAppIsRefusedAndEndsNothing) {
-    Device d;
-    d.launch("com.example.gallery");
-    auto springboard = d.pidOf("com.apple.springboard");
-    auto gallery = d.pidOf("com.example.gallery");
-    d.awaitObservers({"com.example.gallery"}, "com.lumi.probe.respring");
-    d.post("com.lumi.probe.respring");
-    ASSERT_TRUE(d.waitFor([&] { return d.countLog("deviced: refused \"killall\"") == 1; }));
-    EXPECT_EQ(d.pidOf("com.apple.springboard"), springboard);
-    EXPECT_EQ(d.pidOf("com.example.gallery"), gallery);
+    for (bool advisory : {false, true}) {
+        Device d(false, "iphone8",
+                 advisory ? std::vector<std::string>{"--advisory-walls"} : std::vector<std::string>{});
+        Dictionary status = d.status();
+        bool kernelWalls = fnd::valueForKey(status, "walls") != Value("advisory");
+        d.launch("com.example.gallery");
+        auto springboard = d.pidOf("com.apple.springboard");
+        auto gallery = d.pidOf("com.example.gallery");
+        d.awaitObservers({"com.example.gallery"}, "com.lumi.probe.respring");
+        d.post("com.lumi.probe.respring");
+        ASSERT_TRUE(d.waitFor([&] {
+            return kernelWalls ? d.countLog("probe: spawning killall failed") == 1
+                               : d.countLog("deviced: refused \"killall\"") == 1;
+        })) << (advisory ? "advisory walls" : "kernel walls");
+        EXPECT_EQ(d.pidOf("com.apple.springboard"), springboard);
+        EXPECT_EQ(d.pidOf("com.example.gallery"), gallery);
+    }
 }
 
 TEST(E2E, TheCommandLineRefusesBadArgumentsAndAMissingDevice) {
