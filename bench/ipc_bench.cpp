@@ -8,6 +8,10 @@
 // thread, as a raw round trip crosses two sockets and the echo thread.
 // Latencies are reported as p50 and p99 counters (seconds).
 
+#include "sim/deviced/AppSpawn.h"
+#include "sim/foundation/AppCatalog.h"
+#include "sim/foundation/DevicePaths.h"
+#include "sim/foundation/Files.h"
 #include "sim/foundation/Spawn.h"
 #include "tests/sim/ipc/TransportHarness.h"
 
@@ -16,7 +20,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -160,16 +166,18 @@ void BM_MessagesThroughTheDaemon(benchmark::State& state) {
 BENCHMARK(BM_MessagesThroughTheDaemon)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 // Boot of a real device: deviced and SpringBoard, then three apps until each
-// has joined the device. Shutdown is outside the timing.
+// has joined the device. Shutdown is outside the timing. Argument 1: every
+// app inside its kernel walls (the default); 0: --advisory-walls.
 void BM_BootDeviceWithThreeApps(benchmark::State& state) {
     std::string bin = fnd::executableFolder();
     std::string root = "/tmp/lumi-bench-boot";
     auto sim = [&](const std::string& args) {
         return std::system((bin + "/lumisim " + args + " --root " + root + " >/dev/null 2>&1").c_str());
     };
+    bool walls = state.range(0) == 1;
     for (auto _ : state) {
         std::filesystem::remove_all(root);
-        sim("boot");
+        sim(walls ? "boot" : "boot --advisory-walls");
         for (const char* app : {"com.apple.camera", "com.apple.mobileslideshow", "com.apple.Preferences"})
             sim(std::string("launch ") + app);
         // lumisim launch returns once the app is spawned; wait until all three joined.
@@ -187,7 +195,48 @@ void BM_BootDeviceWithThreeApps(benchmark::State& state) {
     }
     std::filesystem::remove_all(root);
 }
-BENCHMARK(BM_BootDeviceWithThreeApps)->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BootDeviceWithThreeApps)->Arg(0)->Arg(1)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// One app process started and ended, as the daemon starts an app: its log,
+// its connection as descriptor 3, and (argument 1) its role's walls, built
+// and entered, or (0) posix_spawn alone. The program is /usr/bin/true in the
+// place of lumi_app, so the figure is the start itself with nothing of the
+// app's own start-up: the walls' worst case in proportion.
+void BM_SpawnApp(benchmark::State& state) {
+    std::filesystem::path scratch = "/tmp/lumi-bench-spawn";
+    std::filesystem::remove_all(scratch);
+    std::filesystem::create_directories(scratch / "bin");
+    std::filesystem::create_directories(scratch / "lib");
+    std::filesystem::create_symlink("/usr/bin/true", scratch / "bin" / "lumi_app");
+    fnd::prepareDeviceRoot(scratch / "device");
+    fnd::setDeviceRoot(scratch / "device");
+    fnd::createDirectory("/var/mobile/Containers/Data/Application/com.apple.camera/tmp", true);
+    std::ofstream(fnd::hostPath("/var/log/system.log"));
+    const fnd::AppInfo* camera = fnd::findApp("com.apple.camera");
+    bool walls = state.range(0) == 1;
+    if (walls && deviced::landlockAbi() < 1) {
+        state.SkipWithError("the kernel has no Landlock");
+        return;
+    }
+    std::string exe = (scratch / "bin" / "lumi_app").string(), log = (scratch / "app.log").string();
+    std::vector<char*> envp{nullptr};
+    int pair[2];
+    ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair);
+    for (auto _ : state) {
+        std::optional<deviced::AppSandbox> box =
+            walls ? deviced::AppSandbox::prepare(*camera, scratch / "bin") : std::nullopt;
+        auto pid = deviced::spawnProcess(exe, envp, log, pair[1], box ? &*box : nullptr);
+        int status = 0;
+        if (!pid || ::waitpid(*pid, &status, 0) != *pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("the app did not start and end cleanly");
+            break;
+        }
+    }
+    ::close(pair[0]);
+    ::close(pair[1]);
+    std::filesystem::remove_all(scratch);
+}
+BENCHMARK(BM_SpawnApp)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
