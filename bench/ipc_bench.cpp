@@ -198,8 +198,9 @@ void BM_BootDeviceWithThreeApps(benchmark::State& state) {
 BENCHMARK(BM_BootDeviceWithThreeApps)->Arg(0)->Arg(1)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 // One app process started and ended, as the daemon starts an app: its log,
-// its connection as descriptor 3, and (argument 1) its role's walls, built
-// and entered, or (0) posix_spawn alone. The program is /usr/bin/true in the
+// its connection as descriptor 3, and (argument 1) its role's walls, as the
+// daemon keeps them (built once, checked against the folders they list, and
+// entered), or (0) posix_spawn alone. The program is /usr/bin/true in the
 // place of lumi_app, so the figure is the start itself with nothing of the
 // app's own start-up: the walls' worst case in proportion.
 void BM_SpawnApp(benchmark::State& state) {
@@ -222,10 +223,10 @@ void BM_SpawnApp(benchmark::State& state) {
     std::vector<char*> envp{nullptr};
     int pair[2];
     ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair);
+    deviced::SandboxCache sandboxes(scratch / "bin");
     for (auto _ : state) {
-        std::optional<deviced::AppSandbox> box =
-            walls ? deviced::AppSandbox::prepare(*camera, scratch / "bin") : std::nullopt;
-        auto pid = deviced::spawnProcess(exe, envp, log, pair[1], box ? &*box : nullptr);
+        const deviced::AppSandbox* box = walls ? sandboxes.forApp(*camera) : nullptr;
+        auto pid = deviced::spawnProcess(exe, envp, log, pair[1], box);
         int status = 0;
         if (!pid || ::waitpid(*pid, &status, 0) != *pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             state.SkipWithError("the app did not start and end cleanly");
@@ -237,6 +238,26 @@ void BM_SpawnApp(benchmark::State& state) {
     std::filesystem::remove_all(scratch);
 }
 BENCHMARK(BM_SpawnApp)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Building one app's walls from nothing: what the daemon pays at an app's
+// first start, and again after the folders the walls list have changed.
+void BM_PrepareWalls(benchmark::State& state) {
+    if (deviced::landlockAbi() < 1) {
+        state.SkipWithError("the kernel has no Landlock");
+        return;
+    }
+    std::filesystem::path scratch = "/tmp/lumi-bench-walls";
+    std::filesystem::remove_all(scratch);
+    std::filesystem::create_directories(scratch / "bin");
+    fnd::prepareDeviceRoot(scratch / "device");
+    fnd::setDeviceRoot(scratch / "device");
+    fnd::createDirectory("/var/mobile/Containers/Data/Application/com.apple.camera/tmp", true);
+    const fnd::AppInfo* camera = fnd::findApp("com.apple.camera");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(deviced::AppSandbox::prepare(*camera, scratch / "bin"));
+    std::filesystem::remove_all(scratch);
+}
+BENCHMARK(BM_PrepareWalls)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

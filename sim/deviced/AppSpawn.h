@@ -16,7 +16,7 @@ inline constexpr int kInheritedConnectionFd = 3;
 
 // Starts `exe` with the environment `envp` (null-terminated), its stdout and
 // stderr appended to `logPath` and `connectionFd` as its descriptor 3. With
-// `walls`, the child enters them after fork and before exec (an app whose
+// `walls`, the child enters them after clone and before exec (an app whose
 // walls cannot be entered never runs: it exits with status 126); without,
 // it is posix_spawn. The pid, or none when no process was started.
 std::optional<pid_t> spawnProcess(const std::string& exe, const std::vector<char*>& envp, const std::string& logPath,

@@ -34,7 +34,8 @@ bool isKnownModel(const std::string& model) {
 }
 
 Daemon::Daemon(Options options)
-    : m_options(std::move(options)) {
+    : m_options(std::move(options))
+    , m_sandboxes(m_options.binFolder) {
     m_clock = m_options.timeScale != 1.0 ? std::shared_ptr<dsp::Clock>(new dsp::ScaledClock(m_options.timeScale))
                                          : std::shared_ptr<dsp::Clock>(new dsp::SystemClock);
     m_loop = std::make_unique<dsp::RunLoop>(m_clock);
@@ -219,9 +220,9 @@ std::optional<pid_t> Daemon::spawn(const std::string& bundle) {
     }
     std::string exe = m_options.binFolder + "/lumi_app";
     std::string log = fnd::hostPath("/var/log/" + bundle + ".log").string();
-    std::optional<AppSandbox> walls =
-        m_walls != Walls::Advisory ? AppSandbox::prepare(*info, m_options.binFolder) : std::nullopt;
+    const AppSandbox* walls = nullptr;
     if (m_walls != Walls::Advisory) {
+        walls = m_sandboxes.forApp(*info);
         if (!walls) { // never an app outside its walls where the kernel draws them
             ::close(pair[0]);
             ::close(pair[1]);
@@ -229,7 +230,7 @@ std::optional<pid_t> Daemon::spawn(const std::string& bundle) {
             return std::nullopt;
         }
     }
-    std::optional<pid_t> spawned = spawnProcess(exe, envp, log, pair[1], walls ? &*walls : nullptr);
+    std::optional<pid_t> spawned = spawnProcess(exe, envp, log, pair[1], walls);
     ::close(pair[1]);
     if (!spawned) {
         ::close(pair[0]);

@@ -127,6 +127,7 @@ private:
     std::map<ipc::SocketServer::ConnectionId, Caller> m_callers;
     int m_signalFd = -1;
     Walls m_walls = Walls::Advisory;
+    SandboxCache m_sandboxes;
     bool m_restartingUI = false;
     std::set<pid_t> m_endingForRestart; // what a restart of the interface waits for
     bool m_shuttingDown = false;

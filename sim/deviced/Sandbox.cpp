@@ -11,7 +11,6 @@
 #include <fstream>
 #include <linux/landlock.h>
 #include <sstream>
-#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -71,6 +70,10 @@ std::vector<fs::path> sanitizerFiles() {
     }
     return out;
 }
+
+// The folder an app may not read into (but its own container), and so the
+// one whose way down from the root is listed entry by entry.
+fs::path walledFolder() { return fnd::hostPath("/private/var/mobile/Containers/Data/Application"); }
 
 // The program interpreter (the dynamic loader) of `program`: the kernel
 // opens it for execution along with the program.
@@ -208,7 +211,7 @@ std::optional<AppSandbox> AppSandbox::prepare(const fnd::AppInfo& app, const fs:
     box.allow("/dev/null", kReadFile | kWriteFile, "write");
 
     const fs::path& root = fnd::deviceRoot();
-    box.allowDeviceReadsBut(root, fnd::hostPath("/private/var/mobile/Containers/Data/Application"));
+    box.allowDeviceReadsBut(root, walledFolder());
     box.allow(fnd::hostPath("/private/var/log/system.log"), kWriteFile, "write");
     if (app.sandboxed) box.allow(fnd::hostPath(fnd::containerPath(app.bundleIdentifier)), kRead | kWrite, "write");
     const RoleProfile& role = profileOf(app.bundleIdentifier);
@@ -262,9 +265,28 @@ void AppSandbox::allowDeviceReadsBut(const fs::path& root, const fs::path& walle
     }
 }
 
-bool AppSandbox::enter() const noexcept {
-    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) return false;
-    return ::syscall(SYS_landlock_restrict_self, m_fd, 0) == 0;
+std::vector<std::int64_t> SandboxCache::stampOfListedFolders() {
+    std::vector<std::int64_t> stamp;
+    const fs::path& root = fnd::deviceRoot();
+    fs::path folder = root;
+    for (const auto& step : walledFolder().lexically_relative(root)) {
+        struct stat st {};
+        bool there = ::stat(folder.c_str(), &st) == 0;
+        stamp.push_back(there ? st.st_mtim.tv_sec : -1);
+        stamp.push_back(there ? st.st_mtim.tv_nsec : -1);
+        folder /= step;
+    }
+    return stamp;
+}
+
+const AppSandbox* SandboxCache::forApp(const fnd::AppInfo& app) {
+    std::vector<std::int64_t> stamp = stampOfListedFolders();
+    auto it = m_entries.find(app.bundleIdentifier);
+    if (it != m_entries.end() && it->second.stamp == stamp) return &it->second.sandbox;
+    if (it != m_entries.end()) m_entries.erase(it);
+    auto sandbox = AppSandbox::prepare(app, m_binFolder);
+    if (!sandbox) return nullptr;
+    return &m_entries.emplace(app.bundleIdentifier, Entry{std::move(*sandbox), std::move(stamp)}).first->second.sandbox;
 }
 
 } // namespace deviced

@@ -25,6 +25,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -61,9 +62,9 @@ public:
     AppSandbox& operator=(AppSandbox&&) = delete;
     ~AppSandbox();
 
-    // In the child, after fork and before exec: no new privileges, then the
-    // ruleset. Only system calls: safe between fork and exec.
-    bool enter() const noexcept;
+    // The ruleset, for the child to enter after clone and before exec (no
+    // new privileges, then landlock_restrict_self).
+    int rulesetFd() const { return m_fd; }
 
     // The paths the ruleset names, for the docs and the tests: host path and
     // what it allows ("read", "write", "execute").
@@ -80,6 +81,27 @@ private:
     int m_fd = -1;
     std::uint64_t m_handled = 0;
     std::vector<Grant> m_grants;
+};
+
+// The rulesets of the apps the daemon starts, each built once and entered
+// by every process of that app (the kernel copies a ruleset into the new
+// domain; the ruleset itself is not consumed). One is built again when a
+// folder whose entries it lists has changed since (an entry made or
+// removed beside the path down to the containers).
+class SandboxCache {
+public:
+    explicit SandboxCache(std::filesystem::path binFolder)
+        : m_binFolder(std::move(binFolder)) {}
+    const AppSandbox* forApp(const fnd::AppInfo& app);
+
+private:
+    struct Entry {
+        AppSandbox sandbox;
+        std::vector<std::int64_t> stamp;
+    };
+    static std::vector<std::int64_t> stampOfListedFolders();
+    std::filesystem::path m_binFolder;
+    std::map<std::string, Entry> m_entries;
 };
 
 } // namespace deviced
