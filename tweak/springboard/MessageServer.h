@@ -17,8 +17,9 @@
 // else writes nothing and logs one line that says why, so a sandboxed app
 // cannot make SpringBoard overwrite other files. A state file is written
 // only for its own app, as the device knows the sender (the locked list for
-// the Photos app, album.tct for the Camera), or for the operator outside the
-// device: the "id" in the message proves nothing.
+// the Photos app, album.tct for the Camera), or for the operator (who
+// reaches the device on its own channel): the "id" in the message proves
+// nothing.
 
 #include "sim/foundation/Value.h"
 #include "sim/ipc/MessagingCenter.h"
