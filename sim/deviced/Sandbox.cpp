@@ -245,7 +245,9 @@ bool AppSandbox::allow(const fs::path& path, std::uint64_t access, const char* w
                        "deviced: sandbox rule for " + path.string() + ": " + std::strerror(errno));
         return false;
     }
-    m_grants.push_back({path, what});
+    std::error_code ec;
+    fs::path named = fs::weakly_canonical(path, ec);
+    m_grants.push_back({ec ? path : named, what});
     return true;
 }
 

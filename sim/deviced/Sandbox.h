@@ -66,8 +66,8 @@ public:
     // new privileges, then landlock_restrict_self).
     int rulesetFd() const { return m_fd; }
 
-    // The paths the ruleset names, for the docs and the tests: host path and
-    // what it allows ("read", "write", "execute").
+    // The paths the ruleset names, for the docs and the tests: the host
+    // path (links resolved) and what it allows ("read", "write", "execute").
     struct Grant {
         std::filesystem::path path;
         std::string access;

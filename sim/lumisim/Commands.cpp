@@ -115,7 +115,9 @@ int boot(const Parsed& p) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::chrono::steady_clock::now() < deadline) {
         if (auto st = tryStatus(root); st && springboardServing(*st)) {
-            std::printf("booted %s (%s, time scale %g)\n", root.c_str(), model.c_str(), scale);
+            const std::string* walls = fnd::valueForKey(*st, "walls").string();
+            std::printf("booted %s (%s, time scale %g, walls: %s)\n", root.c_str(), model.c_str(), scale,
+                        walls ? walls->c_str() : "advisory");
             return 0;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
