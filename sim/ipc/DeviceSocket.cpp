@@ -57,33 +57,36 @@ std::unique_ptr<DeviceSocket> DeviceSocket::adopt(int fd) {
     return std::unique_ptr<DeviceSocket>(new DeviceSocket(fd));
 }
 
-std::unique_ptr<DeviceSocket> DeviceSocket::connect(const std::string& path) {
+namespace {
+// A connected stream socket to a Unix address: a path, or (with `abstract`)
+// a name in the abstract namespace, which starts with a NUL and has no
+// terminator of its own. -1 when nothing listens there or it may not be reached.
+int connectUnix(const std::string& address, bool abstract) {
     sockaddr_un addr{};
-    if (path.size() >= sizeof addr.sun_path) return nullptr;
+    std::size_t offset = abstract ? 1 : 0;
+    if (address.size() + offset >= sizeof addr.sun_path) return -1;
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return nullptr;
+    if (fd < 0) return -1;
     addr.sun_family = AF_UNIX;
-    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    std::memcpy(addr.sun_path + offset, address.data(), address.size());
+    auto length =
+        static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + address.size() + (abstract ? 0 : 1));
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), length) != 0) {
         ::close(fd);
-        return nullptr;
+        return -1;
     }
-    return std::unique_ptr<DeviceSocket>(new DeviceSocket(fd));
+    return fd;
+}
+} // namespace
+
+std::unique_ptr<DeviceSocket> DeviceSocket::connect(const std::string& path) {
+    int fd = connectUnix(path, false);
+    return fd < 0 ? nullptr : std::unique_ptr<DeviceSocket>(new DeviceSocket(fd));
 }
 
 std::unique_ptr<DeviceSocket> DeviceSocket::connectAsOperator() {
-    std::string name = operatorChannelName();
-    sockaddr_un addr{};
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return nullptr;
-    addr.sun_family = AF_UNIX;
-    std::memcpy(addr.sun_path + 1, name.data(), name.size()); // abstract: a leading NUL, no terminator
-    auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), length) != 0) {
-        ::close(fd);
-        return nullptr;
-    }
-    return std::unique_ptr<DeviceSocket>(new DeviceSocket(fd));
+    int fd = connectUnix(operatorChannelName(), true);
+    return fd < 0 ? nullptr : std::unique_ptr<DeviceSocket>(new DeviceSocket(fd));
 }
 
 DeviceSocket::~DeviceSocket() {
