@@ -71,7 +71,11 @@ void jpegNoMessage(j_common_ptr) {}
 
 // Decodes into `out` (rows of 0xFFRRGGBB); false on any error. Kept free of
 // C++ objects with destructors between setjmp and longjmp.
-bool decodeJpegInto(const std::vector<std::uint8_t>& bytes, cairo_surface_t** out) {
+// With `atLeastWidth`/`atLeastHeight`, the decoder scales by the smallest
+// eighth that keeps the picture at least that large (libjpeg's DCT
+// scaling: far cheaper than decoding whole and scaling after).
+bool decodeJpegInto(const std::vector<std::uint8_t>& bytes, cairo_surface_t** out, int atLeastWidth,
+                    int atLeastHeight) {
     jpeg_decompress_struct info;
     JpegError err;
     info.err = jpeg_std_error(&err.mgr);
@@ -90,6 +94,16 @@ bool decodeJpegInto(const std::vector<std::uint8_t>& bytes, cairo_surface_t** ou
     jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_RGB;
+    if (atLeastWidth > 0 && atLeastHeight > 0) {
+        for (unsigned eighths = 1; eighths <= 8; ++eighths) {
+            info.scale_num = eighths;
+            info.scale_denom = 8;
+            jpeg_calc_output_dimensions(&info);
+            if (info.output_width >= static_cast<JDIMENSION>(atLeastWidth) &&
+                info.output_height >= static_cast<JDIMENSION>(atLeastHeight))
+                break;
+        }
+    }
     jpeg_start_decompress(&info);
     int w = static_cast<int>(info.output_width), h = static_cast<int>(info.output_height);
     if (!sane(w, h) || info.output_components != 3) {
@@ -182,7 +196,7 @@ std::optional<Image> Image::blank(int width, int height) {
     return Image(s);
 }
 
-std::optional<Image> Image::decode(const std::vector<std::uint8_t>& bytes) {
+std::optional<Image> Image::decode(const std::vector<std::uint8_t>& bytes, int atLeastWidth, int atLeastHeight) {
     static const std::uint8_t kPng[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (bytes.size() >= sizeof kPng && std::memcmp(bytes.data(), kPng, sizeof kPng) == 0) {
         if (cairo_surface_t* s = decodePng(bytes)) return Image(s);
@@ -190,15 +204,15 @@ std::optional<Image> Image::decode(const std::vector<std::uint8_t>& bytes) {
     }
     if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
         cairo_surface_t* s = nullptr;
-        if (decodeJpegInto(bytes, &s)) return Image(s);
+        if (decodeJpegInto(bytes, &s, atLeastWidth, atLeastHeight)) return Image(s);
     }
     return std::nullopt;
 }
 
-std::optional<Image> Image::load(const std::string& devicePath) {
+std::optional<Image> Image::load(const std::string& devicePath, int atLeastWidth, int atLeastHeight) {
     auto bytes = fnd::readFile(devicePath);
     if (!bytes) return std::nullopt;
-    return decode(std::vector<std::uint8_t>(bytes->begin(), bytes->end()));
+    return decode(std::vector<std::uint8_t>(bytes->begin(), bytes->end()), atLeastWidth, atLeastHeight);
 }
 
 int Image::width() const { return cairo_image_surface_get_width(m_surface.get()); }
@@ -219,7 +233,10 @@ Image drawScaled(const Image& src, int w, int h, double scale, double dx, double
     cairo_translate(cr, dx, dy);
     cairo_scale(cr, scale, scale);
     cairo_set_source_surface(cr, src.surface(), 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    // Bilinear reads every source pixel while the picture shrinks by less
+    // than half (and is pixman's fast path); past that, the box filter of
+    // GOOD, so that nothing aliases.
+    cairo_pattern_set_filter(cairo_get_source(cr), scale >= 0.5 ? CAIRO_FILTER_BILINEAR : CAIRO_FILTER_GOOD);
     cairo_paint(cr);
     cairo_destroy(cr);
     return *out;
@@ -254,10 +271,15 @@ bool Image::writePng(const std::string& devicePath) const {
     return bytes && fnd::writeFileAtomically(devicePath, *bytes);
 }
 
-bool Image::writeJpeg(const std::string& devicePath, int quality) const {
+std::optional<std::string> Image::jpegBytes(int quality) const {
     std::string bytes;
-    return encodeJpeg(m_surface.get(), std::clamp(quality, 1, 100), &bytes) &&
-           fnd::writeFileAtomically(devicePath, bytes);
+    if (!encodeJpeg(m_surface.get(), std::clamp(quality, 1, 100), &bytes)) return std::nullopt;
+    return bytes;
+}
+
+bool Image::writeJpeg(const std::string& devicePath, int quality) const {
+    auto bytes = jpegBytes(quality);
+    return bytes && fnd::writeFileAtomically(devicePath, *bytes);
 }
 
 } // namespace gfx

@@ -21,9 +21,12 @@ public:
     // A blank (transparent) image; none for a size that is not positive or is
     // larger than 16384 on a side.
     static std::optional<Image> blank(int width, int height);
-    // PNG or JPEG, told by the file's first bytes. Device path.
-    static std::optional<Image> load(const std::string& devicePath);
-    static std::optional<Image> decode(const std::vector<std::uint8_t>& bytes);
+    // PNG or JPEG, told by the file's first bytes. Device path. With a size
+    // it must be at least, a JPEG may come out smaller than stored (by
+    // eighths, in the decoder), never below that size nor above its own.
+    static std::optional<Image> load(const std::string& devicePath, int atLeastWidth = 0, int atLeastHeight = 0);
+    static std::optional<Image> decode(const std::vector<std::uint8_t>& bytes, int atLeastWidth = 0,
+                                       int atLeastHeight = 0);
 
     int width() const;
     int height() const;
@@ -41,6 +44,8 @@ public:
     // The image as a PNG file's bytes (a screenshot sent over the device socket).
     std::optional<std::string> pngBytes() const;
     bool writeJpeg(const std::string& devicePath, int quality = 90) const;
+    // The image as a JPEG file's bytes; none when it cannot be encoded.
+    std::optional<std::string> jpegBytes(int quality = 90) const;
 
     cairo_surface_t* surface() const { return m_surface.get(); }
 

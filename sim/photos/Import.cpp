@@ -3,6 +3,7 @@
 #include "sim/foundation/DevicePaths.h"
 #include "sim/foundation/Files.h"
 #include "sim/graphics/Image.h"
+#include "sim/photos/Thumbnails.h"
 
 #include <chrono>
 #include <cstdio>
@@ -30,7 +31,9 @@ std::optional<AssetRecord> importImage(Writer& w, const std::string& bytes, cons
     a.pixelHeight = image->height();
     a.filename = originalName.empty() ? name : originalName;
     auto inserted = w.insertAsset(std::move(a));
-    if (!inserted) {
+    // The thumbnail comes in with the photo, in the same transaction.
+    auto thumbnail = inserted ? makeThumbnail(*image) : std::nullopt;
+    if (!inserted || !thumbnail || !w.setThumbnail(inserted->id, *thumbnail)) {
         std::filesystem::remove(fnd::hostPath(path), ec);
         return std::nullopt;
     }

@@ -2,7 +2,7 @@
 // Bringing an image file into the library: the bytes are checked to be an
 // image (PNG or JPEG), copied into the media folder as the next
 // "/var/mobile/Media/DCIM/100APPLE/IMG_NNNN.JPG" (or .PNG), and recorded as
-// an asset with the image's size. One place for the camera's saves, change
+// an asset with the image's size and its thumbnail (Thumbnails.h). One place for the camera's saves, change
 // requests and lumisim's addmedia.
 
 #include "sim/photos/PhotoStore.h"

@@ -110,6 +110,17 @@ const char* const kMigrations[] = {
     CREATE INDEX albums_by_title ON albums (title, id);
     CREATE INDEX albums_by_folder ON albums (folder, id);
     )",
+    // Version 3: each asset's thumbnail, made when it comes in (Thumbnails.h)
+    // and dropped with it. A library from before has none: each is made
+    // again from its original the first time it is asked for.
+    R"(
+    CREATE TABLE thumbnails (
+        asset INTEGER PRIMARY KEY REFERENCES assets (id) ON DELETE CASCADE,
+        width INTEGER NOT NULL,
+        height INTEGER NOT NULL,
+        jpeg BLOB NOT NULL
+    );
+    )",
 };
 static_assert(std::size(kMigrations) == kSchemaVersion);
 
@@ -407,6 +418,25 @@ bool Writer::deleteAssets(const std::vector<int64_t>& assets) {
         if (!s.run()) return false;
     }
     return true;
+}
+
+bool Writer::setThumbnail(int64_t asset, const ThumbnailRecord& t) {
+    Statement s = m_db.prepare("INSERT OR REPLACE INTO thumbnails (asset, width, height, jpeg) VALUES (?, ?, ?, ?)");
+    s.bind(1, asset).bind(2, static_cast<int64_t>(t.width)).bind(3, static_cast<int64_t>(t.height)).bindBlob(4, t.jpeg);
+    return s.run();
+}
+
+bool PhotoStore::setThumbnail(int64_t asset, const ThumbnailRecord& thumbnail) {
+    return transaction([&](Writer& w) { return w.setThumbnail(asset, thumbnail); });
+}
+
+std::optional<ThumbnailRecord> PhotoStore::thumbnail(int64_t asset) {
+    return read([&](Database& db) -> std::optional<ThumbnailRecord> {
+        Statement s = db.prepare("SELECT width, height, jpeg FROM thumbnails WHERE asset = ?");
+        s.bind(1, asset);
+        if (!s.step()) return std::nullopt;
+        return ThumbnailRecord{static_cast<int>(s.integer(0)), static_cast<int>(s.integer(1)), s.blob(2)};
+    });
 }
 
 std::optional<AssetRecord> PhotoStore::insertAsset(AssetRecord a) {

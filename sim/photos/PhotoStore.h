@@ -29,7 +29,7 @@
 namespace photos {
 
 inline constexpr const char* kLibraryPath = "/var/mobile/Media/PhotoData/Photos.sqlite";
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 // What an asset is, besides its media type and flags: the traits by which the
 // smart albums gather assets.
@@ -64,6 +64,13 @@ struct AssetRecord {
     int pixelWidth = 0;
     int pixelHeight = 0;
     std::string filename{}; // the original file name, as imported
+};
+
+// An asset's thumbnail as the library keeps it (Thumbnails.h).
+struct ThumbnailRecord {
+    int width = 0;
+    int height = 0;
+    std::string jpeg;
 };
 
 struct AlbumRecord {
@@ -125,7 +132,8 @@ public:
     bool setTrashed(const std::vector<int64_t>& assets, bool trashed);
     bool renameAlbum(int64_t album, const std::string& title);
     bool deleteAlbum(int64_t album);
-    bool deleteAssets(const std::vector<int64_t>& assets);
+    bool deleteAssets(const std::vector<int64_t>& assets); // their thumbnails go with them
+    bool setThumbnail(int64_t asset, const ThumbnailRecord& thumbnail);
     Database& db() { return m_db; }
 
 private:
@@ -155,6 +163,7 @@ public:
     bool addMembers(int64_t album, const std::vector<int64_t>& assets);
     bool removeMembers(int64_t album, const std::vector<int64_t>& assets);
     bool setHidden(const std::vector<int64_t>& assets, bool hidden);
+    bool setThumbnail(int64_t asset, const ThumbnailRecord& thumbnail);
 
     // ---- queries ---------------------------------------------------------------------------
     // Every album in creation order; with a title, only the albums with exactly
@@ -176,6 +185,8 @@ public:
     Rows<AssetRecord> assetsWithIds(const std::vector<int64_t>& ids);
     Rows<AssetRecord> assetsWithUuids(const std::vector<std::string>& uuids);
     Rows<AssetRecord> assets(const AssetQuery& q);
+    // The asset's stored thumbnail; none when it has none, or it could not be read.
+    std::optional<ThumbnailRecord> thumbnail(int64_t asset);
     // The days that have assets (not in the trash; hidden ones when asked).
     Rows<MomentRecord> moments(bool includeHidden);
 

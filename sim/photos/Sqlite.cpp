@@ -81,6 +81,11 @@ Statement& Statement::bind(int index, std::string_view v) {
         m_failed = true;
     return *this;
 }
+Statement& Statement::bindBlob(int index, std::string_view v) {
+    if (m_stmt && sqlite3_bind_blob(m_stmt, index, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT) != SQLITE_OK)
+        m_failed = true;
+    return *this;
+}
 Statement& Statement::bindNull(int index) {
     if (m_stmt && sqlite3_bind_null(m_stmt, index) != SQLITE_OK) m_failed = true;
     return *this;
@@ -113,6 +118,10 @@ std::string Statement::text(int c) const {
     const auto* p = sqlite3_column_text(m_stmt, c);
     return p ? std::string(reinterpret_cast<const char*>(p), static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, c)))
              : std::string();
+}
+std::string Statement::blob(int c) const {
+    const auto* p = static_cast<const char*>(sqlite3_column_blob(m_stmt, c));
+    return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, c))) : std::string();
 }
 bool Statement::isNull(int c) const { return sqlite3_column_type(m_stmt, c) == SQLITE_NULL; }
 

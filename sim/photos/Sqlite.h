@@ -33,6 +33,7 @@ public:
     Statement& bind(int index, double v);
     Statement& bind(int index, std::string_view v);
     Statement& bindNull(int index);
+    Statement& bindBlob(int index, std::string_view bytes);
     // One step: true while a row is available. False at the end of the rows
     // and on an error alike: a loop over the rows asks failed() after it.
     bool step();
@@ -46,6 +47,7 @@ public:
     int64_t integer(int column) const;
     double real(int column) const;
     std::string text(int column) const;
+    std::string blob(int column) const;
     bool isNull(int column) const;
 
 private:

@@ -7,9 +7,15 @@
 // it returns, on the calling thread; otherwise the image is made on the
 // global queue and the handler runs on the main queue. A missing or
 // unreadable file gives a nil image and an error in the info.
+//
+// A picture no larger than the asset's thumbnail (the scale asked of the
+// original is no more than the thumbnail's) is made from the thumbnail the
+// library keeps (Thumbnails.h), as Photos serves its tiles and grids; a
+// larger one, or one asked for at full size, from the original.
 
 #include "sim/graphics/Geometry.h"
 #include "sim/graphics/UIImage.h"
+#include "sim/photos/Thumbnails.h"
 #include "sim/photos/kit/Classes.h"
 
 #include <atomic>
@@ -40,23 +46,51 @@ void setSynchronous(RequestOptionsObject* self, rt::Sel, bool v) { self->synchro
 using Handler = rt::Block<void(Ref<rt::Object>, fnd::Dictionary)>;
 
 struct Request {
-    std::string imagePath;
+    AssetRecord asset;
     gfx::CGSize target;
     long contentMode;
     long resizeMode;
     int id;
 };
 
+bool wantsFullSize(const Request& r) {
+    return r.target.width <= 0 || r.target.height <= 0 || r.resizeMode == PHImageRequestOptionsResizeModeNone;
+}
+
+// Whether the asset's thumbnail holds as many pixels as the request asks of
+// the original.
+bool thumbnailServes(const Request& r) {
+    const AssetRecord& a = r.asset;
+    if (wantsFullSize(r) || a.pixelWidth <= 0 || a.pixelHeight <= 0) return false;
+    double sx = r.target.width / a.pixelWidth, sy = r.target.height / a.pixelHeight;
+    double asked = r.contentMode == PHImageContentModeAspectFill ? std::max(sx, sy) : std::min(sx, sy);
+    double kept = std::min(1.0, static_cast<double>(kThumbnailShortSide) / std::min(a.pixelWidth, a.pixelHeight));
+    return asked <= kept;
+}
+
+// The size in pixels the picture must be decoded at, at least, for the
+// request to be scaled from it; 0 for whole.
+std::pair<int, int> decodeAtLeast(const Request& r) {
+    const AssetRecord& a = r.asset;
+    if (wantsFullSize(r) || a.pixelWidth <= 0 || a.pixelHeight <= 0) return {0, 0};
+    double sx = r.target.width / a.pixelWidth, sy = r.target.height / a.pixelHeight;
+    double s = std::min(1.0, r.contentMode == PHImageContentModeAspectFill ? std::max(sx, sy) : std::min(sx, sy));
+    return {static_cast<int>(std::ceil(a.pixelWidth * s)), static_cast<int>(std::ceil(a.pixelHeight * s))};
+}
+
 void deliver(const Request& r, const Handler& handler) {
-    auto image = gfx::Image::load(r.imagePath);
+    PhotoStore* store = kit::store();
+    auto [atLeastWidth, atLeastHeight] = decodeAtLeast(r);
+    auto image = thumbnailServes(r) && store ? thumbnailImage(*store, r.asset, atLeastWidth, atLeastHeight)
+                                             : gfx::Image::load(r.asset.imagePath, atLeastWidth, atLeastHeight);
     fnd::Dictionary info{{"PHImageResultIsDegradedKey", fnd::Value(false)},
                          {"PHImageResultRequestIDKey", fnd::Value(int64_t{r.id})}};
     if (!image) {
-        info["PHImageErrorKey"] = fnd::Value("The image file " + r.imagePath + " is missing or unreadable");
+        info["PHImageErrorKey"] = fnd::Value("The image file " + r.asset.imagePath + " is missing or unreadable");
         handler(nullptr, info);
         return;
     }
-    bool full = r.target.width <= 0 || r.target.height <= 0 || r.resizeMode == PHImageRequestOptionsResizeModeNone;
+    bool full = wantsFullSize(r);
     if (!full) {
         int w = static_cast<int>(std::lround(r.target.width)), h = static_cast<int>(std::lround(r.target.height));
         bool exact = r.resizeMode == PHImageRequestOptionsResizeModeExact;
@@ -83,8 +117,8 @@ int requestImage(rt::Id, rt::Sel, Ref<rt::Object> asset, gfx::CGSize target, lon
     auto* o = options && rt::isKindOf(options.get(), kit::classes().imageRequestOptions)
                   ? static_cast<RequestOptionsObject*>(options.get())
                   : nullptr;
-    Request r{a ? a->imagePath : std::string(), target, contentMode,
-              o ? o->resizeMode : PHImageRequestOptionsResizeModeFast, nextId.fetch_add(1)};
+    Request r{a ? *a : AssetRecord{}, target, contentMode, o ? o->resizeMode : PHImageRequestOptionsResizeModeFast,
+              nextId.fetch_add(1)};
     if (o && o->synchronous) {
         deliver(r, handler);
     } else {
@@ -126,8 +160,11 @@ void defineImageManager(Classes& c) {
 } // namespace kit
 gfx::UIImage requestImageNow(const PHAsset& asset, gfx::CGSize target, PHImageContentMode contentMode) {
     if (!asset) return nullptr;
+    // As the stock apps ask for a picture of a size: fast, so that a tile or
+    // a cell is drawn from the thumbnail.
     auto options = PHImageRequestOptions::new_();
     options.setSynchronous(true);
+    options.setResizeMode(PHImageRequestOptionsResizeModeFast);
     auto found = std::make_shared<gfx::UIImage>(); // kept alive even should a hook answer later
     PHImageManager::defaultManager().requestImageForAsset_targetSize_contentMode_options_resultHandler(
         asset, target, contentMode, options,

@@ -441,7 +441,8 @@ void registerPhotoKit();
 void registerPhotosUI();
 
 // A UIImage of the asset through PHImageManager (synchronous, so it is there
-// on return), or nil.
+// on return; the fast resize mode, so that a picture of a tile's or a
+// cell's size comes from the asset's thumbnail), or nil.
 gfx::UIImage requestImageNow(const PHAsset& asset, gfx::CGSize target, PHImageContentMode contentMode);
 // The top list of user albums and folders as the Photos UI shows it, titled
 // kUserCollectionsListTitle; its collections are read from the library at

@@ -73,12 +73,13 @@ TEST_F(ImageManager, SynchronousRequestsAreAnsweredOnReturnScaledToFitOrFill) {
         EXPECT_NEAR(channel(a, shift), channel(b, shift), 24);
 }
 
-TEST_F(ImageManager, AMissingFileGivesNoImageAndSaysSo) {
+TEST_F(ImageManager, AMissingOriginalGivesNoFullImageAndSaysSo) {
     auto record = addPhoto(10, 1);
     std::filesystem::remove(root.host(record.imagePath));
     auto asset = rt::send<Ref<rt::Object>>(assetsIn(smartAlbum(209)), "firstObject"_sel);
+    // The picture itself (a smaller one would come from the thumbnail).
     auto d = request(asset, {60, 60}, photos::PHImageContentModeAspectFit,
-                     requestOptions(photos::PHImageRequestOptionsResizeModeExact, true));
+                     requestOptions(photos::PHImageRequestOptionsResizeModeNone, true));
     EXPECT_EQ(d->calls, 1);
     EXPECT_FALSE(d->image);
     EXPECT_TRUE(fnd::valueForKey(d->info, "PHImageErrorKey").string());
