@@ -14,7 +14,7 @@ DEVICE="$2"
 SCREENS="$3"
 TOUR="apps tour"
 . "$(dirname "$0")/common.sh"
-shot() { sim ui "$1" screenshot "$SCREENS/$2.png" | sed 's/^/   /'; }
+shot() { sim ui "$1" screenshot "$SCREENS/$2.png" | sed 's/^/   /'; keep "$2" "$3"; }
 tap() { until_ok sim ui "$1" find --label "$2"; sim ui "$1" tap --label "$2" | sed 's/^/   /'; }
 
 "$BIN/lumisim" shutdown --root "$DEVICE" >/dev/null 2>&1 || true
@@ -26,7 +26,7 @@ sim install-prefs "$BIN/../lib/LumiProbeSettings.so" --name LumiProbeSettings --
     --detail LumiProbeSettingsController --resources "$BIN/../lib/LumiProbeSettings.resources"
 sim boot --model iphone8 --passcode 1234 --touch-id
 until_ok sim ui com.apple.springboard find --label Photos
-shot com.apple.springboard 01-home
+shot com.apple.springboard 01-home "SpringBoard's home screen on a freshly booted device: the stock apps, no product installed yet."
 
 step "fill the library: Trips (3 photos), Beach (1), Rome in the folder Travel (1), one loose photo"
 SAMPLES="$(dirname "$DEVICE")/samples"
@@ -40,18 +40,18 @@ sim addmedia "$SAMPLES/sample-06.jpg" --date 2026-12-04T10:00:00Z
 step "Photos, opened from its icon: the Photos tab, the Albums page, Trips"
 tap com.apple.springboard Photos
 until_ok sim ui com.apple.mobileslideshow find --label Albums
-shot com.apple.mobileslideshow 02-photos-tab
+shot com.apple.mobileslideshow 02-photos-tab "Photos opened from its icon: the Photos tab, the stock app as iOS 12 has it."
 tap com.apple.mobileslideshow Albums
-shot com.apple.mobileslideshow 03-albums-page
+shot com.apple.mobileslideshow 03-albums-page "The Albums page: My Albums with the camera roll first, then the albums of the library."
 tap com.apple.mobileslideshow Trips
-shot com.apple.mobileslideshow 04-album-trips
+shot com.apple.mobileslideshow 04-album-trips "The album Trips opened: its photos in a grid."
 
 step "select a photo of Trips and add it to Beach with the album picker"
 tap com.apple.mobileslideshow Select
 tap com.apple.mobileslideshow "Photo 1"
 tap com.apple.mobileslideshow "Add To"
 until_ok sim ui com.apple.mobileslideshow find --text "Add to Album"
-shot com.apple.mobileslideshow 05-album-picker
+shot com.apple.mobileslideshow 05-album-picker "Select, then Add To: the stock album picker lists the albums a photo can join."
 tap com.apple.mobileslideshow Beach
 sim library | grep -E '^  (Trips|Beach) ' | sed 's/^/   /'
 
@@ -59,22 +59,22 @@ step "Camera: three photos from the shutter; the image well shows the last"
 sim launch com.apple.camera
 for _ in 1 2 3; do tap com.apple.camera "Take Picture"; done
 until_ok sh -c "'$BIN/lumisim' log --root '$DEVICE' | grep -q 'camera: capture 3 saved'"
-shot com.apple.camera 06-camera
+shot com.apple.camera 06-camera "The Camera after three shutter taps: the image well shows the newest photo."
 
 step "Settings: the installed bundle's page; its switch writes the preference file"
 sim launch com.apple.Preferences
 until_ok sim ui com.apple.Preferences find --label "Lumi Probe"
-shot com.apple.Preferences 07-settings
+shot com.apple.Preferences 07-settings "Settings' root list, with the installed preference bundle's row."
 tap com.apple.Preferences "Lumi Probe"
 tap com.apple.Preferences "Enabled switch"
-shot com.apple.Preferences 08-settings-bundle
+shot com.apple.Preferences 08-settings-bundle "The preference bundle opened and its switch flipped: the preference file changed on disk."
 grep -A1 '<key>enabled' "$DEVICE/private/var/mobile/Library/Preferences/com.lumi.probe.plist" | sed 's/^/   /'
 
 step "the gallery app: what a third-party app is shown"
 sim launch com.example.gallery
 until_ok sim ui com.example.gallery report
 sim ui com.example.gallery report | sed 's/^/   /'
-shot com.example.gallery 09-gallery
+shot com.example.gallery 09-gallery "The third-party gallery app: every album of the library, as PhotoKit shows it to any app."
 
 step "shut down"
 sim shutdown

@@ -6,9 +6,12 @@
 #   served            SpringBoard runs with lumicrate12 loaded (after an install restarted it)
 #   savearray PATH ITEM...
 #                     asks SpringBoard's array writer to write the ITEMs as the array at PATH
-#   photos_shot NAME, tap LABEL, press APP BUTTON, shows APP TEXT
-#                     the Photos app's screen saved as SCREENS/NAME.png, a tap on
-#                     its element, an alert's button pressed, a text waited for
+#   keep NAME NOTE    beside SCREENS/NAME.png, what the report shows of that step:
+#                     NOTE (what the step did and what to notice), the library
+#                     and the state files as they stand (lumisim report)
+#   photos_shot NAME NOTE, tap LABEL, press APP BUTTON, shows APP TEXT
+#                     the Photos app's screen saved as SCREENS/NAME.png (and kept),
+#                     a tap on its element, an alert's button pressed, a text waited for
 #   boot_with_package a fresh device whose owner set the passcode 1234, with
 #                     PACKAGE installed and SpringBoard serving again
 #   lock_albums TITLE...
@@ -42,8 +45,19 @@ lock_albums() {
     until_ok sh -c "tr -d ' \t\n' <'$DEVICE$LOCKED_LIST' | grep -q '<array>$want</array>'"
 }
 
+keep() {
+    local name="$1" file
+    printf '%s\n' "$2" >"$SCREENS/$name.txt"
+    sim library >"$SCREENS/$name.library.txt" 2>/dev/null || rm -f "$SCREENS/$name.library.txt"
+    for file in lockedAlbums.plist album.tct; do
+        rm -f "$SCREENS/$name.$file"
+        [ -f "$DEVICE/var/mobile/Library/lumicrate/$file" ] && cp "$DEVICE/var/mobile/Library/lumicrate/$file" "$SCREENS/$name.$file"
+    done
+    return 0
+}
+
 PHOTOS=com.apple.mobileslideshow
-photos_shot() { sim ui $PHOTOS screenshot "$SCREENS/$1.png" | sed 's/^/   /'; }
+photos_shot() { sim ui $PHOTOS screenshot "$SCREENS/$1.png" | sed 's/^/   /'; keep "$1" "$2"; }
 tap() { until_ok sim ui $PHOTOS tap --label "$1"; echo "   tapped $1"; }
 press() { until_ok sim ui "$1" alert "$2"; echo "   pressed $2 in $1"; }
 shows() { until_ok sim ui "$1" find --text "$2"; }

@@ -27,6 +27,7 @@ shot() {
     sim launch "$1" >/dev/null
     until_ok sim ui "$1" find --text Gallery
     sim ui "$1" screenshot "$SCREENS/$2.png" | sed 's/^/   /'
+    keep "$2" "$3"
 }
 albums() { sim ui "$1" report | grep '^albums:'; }
 
@@ -57,8 +58,8 @@ echo "   gallery:"
 report $GALLERY
 echo "   store app:"
 report $STORE
-shot $GALLERY 1-gallery-before
-shot $STORE 2-store-before
+shot $GALLERY 1-gallery-before "Before any lock: the gallery app sees Trips, Rome and Oslo (the folder's album comes up beside the folder)."
+shot $STORE 2-store-before "The Apple Store app, which the privacy filter leaves alone, sees the same three albums."
 
 step "Trips locked: SpringBoard writes the locked list, as it does for the Photos app"
 lock_albums Trips
@@ -66,8 +67,8 @@ echo "   gallery, at its next query:"
 report $GALLERY
 echo "   store app:"
 albums $STORE | sed 's/^/   /'
-shot $GALLERY 3-gallery-trips-locked
-shot $STORE 4-store-trips-locked
+shot $GALLERY 3-gallery-trips-locked "Trips locked: the gallery no longer sees the album nor its photos."
+shot $STORE 4-store-trips-locked "The store app still sees all three: the filter is for other apps, not every one."
 
 step "Rome switched off in the settings (albumNameRome), every app told to reload"
 printf '<?xml version="1.0" encoding="UTF-8"?>\n<plist version="1.0"><dict><key>albumNameRome</key><false/></dict></plist>\n' \
@@ -78,7 +79,7 @@ echo "   gallery:"
 albums $GALLERY | sed 's/^/   /'
 echo "   store app:"
 albums $STORE | sed 's/^/   /'
-shot $GALLERY 5-gallery-rome-off
+shot $GALLERY 5-gallery-rome-off "Rome switched off in the settings: the gallery loses Rome as well."
 
 GALLERY_NOW="$(sim ui $GALLERY report)"
 STORE_NOW="$(albums $STORE)"

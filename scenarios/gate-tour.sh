@@ -16,7 +16,7 @@ PACKAGE="$3"
 SCREENS="$4"
 TOUR="gate tour"
 . "$(dirname "$0")/common.sh"
-springboard_shot() { sim ui com.apple.springboard screenshot "$SCREENS/$1.png" | sed 's/^/   /'; }
+springboard_shot() { sim ui com.apple.springboard screenshot "$SCREENS/$1.png" | sed 's/^/   /'; keep "$1" "$2"; }
 library() { sim library | grep -E '^  (Trips|Rome)  |Camera Roll' | sed 's/^/   /'; }
 
 boot_with_package
@@ -36,17 +36,17 @@ sim launch $PHOTOS
 until_ok sim ui $PHOTOS find --label Albums
 tap Albums
 tap "See All"
-photos_shot 1-album-list
+photos_shot 1-album-list "See All: the album list; Trips is locked (lockedAlbums.plist below holds it)."
 tap Trips
 shows com.apple.springboard "Trips needs to be unlocked."
 sim ui com.apple.springboard find --text "Trips needs to be unlocked." | sed 's/^/   /'
-springboard_shot 2-owner-prompt
+springboard_shot 2-owner-prompt "A tap on Trips: SpringBoard asks the owner (Touch ID or the passcode) before the album opens."
 
 step "the passcode typed: the album opens"
 sim ui com.apple.springboard type 1234 | sed 's/^/   /'
 press com.apple.springboard OK
 until_ok sim ui $PHOTOS find --label Select
-photos_shot 3-trips-open
+photos_shot 3-trips-open "The passcode typed: Trips opens. It closes again when Photos goes to the background."
 echo "   authenticate.plist (SpringBoard's answer; its token is the request's, used once):"
 grep -o '<key>[^<]*</key>' "$DEVICE/var/mobile/Library/lumicrate/authenticate.plist" | tr '\n' ' ' | sed 's/^/      /'
 echo
@@ -59,7 +59,7 @@ sim notify post com.zel.lumicrate12prefs/reloadPrefs | sed 's/^/   /'
 tap "‹ Albums"
 tap Trips
 shows $PHOTOS "Enter password to unlock album."
-photos_shot 4-password-prompt
+photos_shot 4-password-prompt "With passOption 1 the Photos app asks for the product's own album password instead."
 sim ui $PHOTOS type secret | sed 's/^/   /'
 press $PHOTOS OK
 until_ok sim ui $PHOTOS find --label Select
@@ -71,7 +71,7 @@ tap "Photo 1"
 tap "Add To"
 tap Rome
 shows $PHOTOS "Move or copy photos to the album?"
-photos_shot 5-move-or-copy
+photos_shot 5-move-or-copy "Add To Rome: the product asks Move or Copy. Move takes the photo out of Trips and out of the camera roll."
 press $PHOTOS Move
 until_ok sh -c "'$BIN/lumisim' library --root '$DEVICE' | grep -q 'Rome  1 visible, 1 hidden'"
 library
@@ -85,7 +85,7 @@ tap "Photo 1"
 tap "Add To"
 tap "Camera Roll"
 shows $PHOTOS "Move photos back to camera roll?"
-photos_shot 6-back-to-camera-roll
+photos_shot 6-back-to-camera-roll "From Rome, the Camera Roll target: the photo returns to the camera roll and leaves Rome."
 press $PHOTOS Move
 until_ok sh -c "'$BIN/lumisim' library --root '$DEVICE' | grep -q 'Camera Roll *3 photos'"
 library

@@ -58,7 +58,7 @@ grep -o '<string>[^<]*</string>' "$DEVICE/var/mobile/Library/lumicrate/lockedAlb
 step "the camera's album picker: two photos in the library, an album Trips, the album button in the bar"
 rm -rf "$SCREENS"
 mkdir -p "$SCREENS"
-shot() { sim ui com.apple.camera screenshot "$SCREENS/$1.png" | sed 's/^/   /'; }
+shot() { sim ui com.apple.camera screenshot "$SCREENS/$1.png" | sed 's/^/   /'; keep "$1" "$2"; }
 sim sample-photos "$(dirname "$DEVICE")/product-samples" --count 2 --label Before | sed 's/^/   /'
 # Taken an hour ago: the captures below are then the newest photos.
 sim addmedia "$(dirname "$DEVICE")"/product-samples/*.jpg --date "$(date -u -d '1 hour ago' +%Y-%m-%dT%H:%M:%SZ)" | sed 's/^/   /'
@@ -67,12 +67,12 @@ sim launch com.apple.camera
 until_ok sim ui com.apple.camera find --tag 77
 sim ui com.apple.camera find --label "Choose Album" | sed 's/^/   /'
 sim ui com.apple.camera find --tag 78 --text "Camera Roll" | sed 's/^/   /'
-shot 1-camera-bar
+shot 1-camera-bar "The package installed: the Camera's bar has the album button."
 
 step "tap it: the chooser lists Camera Roll, the albums, Cancel and a new album; choose Trips"
 sim ui com.apple.camera tap --tag 77 | sed 's/^/   /'
 until_ok sh -c "'$BIN/lumisim' ui com.apple.camera presented --root '$DEVICE' | grep -q 'Choose Album'"
-shot 2-chooser
+shot 2-chooser "The album button: the chooser lists the albums to take photos into; Trips chosen."
 sim ui com.apple.camera alert Trips | sed 's/^/   /'
 until_ok sim ui com.apple.camera find --tag 78 --text Trips
 sim ui com.apple.camera find --tag 78 --text Trips | sed 's/^/   /'
@@ -85,7 +85,7 @@ step "three photos: 1.5 s after each capture it goes into Trips and out of the c
 for _ in 1 2 3; do sim ui com.apple.camera tap --label "Take Picture" | sed 's/^/   /'; done
 until_ok sh -c "'$BIN/lumisim' library --root '$DEVICE' | grep -q 'Trips  0 visible, 3 hidden'"
 sim library | grep -E 'Trips|Camera Roll|IMG_' | sed 's/^/   /'
-shot 3-after-three-photos
+shot 3-after-three-photos "Three photos taken: each went into Trips and out of the camera roll (the library below)."
 echo "   the image well shows the newest photo still visible: the second sample (\"Before 2\")"
 
 step "a long album title: the caption keeps to the room beside the shutter and truncates its tail"
@@ -97,7 +97,7 @@ sim ui com.apple.camera alert "$LONG" | sed 's/^/   /'
 until_ok sim ui com.apple.camera find --tag 78 --text "$LONG"
 sim ui com.apple.camera find --tag 78 | sed 's/^/   /'
 sim ui com.apple.camera find --label "Take Picture" | sed 's/^/   /'
-shot 4-long-title-iphone8
+shot 4-long-title-iphone8 "A long album title: the caption stays on the screen and off the shutter on an iPhone 8."
 
 step "an iPhone XS (its shutter drawn by a CustomDrawButton): \"Camera Roll\" whole, beside the shutter ring"
 sim shutdown >/dev/null
@@ -111,7 +111,7 @@ sim launch com.apple.camera
 until_ok sim ui com.apple.camera find --tag 78 --text "Camera Roll"
 sim ui com.apple.camera find --tag 78 | sed 's/^/   /'
 sim ui com.apple.camera find --label "Take Picture" | sed 's/^/   /'
-shot 5-camera-bar-iphonexs
+shot 5-camera-bar-iphonexs "The same bar on an iPhone XS, with its notch and home indicator."
 
 count="$(ls "$SCREENS"/*.png | wc -l)"
 [ "$count" -eq 5 ] || { echo "product tour: expected 5 screenshots, saved $count." >&2; exit 1; }

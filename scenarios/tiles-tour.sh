@@ -38,28 +38,28 @@ until_ok sim ui $PHOTOS find --label Albums
 tap Albums
 until_ok sim ui $PHOTOS find --tag 200
 sim ui $PHOTOS find --tag 200 | sed 's/^/   /'
-photos_shot 1-albums-padlock
+photos_shot 1-albums-padlock "The Albums page: Trips, locked through SpringBoard, shows a blurred tile under the padlock."
 
 step "a long press on Rome's tile: locked at once, with a pulse; its padlock 0.1 s later"
 until_ok sim ui $PHOTOS long-press --label Rome --seconds 1.3
 until_ok sh -c "tr -d ' \t\n' <'$DEVICE$LOCKED_LIST' | grep -q '<string>Rome</string>'"
 echo "   locked:$(locked)"
 sleep 1.5
-photos_shot 2-long-press-locked-rome
+photos_shot 2-long-press-locked-rome "A long press on Rome's tile locked it at once, with a pulse; its padlock came 0.1 s later."
 
 step "See All, Edit: each album tile carries the move button and the lock button"
 tap "See All"
 tap Edit
 until_ok sim ui $PHOTOS find --label "Move Oslo"
-photos_shot 3-edit-mode-buttons
+photos_shot 3-edit-mode-buttons "See All, Edit: every album tile carries a move button and a lock button."
 
 step "Oslo's move button: \"Move Album\", then \"Move out of camera roll\""
 tap "Move Oslo"
 shows $PHOTOS "Return album photos to the camera roll or move them out?"
-photos_shot 4-move-album-sheet
+photos_shot 4-move-album-sheet "Oslo's move button: the Move Album sheet offers to move its photos out of the camera roll or back."
 press $PHOTOS "Move out of camera roll"
 shows $PHOTOS "Finished moving"
-photos_shot 5-finished-moving
+photos_shot 5-finished-moving "Moved out: \"Finished moving\"; Oslo's photos are hidden from the camera roll but stay in Oslo."
 until_ok sh -c "'$BIN/lumisim' library --root '$DEVICE' | grep -q 'Oslo  0 visible, 2 hidden'"
 library
 
@@ -68,7 +68,7 @@ sleep 2
 tap "Move Oslo"
 press $PHOTOS "Return to camera roll"
 shows $PHOTOS "Finished returning"
-photos_shot 6-finished-returning
+photos_shot 6-finished-returning "And back: \"Finished returning\"; the photos are in the camera roll again."
 until_ok sh -c "'$BIN/lumisim' library --root '$DEVICE' | grep -q 'Oslo  2 photos'"
 library
 
@@ -80,7 +80,7 @@ press com.apple.springboard OK
 until_ok sh -c "! tr -d ' \t\n' <'$DEVICE$LOCKED_LIST' | grep -q '<string>Trips</string>'"
 echo "   locked:$(locked)"
 sleep 1
-photos_shot 7-trips-unlocked
+photos_shot 7-trips-unlocked "Trips' lock button asked the owner; the passcode typed, Trips is unlocked (no padlock)."
 echo
 echo "   screenshots: $SCREENS"
 ls "$SCREENS" | sed 's/^/   /'

@@ -34,11 +34,11 @@ step "before: the Albums page with every section, the camera roll first in My Al
 sim launch $PHOTOS
 tap Albums
 until_ok sim ui $PHOTOS find --label "Camera Roll"
-photos_shot 1-before-albums-page
+photos_shot 1-before-albums-page "Before the trim: the Albums page with every section, the camera roll first in My Albums, four tabs."
 scroll_down
 scroll_down
 until_ok sim ui $PHOTOS find --label "Screenshots"
-photos_shot 2-before-media-types
+photos_shot 2-before-media-types "Before the trim: Media Types lists Screenshots among others."
 
 step "the settings: Shared Albums, People & Places, Screenshots and the Photos, For You and Shared tabs off"
 cat >"$DEVICE$PREFS" <<'PLIST'
@@ -54,7 +54,7 @@ step "after: the Albums page again: no Shared Albums, no People & Places, no Scr
 tap Photos
 tap Albums
 until_ok sh -c "! '$BIN/lumisim' ui $PHOTOS find --text 'Shared Albums' --root '$DEVICE'"
-photos_shot 3-after-albums-page
+photos_shot 3-after-albums-page "After the trim (Shared Albums, People & Places, Screenshots and three tabs off): those sections and Screenshots are gone; the camera roll still heads My Albums."
 
 step "after the next launch: the Albums tab alone, without a tab bar"
 sim terminate $PHOTOS | sed 's/^/   /'
@@ -62,7 +62,7 @@ until_ok sh -c "! '$BIN/lumisim' ps --root '$DEVICE' | grep -q $PHOTOS"
 sim launch $PHOTOS | sed 's/^/   /'
 until_ok sim ui $PHOTOS find --text "My Albums"
 sleep 0.5
-photos_shot 4-after-relaunch-one-tab
+photos_shot 4-after-relaunch-one-tab "Relaunched with one tab left: the tab bar is hidden."
 echo
 echo "   screenshots: $SCREENS"
 ls "$SCREENS" | sed 's/^/   /'

@@ -353,6 +353,7 @@ const std::map<std::string, CommandSpec>& commands() {
         m.emplace("install", installCommand());
         m.emplace("remove", removeCommand());
         m.emplace("runtime", runtimeCommand());
+        m.emplace("report", reportCommand());
         return m;
     }();
     return c;

@@ -48,6 +48,8 @@ CommandSpec installCommand();
 CommandSpec removeCommand();
 // runtime: what the object runtime of a running app holds (RuntimeCommand.cpp).
 CommandSpec runtimeCommand();
+// report: the tours' screens as one page (ReportCommand.cpp).
+CommandSpec reportCommand();
 
 // A connection to the booted device at p.root, or a one-line error and exit.
 std::unique_ptr<ipc::DeviceSocket> connectOrFail(const Parsed& p);
