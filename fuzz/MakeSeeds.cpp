@@ -4,6 +4,8 @@
 // truncation). Usage: lumi_fuzz_seeds DIR (one folder per target below it).
 
 #include "sim/foundation/PropertyList.h"
+#include "sim/graphics/Image.h"
+#include "sim/graphics/SamplePhoto.h"
 #include "sim/ipc/Frame.h"
 #include "tests/support/HostilePlists.h"
 
@@ -89,6 +91,18 @@ int main(int argc, char** argv) {
     write(root / "frame", "cycle", std::string(1, 7) + frame(hostile::nestedBinary(2, true)));
     write(root / "frame", "too-long", std::string(1, 1) + std::string("\x7f\xff\xff\xff", 4) + "xx");
     write(root / "frame", "partial", std::string(1, 2) + hello.substr(0, hello.size() - 3));
+    // The image decoder: a small JPEG and PNG (the first two bytes ask for
+    // a size), a JPEG cut short and one with its header alone.
+    gfx::SamplePhotoSpec spec;
+    spec.width = 64;
+    spec.height = 48;
+    gfx::Image sample = gfx::makeSamplePhoto(spec);
+    std::string jpeg = sample.jpegBytes(80).value_or(""), png = sample.pngBytes().value_or("");
+    write(root / "images", "jpeg-whole", std::string(2, '\0') + jpeg);
+    write(root / "images", "jpeg-by-eighths", std::string("\x05\x04", 2) + jpeg);
+    write(root / "images", "png", std::string("\x08\x08", 2) + png);
+    write(root / "images", "jpeg-cut", std::string("\x02\x02", 2) + jpeg.substr(0, jpeg.size() / 2));
+    write(root / "images", "jpeg-header", std::string(2, '\x01') + jpeg.substr(0, 20));
     std::printf("seeds written under %s\n", root.c_str());
     return 0;
 }
