@@ -7,7 +7,9 @@
 //   /0 Photos launched until the Albums page is on screen (See All shown);
 //   /1 the full album list (See All) scrolled by one screen, until the app
 //      answers again (after the layout pass the scroll asks for);
-//   /2 an album opened from the full list (until Select is shown), and back;
+//   /2 an album opened from the full list (until Select is shown), and back:
+//      Album 0 (locked on the product's device: through the gate), or
+//      Album 1 (not locked), by the second argument;
 //   /3 the gallery app launched until its page is drawn (it lists every
 //      album it may see).
 // Argument 2 of each: 0 without the product, 1 with it. The photos have no
@@ -188,11 +190,13 @@ void BM_OpenAlbumFromFullList(benchmark::State& state) {
     BootedDevice& d = devices().of(state);
     if (!toFullList(d)) state.SkipWithError("no full list");
     for (auto _ : state) {
-        bool ok = d.ui(kPhotos, {{"command", Value("tap")}, {"label", Value("Album 0")}}) &&
-                  d.until(kPhotos, "label", "Select");
+        // Album 0 is locked on the product's device, Album 1 is not.
+        std::string album = state.range(1) == 0 ? "Album 0" : "Album 1";
+        bool ok =
+            d.ui(kPhotos, {{"command", Value("tap")}, {"label", Value(album)}}) && d.until(kPhotos, "label", "Select");
         state.PauseTiming();
         ok = ok && d.ui(kPhotos, {{"command", Value("tap")}, {"label", Value("\u2039 Albums")}}) &&
-             d.until(kPhotos, "label", "Album 1");
+             d.until(kPhotos, "label", "Album 2");
         state.ResumeTiming();
         if (!ok) state.SkipWithError("the album did not open");
     }
@@ -213,7 +217,13 @@ void BM_GalleryListsEveryAlbum(benchmark::State& state) {
 
 BENCHMARK(BM_LaunchToAlbumsPage)->Arg(0)->Arg(1)->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollFullListOneScreen)->Arg(0)->Arg(1)->Iterations(20)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_OpenAlbumFromFullList)->Arg(0)->Arg(1)->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenAlbumFromFullList)
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GalleryListsEveryAlbum)->Arg(0)->Arg(1)->Iterations(10)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
