@@ -206,11 +206,36 @@ bool RunLoop::pollOnce(Duration timeout) {
     return did;
 }
 
+int RunLoop::addBeforeWaitingObserver(std::function<void()> observer) {
+    m_beforeWaiting.emplace_back(m_nextObserver, std::move(observer));
+    return m_nextObserver++;
+}
+
+void RunLoop::removeBeforeWaitingObserver(int id) {
+    std::erase_if(m_beforeWaiting, [id](const auto& o) { return o.first == id; });
+}
+
+void RunLoop::beforeWaiting() {
+    if (!m_workSinceObservers || m_beforeWaiting.empty()) return;
+    m_workSinceObservers = false;
+    auto observers = m_beforeWaiting; // an observer may remove itself
+    for (auto& [id, observer] : observers)
+        observer();
+}
+
 bool RunLoop::runOnce(bool mayBlock) {
     bool did = runPosted();
     did = fireDueTimers() || did;
+    if (did) m_workSinceObservers = true;
+    if (mayBlock && !did) {
+        beforeWaiting();
+        did = runPosted(); // what the observers posted runs before the loop sleeps
+        if (did) m_workSinceObservers = true;
+    }
     Duration wait = mayBlock && !did ? timeToWait(Duration::max()) : Duration::zero();
-    return pollOnce(wait) || did;
+    bool polled = pollOnce(wait);
+    if (polled) m_workSinceObservers = true;
+    return polled || did;
 }
 
 void RunLoop::runUntilIdle() {

@@ -59,6 +59,13 @@ public:
     int addWatch(int fd, short events, std::function<void(short)> callback);
     void removeWatch(int id);
 
+    // Called on the loop's thread when it is about to sleep after turns that
+    // did work (CFRunLoop's kCFRunLoopBeforeWaiting, where Core Animation
+    // commits what the turns changed). Work an observer posts runs before
+    // the loop sleeps. Returns an id for removeBeforeWaitingObserver.
+    int addBeforeWaitingObserver(std::function<void()> observer);
+    void removeBeforeWaitingObserver(int id);
+
     // Runs turns until stop() (from any thread, or from inside the loop).
     void run();
     void stop();
@@ -95,6 +102,12 @@ private:
     // its time only moves when a test moves it.
     Duration timeToWait(Duration cap) const;
     bool pollOnce(Duration timeout);
+
+    // Sends the before-waiting observers when turns did work since they last ran.
+    void beforeWaiting();
+    std::vector<std::pair<int, std::function<void()>>> m_beforeWaiting; // the loop's thread only
+    int m_nextObserver = 1;
+    bool m_workSinceObservers = false;
 
     std::shared_ptr<Clock> m_clock;
     std::thread::id m_owner; // the thread that made the loop, and runs it
