@@ -220,6 +220,66 @@ Dictionary dragCommand(const std::string&, const Window& window, const Dictionar
     return success();
 }
 
+// One phase of a finger a viewer moves by hand: down, move, up, each at a
+// point of the window. A press lasts as long as the hand holds it, so the
+// recognisers tell a tap from a long press on the run loop's clock.
+bool g_handDown = false;
+
+Dictionary touchCommand(const std::string&, const Window& window, const Dictionary& request) {
+    const std::string* phase = fnd::valueForKey(request, "phase").string();
+    std::optional<double> x = number(fnd::valueForKey(request, "x")), y = number(fnd::valueForKey(request, "y"));
+    if (!phase || !x || !y) return failure("a touch needs phase, x and y");
+    gfx::CGPoint p{*x, *y};
+    if (*phase == "down") {
+        if (g_fingerDown || g_handDown) return failure(kFingerDown);
+        g_handDown = true;
+        touchDown(window.get(), p);
+    } else if (*phase == "move" || *phase == "up") {
+        if (!g_handDown) return failure("no finger is down");
+        if (*phase == "move") {
+            touchMove(p);
+        } else {
+            g_handDown = false;
+            touchUp(p);
+        }
+    } else {
+        return failure("a touch's phase is down, move or up");
+    }
+    return success();
+}
+
+// The text field that takes typing: the first field of the frontmost alert,
+// or else the field being edited.
+struct TypingTarget {
+    Ref<rt::Object> alert;
+    TextFieldObject* field = nullptr;
+};
+TypingTarget typingTarget(const Window& window) {
+    Ref<rt::Object> front = frontmost(window);
+    if (front && isAlert(front.get())) return {front, textFieldOf(alertTextField(front.get(), 0).get())};
+    return {nullptr, textFieldOf(firstResponder().get())};
+}
+
+// Keys pressed one by one: "text" is added at the end of the field, and
+// "delete" removes that many characters (UTF-8 sequences) from its end.
+Dictionary keysCommand(const std::string&, const Window& window, const Dictionary& request) {
+    TypingTarget target = typingTarget(window);
+    if (!target.field) return failure("no alert with a text field is presented and no text field is being edited");
+    const std::string* text = fnd::valueForKey(request, "text").string();
+    const int64_t* remove = fnd::valueForKey(request, "delete").integer();
+    if (!text && !remove) return failure("keys needs a text or a delete count");
+    std::string now = target.field->text;
+    for (int64_t n = remove ? *remove : 0; n > 0 && !now.empty(); --n) {
+        std::size_t end = now.size() - 1;
+        while (end > 0 && (static_cast<unsigned char>(now[end]) & 0xC0) == 0x80)
+            --end; // back to the sequence's first byte
+        now.erase(end);
+    }
+    if (text) now += *text;
+    rt::send(Ref<rt::Object>(target.field), "setText:"_sel, now);
+    return success({{"text", Value(target.field->secure ? std::string(now.size(), '*') : now)}});
+}
+
 Dictionary typeCommand(const std::string&, const Window& window, const Dictionary& request) {
     Ref<rt::Object> front = frontmost(window);
     const std::string* text = fnd::valueForKey(request, "text").string();
@@ -282,6 +342,8 @@ const std::map<std::string_view, CommandEntry>& commands() {
         {command::kAlert, {&alertCommand, true}},
         {command::kPresented, {&presentedCommand, false}},
         {command::kScreenshot, {&screenshotCommand, true}},
+        {command::kTouch, {&touchCommand, true}},
+        {command::kKeys, {&keysCommand, true}},
     };
     return table;
 }

@@ -49,6 +49,8 @@ inline constexpr const char* kReturn = "return";
 inline constexpr const char* kAlert = "alert";
 inline constexpr const char* kPresented = "presented";
 inline constexpr const char* kScreenshot = "screenshot";
+inline constexpr const char* kTouch = "touch"; // phase down|move|up, x, y: a finger moved by hand
+inline constexpr const char* kKeys = "keys";   // text to add, delete N: keys pressed one by one
 } // namespace command
 
 fnd::Dictionary handle(const fnd::Dictionary& request);

@@ -259,6 +259,12 @@ bool pressAlertButton(rt::Id alert, const std::string& title) {
     return true;
 }
 
+rt::Ref<rt::Object> alertTextField(rt::Id alert, std::size_t index) {
+    AlertObject* a = alertOf(alert);
+    if (!a || index >= a->textFields.size()) return nullptr;
+    return a->textFields[index];
+}
+
 bool typeIntoAlertField(rt::Id alert, std::size_t index, const std::string& text) {
     AlertObject* a = alertOf(alert);
     if (!a || index >= a->textFields.size()) return false;

@@ -51,6 +51,8 @@ void defineUIAlertController();
 bool pressAlertButton(rt::Id alert, const std::string& title);
 // Types into the alert's text field number `index`; false when there is none.
 bool typeIntoAlertField(rt::Id alert, std::size_t index, const std::string& text);
+// The alert's text field number `index`, or nil.
+rt::Ref<rt::Object> alertTextField(rt::Id alert, std::size_t index);
 // Whether the object is an alert controller.
 bool isAlert(rt::Id obj);
 

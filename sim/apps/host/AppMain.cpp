@@ -20,6 +20,7 @@
 #include "sim/ipc/SocketTransport.h"
 #include "sim/photos/kit/PhotoKit.h"
 #include "sim/uikit/Automation.h"
+#include "sim/uikit/Display.h"
 #include "sim/uikit/UIKit.h"
 #include "sim/uikit/UIViewController.h"
 
@@ -107,6 +108,8 @@ int main() {
 
     // The frameworks' classes exist before any injected library looks for them.
     uikit::registerUIKit();
+    // A live viewer of the device hears when this app's screen changes.
+    uikit::display::install([&endpoint = transport->endpoint()] { endpoint.post(uikit::display::kDisplayChanged); });
     photos::registerPhotoKit();
     if (fnd::findApp(*bundle)->linksPhotosUI) photos::registerPhotosUI();
     auth::registerLocalAuthentication();
@@ -121,6 +124,8 @@ int main() {
     UIApplication app = apps::sharedApplication();
     app.applicationDidFinishLaunching(app);
     if (!uikit::keyWindow()) apps::showLaunchScreen(*bundle);
+    // Its first screen is up: a viewer of the device looks at it.
+    transport->endpoint().post(uikit::display::kDisplayChanged);
     mainLoop.run();
     ipc::Endpoint::setShared(nullptr);
     return 0;
