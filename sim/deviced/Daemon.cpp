@@ -242,7 +242,9 @@ std::optional<pid_t> Daemon::spawn(const std::string& bundle) {
     auto connection = m_server->adopt(pair[0], pid, ipc::PeerIdentity{pid, bundle, info->sandboxed, info->system});
     m_callers[connection] = bundle == fnd::kSpringBoard ? Caller::SpringBoard : Caller::App;
     m_apps[pid] = App{pid, bundle, info->sandboxed, info->system, connection};
+    m_apps[pid].cameForward = ++m_forwardCount;
     fnd::systemLog(fnd::LogLevel::Notice, "deviced: launched " + bundle + " pid " + std::to_string(pid));
+    appsChanged();
     return pid;
 }
 
@@ -293,6 +295,7 @@ void Daemon::onChildrenExited() {
                               ? " (status " + std::to_string(WEXITSTATUS(status)) + ")"
                               : "";
         fnd::systemLog(fnd::LogLevel::Notice, "deviced: " + bundle + " pid " + std::to_string(pid) + " exited" + how);
+        appsChanged();
         if (m_shuttingDown) continue;
         if (m_launchAfterExit.erase(bundle) && !pidOf(bundle)) spawn(bundle);
         if (m_restartingUI) {
@@ -309,6 +312,18 @@ void Daemon::onChildrenExited() {
     }
     if (m_shuttingDown && m_apps.empty()) m_loop->stop();
 }
+
+std::string Daemon::frontApp() const {
+    const App* front = nullptr;
+    for (const auto& [pid, app] : m_apps)
+        if (app.bundle != fnd::kSpringBoard && app.state == ipc::op::kEventForeground &&
+            (!front || app.cameForward > front->cameForward))
+            front = &app;
+    if (front) return front->bundle;
+    return pidOf(fnd::kSpringBoard) ? fnd::kSpringBoard : "";
+}
+
+void Daemon::appsChanged() { m_hub.post(kAppsChanged); }
 
 fnd::Dictionary Daemon::status() const {
     fnd::Array list;
@@ -329,6 +344,7 @@ fnd::Dictionary Daemon::status() const {
     for (const auto& c : m_hub.centres())
         centres.push_back(Value(c));
     return Dictionary{{"apps", Value(list)},
+                      {"front", Value(frontApp())},
                       {"centres", Value(centres)},
                       {"model", Value(m_options.model)},
                       {"walls", Value(describe(m_walls))},
@@ -458,7 +474,9 @@ bool Daemon::launchOp(ipc::SocketServer::ConnectionId from, const std::string&, 
     }
     if (pid) { // already running: bring it to the foreground
         m_apps[*pid].state = ipc::op::kEventForeground;
+        m_apps[*pid].cameForward = ++m_forwardCount;
         if (auto peer = peerOfApp(*pid)) m_hub.setSuspended(*peer, false);
+        appsChanged();
     } else
         pid = spawn(*bundle);
     if (pid)
@@ -483,6 +501,7 @@ bool Daemon::lifecycleOp(ipc::SocketServer::ConnectionId from, const std::string
     App& app = m_apps[*pid];
     if (app.state != kind) {
         app.state = kind;
+        if (!back) app.cameForward = ++m_forwardCount;
         auto peer = peerOfApp(*pid);
         // Going to the background, the app hears of it first, then is
         // suspended; coming back, what it was owed arrives before the event.
@@ -493,6 +512,7 @@ bool Daemon::lifecycleOp(ipc::SocketServer::ConnectionId from, const std::string
             if (peer) m_hub.setSuspended(*peer, false);
             sendLifecycle(*pid, ipc::op::kEventForeground);
         }
+        appsChanged();
     }
     reply(from, true, {{"pid", Value(static_cast<int64_t>(*pid))}});
     return true;

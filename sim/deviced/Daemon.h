@@ -16,7 +16,8 @@
 //
 // Control operations (ipc/Operations.h; each answered with a "reply", an
 // unknown one with an error that names it): status, launch, terminate,
-// background, foreground, killall, shutdown, and ui {bundle, request}: an
+// background, foreground, killall, shutdown (status names the front app:
+// the one that came to the foreground last, else SpringBoard), and ui {bundle, request}: an
 // automation request (uikit/Automation.h) carried to the app as {op "ui",
 // id, request}; the app's {op "ui-answer", id, answer} is relayed as the
 // reply. Only the process the request went to may answer
@@ -54,6 +55,10 @@ struct Options {
 
 bool isKnownModel(const std::string& model);
 
+// Posted by the device whenever an app starts, ends or changes state (status
+// then names the new "front" app: the one a person sees).
+inline constexpr const char* kAppsChanged = "com.lumi.sim.apps-changed";
+
 class Daemon {
 public:
     explicit Daemon(Options options);
@@ -69,7 +74,14 @@ private:
         bool system;
         ipc::SocketServer::ConnectionId connection; // born with the app: its identity
         std::string state = "foreground";
+        std::uint64_t cameForward = 0; // when it last came to the foreground, in the daemon's count
     };
+    // The app a person sees: the one that came to the foreground last and is
+    // still there, else SpringBoard (its home screen); empty with neither.
+    std::string frontApp() const;
+    // Tells observers (a live viewer) that the apps or their states changed.
+    void appsChanged();
+    std::uint64_t m_forwardCount = 0;
     // Who asks, as the daemon knows it: the operator (a client on the
     // operator's channel: the command line, the tests), SpringBoard or
     // another app (by the connection each was born with), or a process on a

@@ -163,6 +163,11 @@ bool Hub::sendOp(Peer& sender, PeerId, const std::string&, const Dictionary& op)
     return true;
 }
 
+void Hub::post(const std::string& name) {
+    std::lock_guard guard(m_lock);
+    postLocked(name);
+}
+
 bool Hub::postLocked(const std::string& name) {
     for (auto& [id, p] : m_peers) {
         auto obs = p.observing.find(name);

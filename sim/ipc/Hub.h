@@ -61,6 +61,8 @@ public:
     // Handles one operation from a peer. False when the operation is
     // malformed, or not one of the hub's: the caller drops that peer.
     bool handle(PeerId peer, const fnd::Dictionary& op);
+    // A post made by the device itself (what the daemon tells every observer).
+    void post(const std::string& name);
     // Whether the operation is one of the hub's (the device answers the others).
     static bool handles(std::string_view operation);
     // Suspending starts holding back coalesced and held notifications;
