@@ -354,6 +354,7 @@ const std::map<std::string, CommandSpec>& commands() {
         m.emplace("remove", removeCommand());
         m.emplace("runtime", runtimeCommand());
         m.emplace("report", reportCommand());
+        m.emplace("view", viewCommand());
         return m;
     }();
     return c;

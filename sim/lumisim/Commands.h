@@ -50,6 +50,8 @@ CommandSpec removeCommand();
 CommandSpec runtimeCommand();
 // report: the tours' screens as one page (ReportCommand.cpp).
 CommandSpec reportCommand();
+// view: a live window onto the device in the browser (ViewCommand.cpp).
+CommandSpec viewCommand();
 
 // A connection to the booted device at p.root, or a one-line error and exit.
 std::unique_ptr<ipc::DeviceSocket> connectOrFail(const Parsed& p);
