@@ -74,6 +74,21 @@ void fieldTapped(rt::Id recognizer, long state) {
     if (state == UIGestureRecognizerStateEnded && field) rt::send<bool>(field, "becomeFirstResponder"_sel);
 }
 constexpr BuiltInAction kFieldTap{nullptr, &fieldTapped};
+
+// A tap on one of the alert's buttons presses it, as a finger does.
+void buttonTapped(rt::Id recognizer, long state) {
+    if (state != UIGestureRecognizerStateEnded) return;
+    auto button = rt::send<Ref<rt::Object>>(recognizer, "view"_sel);
+    ViewObject* v = viewOf(button.get());
+    const LabelObject* label = labelOf(button.get());
+    if (!v || !label) return;
+    for (ViewObject* up = v; up; up = up->superview)
+        if (Ref<rt::Object> c = up->viewController.load()) {
+            pressAlertButton(c.get(), label->text);
+            return;
+        }
+}
+constexpr BuiltInAction kButtonTap{nullptr, &buttonTapped};
 Ref<rt::Object> fieldDelegate(TextFieldObject* self, rt::Sel) { return self->delegate.load(); }
 void setFieldDelegate(TextFieldObject* self, rt::Sel, Ref<rt::Object> d) { self->delegate = d.get(); }
 bool fieldResign(TextFieldObject* self, rt::Sel cmd) {
@@ -167,6 +182,9 @@ void loadAlertView(AlertObject* self, rt::Sel) {
         rt::send(l, "setFont:"_sel, makeFont({17, a->style == UIAlertActionStyleCancel}));
         rt::send(l, "setTextColor:"_sel, makeColor(a->style == 2 ? Rgba{1, 0.23, 0.19, 1} : Rgba{0, 0.48, 1, 1}));
         rt::send(l, "setTextAlignment:"_sel, 1L);
+        rt::send(l, "setUserInteractionEnabled:"_sel, true);
+        auto tap = makeBuiltInRecognizer("UITapGestureRecognizer", &kButtonTap);
+        rt::send(l, "addGestureRecognizer:"_sel, tap);
         rt::send(box, "addSubview:"_sel, l);
         if (!row) y += 44;
     }
