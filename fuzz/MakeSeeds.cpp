@@ -103,6 +103,25 @@ int main(int argc, char** argv) {
     write(root / "images", "png", std::string("\x08\x08", 2) + png);
     write(root / "images", "jpeg-cut", std::string("\x02\x02", 2) + jpeg.substr(0, jpeg.size() / 2));
     write(root / "images", "jpeg-header", std::string(2, '\x01') + jpeg.substr(0, 20));
+    // The live viewer's input: one message of each kind, and near misses.
+    const char* viewer[] = {"down 120.5 300",
+                            "move 121 301.5",
+                            "up 121 302",
+                            "keys 1234",
+                            "keys \xc3\xa9",
+                            "delete 3",
+                            "return",
+                            "home",
+                            "background com.apple.mobileslideshow",
+                            "foreground com.apple.camera",
+                            "touch-id enrolled",
+                            "touch-id other",
+                            "down 1e400 2",
+                            "delete 0",
+                            "keys \x01"};
+    int n = 0;
+    for (const char* line : viewer)
+        write(root / "viewer", "input-" + std::to_string(n++), line);
     std::printf("seeds written under %s\n", root.c_str());
     return 0;
 }

@@ -35,6 +35,7 @@
     const bytes = new Uint8Array(data);
     if (bytes.length === 0 || bytes[0] > 1) return;
     showLayer(bytes[0], bytes.subarray(1));
+    if (bytes[0] === 0) document.body.dataset.screenBytes = String(bytes.length - 1);
     if (bytes[0] === 1 && arriving) {
       frame = arriving;
       arriving = null;
