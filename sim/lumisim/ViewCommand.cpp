@@ -35,6 +35,14 @@ int runView(const Parsed& p) {
         port = static_cast<int>(n);
     }
     auto device = connectOrFail(p);
+    // Ctrl-C or a TERM ends the viewer (not the device). Blocked before the
+    // server's thread starts, so that it inherits the mask and the loop alone
+    // hears them.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    ::sigprocmask(SIG_BLOCK, &signals, nullptr);
     dsp::RunLoop loop;
     dsp::RunLoop::setMain(&loop);
     std::unique_ptr<view::ViewSession> session;
@@ -45,12 +53,6 @@ int runView(const Parsed& p) {
     session = std::make_unique<view::ViewSession>(loop, std::move(device), *server,
                                                   fnd::hostPath("/var/log/system.log").string());
 
-    // Ctrl-C or a TERM ends the viewer (not the device).
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    ::sigprocmask(SIG_BLOCK, &signals, nullptr);
     int sfd = ::signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
     if (sfd >= 0) loop.addWatch(sfd, POLLIN, [&loop](short) { loop.stop(); });
 

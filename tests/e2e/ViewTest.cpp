@@ -395,6 +395,13 @@ TEST(LiveView, BadRequestsAViewerLeavingMidFrameAndTheDeviceEndingBreakNothing) 
         shown = a.frame();
     while (shown && shown->meta["app"] != kPhotos);
     ASSERT_TRUE(shown) << "the viewer that stayed sees Photos";
+    // Its home button: Photos to the background, and the home screen in front again.
+    ASSERT_TRUE(a.sendFrame(1, "home"));
+    do
+        shown = a.frame();
+    while (shown && shown->meta["app"] != kSpringBoard);
+    ASSERT_TRUE(shown) << "home shows the home screen";
+    EXPECT_EQ(fnd::valueForKey(d.status(), "front"), Value(kSpringBoard));
     RawClient page(port);
     page.send("GET / HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n\r\n");
     EXPECT_NE(page.head().find(" 200 "), std::string::npos);

@@ -5,6 +5,7 @@
 
 #include "sim/dispatch/TimerSet.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <thread>
@@ -200,4 +201,29 @@ TEST(TimerSet, TakesDueTimersByDeadlineThenInsertionOrderAndRemovesAnyTimer) {
     EXPECT_EQ(set.takeDue(t0 + seconds(3)), d);
     EXPECT_EQ(set.takeDue(t0 + seconds(3)), nullptr);
     EXPECT_FALSE(set.timeToNextEvent(t0));
+}
+
+TEST(RunLoop, BeforeWaitingObserversRunOnceTheTurnsWorkIsDoneAndWhatTheyPostRunsBeforeSleep) {
+    auto clock = std::make_shared<dsp::ManualClock>();
+    dsp::RunLoop loop(clock);
+    std::vector<std::string> seen;
+    int id = loop.addBeforeWaitingObserver([&] {
+        seen.push_back("observer");
+        if (seen.size() < 4) loop.post([&] { seen.push_back("posted by the observer"); });
+    });
+    loop.addBeforeWaitingObserver([&] { loop.stop(); });
+    loop.post([&] { seen.push_back("a"); });
+    loop.post([&] { seen.push_back("b"); });
+    loop.run();
+    EXPECT_EQ(seen, (std::vector<std::string>{"a", "b", "observer", "posted by the observer"}));
+
+    // What the observer posted was work: the observers look again before the next sleep.
+    loop.run();
+    EXPECT_EQ(seen.back(), "observer");
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), "observer"), 2);
+
+    loop.removeBeforeWaitingObserver(id);
+    loop.post([&] { seen.push_back("c"); });
+    loop.run();
+    EXPECT_EQ(seen.back(), "c") << "a removed observer is not called";
 }
