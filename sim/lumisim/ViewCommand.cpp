@@ -13,6 +13,7 @@
 #include "sim/lumisim/view/ViewServer.h"
 #include "sim/lumisim/view/ViewSession.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -45,13 +46,20 @@ int runView(const Parsed& p) {
     ::sigprocmask(SIG_BLOCK, &signals, nullptr);
     dsp::RunLoop loop;
     dsp::RunLoop::setMain(&loop);
-    std::unique_ptr<view::ViewSession> session;
+    // The server's thread hands what viewers send to the session once there
+    // is one (a viewer may connect before it is made).
+    std::atomic<view::ViewSession*> current{nullptr};
     std::string error;
     auto server = view::ViewServer::start(
-        port, [&session](std::string message) { session->input(std::move(message)); }, error);
+        port,
+        [&current](std::string message) {
+            if (view::ViewSession* s = current.load()) s->input(std::move(message));
+        },
+        error);
     if (!server) fail("view: " + error);
-    session = std::make_unique<view::ViewSession>(loop, std::move(device), *server,
-                                                  fnd::hostPath("/var/log/system.log").string());
+    auto session = std::make_unique<view::ViewSession>(loop, std::move(device), *server,
+                                                       fnd::hostPath("/var/log/system.log").string());
+    current = session.get();
 
     int sfd = ::signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
     if (sfd >= 0) loop.addWatch(sfd, POLLIN, [&loop](short) { loop.stop(); });
@@ -61,8 +69,8 @@ int runView(const Parsed& p) {
     session->start();
     loop.run();
     bool gone = session->deviceGone();
+    server.reset(); // its thread joined: nothing hands the session a message any more
     session.reset();
-    server.reset();
     if (sfd >= 0) ::close(sfd);
     std::printf("lumisim view: %s\n", gone ? "the device shut down" : "stopped");
     return 0;

@@ -359,7 +359,8 @@ TEST(LiveView, BadRequestsAViewerLeavingMidFrameAndTheDeviceEndingBreakNothing) 
     // What no page would send: garbage, an endless header, another site's page, bad messages.
     {
         RawClient junk(port);
-        junk.send(std::string("\x00\x01\x02 NOT HTTP\r\n\r\n", 18));
+        static const char kJunk[] = "\x00\x01\x02 NOT HTTP\r\n\r\n";
+        junk.send(std::string(kJunk, sizeof kJunk - 1));
         junk.read(1, std::chrono::seconds(5));
         RawClient huge(port);
         huge.send("GET / HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
