@@ -12,8 +12,12 @@
 #   photos_shot NAME NOTE, tap LABEL, press APP BUTTON, shows APP TEXT
 #                     the Photos app's screen saved as SCREENS/NAME.png (and kept),
 #                     a tap on its element, an alert's button pressed, a text waited for
-#   boot_with_package a fresh device whose owner set the passcode 1234, with
-#                     PACKAGE installed and SpringBoard serving again
+#   boot_with_package [BOOT OPTION...]
+#                     a fresh device whose owner set the passcode 1234 (booted with
+#                     the options too: --touch-id), with PACKAGE installed and
+#                     SpringBoard serving again
+#   three_albums NAME Trips, Rome and Oslo with two sample photos each (drawn in a
+#                     folder NAME beside the device)
 #   lock_albums TITLE...
 #                     lumicrate12's locked list written through SpringBoard, as the Photos
 #                     app has it written; waits until the file holds it
@@ -66,10 +70,21 @@ boot_with_package() {
     "$BIN/lumisim" shutdown --root "$DEVICE" >/dev/null 2>&1 || true
     rm -rf "$DEVICE" "$SCREENS"
     mkdir -p "$SCREENS"
-    step "boot a device whose owner set the passcode 1234, then install $(basename "$PACKAGE")"
-    sim boot --model iphone8 --passcode 1234
+    step "boot a device whose owner set the passcode 1234 ${*:+($*)}, then install $(basename "$PACKAGE")"
+    sim boot --model iphone8 --passcode 1234 "$@"
     until_ok sim ui com.apple.springboard find --label Photos
     sim install "$PACKAGE" | sed 's/^/   /'
     until_ok served
     until_ok sim ui com.apple.springboard find --label Photos
+}
+
+three_albums() {
+    local samples
+    samples="$(dirname "$DEVICE")/$1"
+    rm -rf "$samples"
+    sim sample-photos "$samples" --count 6 --label Photo | sed 's/^/   /'
+    local files=("$samples"/*.jpg)
+    sim addmedia "${files[0]}" "${files[1]}" --album Trips | sed 's/^/   /'
+    sim addmedia "${files[2]}" "${files[3]}" --album Rome | sed 's/^/   /'
+    sim addmedia "${files[4]}" "${files[5]}" --album Oslo | sed 's/^/   /'
 }

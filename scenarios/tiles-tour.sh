@@ -22,13 +22,7 @@ locked() { tr -d ' \t\n' <"$DEVICE$LOCKED_LIST" | grep -o '<array>.*</array>' | 
 boot_with_package
 
 step "three albums: Trips (two photos), Rome (two), Oslo (two); Trips locked through SpringBoard"
-SAMPLES="$(dirname "$DEVICE")/tiles-samples"
-rm -rf "$SAMPLES"
-sim sample-photos "$SAMPLES" --count 6 --label Photo | sed 's/^/   /'
-FILES=("$SAMPLES"/*.jpg)
-sim addmedia "${FILES[0]}" "${FILES[1]}" --album Trips | sed 's/^/   /'
-sim addmedia "${FILES[2]}" "${FILES[3]}" --album Rome | sed 's/^/   /'
-sim addmedia "${FILES[4]}" "${FILES[5]}" --album Oslo | sed 's/^/   /'
+three_albums tiles-samples
 lock_albums Trips
 echo "   locked:$(locked)"
 

@@ -19,10 +19,9 @@ struct Alerts : uitest::MainLoopTest {
     Ref<rt::Object> window, root;
     void SetUp() override {
         MainLoopTest::SetUp();
-        window = uikit::makeView(gfx::CGRectMake(0, 0, 375, 667), rt::getClass("UIWindow"));
-        root = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIViewController"), "new"_sel);
-        rt::send(window, "setRootViewController:"_sel, root);
-        rt::send(window, "makeKeyAndVisible"_sel);
+        auto [w, r] = uitest::showKeyWindow();
+        window = w;
+        root = r;
     }
     static Ref<rt::Object> alert(const std::string& title, const std::string& message, long style) {
         return rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertController"),

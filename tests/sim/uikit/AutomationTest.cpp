@@ -18,26 +18,14 @@ using uikit::automation::handle;
 
 namespace {
 
-std::vector<std::string> g_events;
-void onTap(rt::Id, rt::Sel, Ref<rt::Object> r) {
-    g_events.push_back("tap " + std::to_string(rt::send<long>(r, "state"_sel)));
-}
-void onPress(rt::Id, rt::Sel, Ref<rt::Object> r) {
-    g_events.push_back("press " + std::to_string(rt::send<long>(r, "state"_sel)));
-}
-
 struct Automation : uitest::MainLoopTest {
     Ref<rt::Object> window, root, button, target; // recognisers do not retain their target
     void SetUp() override {
         MainLoopTest::SetUp();
-        rt::Class* sink = rt::defineClass("AutomationSink");
-        rt::addMethod<&onTap>(sink, "tap:"_sel);
-        rt::addMethod<&onPress>(sink, "press:"_sel);
-        target = rt::sendClass<Ref<rt::Object>>(sink, "new"_sel);
-        window = uikit::makeView(gfx::CGRectMake(0, 0, 375, 667), rt::getClass("UIWindow"));
-        root = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIViewController"), "new"_sel);
-        rt::send(window, "setRootViewController:"_sel, root);
-        rt::send(window, "makeKeyAndVisible"_sel);
+        target = uitest::makeRecognisedTarget();
+        auto [w, r] = uitest::showKeyWindow();
+        window = w;
+        root = r;
         auto page = rt::send<Ref<rt::Object>>(root, "view"_sel);
         rt::send(page, "setBackgroundColor:"_sel,
                  rt::sendClass<Ref<rt::Object>>(rt::getClass("UIColor"), "whiteColor"_sel));
@@ -94,16 +82,17 @@ TEST_F(Automation, FindingSaysWhenNothingOrSeveralMatch) {
 TEST_F(Automation, TapsAndLongPressesReachTheRecognisers) {
     ASSERT_TRUE(
         fnd::valueForKey(handle({{"command", Value("tap")}, {"label", Value("album button")}}), "ok").boolValue());
-    EXPECT_EQ(g_events, (std::vector<std::string>{"tap 3"}));
-    g_events.clear();
+    EXPECT_EQ(uitest::recognised(), (std::vector<std::string>{"tap 3"}));
+    uitest::recognised().clear();
     ASSERT_TRUE(
         fnd::valueForKey(handle({{"command", Value("long-press")}, {"tag", Value(77)}, {"seconds", Value(0.8)}}), "ok")
             .boolValue());
-    EXPECT_TRUE(g_events.empty());
+    EXPECT_TRUE(uitest::recognised().empty());
     loop.runFor(dsp::seconds(0.5));
-    EXPECT_EQ(g_events, (std::vector<std::string>{"press 1"}));
+    EXPECT_EQ(uitest::recognised(), (std::vector<std::string>{"press 1"}));
     loop.runFor(dsp::seconds(0.3));
-    EXPECT_EQ(g_events, (std::vector<std::string>{"press 1", "press 3"})) << "the finger lifts after 0.8 s; no tap";
+    EXPECT_EQ(uitest::recognised(), (std::vector<std::string>{"press 1", "press 3"}))
+        << "the finger lifts after 0.8 s; no tap";
 }
 
 TEST_F(Automation, AnAlertIsTypedIntoAndAnsweredAndTheScreenIsShot) {

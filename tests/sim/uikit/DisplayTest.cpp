@@ -20,23 +20,14 @@ using uikit::automation::handle;
 
 namespace {
 
-std::vector<std::string> g_touches;
-void onPress(rt::Id, rt::Sel, Ref<rt::Object> r) {
-    g_touches.push_back("press " + std::to_string(rt::send<long>(r, "state"_sel)));
-}
-void onTap(rt::Id, rt::Sel, Ref<rt::Object> r) {
-    g_touches.push_back("tap " + std::to_string(rt::send<long>(r, "state"_sel)));
-}
-
 struct Display : uitest::MainLoopTest {
     Ref<rt::Object> window, root, label, field, target;
     int told = 0;
     void SetUp() override {
         MainLoopTest::SetUp();
-        window = uikit::makeView(gfx::CGRectMake(0, 0, 375, 667), rt::getClass("UIWindow"));
-        root = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIViewController"), "new"_sel);
-        rt::send(window, "setRootViewController:"_sel, root);
-        rt::send(window, "makeKeyAndVisible"_sel);
+        auto [w, r] = uitest::showKeyWindow();
+        window = w;
+        root = r;
         auto page = rt::send<Ref<rt::Object>>(root, "view"_sel);
         rt::send(page, "setBackgroundColor:"_sel,
                  rt::sendClass<Ref<rt::Object>>(rt::getClass("UIColor"), "whiteColor"_sel));
@@ -45,10 +36,7 @@ struct Display : uitest::MainLoopTest {
         rt::send(page, "addSubview:"_sel, label);
         field = uikit::makeView(gfx::CGRectMake(20, 300, 200, 30), rt::getClass("UITextField"));
         rt::send(page, "addSubview:"_sel, field);
-        rt::Class* sink = rt::defineClass("DisplaySink");
-        rt::addMethod<&onPress>(sink, "press:"_sel);
-        rt::addMethod<&onTap>(sink, "tap:"_sel);
-        target = rt::sendClass<Ref<rt::Object>>(sink, "new"_sel);
+        target = uitest::makeRecognisedTarget();
         for (auto [cls, action] :
              {std::pair{"UITapGestureRecognizer", "tap:"}, {"UILongPressGestureRecognizer", "press:"}}) {
             auto r = rt::send<Ref<rt::Object>>(rt::sendClass<Ref<rt::Object>>(rt::getClass(cls), "alloc"_sel),
@@ -135,14 +123,14 @@ TEST_F(Display, AHandAtTheScreenTapsHoldsAndTypes) {
     ASSERT_TRUE(ok(touch("down")));
     EXPECT_NE(error(touch("down")).find("a finger is still down"), std::string::npos);
     ASSERT_TRUE(ok(touch("up")));
-    EXPECT_EQ(g_touches, (std::vector<std::string>{"tap 3"}));
+    EXPECT_EQ(uitest::recognised(), (std::vector<std::string>{"tap 3"}));
 
-    g_touches.clear();
+    uitest::recognised().clear();
     ASSERT_TRUE(ok(touch("down")));
     loop.runFor(dsp::seconds(1.2)); // held: a long press for as long as it is held
-    EXPECT_EQ(g_touches, (std::vector<std::string>{"press 1"}));
+    EXPECT_EQ(uitest::recognised(), (std::vector<std::string>{"press 1"}));
     ASSERT_TRUE(ok(touch("up")));
-    EXPECT_EQ(g_touches, (std::vector<std::string>{"press 1", "press 3"}));
+    EXPECT_EQ(uitest::recognised(), (std::vector<std::string>{"press 1", "press 3"}));
     EXPECT_NE(error(handle({{"command", Value("touch")}, {"phase", Value("hover")}, {"x", Value(1)}, {"y", Value(1)}}))
                   .find("down, move or up"),
               std::string::npos);
