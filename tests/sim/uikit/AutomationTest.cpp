@@ -98,19 +98,8 @@ TEST_F(Automation, TapsAndLongPressesReachTheRecognisers) {
 TEST_F(Automation, AnAlertIsTypedIntoAndAnsweredAndTheScreenIsShot) {
     EXPECT_NE(error(handle({{"command", Value("alert")}, {"button", Value("OK")}})).find("no alert"),
               std::string::npos);
-    auto alert = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertController"),
-                                                "alertControllerWithTitle:message:preferredStyle:"_sel,
-                                                std::string("Enter new album title"), std::string(""), 1L);
-    rt::send(alert, "addTextFieldWithConfigurationHandler:"_sel, rt::Block<void(Ref<rt::Object>)>());
-    auto field = rt::send<std::vector<Ref<rt::Object>>>(alert, "textFields"_sel)[0];
     std::string typed;
-    rt::send(alert, "addAction:"_sel,
-             rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertAction"), "actionWithTitle:style:handler:"_sel,
-                                            std::string("OK"), 0L,
-                                            rt::Block<void(Ref<rt::Object>)>([&, field](Ref<rt::Object>) {
-                                                typed = rt::send<std::string>(field, "text"_sel);
-                                            })));
-    rt::send(root, "presentViewController:animated:completion:"_sel, alert, false, rt::Block<void()>());
+    auto alert = uitest::presentFieldAlert(root, "Enter new album title", typed);
     Dictionary presented = handle({{"command", Value("presented")}});
     EXPECT_EQ(fnd::valueForKey(presented, "presented").array()->size(), 1u);
 

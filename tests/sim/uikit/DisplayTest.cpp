@@ -146,19 +146,8 @@ TEST_F(Display, AHandAtTheScreenTapsHoldsAndTypes) {
     EXPECT_EQ(rt::send<std::string>(field, "text"_sel), "");
 
     // With an alert up, the keys go to its field, and a tap on its button presses it.
-    auto alert = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertController"),
-                                                "alertControllerWithTitle:message:preferredStyle:"_sel,
-                                                std::string("Enter Passcode"), std::string(""), 1L);
-    rt::send(alert, "addTextFieldWithConfigurationHandler:"_sel, rt::Block<void(Ref<rt::Object>)>());
-    auto alertField = rt::send<std::vector<Ref<rt::Object>>>(alert, "textFields"_sel)[0];
     std::string answered;
-    rt::send(alert, "addAction:"_sel,
-             rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertAction"), "actionWithTitle:style:handler:"_sel,
-                                            std::string("OK"), 0L,
-                                            rt::Block<void(Ref<rt::Object>)>([&, alertField](Ref<rt::Object>) {
-                                                answered = rt::send<std::string>(alertField, "text"_sel);
-                                            })));
-    rt::send(root, "presentViewController:animated:completion:"_sel, alert, false, rt::Block<void()>());
+    uitest::presentFieldAlert(root, "Enter Passcode", answered);
     ASSERT_TRUE(ok(handle({{"command", Value("keys")}, {"text", Value("12")}})));
     ASSERT_TRUE(ok(handle({{"command", Value("keys")}, {"text", Value("34")}})));
     Dictionary ok34 = handle({{"command", Value("find")}, {"text", Value("OK")}});

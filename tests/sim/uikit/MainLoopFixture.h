@@ -26,6 +26,27 @@ inline KeyWindow showKeyWindow() {
     return k;
 }
 
+// An alert titled `title` with one text field and an OK button that puts
+// the field's text in `answered`, presented over `root`.
+inline rt::Ref<rt::Object> presentFieldAlert(const rt::Ref<rt::Object>& root, const std::string& title,
+                                             std::string& answered) {
+    using namespace rt::literals;
+    using rt::Ref;
+    auto alert = rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertController"),
+                                                "alertControllerWithTitle:message:preferredStyle:"_sel, title,
+                                                std::string(""), 1L);
+    rt::send(alert, "addTextFieldWithConfigurationHandler:"_sel, rt::Block<void(Ref<rt::Object>)>());
+    auto field = rt::send<std::vector<Ref<rt::Object>>>(alert, "textFields"_sel)[0];
+    rt::send(alert, "addAction:"_sel,
+             rt::sendClass<Ref<rt::Object>>(rt::getClass("UIAlertAction"), "actionWithTitle:style:handler:"_sel,
+                                            std::string("OK"), 0L,
+                                            rt::Block<void(Ref<rt::Object>)>([&answered, field](Ref<rt::Object>) {
+                                                answered = rt::send<std::string>(field, "text"_sel);
+                                            })));
+    rt::send(root, "presentViewController:animated:completion:"_sel, alert, false, rt::Block<void()>());
+    return alert;
+}
+
 // What the recognisers of a test reported, as "tap STATE" and "press STATE",
 // and a target whose tap: and press: report them (recognisers do not retain
 // their target: the test keeps it).
