@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <jpeglib.h>
+#include <png.h>
+#include <vector>
 
 namespace gfx {
 
@@ -259,8 +261,76 @@ Image Image::scaledToFill(int boxWidth, int boxHeight) const {
                       (boxHeight - height() * scale) / 2);
 }
 
-std::optional<std::string> Image::pngBytes() const {
+namespace {
+
+void appendPng(png_structp png, png_bytep data, png_size_t length) {
+    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+}
+
+// libpng at its fastest: cairo's own writer asks for its default level.
+// The rows are un-premultiplied from cairo's ARGB into RGBA, as cairo's
+// writer does. libpng reports errors by longjmp: nothing with a destructor
+// is made between the setjmp and the end.
+bool encodePngFast(cairo_surface_t* surface, std::string* out) {
+    cairo_surface_flush(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
+    int stride = cairo_image_surface_get_stride(surface);
+    if (!data || width <= 0 || height <= 0) return false;
+    std::vector<unsigned char> row(static_cast<std::size_t>(width) * 4);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, out, appendPng, nullptr);
+    png_set_compression_level(png, 1);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
+    png_write_info(png, info);
+    for (int y = 0; y < height; ++y) {
+        const auto* pixels = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+        unsigned char* o = row.data();
+        for (int x = 0; x < width; ++x, o += 4) {
+            std::uint32_t p = pixels[x];
+            unsigned a = p >> 24;
+            if (a == 255) { // opaque, as most of a screen is: nothing to undo
+                o[0] = static_cast<unsigned char>(p >> 16);
+                o[1] = static_cast<unsigned char>(p >> 8);
+                o[2] = static_cast<unsigned char>(p);
+                o[3] = 255;
+                continue;
+            }
+            if (a == 0) {
+                o[0] = o[1] = o[2] = o[3] = 0;
+                continue;
+            }
+            o[0] = static_cast<unsigned char>((((p >> 16) & 0xFF) * 255 + a / 2) / a);
+            o[1] = static_cast<unsigned char>((((p >> 8) & 0xFF) * 255 + a / 2) / a);
+            o[2] = static_cast<unsigned char>(((p & 0xFF) * 255 + a / 2) / a);
+            o[3] = static_cast<unsigned char>(a);
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+} // namespace
+
+std::optional<std::string> Image::pngBytes(PngEncoding encoding) const {
     std::string bytes;
+    if (encoding == PngEncoding::Fast) {
+        if (!encodePngFast(m_surface.get(), &bytes)) return std::nullopt;
+        return bytes;
+    }
     if (cairo_surface_write_to_png_stream(m_surface.get(), appendBytes, &bytes) != CAIRO_STATUS_SUCCESS)
         return std::nullopt;
     return bytes;

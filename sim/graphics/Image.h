@@ -41,8 +41,12 @@ public:
     Image scaledToFill(int boxWidth, int boxHeight) const;
 
     bool writePng(const std::string& devicePath) const;
-    // The image as a PNG file's bytes (a screenshot sent over the device socket).
-    std::optional<std::string> pngBytes() const;
+    // The image as a PNG file's bytes (a screenshot sent over the device
+    // socket). `Fast` trades a larger file for an encoding some times
+    // quicker (deflate's fastest level, no row filters): a live viewer's
+    // frames, which are shown once and thrown away.
+    enum class PngEncoding { Small, Fast };
+    std::optional<std::string> pngBytes(PngEncoding encoding = PngEncoding::Small) const;
     bool writeJpeg(const std::string& devicePath, int quality = 90) const;
     // The image as a JPEG file's bytes; none when it cannot be encoded.
     std::optional<std::string> jpegBytes(int quality = 90) const;

@@ -68,7 +68,7 @@ Dictionary frameCommand(const Dictionary& request) {
         if (presentedOnly) return automation::success({{"presented", Value(false)}});
         return automation::failure("the app has no key window");
     }
-    auto png = image->pngBytes();
+    auto png = image->pngBytes(gfx::Image::PngEncoding::Fast);
     if (!png) return automation::failure("the picture could not be encoded");
     const ScreenModel& model = screenModel();
     return automation::success({{"png", Value(fnd::Data(png->begin(), png->end()))},

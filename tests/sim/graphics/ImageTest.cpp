@@ -5,6 +5,7 @@
 #include "sim/graphics/SamplePhoto.h"
 #include "tests/support/TempDeviceRoot.h"
 
+#include <cairo.h>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -34,6 +35,36 @@ TEST(Image, PngAndJpegFilesRoundTripWithTheirPixels) {
         for (int shift : {0, 8, 16})
             EXPECT_NEAR(channel(jpg->pixel(x, y), shift), channel(photo.pixel(x, y), shift), 12);
     }
+}
+
+TEST(Image, TheFastPngHoldsThePixelsTheSmallOneHolds) {
+    // A photo under a half-transparent band and beside clear pixels: each
+    // kind of pixel the fast encoder treats apart (opaque, clear, partly).
+    auto image = Image::blank(120, 90);
+    ASSERT_TRUE(image);
+    Image photo =
+        gfx::makeSamplePhoto({.index = 2, .label = "Rome", .dateText = "2026-12-10", .width = 80, .height = 90});
+    cairo_t* cr = cairo_create(image->surface());
+    cairo_set_source_surface(cr, photo.surface(), 0, 0);
+    cairo_paint(cr);
+    cairo_rectangle(cr, 0, 30, 120, 20);
+    cairo_set_source_rgba(cr, 0.2, 0.6, 1.0, 0.37);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    auto fast = image->pngBytes(Image::PngEncoding::Fast), small = image->pngBytes();
+    ASSERT_TRUE(fast && small);
+    auto fromFast = Image::decode(std::vector<std::uint8_t>(fast->begin(), fast->end()));
+    auto fromSmall = Image::decode(std::vector<std::uint8_t>(small->begin(), small->end()));
+    ASSERT_TRUE(fromFast && fromSmall);
+    ASSERT_EQ(fromFast->width(), 120);
+    ASSERT_EQ(fromFast->height(), 90);
+    int differing = 0;
+    for (int y = 0; y < 90; ++y)
+        for (int x = 0; x < 120; ++x)
+            differing += fromFast->pixel(x, y) != fromSmall->pixel(x, y);
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(fromFast->pixel(100, 10) >> 24, 0u) << "clear stays clear";
+    EXPECT_EQ(fromFast->pixel(100, 40) >> 24, 94u) << "the band's alpha";
 }
 
 TEST(Image, ScalingKeepsTheAspectRatioInWholePixels) {
