@@ -70,7 +70,7 @@ boot_with_package() {
     "$BIN/lumisim" shutdown --root "$DEVICE" >/dev/null 2>&1 || true
     rm -rf "$DEVICE" "$SCREENS"
     mkdir -p "$SCREENS"
-    step "boot a device whose owner set the passcode 1234 ${*:+($*)}, then install $(basename "$PACKAGE")"
+    step "boot a device whose owner set the passcode 1234${*:+ ($*)}, then install $(basename "$PACKAGE")"
     sim boot --model iphone8 --passcode 1234 "$@"
     until_ok sim ui com.apple.springboard find --label Photos
     sim install "$PACKAGE" | sed 's/^/   /'
