@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -68,6 +69,13 @@ public:
     const Dictionary* dictionary() const { return std::get_if<Dictionary>(&m_v); }
     Array* array() { return std::get_if<Array>(&m_v); }
     Dictionary* dictionary() { return std::get_if<Dictionary>(&m_v); }
+    // A number, integer or real, as a double; none for any other kind (a
+    // request's coordinates and durations, which a sender may write either way).
+    std::optional<double> number() const {
+        if (const double* d = real()) return *d;
+        if (const std::int64_t* i = integer()) return static_cast<double>(*i);
+        return std::nullopt;
+    }
 
     // -boolValue and -intValue as NSNumber and NSString answer them.
     bool boolValue() const;

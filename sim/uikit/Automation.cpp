@@ -21,13 +21,6 @@ using namespace rt::literals;
 
 namespace {
 
-// A number given as an integer or a real; none otherwise.
-std::optional<double> number(const Value& v) {
-    if (const double* d = v.real()) return *d;
-    if (const int64_t* i = v.integer()) return static_cast<double>(*i);
-    return std::nullopt;
-}
-
 std::map<std::string, Command>& appCommands() {
     static std::map<std::string, Command> commands;
     return commands;
@@ -70,7 +63,7 @@ std::string describe(const Dictionary& q) {
     std::string out;
     for (const auto& [k, v] : q) {
         if (k == "command" || k == "seconds") continue;
-        std::string text = v.string() ? "\"" + *v.string() + "\"" : std::to_string(number(v).value_or(0));
+        std::string text = v.string() ? "\"" + *v.string() + "\"" : std::to_string(v.number().value_or(0));
         out += (out.empty() ? "" : ", ") + k + " " + text;
     }
     return out.empty() ? "no criteria" : out;
@@ -84,7 +77,7 @@ struct Found {
 Found findOne(const Ref<rt::Object>& window, const Dictionary& q) {
     ViewObject* w = viewOf(window.get());
     if (!w) return {nullptr, "the app has no key window"};
-    std::optional<double> x = number(fnd::valueForKey(q, "x")), y = number(fnd::valueForKey(q, "y"));
+    std::optional<double> x = fnd::valueForKey(q, "x").number(), y = fnd::valueForKey(q, "y").number();
     if (x || y) {
         if (!x || !y) return {nullptr, "a point needs both x and y"};
         auto hit = rt::send<Ref<rt::Object>>(window, "hitTest:withEvent:"_sel, gfx::CGPoint{*x, *y}, Ref<rt::Object>());
@@ -176,7 +169,7 @@ Dictionary elementCommand(const std::string& command, const Window& window, cons
         touchDown(window.get(), c);
         touchUp(c);
     } else if (command == command::kLongPress) {
-        double seconds = number(fnd::valueForKey(request, "seconds")).value_or(1.0);
+        double seconds = fnd::valueForKey(request, "seconds").number().value_or(1.0);
         if (seconds < 0 || seconds > 60) return failure("a long press lasts from 0 to 60 seconds");
         touchDown(window.get(), c);
         dsp::RunLoop* main = dsp::RunLoop::main();
@@ -207,9 +200,9 @@ Dictionary returnCommand(const std::string&, const Window&, const Dictionary&) {
 }
 
 Dictionary dragCommand(const std::string&, const Window& window, const Dictionary& request) {
-    std::optional<double> x = number(fnd::valueForKey(request, "x")), y = number(fnd::valueForKey(request, "y"));
-    std::optional<double> toX = number(fnd::valueForKey(request, "toX")),
-                          toY = number(fnd::valueForKey(request, "toY"));
+    std::optional<double> x = fnd::valueForKey(request, "x").number(), y = fnd::valueForKey(request, "y").number();
+    std::optional<double> toX = fnd::valueForKey(request, "toX").number(),
+                          toY = fnd::valueForKey(request, "toY").number();
     if (!x || !y || !toX || !toY) return failure("a drag needs x, y, toX and toY");
     if (g_fingerDown) return failure(kFingerDown);
     // Down, through ten steps along the way, and up: as a finger moves.
@@ -227,7 +220,7 @@ bool g_handDown = false;
 
 Dictionary touchCommand(const std::string&, const Window& window, const Dictionary& request) {
     const std::string* phase = fnd::valueForKey(request, "phase").string();
-    std::optional<double> x = number(fnd::valueForKey(request, "x")), y = number(fnd::valueForKey(request, "y"));
+    std::optional<double> x = fnd::valueForKey(request, "x").number(), y = fnd::valueForKey(request, "y").number();
     if (!phase || !x || !y) return failure("a touch needs phase, x and y");
     gfx::CGPoint p{*x, *y};
     if (*phase == "down") {

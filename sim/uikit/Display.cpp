@@ -42,16 +42,10 @@ void lookAtTheScreen() {
     if (g_watch.onChange) g_watch.onChange();
 }
 
-double numberOr(const Value& v, double fallback) {
-    if (const double* d = v.real()) return *d;
-    if (const int64_t* i = v.integer()) return static_cast<double>(*i);
-    return fallback;
-}
-
 Dictionary watchCommand(const Dictionary& request) {
     dsp::RunLoop* main = dsp::RunLoop::main();
     if (!main) return automation::failure("the app has no main loop");
-    double seconds = numberOr(fnd::valueForKey(request, "seconds"), 30);
+    double seconds = fnd::valueForKey(request, "seconds").number().value_or(30);
     if (!(seconds >= 0 && seconds <= kLongestLeaseSeconds))
         return automation::failure("a watch lasts from 0 to 600 seconds");
     bool renewal = g_watch.until.has_value();

@@ -34,11 +34,7 @@ std::string pngOf(const Dictionary& reply) {
     return png ? std::string(png->begin(), png->end()) : std::string();
 }
 
-double numberOf(const Dictionary& d, const char* key) {
-    if (const double* r = fnd::valueForKey(d, key).real()) return *r;
-    if (const std::int64_t* i = fnd::valueForKey(d, key).integer()) return static_cast<double>(*i);
-    return 0;
-}
+double numberOf(const Dictionary& d, const char* key) { return fnd::valueForKey(d, key).number().value_or(0); }
 
 // The running apps of a status, pid -> bundle.
 std::map<std::int64_t, std::string> runningApps(const Dictionary& status) {
@@ -87,7 +83,7 @@ void ViewSession::start() {
     // The log's last lines, whenever it grows (the kernel says when).
     m_inotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (m_inotify >= 0) {
-        m_inotifyWatch = ::inotify_add_watch(m_inotify, m_logPath.c_str(), IN_MODIFY | IN_CLOSE_WRITE);
+        ::inotify_add_watch(m_inotify, m_logPath.c_str(), IN_MODIFY | IN_CLOSE_WRITE);
         m_logWatch = m_loop.addWatch(m_inotify, POLLIN, [this](short) {
             char events[4096];
             while (::read(m_inotify, events, sizeof events) > 0) {
@@ -130,11 +126,9 @@ void ViewSession::onDeviceFrame(const Dictionary& frame) {
         if (done.done) done.done(frame);
         sendNext();
     } else if (kind == ipc::op::kNotify) {
-        changed();
+        look();
     }
 }
-
-void ViewSession::changed() { look(); }
 
 void ViewSession::look() {
     if (m_looking) {

@@ -47,7 +47,6 @@ private:
     void askUi(const std::string& bundle, fnd::Dictionary request, Reply done);
     void sendNext();
     void onDeviceFrame(const fnd::Dictionary& frame);
-    void changed();
     void look();
     void lookAtFrames(const fnd::Dictionary& status);
     void publishStatus();
@@ -79,7 +78,7 @@ private:
     std::string m_notice;
     std::string m_lastStatusJson;
     std::shared_ptr<dsp::Timer> m_renewal;
-    int m_inotify = -1, m_inotifyWatch = 0, m_logWatch = -1;
+    int m_inotify = -1, m_logWatch = -1;
 };
 
 } // namespace lumisim::view
